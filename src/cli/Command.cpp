@@ -1,0 +1,107 @@
+#include "Command.h"
+
+#include "InfoCommand.h"
+#include "ProgramDirectory.h"
+#include "QuilletError.h"
+
+namespace {
+
+std::vector<std::unique_ptr<Command>> makeCommands()
+{
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<InfoCommand>());
+    return commands;
+}
+
+void printHelp(QTextStream& out)
+{
+    out << "Usage: quillet-cli [--dir DIR] COMMAND [ARGS]\n\n"
+        << "Works on the data of the Quillet submission aid without opening a window.\n\n"
+        << "Options:\n"
+        << "  --dir DIR    the program directory (default: the folder of the executable)\n"
+        << "  --help       show this help\n"
+        << "  --version    show the version\n\n"
+        << "Commands:\n";
+    for (const auto& command : CommandRegistry::commands())
+        out << "  " << command->name().leftJustified(12) << ' ' << command->summary() << '\n';
+    out << "\n'quillet-cli COMMAND --help' describes a command.\n";
+}
+
+} // namespace
+
+void Command::configure(QCommandLineParser&) const { }
+
+int Command::execute(const QStringList& arguments, CommandContext& context)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(summary());
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(
+        QStringList {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    configure(parser);
+    if (!parser.parse(arguments)) {
+        context.err << name() << ": " << parser.errorText() << '\n';
+        return ExitUsage;
+    }
+    if (parser.isSet(help)) {
+        QString text = parser.helpText();
+        text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+            QStringLiteral("Usage: quillet-cli [--dir DIR] ") + name());
+        context.out << text;
+        return ExitSuccess;
+    }
+    try {
+        return run(parser, context);
+    } catch (const QuilletError& error) {
+        context.err << error.text() << '\n';
+        return ExitFailure;
+    }
+}
+
+const std::vector<std::unique_ptr<Command>>& CommandRegistry::commands()
+{
+    static const std::vector<std::unique_ptr<Command>> all = makeCommands();
+    return all;
+}
+
+Command* CommandRegistry::find(const QString& name)
+{
+    for (const auto& command : commands()) {
+        if (command->name() == name)
+            return command.get();
+    }
+    return nullptr;
+}
+
+int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
+{
+    QString directory;
+    try {
+        directory = ProgramDirectory::resolve(arguments);
+    } catch (const QuilletError& error) {
+        err << error.text() << '\n';
+        return ExitUsage;
+    }
+    const QStringList rest = arguments.mid(1);
+    if (rest.isEmpty()) {
+        printHelp(err);
+        return ExitUsage;
+    }
+    const QString& first = rest.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") || first == QLatin1String("help")) {
+        printHelp(out);
+        return ExitSuccess;
+    }
+    if (first == QLatin1String("--version")) {
+        out << "quillet-cli " << QUILLET_VERSION << '\n';
+        return ExitSuccess;
+    }
+    Command* command = CommandRegistry::find(first);
+    if (!command) {
+        err << "Unknown command: " << first << " (see 'quillet-cli --help')\n";
+        return ExitUsage;
+    }
+    CommandContext context {directory, out, err};
+    return command->execute(rest, context);
+}

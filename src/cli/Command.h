@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include <memory>
+#include <vector>
+
+enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// What a command works on and where it writes.
+struct CommandContext {
+    QString programDirectory;
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// One quillet-cli command. Its arguments are parsed with QCommandLineParser;
+// "COMMAND --help" prints the parser's help text.
+class Command {
+public:
+    virtual ~Command() = default;
+
+    virtual QString name() const = 0;
+    virtual QString summary() const = 0;
+
+    // Runs the command on arguments (the command's name first).
+    int execute(const QStringList& arguments, CommandContext& context);
+
+protected:
+    // Adds the command's options and positional arguments.
+    virtual void configure(QCommandLineParser& parser) const;
+    // Runs the command after its arguments parsed cleanly.
+    virtual int run(const QCommandLineParser& parser, CommandContext& context) = 0;
+};
+
+// Every command of quillet-cli, in the order --help lists them.
+class CommandRegistry {
+public:
+    static const std::vector<std::unique_ptr<Command>>& commands();
+    static Command* find(const QString& name);
+};
+
+// The whole of quillet-cli: arguments as main receives them (program name
+// first). Returns the exit code.
+int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err);

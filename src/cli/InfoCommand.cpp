@@ -1,0 +1,42 @@
+#include "InfoCommand.h"
+
+#include "MessageTranslator.h"
+#include "ProgramSession.h"
+
+#include <QLocale>
+
+namespace {
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+} // namespace
+
+int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
+{
+    ProgramSession session(context.programDirectory);
+    session.start();
+    useLanguageOf(&session.config());
+    TConfig& config = session.config();
+    config.LoadPowerPasteSettings();
+    const TProperties& properties = session.properties();
+
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QTextStream& out = context.out;
+    out << "ProgramDirectory: " << context.programDirectory << '\n';
+    out << "Language: " << config.Language << '\n';
+    out << "SiteFilter: " << config.SiteFilter << '\n';
+    out << "SiteVer: " << locale.toString(config.SiteVer, 'g', QLocale::FloatingPointShortest) << '\n';
+    out << "LastCompany: " << config.LastCompany << '\n';
+    for (int i = TProperties::FirstCompany; i <= TProperties::LastCompany; ++i)
+        out << properties[i].FieldName << ": " << properties[i].GetValue() << '\n';
+    out << "LastProgram: " << properties[TProperties::ProgramName].GetValue() << '\n';
+    out << "AutoFillFormFields: " << yesNo(config.AutoFillFormFields) << '\n';
+    out << "BrowserContextMenuIndex: " << config.BrowserContextMenuIndex << '\n';
+    out << "MenuItemsPerColumn: " << config.MenuItemsPerColumn << '\n';
+    useLanguageOf(nullptr);
+    return ExitSuccess;
+}

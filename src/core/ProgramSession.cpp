@@ -1,0 +1,33 @@
+#include "ProgramSession.h"
+
+#include "MessageSink.h"
+#include "QuilletError.h"
+
+ProgramSession::ProgramSession(const QString& programDirectory)
+    : m_programDirectory(programDirectory)
+    , m_properties(std::make_unique<TProperties>())
+    , m_config(std::make_unique<TConfig>(programDirectory, *m_properties))
+{ }
+
+ProgramSession::~ProgramSession() = default;
+
+void ProgramSession::start()
+{
+    m_config->LoadSettings();
+}
+
+bool ProgramSession::shutdown()
+{
+    if (!m_config)
+        return false;
+    bool saved = true;
+    try {
+        m_config->SaveSettings();
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        saved = false;
+    }
+    m_config.reset();
+    m_properties.reset();
+    return saved;
+}

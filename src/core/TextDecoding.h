@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Files that may come from the Windows world (site lists, templates, language
+// files, settings edited by hand) are read as UTF-8 when they are valid UTF-8
+// and as Windows-1252 otherwise. A UTF-8 byte order mark is dropped.
+QString decodeText(const QByteArray& bytes);
+
+// Decodes Windows-1252 (the Western single-byte code page of the Windows world).
+QString decodeWindows1252(const QByteArray& bytes);
+
+// Splits a text into lines that ended in CR LF, LF or CR. A final line break
+// does not start another (empty) line.
+QStringList splitLines(const QString& text);
