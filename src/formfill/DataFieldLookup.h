@@ -1,0 +1,33 @@
+#pragma once
+
+#include "SiteAccount.h"
+
+#include <QString>
+
+class DataSelectorRows;
+
+// The names under which form maps know values: the captions of the data
+// selector's rows, as it shows them, and "Username" and "Password" for the
+// current site's account. All comparisons are exact and case-sensitive.
+class DataFieldLookup {
+public:
+    DataFieldLookup(const DataSelectorRows& rows, const SiteAccount& account);
+
+    // The name under which value is known: empty for an empty value; "Username"
+    // or "Password" when value is the site's user name or password (they win
+    // over every row); else the caption of the first row, from the top, whose
+    // non-empty value equals value; else empty.
+    QString FindDataField(const QString& value) const;
+
+    // The value that dataField names: the site's user name or password for
+    // "Username" and "Password"; else the value of the first row whose caption
+    // equals dataField; else (and for an empty dataField) empty.
+    QString GetDataFieldValue(const QString& dataField) const;
+
+    static QString usernameField() { return QStringLiteral("Username"); }
+    static QString passwordField() { return QStringLiteral("Password"); }
+
+private:
+    const DataSelectorRows& m_rows;
+    SiteAccount m_account;
+};

@@ -1,0 +1,113 @@
+#include "FormAutoFill.h"
+
+#include "DataFieldLookup.h"
+#include "FormControlKey.h"
+#include "FormFileNames.h"
+#include "FormMap.h"
+#include "Helpers.h"
+#include "IniDocument.h"
+
+#include <QFileInfo>
+
+FormAutoFill::FormAutoFill(
+    QString programDirectory, const DataSelectorRows& rows, SiteAccount site, QString programName)
+    : m_programDirectory(std::move(programDirectory))
+    , m_rows(rows)
+    , m_site(std::move(site))
+    , m_programName(std::move(programName))
+{ }
+
+bool FormAutoFill::takesText(const QString& upperType)
+{
+    // Beside the types of the classic document model, the text entry types
+    // that later HTML added and that a page of today reports instead of "text".
+    static const QStringList types
+        = {QStringLiteral("TEXT"), QStringLiteral("PASSWORD"), QStringLiteral("TEXTAREA"), QStringLiteral("EMAIL"),
+            QStringLiteral("URL"), QStringLiteral("TEL"), QStringLiteral("SEARCH"), QStringLiteral("NUMBER")};
+    return types.contains(upperType);
+}
+
+QVector<bool> FormAutoFill::selection(const FormControl& control, const QString& value)
+{
+    QStringList fields;
+    const int count = CountFields(value, QLatin1Char(';'));
+    for (int j = 0; j < count; ++j)
+        fields.append(GetField(value, QLatin1Char(';'), j));
+
+    const bool single = control.type != QLatin1String("select-multiple");
+    QVector<bool> selected(control.options.size(), false);
+    for (qsizetype i = 0; i < control.options.size(); ++i) {
+        const QString text = FormControlKey::trimBlanks(control.options.at(i).text);
+        if (text.isEmpty())
+            continue;
+        for (const QString& field : fields) {
+            if (field.isEmpty() || field != text)
+                continue;
+            // Selecting an option of a single-choice list deselects the others.
+            if (single)
+                selected.fill(false);
+            selected[i] = true;
+        }
+    }
+    return selected;
+}
+
+FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
+{
+    Plan plan;
+    const QString siteMap = FormFileNames::siteMap(m_programDirectory, m_site.siteName);
+    const QString generalMap = FormFileNames::generalMap(m_programDirectory);
+    if (QFileInfo::exists(siteMap))
+        plan.mapPath = siteMap;
+    else if (QFileInfo::exists(generalMap))
+        plan.mapPath = generalMap;
+    else
+        return plan;
+    plan.haveMap = true;
+
+    const FormMap map = FormMap::load(plan.mapPath);
+    if (!snapshot.hasDocument || !snapshot.hasBody)
+        return plan;
+
+    const IniDocument values
+        = IniDocument::load(FormFileNames::siteValues(m_programDirectory, m_programName, m_site.siteName));
+    const DataFieldLookup lookup(m_rows, m_site);
+
+    for (const FormControl& control : snapshot.controls) {
+        if (control.type == QLatin1String("hidden") || control.type == QLatin1String("submit"))
+            continue;
+        const QString key = FormControlKey::of(control);
+        const std::optional<QString> dataField = map.dataField(key);
+        if (!dataField)
+            continue;
+        QString value = lookup.GetDataFieldValue(*dataField);
+        if (value.isEmpty() && !key.isEmpty())
+            value = values.readString(key, QStringLiteral("Value"), QString());
+
+        FormChange change;
+        change.position = control.position;
+        change.tag = control.tag;
+        change.name = control.name;
+        const QString upperType = control.type.toUpper();
+        if (takesText(upperType)) {
+            if (value.isEmpty())
+                continue;
+            change.kind = FormChange::Kind::Value;
+            change.value = value;
+        } else if (upperType == QLatin1String("CHECKBOX") || upperType == QLatin1String("RADIO")) {
+            if (value.isEmpty() && upperType == QLatin1String("RADIO"))
+                continue;
+            change.kind = FormChange::Kind::Checked;
+            change.checked = value == QLatin1String("True");
+        } else if (upperType == QLatin1String("SELECT-ONE") || upperType == QLatin1String("SELECT-MULTIPLE")) {
+            change.kind = FormChange::Kind::Selection;
+            change.selected = selection(control, value);
+            for (const FormOption& option : control.options)
+                change.optionTexts.append(option.text);
+        } else {
+            continue; // file, button, reset, image ...: nothing
+        }
+        plan.changes.append(change);
+    }
+    return plan;
+}

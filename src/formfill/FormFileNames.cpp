@@ -1,0 +1,23 @@
+#include "FormFileNames.h"
+
+#include "Helpers.h"
+
+QString FormFileNames::siteDataFolder(const QString& programDirectory)
+{
+    return programDirectory + QStringLiteral("SiteData/");
+}
+
+QString FormFileNames::siteMap(const QString& programDirectory, const QString& siteName)
+{
+    return siteDataFolder(programDirectory) + StripFileNameChars(siteName + QStringLiteral(".xml"));
+}
+
+QString FormFileNames::generalMap(const QString& programDirectory)
+{
+    return siteDataFolder(programDirectory) + QStringLiteral("General.xml");
+}
+
+QString FormFileNames::siteValues(const QString& programDirectory, const QString& programName, const QString& siteName)
+{
+    return siteDataFolder(programDirectory) + StripFileNameChars(programName + siteName + QStringLiteral(".ini"));
+}
