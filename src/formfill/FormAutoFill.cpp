@@ -57,9 +57,9 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
     Plan plan;
     const QString siteMap = FormFileNames::siteMap(m_programDirectory, m_site.siteName);
     const QString generalMap = FormFileNames::generalMap(m_programDirectory);
-    if (QFileInfo::exists(siteMap))
+    if (QFileInfo(siteMap).isFile())
         plan.mapPath = siteMap;
-    else if (QFileInfo::exists(generalMap))
+    else if (QFileInfo(generalMap).isFile())
         plan.mapPath = generalMap;
     else
         return plan;

@@ -72,7 +72,7 @@ void FormCapture::capture(const FormSnapshot& snapshot)
 
     // A map that cannot be read is reported and left as it is: nothing of
     // this capture is written over it.
-    FormMap map = QFileInfo::exists(mapPath) ? FormMap::load(mapPath) : FormMap();
+    FormMap map = QFileInfo(mapPath).isFile() ? FormMap::load(mapPath) : FormMap();
 
     IniDocument values = IniDocument::load(valuesPath);
     bool valuesChanged = false;

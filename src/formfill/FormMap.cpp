@@ -102,7 +102,7 @@ FormMap FormMap::parse(const QByteArray& bytes, const QString& fileName)
         Node node;
         switch (token) {
         case QXmlStreamReader::StartDocument:
-            map.m_declaration = true;
+            map.m_declaration = !reader.documentVersion().isEmpty();
             continue;
         case QXmlStreamReader::DTD:
             throw unreadable(fileName, QStringLiteral("a document type declaration is not allowed"));
