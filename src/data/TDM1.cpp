@@ -1,0 +1,547 @@
+#include "TDM1.h"
+
+#include "MessageSink.h"
+#include "QuilletError.h"
+#include "SiteListMerge.h"
+#include "Sql.h"
+#include "TConfig.h"
+#include "TProperties.h"
+
+#include <QFile>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+
+constexpr int kSqliteCorrupt = 11;
+
+struct CheckResult {
+    bool ok = false;
+    bool damaged = false; // the file is a database whose pages or indexes are inconsistent
+    QString text;
+};
+
+// Runs the engine's integrity check on one attached file.
+CheckResult checkIntegrity(const QSqlDatabase& db, const QString& schema)
+{
+    CheckResult result;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA %1.integrity_check").arg(Sql::quoted(schema)))) {
+        result.text = Sql::errorText(query);
+        result.damaged = (Sql::errorCode(query) & 0xFF) == kSqliteCorrupt;
+        return result;
+    }
+    QStringList problems;
+    while (query.next())
+        problems.append(query.value(0).toString());
+    result.ok = problems == QStringList {QStringLiteral("ok")};
+    result.damaged = !result.ok;
+    result.text = problems.join(QLatin1Char('\n'));
+    return result;
+}
+
+bool hasAnyTable(const QSqlDatabase& db, const QString& schema)
+{
+    return Sql::scalar(db,
+               QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'table'").arg(Sql::quoted(schema)))
+               .toInt()
+        > 0;
+}
+
+// The stored text of a FileSize value: a whole number, or an empty field.
+QVariant fileSizeValue(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return QVariant(QMetaType(QMetaType::Int));
+    bool ok = false;
+    const int bytes = trimmed.toInt(&ok);
+    if (!ok)
+        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return bytes;
+}
+
+std::optional<bool> optionalFlag(const QVariant& value)
+{
+    if (value.isNull())
+        return std::nullopt;
+    return value.toInt() != 0;
+}
+
+bool isFlagName(const QString& flag)
+{
+    return ProgSiteRow().flag(flag) != nullptr;
+}
+
+} // namespace
+
+TDM1::TDM1(TConfig& config, TProperties& properties, QObject* parent)
+    : QObject(parent)
+    , m_config(config)
+    , m_properties(properties)
+{
+    static int connections = 0;
+    m_connectionName = QStringLiteral("Quillet-%1").arg(++connections);
+}
+
+TDM1::~TDM1()
+{
+    m_sites.detach();
+    if (m_db.isValid())
+        m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString TDM1::tablePath(Table table) const
+{
+    return m_config.programDirectory() + TableSchema::fileName(table);
+}
+
+void TDM1::DataModuleCreate()
+{
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+    m_db.setDatabaseName(QStringLiteral(":memory:"));
+    if (!m_db.open())
+        throw QuilletError(m_db.lastError().text());
+    attachTables();
+    DBUpdates();
+    for (Table table : {Table::Programs, Table::ProgSite, Table::Sites})
+        OpenTable(table);
+    m_sites.setFilter(QString::fromLatin1(DefaultSiteFilter));
+    ApplySiteFilter();
+    LoadProgram(m_properties[TProperties::ProgramName].GetValue());
+}
+
+void TDM1::attachTables()
+{
+    for (Table table : TableSchema::AllTables) {
+        const QString path = tablePath(table);
+        const QString schema = TableSchema::tableName(table);
+        const bool existed = QFile::exists(path);
+        QSqlQuery attach(m_db);
+        attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(Sql::quoted(schema)));
+        attach.addBindValue(path);
+        if (!attach.exec()) {
+            m_attachError[index(table)] = Sql::errorText(attach);
+            continue;
+        }
+        m_attached[index(table)] = true;
+        try {
+            // A missing file is a new installation; an empty database file gets
+            // its table too. An existing table is never replaced.
+            if (!existed || !hasAnyTable(m_db, schema))
+                TableSchema::createTable(m_db, TableSchema::currentDefinition(table));
+        } catch (const QuilletError&) {
+            // Not a database, or not readable: OpenTable reports it.
+        }
+    }
+}
+
+void TDM1::DBUpdates()
+{
+    for (Table table : TableSchema::AllTables) {
+        if (!m_attached[index(table)])
+            continue;
+        try {
+            // A file that cannot be read is left to OpenTable, which reports it.
+            hasAnyTable(m_db, TableSchema::tableName(table));
+        } catch (const QuilletError&) {
+            continue;
+        }
+        try {
+            upgradeTable(table);
+        } catch (const QuilletError& error) {
+            MessageSink::current().showMessage(error.text());
+        }
+    }
+}
+
+void TDM1::upgradeTable(Table table)
+{
+    int version = TableSchema::readVersion(m_db, table);
+    if (version == 0) // a table that carries no version is at the installed structure
+        version = 100;
+    for (const UpgradeStep& step : TableSchema::upgradeSteps(table)) {
+        if (version != step.from)
+            continue;
+        const TableDef current = TableSchema::readDefinition(m_db, table);
+        QVector<FieldDef> fields = current.fields;
+        step.change(fields);
+        TableSchema::rebuild(m_db, current, fields, step.to);
+        version = step.to;
+    }
+}
+
+void TDM1::OpenTable(Table table)
+{
+    const QString schema = TableSchema::tableName(table);
+    if (!m_attached[index(table)]) {
+        MessageSink::current().showMessage(m_attachError[index(table)], QStringLiteral("Error"));
+        return;
+    }
+    CheckResult check = checkIntegrity(m_db, schema);
+    if (!check.ok && check.damaged) {
+        // Rebuild the indexes, then the whole file, and check again.
+        Sql::exec(m_db, QStringLiteral("REINDEX %1.%2").arg(Sql::quoted(schema), Sql::quoted(schema)));
+        Sql::exec(m_db, QStringLiteral("VACUUM %1").arg(Sql::quoted(schema)));
+        check = checkIntegrity(m_db, schema);
+        if (!check.ok)
+            throw QuilletError(check.text);
+    }
+    if (check.ok) {
+        try {
+            TableSchema::readDefinition(m_db, table);
+        } catch (const QuilletError& error) {
+            check.ok = false;
+            check.text = error.text();
+        }
+    }
+    if (!check.ok) {
+        MessageSink::current().showMessage(check.text, QStringLiteral("Error"));
+        QSqlQuery detach(m_db);
+        detach.exec(QStringLiteral("DETACH DATABASE %1").arg(Sql::quoted(schema)));
+        m_attached[index(table)] = false;
+        m_attachError[index(table)] = check.text;
+        return;
+    }
+    m_open[index(table)] = true;
+    if (table == Table::Sites)
+        m_sites.attach(m_db);
+}
+
+void TDM1::requireOpen(Table table) const
+{
+    if (!isTableOpen(table))
+        throw QuilletError(QStringLiteral("The table %1 is not open").arg(TableSchema::fileName(table)));
+}
+
+void TDM1::ApplySiteFilter()
+{
+    setSiteFilter(m_config.SiteFilter.isEmpty() ? QString::fromLatin1(DefaultSiteFilter) : m_config.SiteFilter);
+}
+
+void TDM1::setSiteFilter(const QString& filter)
+{
+    if (!isTableOpen(Table::Sites)) {
+        m_sites.setFilter(filter);
+        return;
+    }
+    const QString error = m_sites.setFilter(filter);
+    if (!error.isEmpty()) {
+        MessageSink::current().showMessage(
+            QStringLiteral("The site filter \"%1\" is not valid: %2. The filter \"%3\" is used instead.")
+                .arg(filter, error, QString::fromLatin1(DefaultSiteFilter)));
+        m_sites.setFilter(QString::fromLatin1(DefaultSiteFilter));
+    }
+    m_sites.refresh();
+}
+
+void TDM1::LoadPrograms(QStringList& list) const
+{
+    list.clear();
+    requireOpen(Table::Programs);
+    QSqlQuery query = Sql::exec(m_db,
+        QStringLiteral("SELECT ProgramName FROM Programs.Programs ORDER BY ProgramName COLLATE NOCASE, ProgramName"));
+    while (query.next())
+        list.append(query.value(0).toString());
+}
+
+void TDM1::AddProgram(const QString& name)
+{
+    requireOpen(Table::Programs);
+    Sql::exec(m_db, QStringLiteral("INSERT INTO Programs.Programs (ProgramName) VALUES (?)"), {name});
+}
+
+void TDM1::LoadProgram(const QString& name)
+{
+    requireOpen(Table::Programs);
+    QSqlQuery query = Sql::exec(m_db, QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"), {name});
+    const bool found = query.next();
+    const QSqlRecord record = query.record();
+    const auto fieldText = [&](const QString& field) {
+        const int column = record.indexOf(field);
+        return found && column >= 0 ? query.value(column).toString() : QString();
+    };
+    for (int i = TProperties::FirstProgram; i <= TProperties::LastProgram; ++i) {
+        if (i == TProperties::FileSize || i == TProperties::FileSizeKB || i == TProperties::FileSizeMB)
+            continue;
+        m_properties[i].SetValue(fieldText(m_properties[i].FieldName));
+    }
+    m_properties.setFileSize(fieldText(QStringLiteral("FileSize")));
+    query.finish();
+
+    m_flags.clear(name);
+    reloadProgramFlags();
+}
+
+void TDM1::reloadProgramFlags()
+{
+    const QString program = m_flags.program();
+    m_flags.clear(program);
+    if (isTableOpen(Table::ProgSite)) {
+        QSqlQuery query = Sql::exec(m_db,
+            QStringLiteral("SELECT SiteName, Submitted, Published, OldVersion, NotApplicable, "
+                           "FileID FROM ProgSite.ProgSite WHERE ProgramName = ?"),
+            {program});
+        while (query.next()) {
+            ProgSiteRow row;
+            row.Submitted = optionalFlag(query.value(1));
+            row.Published = optionalFlag(query.value(2));
+            row.OldVersion = optionalFlag(query.value(3));
+            row.NotApplicable = optionalFlag(query.value(4));
+            row.FileID = query.value(5).toString();
+            m_flags.insert(query.value(0).toString(), row);
+        }
+    }
+    Q_EMIT programFlagsChanged();
+}
+
+void TDM1::SaveProgram(const QString& name)
+{
+    requireOpen(Table::Programs);
+    QSqlQuery columnsQuery = Sql::exec(m_db, QStringLiteral("SELECT * FROM Programs.Programs LIMIT 0"));
+    const QSqlRecord columns = columnsQuery.record();
+    columnsQuery.finish();
+
+    QStringList fields;
+    QVariantList values;
+    for (int i = TProperties::FirstProgram + 1; i <= TProperties::LastProgram; ++i) {
+        if (i == TProperties::FileSizeKB || i == TProperties::FileSizeMB)
+            continue;
+        const int column = columns.indexOf(m_properties[i].FieldName);
+        if (column < 0)
+            continue;
+        fields.append(columns.fieldName(column));
+        values.append(i == TProperties::FileSize ? fileSizeValue(m_properties[i].GetValue())
+                                                 : QVariant(m_properties[i].GetValue()));
+    }
+
+    const bool exists
+        = Sql::scalar(m_db, QStringLiteral("SELECT count(*) FROM Programs.Programs WHERE ProgramName = ?"), {name})
+              .toInt()
+        > 0;
+    if (exists) {
+        QStringList assignments;
+        for (const QString& field : fields)
+            assignments.append(Sql::quoted(field) + QStringLiteral(" = ?"));
+        values.append(name);
+        Sql::exec(m_db,
+            QStringLiteral("UPDATE Programs.Programs SET %1 WHERE ProgramName = ?")
+                .arg(assignments.join(QStringLiteral(", "))),
+            values);
+    } else {
+        QStringList quotedFields {QStringLiteral("ProgramName")};
+        for (const QString& field : fields)
+            quotedFields.append(Sql::quoted(field));
+        values.prepend(m_properties[TProperties::ProgramName].GetValue());
+        const QString placeholders = QStringList(quotedFields.size(), QStringLiteral("?")).join(QStringLiteral(", "));
+        Sql::exec(m_db,
+            QStringLiteral("INSERT INTO Programs.Programs (%1) VALUES (%2)")
+                .arg(quotedFields.join(QStringLiteral(", ")), placeholders),
+            values);
+    }
+}
+
+void TDM1::DeleteProgram(const QString& name)
+{
+    requireOpen(Table::Programs);
+    Sql::exec(m_db, QStringLiteral("DELETE FROM Programs.Programs WHERE ProgramName = ?"), {name});
+}
+
+void TDM1::RefreshData()
+{
+    m_sites.refresh();
+    reloadProgramFlags();
+}
+
+bool TDM1::GetProgSiteFlag(const QString& flag) const
+{
+    return m_flags.isSet(m_sites.currentSiteName(), flag);
+}
+
+const ProgSiteRow* TDM1::currentProgSiteRow() const
+{
+    if (m_sites.currentIndex() < 0)
+        return nullptr;
+    return m_flags.find(m_sites.currentSiteName());
+}
+
+ProgSiteRow* TDM1::editableCurrentRow()
+{
+    requireOpen(Table::ProgSite);
+    if (m_sites.currentIndex() < 0)
+        return nullptr;
+    const QString site = m_sites.currentSiteName();
+    if (!m_flags.find(site)) {
+        // The first change of a site's flags creates the program's row for it.
+        QSqlQuery query
+            = Sql::exec(m_db, QStringLiteral("INSERT INTO ProgSite.ProgSite (ProgramName, SiteName) VALUES (?, ?)"),
+                {m_flags.program(), site});
+        query.finish();
+        const QVariant notApplicable = Sql::scalar(m_db,
+            QStringLiteral("SELECT NotApplicable FROM ProgSite.ProgSite WHERE ProgramName = ? AND SiteName = ?"),
+            {m_flags.program(), site});
+        ProgSiteRow row;
+        row.NotApplicable = optionalFlag(notApplicable);
+        m_flags.insert(site, row);
+    }
+    return &m_flags.row(site);
+}
+
+void TDM1::setProgSiteFlag(const QString& flag, bool value)
+{
+    if (!isFlagName(flag))
+        throw QuilletError(QStringLiteral("Unknown flag %1").arg(flag));
+    ProgSiteRow* row = editableCurrentRow();
+    if (!row)
+        return;
+    Sql::exec(m_db,
+        QStringLiteral("UPDATE ProgSite.ProgSite SET %1 = ? WHERE ProgramName = ? AND SiteName = ?")
+            .arg(Sql::quoted(flag)),
+        {value ? 1 : 0, m_flags.program(), m_sites.currentSiteName()});
+    *row->flag(flag) = value;
+    Q_EMIT programFlagsChanged();
+}
+
+void TDM1::setProgSiteFileID(const QString& fileId)
+{
+    ProgSiteRow* row = editableCurrentRow();
+    if (!row)
+        return;
+    Sql::exec(m_db, QStringLiteral("UPDATE ProgSite.ProgSite SET FileID = ? WHERE ProgramName = ? AND SiteName = ?"),
+        {fileId, m_flags.program(), m_sites.currentSiteName()});
+    row->FileID = fileId;
+    Q_EMIT programFlagsChanged();
+}
+
+void TDM1::setCurrentSiteText(const QString& field, const QString& value)
+{
+    static const QStringList editable {
+        QStringLiteral("Username"), QStringLiteral("Password"), QStringLiteral("UserNotes"), QStringLiteral("Notes")};
+    if (!editable.contains(field, Qt::CaseInsensitive))
+        throw QuilletError(QStringLiteral("The field %1 cannot be edited here").arg(field));
+    requireOpen(Table::Sites);
+    if (m_sites.currentIndex() < 0)
+        return;
+    Sql::exec(m_db, QStringLiteral("UPDATE Sites.Sites SET %1 = ? WHERE SiteName = ?").arg(Sql::quoted(field)),
+        {value, m_sites.currentSiteName()});
+    m_sites.setCurrentValue(field, value);
+}
+
+void TDM1::GetNavLink(const QString& kind, QString& link) const
+{
+    const QString home = m_sites.field(QStringLiteral("HomeUrl")).toString();
+    QString search = m_sites.field(QStringLiteral("SearchUrl")).toString();
+    QString submit = m_sites.field(QStringLiteral("SubmitUrl")).toString();
+    QString update = m_sites.field(QStringLiteral("UpdateUrl")).toString();
+    const QString mail = m_sites.field(QStringLiteral("EMail")).toString();
+    if (search.isEmpty())
+        search = home;
+    if (submit.isEmpty())
+        submit = home;
+    if (update.isEmpty())
+        update = submit;
+    if (kind == QLatin1String("search"))
+        link = search;
+    else if (kind == QLatin1String("update"))
+        link = update;
+    else if (kind == QLatin1String("submit"))
+        link = submit;
+    else if (kind == QLatin1String("email"))
+        link = mail;
+    else if (kind == QLatin1String("home"))
+        link = home;
+}
+
+void TDM1::GetSiteByKey(QChar key)
+{
+    if (m_sites.isEmpty())
+        return;
+    const auto firstLetter = [&](int row) -> char16_t {
+        const QString name = m_sites.siteNameAt(row);
+        if (name.isEmpty())
+            return 0;
+        const char16_t c = name.at(0).unicode();
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    };
+    int row = m_sites.currentIndex();
+    while (row < m_sites.count() && firstLetter(row) < key.unicode())
+        ++row;
+    m_sites.moveTo(std::min(row, m_sites.count() - 1));
+}
+
+void TDM1::HideCurrentSite()
+{
+    requireOpen(Table::Sites);
+    if (m_sites.currentIndex() < 0)
+        return;
+    const bool hidden = m_sites.flag(m_sites.currentIndex(), QStringLiteral("Hide"));
+    Sql::exec(m_db, QStringLiteral("UPDATE Sites.Sites SET Hide = ? WHERE SiteName = ?"),
+        {hidden ? 0 : 1, m_sites.currentSiteName()});
+    m_sites.refresh();
+}
+
+void TDM1::setShowHiddenSites(bool on)
+{
+    m_showHidden = on;
+    setSiteFilter(on ? QStringLiteral("Dead=False") : QString::fromLatin1(DefaultSiteFilter));
+}
+
+bool TDM1::ClearFlagsForAllSites(const QString& flag, const QString& windowCaption)
+{
+    if (flag != QLatin1String("Submitted") && flag != QLatin1String("Published"))
+        throw QuilletError(QStringLiteral("Unknown flag %1").arg(flag));
+    const QString program = m_properties[TProperties::ProgramName].GetValue();
+    const QString question
+        = QStringLiteral("Are you sure you want to clear all the \"%1\" flags for program \"%2\"?").arg(flag, program);
+    if (!MessageSink::current().askYesNo(question, windowCaption))
+        return false;
+    requireOpen(Table::ProgSite);
+    Sql::inTransaction(m_db, [&] {
+        if (flag == QLatin1String("Published")) {
+            Sql::exec(m_db,
+                QStringLiteral("UPDATE ProgSite.ProgSite SET OldVersion = 1 WHERE ProgramName = ? AND Published = 1"),
+                {program});
+        }
+        Sql::exec(m_db,
+            QStringLiteral("UPDATE ProgSite.ProgSite SET %1 = 0 WHERE ProgramName = ?").arg(Sql::quoted(flag)),
+            {program});
+    });
+    reloadProgramFlags();
+    return true;
+}
+
+int TDM1::ReplaceProgramAll(const QString& findText, const QString& replaceText)
+{
+    requireOpen(Table::ProgSite);
+    QSqlQuery query = Sql::exec(m_db,
+        QStringLiteral("UPDATE ProgSite.ProgSite SET ProgramName = ? WHERE ProgramName = ?"), {replaceText, findText});
+    const int changed = query.numRowsAffected();
+    query.finish();
+    reloadProgramFlags();
+    return changed;
+}
+
+bool TDM1::UpdateSites()
+{
+    SiteListMerge merge(*this);
+    const bool committed = merge.run();
+    if (committed)
+        RefreshData();
+    return committed;
+}
+
+int TDM1::tableVersion(Table table) const
+{
+    requireOpen(table);
+    const int version = TableSchema::readVersion(m_db, table);
+    return version == 0 ? 100 : version;
+}
+
+int TDM1::rowCount(Table table) const
+{
+    requireOpen(table);
+    const QString name = Sql::quoted(TableSchema::tableName(table));
+    return Sql::scalar(m_db, QStringLiteral("SELECT count(*) FROM %1.%1").arg(name)).toInt();
+}

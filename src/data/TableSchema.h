@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+// The three tables. Each lives in its own SQLite file in the program
+// directory, attached to the one connection under the table's own name.
+enum class Table { Programs, Sites, ProgSite };
+
+struct FieldDef {
+    QString name;
+    QString type;         // declared type, e.g. "VARCHAR(50)", "BOOLEAN", "INTEGER", "TEXT"
+    QString defaultValue; // SQL literal, empty for none
+};
+
+struct IndexDef {
+    QString name;
+    QStringList columns;
+};
+
+struct TableDef {
+    QString name;
+    QVector<FieldDef> fields;
+    QStringList primaryKey;
+    QVector<IndexDef> indexes;
+    int version = 100; // major * 100 + minor: 1.4 is 104
+};
+
+// One structure change: the table's version moves from `from` to `to`.
+struct UpgradeStep {
+    int from;
+    int to;
+    std::function<void(QVector<FieldDef>&)> change;
+};
+
+namespace TableSchema {
+
+constexpr Table AllTables[] = {Table::Programs, Table::Sites, Table::ProgSite};
+
+QString tableName(Table table); // also the schema name on the connection
+QString fileName(Table table);  // "Programs.DAT"
+
+// The structure as installed at version 1.0.
+TableDef baseDefinition(Table table);
+// The steps that bring a table from 1.0 to its current structure, in order.
+const QVector<UpgradeStep>& upgradeSteps(Table table);
+// The current structure: the base with every step applied.
+TableDef currentDefinition(Table table);
+
+// "1.4" for 104.
+QString versionText(int version);
+
+// Creates the table at def (with its indexes and version) in schema.
+void createTable(const QSqlDatabase& db, const TableDef& def);
+
+// Reads the table's structure as it is in the file.
+TableDef readDefinition(const QSqlDatabase& db, Table table);
+
+// Rebuilds the table with newFields in their order inside one transaction,
+// keeping every row and the values of every column that stays, and sets the
+// version. Indexes and the primary key are kept.
+void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>& newFields, int newVersion);
+
+int readVersion(const QSqlDatabase& db, Table table);
+
+} // namespace TableSchema

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ProgramSession.h"
+#include "TDM1.h"
+#include "TestSupport.h"
+
+#include <QVariantMap>
+
+#include <memory>
+
+// A program directory with a running session and an opened data module.
+class DataFixture {
+public:
+    DataFixture();
+    ~DataFixture();
+
+    // Starts the session and creates the data module (tables made when missing).
+    void open();
+    // Releases the data module (the files stay).
+    void close();
+
+    TDM1& dm() { return *m_dm; }
+    TProperties& properties() { return session.properties(); }
+    TConfig& config() { return session.config(); }
+
+    // Rows written straight into the tables, then the cursor and flags re-read.
+    void addSite(const QString& name, const QVariantMap& fields = {});
+    void addFlags(const QString& program, const QString& site, const QVariantMap& flags);
+    QVariantMap siteRow(const QString& name);
+    QVariantMap flagRow(const QString& program, const QString& site);
+    QStringList visibleSites();
+
+    TestProgramDirectory dir;
+    ProgramSession session;
+
+private:
+    std::unique_ptr<TDM1> m_dm;
+};
+
+// Writes a table file at version 1.0 with the installed structure and rows
+// given as lists of values in column order.
+void createVersion10Table(const QString& path, Table table, const QList<QVariantList>& rows = {});
+
+// The column names of a table file, in order, and its user version.
+QStringList columnsOfFile(const QString& path, const QString& table);
+int versionOfFile(const QString& path);
