@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include "DataCommands.h"
 #include "InfoCommand.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
@@ -10,6 +11,10 @@ std::vector<std::unique_ptr<Command>> makeCommands()
 {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<InfoCommand>());
+    commands.push_back(std::make_unique<ProgramsCommand>());
+    commands.push_back(std::make_unique<SitesCommand>());
+    commands.push_back(std::make_unique<ReportCommand>());
+    commands.push_back(std::make_unique<MergeSitesCommand>());
     return commands;
 }
 

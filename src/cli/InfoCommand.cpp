@@ -2,6 +2,7 @@
 
 #include "MessageTranslator.h"
 #include "ProgramSession.h"
+#include "TableSchema.h"
 
 #include <QLocale>
 
@@ -37,6 +38,19 @@ int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
     out << "AutoFillFormFields: " << yesNo(config.AutoFillFormFields) << '\n';
     out << "BrowserContextMenuIndex: " << config.BrowserContextMenuIndex << '\n';
     out << "MenuItemsPerColumn: " << config.MenuItemsPerColumn << '\n';
+    for (Table table : TableSchema::AllTables) {
+        const QString name = TableSchema::tableName(table);
+        const TableSchema::FileInfo file
+            = TableSchema::inspectFile(context.programDirectory + TableSchema::fileName(table), table);
+        if (!file.exists) {
+            out << name << ": missing" << '\n';
+        } else if (!file.error.isEmpty()) {
+            out << name << ": unreadable (" << file.error << ')' << '\n';
+        } else {
+            out << name << ": " << TableSchema::versionText(file.version) << '\n';
+            out << name << " rows: " << file.rows << '\n';
+        }
+    }
     useLanguageOf(nullptr);
     return ExitSuccess;
 }

@@ -2,11 +2,15 @@
 
 #include "Command.h"
 
-// Prints the settings in force, one "key: value" line each. Never writes them.
+// Prints the settings in force and the tables' versions and sizes, one
+// "key: value" line each. Writes nothing, not even missing tables.
 class InfoCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("info"); }
-    QString summary() const override { return QStringLiteral("Show the program directory and the settings in force."); }
+    QString summary() const override
+    {
+        return QStringLiteral("Show the program directory, the settings in force and the tables.");
+    }
 
 protected:
     int run(const QCommandLineParser& parser, CommandContext& context) override;

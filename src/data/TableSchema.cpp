@@ -3,6 +3,9 @@
 #include "QuilletError.h"
 #include "Sql.h"
 
+#include <QFileInfo>
+#include <QUuid>
+
 namespace {
 
 FieldDef text(const char* name, int size)
@@ -313,6 +316,34 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
 int readVersion(const QSqlDatabase& db, Table table)
 {
     return Sql::scalar(db, QStringLiteral("PRAGMA %1.user_version").arg(Sql::quoted(tableName(table)))).toInt();
+}
+
+FileInfo inspectFile(const QString& path, Table table)
+{
+    FileInfo info;
+    info.exists = QFileInfo(path).isFile();
+    if (!info.exists)
+        return info;
+    const QString connection = QStringLiteral("inspect-") + QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        try {
+            if (!db.open())
+                throw QuilletError(QStringLiteral("Cannot open %1").arg(path));
+            const QString name = Sql::quoted(tableName(table));
+            info.version = Sql::scalar(db, QStringLiteral("PRAGMA user_version")).toInt();
+            if (info.version == 0)
+                info.version = 100;
+            info.rows = Sql::scalar(db, QStringLiteral("SELECT count(*) FROM %1").arg(name)).toInt();
+        } catch (const QuilletError& error) {
+            info.error = error.text();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return info;
 }
 
 } // namespace TableSchema

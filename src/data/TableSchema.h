@@ -67,4 +67,13 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
 
 int readVersion(const QSqlDatabase& db, Table table);
 
+// What a table file holds, read without writing anything.
+struct FileInfo {
+    bool exists = false;
+    int version = 0;
+    int rows = 0;
+    QString error; // empty when the file was read
+};
+FileInfo inspectFile(const QString& path, Table table);
+
 } // namespace TableSchema

@@ -1,7 +1,9 @@
 #include "Command.h"
+#include "DataFixture.h"
 #include "IniDocument.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -36,6 +38,12 @@ private Q_SLOTS:
     void usageErrors();
     void helpAndVersion();
     void executableFindsItsOwnFolder();
+    void infoShowsTables();
+    void programsAndSites();
+    void badSiteFilterFails();
+    void reportToStdoutAndFile();
+    void mergeSites();
+    void mergeSitesRolledBack();
 };
 
 void TestCli::infoOnEmptyFolderPrintsDefaults()
@@ -55,8 +63,10 @@ void TestCli::infoOnEmptyFolderPrintsDefaults()
     QVERIFY(lines.contains("AutoFillFormFields: true"));
     QVERIFY(lines.contains("BrowserContextMenuIndex: 1"));
     QVERIFY(lines.contains("MenuItemsPerColumn: 16"));
-    QCOMPARE(lines.size(), 22);
-    QVERIFY(!QFile::exists(dir.file("quillet.ini")));
+    QVERIFY(lines.contains("Programs: missing"));
+    QVERIFY(lines.contains("ProgSite: missing"));
+    QCOMPARE(lines.size(), 25);
+    QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 void TestCli::infoShowsStoredSettingsAndWritesNothing()
@@ -119,6 +129,128 @@ void TestCli::executableFindsItsOwnFolder()
     QCOMPARE(process.exitCode(), 0);
     const QString firstLine = QString::fromUtf8(process.readAllStandardOutput()).section('\n', 0, 0);
     QCOMPARE(firstLine, "ProgramDirectory: " + qEnvironmentVariable("QUILLET_BIN_DIR") + "/");
+}
+
+void TestCli::infoShowsTables()
+{
+    DataFixture f;
+    f.open();
+    f.dm().AddProgram("Tool");
+    f.addSite("a");
+    f.addSite("b");
+    f.close();
+    f.dir.writeFile("ProgSite.DAT", "not a database at all, but the author's file");
+    const Result result = run({"--dir", f.dir.path(), "info"});
+    QCOMPARE(result.code, 0);
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.contains("Programs: 1.5"));
+    QVERIFY(lines.contains("Programs rows: 1"));
+    QVERIFY(lines.contains("Sites: 1.4"));
+    QVERIFY(lines.contains("Sites rows: 2"));
+    QVERIFY(lines.contains("ProgSite: unreadable (file is not a database)"));
+    QCOMPARE(f.dir.readFile("ProgSite.DAT"), QByteArray("not a database at all, but the author's file"));
+}
+
+void TestCli::programsAndSites()
+{
+    DataFixture f;
+    f.open();
+    f.dm().AddProgram("beta");
+    f.dm().AddProgram("Alpha");
+    f.addSite("live", {{"Rating", 5}});
+    f.addSite("Dead one", {{"Dead", 1}, {"Rating", 4}});
+    f.addSite("hidden", {{"Hide", 1}, {"Rating", 1}});
+    f.close();
+    f.dir.writeFile("quillet.ini", "[Config]\nSiteFilter=Rating > 3 OR Rating = Null AND Dead=False AND Hide=False\n");
+
+    Result result = run({"--dir", f.dir.path(), "programs"});
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, QString("Alpha\nbeta\n"));
+    result = run({"--dir", f.dir.path(), "sites"});
+    QCOMPARE(result.out, QString("Dead one\nlive\n"));
+    result = run({"--dir", f.dir.path(), "sites", "--filter", "Hide=True"});
+    QCOMPARE(result.out, QString("hidden\n"));
+    result = run({"--dir", f.dir.path(), "sites", "--all"});
+    QCOMPARE(result.out, QString("Dead one\nhidden\nlive\n"));
+    result = run({"--dir", f.dir.path(), "sites", "--all", "--filter", "Hide=True"});
+    QCOMPARE(result.code, 2);
+}
+
+void TestCli::badSiteFilterFails()
+{
+    DataFixture f;
+    f.open();
+    f.close();
+    const Result result = run({"--dir", f.dir.path(), "sites", "--filter", "Colour='red'"});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err, QString("The site filter \"Colour='red'\" is not valid: unknown field \"Colour\"\n"));
+}
+
+void TestCli::reportToStdoutAndFile()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("h", {{"Hide", 1}, {"HomeUrl", "http://h/"}});
+    f.close();
+    Result result = run({"--dir", f.dir.path(), "report", "hidden"});
+    QCOMPARE(result.code, 0);
+    const QString expected = QString(54, '=');
+    QCOMPARE(result.out,
+        "Hidden Sites List Report\r\n" + expected
+            + "\r\n\r\nh\r\n\thttp://h/\r\n\r\n\r\n"
+              "There are 1 sites listed above.\r\n");
+    result = run({"--dir", f.dir.path(), "report", "hidden", "--output", f.dir.file("hidden.txt")});
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, QString());
+    QCOMPARE(QString::fromUtf8(f.dir.readFile("hidden.txt")), run({"--dir", f.dir.path(), "report", "hidden"}).out);
+    result = run({"--dir", f.dir.path(), "report", "progress"});
+    QVERIFY(result.out.startsWith("Software Submission Progress Status Report\r\n"));
+    result = run({"--dir", f.dir.path(), "report", "weekly"});
+    QCOMPARE(result.code, 2);
+    QVERIFY(QDir().mkdir(f.dir.file("taken")));
+    result = run({"--dir", f.dir.path(), "report", "accounts", "--output", f.dir.file("taken")});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, "Cannot create file " + f.dir.file("taken") + "\n");
+}
+
+void TestCli::mergeSites()
+{
+    DataFixture f;
+    f.open();
+    f.close();
+    TestProgramDirectory source;
+    QProcess zip;
+    source.writeFile("sites.csv", "Merged,http://m/\r\nSecond,http://s/\r\n");
+    zip.setWorkingDirectory(source.path());
+    zip.start("zip", {"-q", "list.zip", "sites.csv"});
+    QVERIFY(zip.waitForFinished(30000));
+    QCOMPARE(zip.exitCode(), 0);
+    const Result result = run({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "2.5"});
+    QCOMPARE(result.code, 0);
+    QCOMPARE(run({"--dir", f.dir.path(), "sites"}).out, QString("Merged\nSecond\n"));
+    QVERIFY(QFile::exists(source.file("list.zip")));
+    QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
+    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 2.5\n"));
+}
+
+void TestCli::mergeSitesRolledBack()
+{
+    DataFixture f;
+    f.open();
+    f.close();
+    TestProgramDirectory source;
+    source.writeFile("sites.csv", "Bad,http://b/,,,,,,,,,,,high\n");
+    QProcess zip;
+    zip.setWorkingDirectory(source.path());
+    zip.start("zip", {"-q", "list.zip", "sites.csv"});
+    QVERIFY(zip.waitForFinished(30000));
+    const Result result = run({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "3"});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(run({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
+    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
+    QCOMPARE(run({"--dir", f.dir.path(), "merge-sites", source.file("missing.zip")}).code, 1);
+    QCOMPARE(run({"--dir", f.dir.path(), "merge-sites"}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

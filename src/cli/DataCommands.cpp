@@ -1,0 +1,148 @@
+#include "DataCommands.h"
+
+#include "DataSession.h"
+#include "FilterExpression.h"
+#include "QuilletError.h"
+#include "ReportTexts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+
+namespace {
+
+const QCommandLineOption kFilter(
+    QStringLiteral("filter"), QStringLiteral("Use EXPR as the site filter."), QStringLiteral("EXPR"));
+const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("List every site, dead and hidden ones too."));
+const QCommandLineOption kOutput(
+    QStringLiteral("output"), QStringLiteral("Save the report to FILE instead."), QStringLiteral("FILE"));
+const QCommandLineOption kSiteVersion(QStringLiteral("site-version"),
+    QStringLiteral("After a committed merge, record X as the site list version."), QStringLiteral("X"));
+
+int usageError(CommandContext& context, const QString& command, const QString& text)
+{
+    context.err << command << ": " << text << '\n';
+    return ExitUsage;
+}
+
+} // namespace
+
+int ProgramsCommand::run(const QCommandLineParser& parser, CommandContext& context)
+{
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(context, name(), QStringLiteral("takes no arguments"));
+    DataSession data(context.programDirectory);
+    QStringList names;
+    data.dm().LoadPrograms(names);
+    for (const QString& program : names)
+        context.out << program << '\n';
+    return ExitSuccess;
+}
+
+void SitesCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addOption(kFilter);
+    parser.addOption(kAll);
+}
+
+int SitesCommand::run(const QCommandLineParser& parser, CommandContext& context)
+{
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(context, name(), QStringLiteral("takes no arguments"));
+    if (parser.isSet(kAll) && parser.isSet(kFilter))
+        return usageError(context, name(), QStringLiteral("--all and --filter exclude each other"));
+    DataSession data(context.programDirectory);
+    data.dm().requireOpen(Table::Sites);
+    SiteCursor& sites = data.dm().sites();
+    if (parser.isSet(kAll)) {
+        sites.setFiltered(false);
+        sites.refresh();
+    } else if (parser.isSet(kFilter)) {
+        const QString error = sites.setFilter(parser.value(kFilter));
+        if (!error.isEmpty())
+            throw QuilletError(
+                QStringLiteral("The site filter \"%1\" is not valid: %2").arg(parser.value(kFilter), error));
+        sites.refresh();
+    }
+    for (int row = 0; row < sites.count(); ++row)
+        context.out << sites.siteNameAt(row) << '\n';
+    return ExitSuccess;
+}
+
+void ReportCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addPositionalArgument(QStringLiteral("kind"), QStringLiteral("progress, accounts or hidden"));
+    parser.addOption(kOutput);
+}
+
+int ReportCommand::run(const QCommandLineParser& parser, CommandContext& context)
+{
+    const QStringList arguments = parser.positionalArguments();
+    const QString kind = arguments.value(0);
+    if (arguments.size() != 1
+        || !QStringList({QStringLiteral("progress"), QStringLiteral("accounts"), QStringLiteral("hidden")})
+                .contains(kind))
+        return usageError(context, name(), QStringLiteral("name one report: progress, accounts or hidden"));
+    DataSession data(context.programDirectory);
+    const ReportTexts reports(data.dm());
+    QString text;
+    if (kind == QLatin1String("progress")) {
+        QStringList programs;
+        data.dm().LoadPrograms(programs);
+        text = reports.progressReport(programs);
+    } else if (kind == QLatin1String("accounts")) {
+        text = reports.accountsReport();
+    } else {
+        text = reports.hiddenSitesReport();
+    }
+    if (!parser.isSet(kOutput)) {
+        context.out << text;
+        return ExitSuccess;
+    }
+    const QString fileName = parser.value(kOutput);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+        throw QuilletError(QStringLiteral("Cannot create file %1").arg(fileName));
+    return ExitSuccess;
+}
+
+void MergeSitesCommand::configure(QCommandLineParser& parser) const
+{
+    parser.addPositionalArgument(QStringLiteral("archive"), QStringLiteral("the site list archive"));
+    parser.addOption(kSiteVersion);
+}
+
+int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& context)
+{
+    const QStringList arguments = parser.positionalArguments();
+    if (arguments.size() != 1)
+        return usageError(context, name(), QStringLiteral("name one archive"));
+    double siteVersion = 0.0;
+    if (parser.isSet(kSiteVersion)) {
+        bool ok = false;
+        siteVersion = QLocale().toDouble(parser.value(kSiteVersion), &ok);
+        if (!ok)
+            siteVersion = QLocale::c().toDouble(parser.value(kSiteVersion), &ok);
+        if (!ok)
+            return usageError(context, name(), QStringLiteral("--site-version takes a number"));
+    }
+    const QString archive = arguments.first();
+    if (!QFileInfo(archive).isFile())
+        throw QuilletError(QStringLiteral("%1 does not exist.").arg(archive));
+
+    DataSession data(context.programDirectory);
+    const QString target = context.programDirectory + QStringLiteral("sites.zip");
+    if (QFileInfo(archive).canonicalFilePath() != QFileInfo(target).canonicalFilePath()) {
+        QFile::remove(target);
+        if (!QFile::copy(archive, target))
+            throw QuilletError(QStringLiteral("Cannot create file %1").arg(target));
+    }
+    if (!data.dm().UpdateSites())
+        return ExitFailure;
+    if (parser.isSet(kSiteVersion)) {
+        data.config().SiteVer = siteVersion;
+        data.config().SaveSettings();
+    }
+    return ExitSuccess;
+}

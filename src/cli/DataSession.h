@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ProgramSession.h"
+#include "TDM1.h"
+
+#include <memory>
+
+// What a command that works on the tables needs: the settings loaded, the
+// language in force for messages, and the data module opened as the program
+// opens it at start-up.
+class DataSession {
+public:
+    explicit DataSession(const QString& programDirectory);
+    ~DataSession();
+
+    DataSession(const DataSession&) = delete;
+    DataSession& operator=(const DataSession&) = delete;
+
+    ProgramSession& session() { return m_session; }
+    TConfig& config() { return m_session.config(); }
+    TProperties& properties() { return m_session.properties(); }
+    TDM1& dm() { return *m_dm; }
+
+private:
+    ProgramSession m_session;
+    std::unique_ptr<TDM1> m_dm;
+};
