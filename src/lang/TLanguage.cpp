@@ -1,0 +1,321 @@
+#include "TLanguage.h"
+
+#include "LanguageFile.h"
+#include "MessageSink.h"
+#include "MessageTranslator.h"
+#include "QuilletError.h"
+#include "TConfig.h"
+
+#include <QCoreApplication>
+#include <QMetaProperty>
+#include <QQueue>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct RegisteredResolver {
+    int id;
+    TLanguage::PropertyResolver resolve;
+};
+
+std::vector<RegisteredResolver>& resolvers()
+{
+    static std::vector<RegisteredResolver> list;
+    return list;
+}
+
+TLanguage::RootProvider& rootProvider()
+{
+    static TLanguage::RootProvider provider;
+    return provider;
+}
+
+QChar asciiLower(QChar c)
+{
+    return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ? QChar(c.unicode() + ('a' - 'A')) : c;
+}
+
+// Names are equal when they differ only in the letter case of A to Z.
+bool sameName(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (asciiLower(a.at(i)) != asciiLower(b.at(i)))
+            return false;
+    }
+    return true;
+}
+
+std::optional<TranslatableProperty::Kind> kindOf(const QMetaProperty& property)
+{
+    switch (property.metaType().id()) {
+    case QMetaType::QString:
+        return TranslatableProperty::Kind::Text;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return TranslatableProperty::Kind::Integer;
+    case QMetaType::QStringList:
+        return TranslatableProperty::Kind::StringList;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The writable Qt property of that name (letter case ignored), if its kind takes a translation.
+std::optional<QMetaProperty> qtProperty(const QObject* object, const QString& name)
+{
+    const QMetaObject* meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        if (sameName(QString::fromLatin1(property.name()), name) && property.isWritable() && kindOf(property))
+            return property;
+    }
+    return std::nullopt;
+}
+
+QString valueAsText(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char('\n'));
+    return value.toString();
+}
+
+TranslatableProperty fromQtProperties(QObject* object, const QList<QMetaProperty>& targets)
+{
+    TranslatableProperty result;
+    result.kind = *kindOf(targets.first());
+    const QMetaProperty first = targets.first();
+    result.read = [object, first] { return valueAsText(first.read(object)); };
+    result.write = [object, targets](const QVariant& value) {
+        for (const QMetaProperty& target : targets)
+            target.write(object, value);
+    };
+    return result;
+}
+
+std::optional<TranslatableProperty> genericProperty(QObject* object, const QString& name)
+{
+    const auto textProperty = [object](const char* qtName) -> std::optional<QMetaProperty> {
+        auto property = qtProperty(object, QString::fromLatin1(qtName));
+        if (property && kindOf(*property) == TranslatableProperty::Kind::Text)
+            return property;
+        return std::nullopt;
+    };
+
+    if (sameName(name, QStringLiteral("Caption"))) {
+        for (const char* candidate : {"title", "text", "windowTitle"}) {
+            if (auto property = textProperty(candidate))
+                return fromQtProperties(object, {*property});
+        }
+        return std::nullopt;
+    }
+    if (sameName(name, QStringLiteral("Hint"))) {
+        QList<QMetaProperty> targets;
+        for (const char* candidate : {"toolTip", "statusTip"}) {
+            if (auto property = textProperty(candidate))
+                targets.append(*property);
+        }
+        if (targets.isEmpty())
+            return std::nullopt;
+        return fromQtProperties(object, targets);
+    }
+    if (auto property = qtProperty(object, name))
+        return fromQtProperties(object, {*property});
+    return std::nullopt;
+}
+
+int integerValue(const QString& value)
+{
+    bool ok = false;
+    const int number = value.trimmed().toInt(&ok, 10);
+    if (!ok)
+        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(value));
+    return number;
+}
+
+} // namespace
+
+TLanguage::TLanguage(QObject* owner)
+    : QObject(owner)
+{ }
+
+TLanguage::TLanguage(QObject* owner, const QStringList& paths, const QString& separator)
+    : QObject(owner)
+    , m_properties(paths)
+{
+    setObjectName(QStringLiteral("Language1"));
+    setSeparator(separator);
+}
+
+void TLanguage::setSeparator(const QString& separator)
+{
+    m_separator = separator.trimmed().isEmpty() ? QStringLiteral(",") : separator;
+}
+
+bool TLanguage::Translate()
+{
+    if (m_onBeforeTranslation)
+        m_onBeforeTranslation(this);
+    const std::shared_ptr<const ::LanguageFile> file = ::LanguageFile::open(m_languageFile);
+    try {
+        for (const QString& entry : std::as_const(m_properties)) {
+            if (entry.trimmed().isEmpty())
+                continue;
+            const QString* value = file->translation(entry.trimmed());
+            TranslateProperty(entry, value ? *value : QString());
+        }
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        return false;
+    }
+    if (m_onAfterTranslation)
+        m_onAfterTranslation(this);
+    return true;
+}
+
+void TLanguage::TranslateProperty(const QString& path, const QString& value)
+{
+    QString rest = path.trimmed();
+    if (rest.isEmpty())
+        return;
+
+    QObject* component = nullptr;
+    bool atApplication = true;
+    while (rest.contains(QLatin1Char('.'))) {
+        const int dot = rest.indexOf(QLatin1Char('.'));
+        const QString name = rest.left(dot).trimmed();
+        rest = rest.mid(dot + 1).trimmed();
+        if (atApplication) {
+            component = findWindow(name);
+            atApplication = false;
+        } else if (component) {
+            component = findComponent(component, name);
+        }
+    }
+    // A path without a point names a property of the application itself: nothing to translate.
+    if (!component || value.isEmpty())
+        return;
+
+    QString newValue = value;
+    const std::optional<TranslatableProperty> property = resolveProperty(component, rest);
+    if (m_onTranslate) {
+        const QString oldValue = property && property->read ? property->read() : QString();
+        m_onTranslate(component, rest, oldValue, newValue);
+    }
+    if (!property || !property->write)
+        return;
+
+    switch (property->kind) {
+    case TranslatableProperty::Kind::Text:
+        property->write(newValue);
+        break;
+    case TranslatableProperty::Kind::Integer:
+        property->write(integerValue(newValue));
+        break;
+    case TranslatableProperty::Kind::StringList:
+        property->write(splitListValue(newValue, m_separator));
+        break;
+    }
+}
+
+QString TLanguage::LookupMessage(const QString& text) const
+{
+    return ::LookupMessage(m_languageFile, text);
+}
+
+bool TLanguage::applyLanguage(const TConfig& config)
+{
+    setLanguageFile(languageFilePath(config));
+    if (config.Language == QLatin1String("English"))
+        return true;
+    return Translate();
+}
+
+QStringList TLanguage::splitListValue(const QString& value, const QString& separator)
+{
+    QStringList items;
+    QString rest = value;
+    if (!separator.isEmpty()) {
+        int at = rest.indexOf(separator);
+        while (at >= 0) {
+            items.append(rest.left(at).trimmed());
+            rest = rest.mid(at + separator.size());
+            at = rest.indexOf(separator);
+        }
+    }
+    rest = rest.trimmed();
+    if (!rest.isEmpty())
+        items.append(rest);
+    return items;
+}
+
+int TLanguage::registerPropertyResolver(PropertyResolver resolver)
+{
+    static int lastId = 0;
+    resolvers().push_back({++lastId, std::move(resolver)});
+    return lastId;
+}
+
+void TLanguage::unregisterPropertyResolver(int id)
+{
+    auto& list = resolvers();
+    list.erase(
+        std::remove_if(list.begin(), list.end(), [id](const RegisteredResolver& r) { return r.id == id; }), list.end());
+}
+
+void TLanguage::setRootProvider(RootProvider provider)
+{
+    rootProvider() = std::move(provider);
+}
+
+QObject* TLanguage::findWindow(const QString& name) const
+{
+    QObject* owner = parent();
+    if (owner && sameName(owner->objectName(), name))
+        return owner;
+    QObjectList roots;
+    if (rootProvider())
+        roots = rootProvider()();
+    if (QCoreApplication::instance())
+        roots += QCoreApplication::instance()->children();
+    for (QObject* root : std::as_const(roots)) {
+        if (root && sameName(root->objectName(), name))
+            return root;
+    }
+    return nullptr;
+}
+
+QObject* TLanguage::findComponent(QObject* parent, const QString& name)
+{
+    // Breadth first, so a component directly on the window wins over a namesake deeper down.
+    QQueue<QObject*> queue;
+    queue.enqueue(parent);
+    while (!queue.isEmpty()) {
+        const QObjectList& children = queue.dequeue()->children();
+        for (QObject* child : children) {
+            if (sameName(child->objectName(), name))
+                return child;
+            queue.enqueue(child);
+        }
+    }
+    return nullptr;
+}
+
+std::optional<TranslatableProperty> TLanguage::resolveProperty(QObject* component, const QString& propertyName)
+{
+    const auto& list = resolvers();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        if (auto property = it->resolve(component, propertyName))
+            return property;
+    }
+    return genericProperty(component, propertyName);
+}
