@@ -2,6 +2,7 @@
 
 #include "DataCommands.h"
 #include "InfoCommand.h"
+#include "PageCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 
@@ -15,6 +16,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<SitesCommand>());
     commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<MergeSitesCommand>());
+    commands.push_back(std::make_unique<CaptureCommand>());
+    commands.push_back(std::make_unique<FillCommand>());
     return commands;
 }
 

@@ -44,6 +44,8 @@ private Q_SLOTS:
     void reportToStdoutAndFile();
     void mergeSites();
     void mergeSitesRolledBack();
+    void captureThenFillAnotherProgram();
+    void pageCommandErrors();
 };
 
 void TestCli::infoOnEmptyFolderPrintsDefaults()
@@ -251,6 +253,109 @@ void TestCli::mergeSitesRolledBack()
     QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
     QCOMPARE(run({"--dir", f.dir.path(), "merge-sites", source.file("missing.zip")}).code, 1);
     QCOMPARE(run({"--dir", f.dir.path(), "merge-sites"}).code, 2);
+}
+
+namespace {
+
+struct ProcessResult {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// The page commands need a browser page, so they run as their own process,
+// as a user would run them.
+ProcessResult runProcess(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", arguments);
+    ProcessResult result;
+    if (!process.waitForFinished(120000))
+        return result;
+    result.code = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+} // namespace
+
+void TestCli::captureThenFillAnotherProgram()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("Demo Site", {{"Username", "author"}, {"Password", "pw"}});
+    f.properties()[14].SetValue("Tool");
+    f.properties()[15].SetValue("1.0");
+    f.properties()[25].SetValue("Shareware");
+    f.properties()[26].SetValue("Linux");
+    f.dm().SaveProgram("Tool");
+    f.properties()[14].SetValue("Other");
+    f.properties()[15].SetValue("2.5 beta");
+    f.properties()[25].SetValue("Freeware");
+    f.properties()[26].SetValue("Windows");
+    f.dm().SaveProgram("Other");
+    f.close();
+    const QString page = testDataPath("cli/submit.html");
+
+    ProcessResult result
+        = runProcess({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.out, QString("Form saved\n"));
+    const QString map = QString::fromUtf8(f.dir.readFile("SiteData/Demo Site.xml"));
+    QVERIFY(map.contains(R"(<CONTROL Name="prog_name" Type="text" DataField="Program"/>)"));
+    QVERIFY(map.contains(R"(<CONTROL Name="login" Type="text" DataField="Username"/>)"));
+    // A check box holds True or False, which names no property: its state goes to the values file.
+    QVERIFY(map.contains(R"(<CONTROL Name="osLinux" Type="checkbox" DataField=""/>)"));
+
+    // The mapped controls take the other program's values and the account.
+    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other"});
+    QCOMPARE(result.code, 0);
+    QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.contains(R"({"key": "prog_name", "type": "text", "value": "Other"})"));
+    QVERIFY(lines.contains(R"({"key": "version", "type": "text", "value": "2.5 beta"})"));
+    QVERIFY(lines.contains(R"({"key": "login", "type": "text", "value": "author"})"));
+    // Controls known only to Tool's values file: nothing for Other, so the box is cleared.
+    QVERIFY(lines.contains(R"({"key": "osLinux", "type": "checkbox", "value": "Linux", "checked": false})"));
+    QVERIFY(lines.contains(R"({"key": "license", "type": "select-one", "value": "", "selected": []})"));
+    QCOMPARE(lines.size(), 8);
+
+    // For Tool the values file gives back what was typed by hand, here into an empty form.
+    result = runProcess({"--dir", f.dir.path(), "fill", testDataPath("cli/submit-empty.html"), "--site", "Demo Site",
+        "--program", "Tool"});
+    QCOMPARE(result.code, 0);
+    lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.contains(R"({"key": "prog_name", "type": "text", "value": "Tool"})"));
+    QVERIFY(lines.contains(R"({"key": "login", "type": "text", "value": "author"})"));
+    QVERIFY(lines.contains(R"({"key": "desc", "type": "textarea", "value": "A small tool"})"));
+    QVERIFY(lines.contains(R"({"key": "osLinux", "type": "checkbox", "value": "Linux", "checked": true})"));
+    QVERIFY(lines.contains(R"({"key": "osWindows", "type": "checkbox", "value": "Windows", "checked": false})"));
+    QVERIFY(
+        lines.contains(R"({"key": "license", "type": "select-one", "value": "Shareware", "selected": ["Shareware"]})"));
+}
+
+void TestCli::pageCommandErrors()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("Known");
+    f.close();
+    const QString page = testDataPath("cli/submit.html");
+    ProcessResult result
+        = runProcess({"--dir", f.dir.path(), "capture", page, "--site", "Unknown", "--program", "Tool"});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, QString("The site \"Unknown\" does not exist.\n"));
+    result = runProcess(
+        {"--dir", f.dir.path(), "capture", f.dir.file("missing.html"), "--site", "Known", "--program", "Tool"});
+    QCOMPARE(result.code, 1);
+    QVERIFY(result.err.contains("could not be loaded"));
+    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known"});
+    QCOMPARE(result.code, 2);
+    // No map for the site: nothing is filled and the page's own values are printed.
+    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known", "--program", "Tool"});
+    QCOMPARE(result.code, 0);
+    QVERIFY(result.out.contains(R"({"key": "version", "type": "text", "value": "1.0"})"));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
