@@ -1,4 +1,5 @@
 #include "DataFixture.h"
+#include "ProgramReplace.h"
 #include "QuilletError.h"
 
 #include <QSignalSpy>
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void clearSubmittedLeavesOldVersion();
     void clearAskedAndRefused();
     void replaceAll();
+    void replaceStepsThroughTheRows();
+    void replaceWithoutMatch();
 };
 
 void TestPrograms::loadOfMissingNameEmptiesProgramEntries()
@@ -293,6 +296,53 @@ void TestPrograms::replaceAll()
     // A rename onto a program that already has a row for the site is refused whole.
     QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().ReplaceProgramAll("Tool 10", "Tool 2"));
     QCOMPARE(f.flagRow("Tool 10", "a").value("Submitted").toInt(), 1);
+}
+
+void TestPrograms::replaceStepsThroughTheRows()
+{
+    DataFixture f;
+    f.open();
+    f.addFlags("My Tool", "a", {{"Submitted", 1}});
+    f.addFlags("My Tool", "b", {{"Submitted", 1}});
+    f.addFlags("Other", "a", {{"Submitted", 1}});
+    f.addFlags("TOOLBOX", "a", {{"Published", 1}});
+    f.addFlags("Tool 2", "a", {{"Published", 1}});
+    RecordingMessageSink sink;
+    ProgramReplace replace(f.dm());
+    replace.start();
+    // Matching ignores case; the first occurrence is replaced where it stands.
+    QVERIFY(replace.replaceNext("tool", "App"));
+    QCOMPARE(f.flagRow("My App", "a").value("Submitted").toInt(), 1);
+    QVERIFY(f.flagRow("My Tool", "a").isEmpty());
+    QVERIFY(replace.replaceNext("tool", "App"));
+    QCOMPARE(f.flagRow("My App", "b").value("Submitted").toInt(), 1);
+    QVERIFY(replace.replaceNext("tool", "App"));
+    QCOMPARE(f.flagRow("AppBOX", "a").value("Published").toInt(), 1);
+    // "Tool 2" onto "App 2" for site a: free, renamed.
+    QVERIFY(replace.replaceNext("tool", "App"));
+    QCOMPARE(f.flagRow("App 2", "a").value("Published").toInt(), 1);
+    // Past the last match: no message, since matches were found.
+    QVERIFY(!replace.replaceNext("tool", "App"));
+    QVERIFY(sink.messages.isEmpty());
+    QCOMPARE(f.flagRow("Other", "a").value("Submitted").toInt(), 1);
+}
+
+void TestPrograms::replaceWithoutMatch()
+{
+    DataFixture f;
+    f.open();
+    f.addFlags("Tool", "a", {{"Submitted", 1}});
+    f.addFlags("Tool Pro", "a", {{"Submitted", 1}});
+    RecordingMessageSink sink;
+    ProgramReplace replace(f.dm());
+    replace.start();
+    QVERIFY(!replace.replaceNext("missing", "x"));
+    QCOMPARE(sink.texts(), QStringList({"No matches found"}));
+    // A rename onto an existing row is refused and the row stays; the next one is tried next time.
+    replace.start();
+    QVERIFY(!replace.replaceNext("Tool Pro", "Tool"));
+    QCOMPARE(f.flagRow("Tool Pro", "a").value("Submitted").toInt(), 1);
+    QCOMPARE(sink.messages.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPrograms)
