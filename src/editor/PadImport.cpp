@@ -1,0 +1,239 @@
+#include "PadImport.h"
+
+#include "Helpers.h"
+#include "MessageSink.h"
+#include "MessageTranslator.h"
+#include "TDM1.h"
+#include "TProperties.h"
+
+#include <QHash>
+
+using namespace EditorControl;
+using Origin = EditorState::Origin;
+
+namespace {
+
+const QHash<QString, Id>& companyTable()
+{
+    static const QHash<QString, Id> table {
+        {QStringLiteral("company_name"), cbCompany},
+        {QStringLiteral("address_1"), edtAddr1},
+        {QStringLiteral("address_2"), edtAddr2},
+        {QStringLiteral("city_town"), edtCity},
+        {QStringLiteral("state_province"), edtState},
+        {QStringLiteral("zip_postal_code"), edtPostal},
+        {QStringLiteral("country"), edtCountry},
+        {QStringLiteral("company_website_url"), edtWebSite},
+        {QStringLiteral("contact_email"), edtContactEMail},
+        {QStringLiteral("contact_first_name"), edtContact},
+        {QStringLiteral("general_email"), edtEMail},
+        {QStringLiteral("general_phone"), edtTelNo},
+    };
+    return table;
+}
+
+const QHash<QString, Id>& programTable()
+{
+    static const QHash<QString, Id> table {
+        {QStringLiteral("Program_Name"), cboProgramName},
+        {QStringLiteral("Program_Version"), edtVersion},
+        {QStringLiteral("Program_Cost_Dollars"), edtPrice},
+        {QStringLiteral("Program_Type"), cboLicense},
+        {QStringLiteral("Program_Install_Support"), cboInstall},
+        {QStringLiteral("Program_Os_Support"), cboOS},
+        {QStringLiteral("Program_Change_Info"), memChanges},
+        {QStringLiteral("Program_System_Requirements"), memSysReq},
+        {QStringLiteral("Filename_Generic"), edtFileName},
+        {QStringLiteral("Expire_Count"), edtTrialPeriod},
+        {QStringLiteral("Keywords"), edtKeywords},
+        {QStringLiteral("Char_Desc_45"), edtDesc45},
+        {QStringLiteral("Char_Desc_80"), edtDesc80},
+        {QStringLiteral("Char_Desc_250"), memDesc250},
+        {QStringLiteral("Char_Desc_450"), memDesc450},
+        {QStringLiteral("Char_Desc_2000"), memDesc2000},
+        {QStringLiteral("Application_Info_Url"), edtProgUrl},
+        {QStringLiteral("Application_Order_Url"), edtPurchaseUrl},
+        {QStringLiteral("Application_Screenshot_Url"), edtScreenUrl},
+        {QStringLiteral("Application_Icon_Url"), edtIconUrl},
+        {QStringLiteral("Application_Xml_File_Url"), edtPADUrl},
+        {QStringLiteral("Primary_Download_Url"), edtDLUrl1},
+        {QStringLiteral("Secondary_Download_Url"), edtDLUrl2},
+        {QStringLiteral("Additional_Download_Url_1"), edtDLUrl3},
+        {QStringLiteral("Additional_Download_Url_2"), edtDLUrl4},
+        {QStringLiteral("Trial_License_Type"), cboLicense},
+    };
+    return table;
+}
+
+} // namespace
+
+PadImport::PadImport(ConfigEditor& editor)
+    : m_editor(editor)
+    , m_state(editor.state())
+{ }
+
+QString PadImport::companyTagName(const QString& tagName)
+{
+    QString name = tagName;
+    for (QChar& c : name) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return name;
+}
+
+QString PadImport::programTagName(const QString& tagName)
+{
+    return CapitalizeWords(tagName);
+}
+
+PadImport::Result PadImport::LoadPadFile(const QString& path, Mode mode)
+{
+    Result result;
+    m_mode = mode;
+    if (mode == Mode::Program)
+        m_editor.ClearProgram();
+    m_state.ReleaseYear.clear();
+    m_state.ReleaseMonth.clear();
+    m_state.ReleaseDay.clear();
+    m_state.ExpireYear.clear();
+    m_state.ExpireMonth.clear();
+    m_state.ExpireDay.clear();
+
+    try {
+        const PadDocument document = PadDocument::load(path);
+        ReadPadElement(document.root(), 0);
+    } catch (const QuilletError& error) {
+        result.error = error.text();
+    }
+
+    // Store what the editor now shows. A program without a name is not stored.
+    const QString name = m_state.text(cboProgramName);
+    if (name.isEmpty()) {
+        if (mode == Mode::Program)
+            result.storeError = TranslateMsg(QStringLiteral("The PAD file names no program."));
+        return result;
+    }
+    try {
+        m_editor.SaveProgramData(true);
+        TProperties& properties = m_editor.properties();
+        // A size that is no whole number stays in the size box for the user
+        // to correct; the record is stored without it.
+        const QString sizeText = properties[TProperties::FileSize].GetValue().trimmed();
+        bool sizeOk = true;
+        if (!sizeText.isEmpty())
+            sizeText.toInt(&sizeOk);
+        if (!sizeOk)
+            properties[TProperties::FileSize].SetValue(QString());
+        m_editor.dm().SaveProgram(properties[TProperties::ProgramName].GetValue());
+        if (!sizeOk)
+            m_state.ProgramChanged = true;
+        m_state.appendItem(cboProgramName, name);
+        result.programStored = true;
+        result.programName = name;
+    } catch (const QuilletError& error) {
+        m_state.ProgramChanged = true;
+        result.storeError = error.text();
+    }
+    return result;
+}
+
+void PadImport::report(const Result& result)
+{
+    if (!result.error.isEmpty())
+        MessageSink::current().showMessage(result.error);
+    if (!result.storeError.isEmpty())
+        MessageSink::current().showMessage(result.storeError);
+}
+
+void PadImport::ReadPadElement(const PadDocument::Node& node, int depth)
+{
+    if (m_mode == Mode::Company)
+        readCompanyElement(node, depth);
+    else
+        readProgramElement(node, depth);
+}
+
+void PadImport::readCompanyElement(const PadDocument::Node& node, int depth)
+{
+    if (!node.isElement)
+        return;
+    applyCompanyElement(companyTagName(node.tagName), node.text);
+    for (const PadDocument::Node& child : node.children)
+        readCompanyElement(child, depth + 1);
+}
+
+void PadImport::readProgramElement(const PadDocument::Node& node, int depth)
+{
+    if (node.isElement) {
+        applyProgramElement(programTagName(node.tagName), node.text);
+        for (const PadDocument::Node& child : node.children)
+            readProgramElement(child, depth + 1);
+    }
+    applyDates();
+}
+
+void PadImport::applyCompanyElement(const QString& name, const QString& text)
+{
+    if (name == QLatin1String("contact_last_name")) {
+        m_state.setText(edtContact, m_state.text(edtContact) + QLatin1Char(' ') + text, Origin::Editor);
+        return;
+    }
+    const auto row = companyTable().constFind(name);
+    if (row != companyTable().constEnd())
+        m_state.setText(row.value(), text, Origin::Editor);
+}
+
+void PadImport::applyProgramElement(const QString& name, const QString& text)
+{
+    if (name == QLatin1String("Program_Release_Month")) {
+        m_state.ReleaseMonth = text;
+    } else if (name == QLatin1String("Program_Release_Day")) {
+        m_state.ReleaseDay = text;
+    } else if (name == QLatin1String("Program_Release_Year")) {
+        m_state.ReleaseYear = text;
+    } else if (name == QLatin1String("Expire_Month")) {
+        m_state.ExpireMonth = text;
+    } else if (name == QLatin1String("Expire_Day")) {
+        m_state.ExpireDay = text;
+    } else if (name == QLatin1String("Expire_Year")) {
+        m_state.ExpireYear = text;
+    } else if (name == QLatin1String("File_Size_Bytes")) {
+        m_state.setText(edtFileSize, text, Origin::Editor);
+        const QString digits = text.trimmed();
+        if (digits.isEmpty()) {
+            // A PAD file that leaves the size out gives no sizes.
+            m_state.setText(edtFileSizeK, QString(), Origin::Editor);
+            m_state.setText(edtFileSizeMB, QString(), Origin::Editor);
+            return;
+        }
+        bool ok = false;
+        const qint32 bytes = digits.toInt(&ok);
+        if (!ok)
+            throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        m_state.setText(edtFileSizeK, fileSizeKB(bytes), Origin::Editor);
+        m_state.setText(edtFileSizeMB, fileSizeMB(bytes), Origin::Editor);
+    } else {
+        const auto row = programTable().constFind(name);
+        if (row == programTable().constEnd())
+            return;
+        if (kind(row.value()) == Kind::Memo)
+            m_state.setLines(row.value(), EditorState::splitValue(text), Origin::Editor);
+        else
+            m_state.setText(row.value(), text, Origin::Editor);
+    }
+}
+
+void PadImport::applyDates()
+{
+    if (!m_state.ReleaseYear.isEmpty() && !m_state.ReleaseMonth.isEmpty() && !m_state.ReleaseDay.isEmpty())
+        m_state.setDate(dteFile,
+            ParseIsoDate(
+                m_state.ReleaseYear + QLatin1Char('-') + m_state.ReleaseMonth + QLatin1Char('-') + m_state.ReleaseDay),
+            Origin::Editor);
+    if (!m_state.ExpireYear.isEmpty() && !m_state.ExpireMonth.isEmpty() && !m_state.ExpireDay.isEmpty())
+        m_state.setDate(dteExpire,
+            ParseIsoDate(
+                m_state.ExpireYear + QLatin1Char('-') + m_state.ExpireMonth + QLatin1Char('-') + m_state.ExpireDay),
+            Origin::Editor);
+}

@@ -1,0 +1,78 @@
+#include "PadImportRunner.h"
+
+#include "ConfigEditor.h"
+#include "EditorState.h"
+#include "MessageTranslator.h"
+#include "PadImport.h"
+#include "ProgramSession.h"
+#include "QuilletError.h"
+#include "TDM1.h"
+
+#include <QFileInfo>
+
+namespace {
+
+int importInto(ProgramSession& session, const QString& padFile, bool companyMode, QTextStream& out, QTextStream& err)
+{
+    TDM1 dm(session.config(), session.properties());
+    dm.DataModuleCreate();
+    EditorState state;
+    ConfigEditor editor(state, session.config(), session.properties(), dm);
+    editor.FormCreate();
+
+    const QFileInfo file(padFile);
+    if (!file.exists() || file.isDir()) {
+        err << ConfigEditor::doesNotExistMessage(file.absoluteFilePath()) << '\n';
+        return 1;
+    }
+
+    PadImport import(editor);
+    const PadImport::Result result = import.LoadPadFile(
+        file.absoluteFilePath(), companyMode ? PadImport::Mode::Company : PadImport::Mode::Program);
+    int exitCode = 0;
+    if (!result.error.isEmpty()) {
+        err << result.error << '\n';
+        exitCode = 1;
+    }
+    if (!result.storeError.isEmpty()) {
+        err << result.storeError << '\n';
+        exitCode = 1;
+    }
+
+    if (companyMode) {
+        const QString company = state.text(EditorControl::cbCompany);
+        if (company.isEmpty()) {
+            err << TranslateMsg(QStringLiteral("The PAD file names no company.")) << '\n';
+            return 1;
+        }
+        editor.SaveCompanyData();
+        session.config().SaveSettings();
+        out << company << '\n';
+        return exitCode;
+    }
+    if (!result.programStored)
+        return 1;
+    out << result.programName << '\n';
+    return exitCode;
+}
+
+} // namespace
+
+int runPadImport(
+    const QString& programDirectory, const QString& padFile, bool companyMode, QTextStream& out, QTextStream& err)
+{
+    int exitCode = 1;
+    try {
+        ProgramSession session(programDirectory);
+        session.start();
+        useLanguageOf(&session.config());
+        exitCode = importInto(session, padFile, companyMode, out, err);
+    } catch (const QuilletError& error) {
+        err << error.text() << '\n';
+        exitCode = 1;
+    }
+    useLanguageOf(nullptr);
+    out.flush();
+    err.flush();
+    return exitCode;
+}

@@ -1,0 +1,583 @@
+#include "ConfigEditor.h"
+#include "DataFixture.h"
+#include "IniDocument.h"
+#include "PadDocument.h"
+#include "PadImport.h"
+#include "PadImportRunner.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+using namespace EditorControl;
+using Origin = EditorState::Origin;
+using Mode = PadImport::Mode;
+
+namespace {
+
+QString padFixture(const QString& name)
+{
+    return testDataPath(QStringLiteral("pad/") + name);
+}
+
+QString padSample(const QString& name)
+{
+    return qEnvironmentVariable("QUILLET_PAD_SAMPLES") + QLatin1Char('/') + name;
+}
+
+// Settings files written, then the session and the data module opened.
+struct OpenedData {
+    OpenedData()
+    {
+        fixture.dir.writeFile(
+            QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\nContact=Wile E\r\nCountry=USA\r\n");
+        fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
+        fixture.open();
+    }
+
+    DataFixture fixture;
+};
+
+// An opened program directory with one company and one program, and a
+// freshly opened editor over it.
+class ImportFixture : public OpenedData {
+public:
+    ImportFixture()
+    {
+        TProperties& p = fixture.properties();
+        p[TProperties::ProgramName].SetValue(QStringLiteral("Existing"));
+        p[15].SetValue(QStringLiteral("7.0"));
+        fixture.dm().SaveProgram(QStringLiteral("Existing"));
+        editor.FormCreate();
+    }
+
+    PadImport::Result import(const QString& path, Mode mode) { return PadImport(editor).LoadPadFile(path, mode); }
+
+    QVariantMap record(const QString& name)
+    {
+        QSqlQuery query(fixture.dm().database());
+        query.prepare(QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"));
+        query.addBindValue(name);
+        query.exec();
+        QVariantMap row;
+        if (query.next()) {
+            for (int i = 0; i < query.record().count(); ++i)
+                row.insert(query.record().fieldName(i), query.value(i));
+        }
+        return row;
+    }
+
+    int programCount() { return fixture.dm().rowCount(Table::Programs); }
+
+    EditorState state;
+    ConfigEditor editor {state, fixture.config(), fixture.properties(), fixture.dm()};
+};
+
+QStringList programNames(const QString& directory)
+{
+    ProgramSession session(directory);
+    session.start();
+    TDM1 dm(session.config(), session.properties());
+    dm.DataModuleCreate();
+    QStringList names;
+    dm.LoadPrograms(names);
+    return names;
+}
+
+} // namespace
+
+class TestPadImport : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void tagNamesAreNormalisedPerMode_data()
+    {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("program");
+        QTest::newRow("upper") << "PROGRAM_OS_SUPPORT"
+                               << "program_os_support"
+                               << "Program_Os_Support";
+        QTest::newRow("lower") << "program_os_support"
+                               << "program_os_support"
+                               << "Program_Os_Support";
+        QTest::newRow("mixed") << "Program_OS_Support"
+                               << "program_os_support"
+                               << "Program_Os_Support";
+        QTest::newRow("digits") << "Char_Desc_45"
+                                << "char_desc_45"
+                                << "Char_Desc_45";
+        QTest::newRow("hyphen") << "x-ML"
+                                << "x-ml"
+                                << "X-Ml";
+    }
+
+    void tagNamesAreNormalisedPerMode()
+    {
+        QFETCH(QString, tag);
+        QFETCH(QString, company);
+        QFETCH(QString, program);
+        QCOMPARE(PadImport::companyTagName(tag), company);
+        QCOMPARE(PadImport::programTagName(tag), program);
+    }
+
+    void nestedElementsAreFoundAtAnyDepth()
+    {
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("nested.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(result.storeError, QString());
+        QVERIFY(result.programStored);
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Nested Tool"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("2.5"));
+        QCOMPARE(f.state.text(edtFileSize), QStringLiteral("1536000"));
+        QCOMPARE(f.state.text(edtFileSizeK), QStringLiteral("1500"));
+        QCOMPARE(f.state.text(edtFileSizeMB), QStringLiteral("1.46"));
+        QCOMPARE(f.state.text(edtFileName), QStringLiteral("nested.zip"));
+        QCOMPARE(f.state.text(edtTrialPeriod), QStringLiteral("30"));
+        QCOMPARE(f.state.date(dteExpire), QDate(2030, 12, 31));
+        QCOMPARE(f.state.text(edtProgUrl), QStringLiteral("http://127.0.0.1/nested"));
+        QCOMPARE(
+            f.state.lines(memDesc250), (QStringList {QStringLiteral("First line"), QStringLiteral("Second line")}));
+
+        // Stored: catalogue, table and the name box's list.
+        QVERIFY(!f.state.ProgramChanged);
+        QCOMPARE(f.fixture.properties()[TProperties::ProgramName].GetValue(), QStringLiteral("Nested Tool"));
+        const QVariantMap row = f.record(QStringLiteral("Nested Tool"));
+        QCOMPARE(row.value(QStringLiteral("FileSize")).toInt(), 1536000);
+        QCOMPARE(row.value(QStringLiteral("ExpireDate")).toString(), QStringLiteral("12/31/2030"));
+        QCOMPARE(row.value(QStringLiteral("Desc250")).toString(), QStringLiteral("First line\r\nSecond line\r\n"));
+        QCOMPARE(f.state.items(cboProgramName).last(), QStringLiteral("Nested Tool"));
+    }
+
+    void laterElementOfTheSameNameWins()
+    {
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("two-languages.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(edtKeywords), QStringLiteral("schnell, klein"));
+        QCOMPARE(f.state.text(edtDesc45), QStringLiteral("Ein schnelles kleines Werkzeug"));
+        QCOMPARE(f.state.text(edtDesc80), QStringLiteral("Only the English block has this one"));
+    }
+
+    void releaseDateIsReadYearMonthDayInAnyLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString formatBefore = QLocale().dateFormat(QLocale::ShortFormat);
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("release-2004-3-7.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.date(dteFile), QDate(2004, 3, 7));
+        QCOMPARE(f.record(QStringLiteral("Dated")).value(QStringLiteral("VersionDate")).toString(),
+            QStringLiteral("07.03.2004"));
+        QCOMPARE(QLocale().dateFormat(QLocale::ShortFormat), formatBefore);
+    }
+
+    void releaseDateWithoutDayKeepsToday()
+    {
+        ImportFixture f;
+        f.state.setDate(dteFile, QDate(2001, 1, 1), Origin::User);
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("release-no-day.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
+        QCOMPARE(f.state.ReleaseYear, QStringLiteral("2004"));
+        QCOMPARE(f.state.ReleaseDay, QString());
+    }
+
+    void sizeWithSeparatorsStopsTheWalk()
+    {
+        ImportFixture f;
+        const PadImport::Result result
+            = f.import(padFixture(QStringLiteral("size-with-separators.xml")), Mode::Program);
+        QCOMPARE(result.error, QStringLiteral("'1,536,000' is not a valid integer value"));
+        QCOMPARE(f.state.text(edtFileSize), QStringLiteral("1,536,000"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.0"));
+        QCOMPARE(f.state.text(edtKeywords), QString());
+
+        // What was read is stored; the size that is no number stays for the user to correct.
+        QVERIFY(result.programStored);
+        const QVariantMap row = f.record(QStringLiteral("Grouped Size"));
+        QCOMPARE(row.value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
+        QVERIFY(row.value(QStringLiteral("FileSize")).isNull());
+        QVERIFY(f.state.ProgramChanged);
+    }
+
+    void impossibleDateStopsTheWalk()
+    {
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("impossible-date.xml")), Mode::Program);
+        QCOMPARE(result.error, QStringLiteral("'2003-2-29' is not a valid date"));
+        QCOMPARE(f.state.text(edtVersion), QString());
+        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
+        QVERIFY(result.programStored);
+        QCOMPARE(result.programName, QStringLiteral("Leap"));
+    }
+
+    void companyModeReadsOnlyCompanyDetails()
+    {
+        ImportFixture f;
+        f.editor.cboProgramNameChange(QStringLiteral("Existing"));
+        const int programsBefore = f.programCount();
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("company-and-program.xml")), Mode::Company);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Doe Software"));
+        QCOMPARE(f.state.text(edtAddr1), QStringLiteral("1 Main Street"));
+        QCOMPARE(f.state.text(edtAddr2), QStringLiteral("Suite 2"));
+        QCOMPARE(f.state.text(edtCity), QStringLiteral("Springfield"));
+        QCOMPARE(f.state.text(edtState), QStringLiteral("IL"));
+        QCOMPARE(f.state.text(edtPostal), QStringLiteral("62701"));
+        QCOMPARE(f.state.text(edtCountry), QStringLiteral("USA"));
+        QCOMPARE(f.state.text(edtWebSite), QStringLiteral("http://127.0.0.1/doe"));
+        QCOMPARE(f.state.text(edtContact), QStringLiteral("Jane Doe"));
+        QCOMPARE(f.state.text(edtContactEMail), QStringLiteral("jane@doe.example"));
+        QCOMPARE(f.state.text(edtEMail), QStringLiteral("info@doe.example"));
+        QCOMPARE(f.state.text(edtTelNo), QStringLiteral("555-0100"));
+        QCOMPARE(f.state.text(edtLinks), QString());
+        QVERIFY(f.state.CompanyChanged);
+        // Only the controls change; the company reaches the catalogue when saved.
+        QCOMPARE(f.fixture.properties()[0].GetValue(), QStringLiteral("Acme"));
+        QCOMPARE(f.fixture.properties()[3].GetValue(), QStringLiteral("Wile E"));
+
+        // The program shown is untouched and stored again as it was.
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Existing"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("7.0"));
+        QCOMPARE(f.state.text(edtPrice), QString());
+        QVERIFY(result.programStored);
+        QCOMPARE(f.programCount(), programsBefore);
+    }
+
+    void programModeReadsOnlyProgramDetails()
+    {
+        ImportFixture f;
+        f.state.setText(edtPADPath, QStringLiteral("/pads/doe.xml"), Origin::User);
+        f.state.setLines(memLimitations, {QStringLiteral("kept?")}, Origin::User);
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("company-and-program.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Acme"));
+        QCOMPARE(f.state.text(edtContact), QStringLiteral("Wile E"));
+        QVERIFY(!f.state.CompanyChanged);
+
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Doe Editor"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("3.1"));
+        QCOMPARE(f.state.text(cboLicense), QStringLiteral("Time-limited trial"));
+        QCOMPARE(f.state.text(edtPrice), QStringLiteral("19.95"));
+        QCOMPARE(f.state.text(cboOS), QStringLiteral("Linux"));
+        QCOMPARE(f.state.text(cboInstall), QStringLiteral("Install and Uninstall"));
+        QCOMPARE(
+            f.state.lines(memChanges), (QStringList {QStringLiteral("Faster start"), QStringLiteral("Fewer bugs")}));
+        QCOMPARE(f.state.lines(memSysReq), QStringList {QStringLiteral("64 MB")});
+        QCOMPARE(f.state.text(edtTrialPeriod), QStringLiteral("30"));
+        QCOMPARE(f.state.text(edtProgUrl), QStringLiteral("http://127.0.0.1/doe/editor"));
+        QCOMPARE(f.state.text(edtPurchaseUrl), QStringLiteral("http://127.0.0.1/doe/buy"));
+        QCOMPARE(f.state.text(edtScreenUrl), QStringLiteral("http://127.0.0.1/doe/shot.png"));
+        QCOMPARE(f.state.text(edtIconUrl), QStringLiteral("http://127.0.0.1/doe/icon.png"));
+        QCOMPARE(f.state.text(edtPADUrl), QStringLiteral("http://127.0.0.1/doe/pad.xml"));
+        QCOMPARE(f.state.text(edtDLUrl1), QStringLiteral("http://127.0.0.1/doe/1.zip"));
+        QCOMPARE(f.state.text(edtDLUrl2), QStringLiteral("http://127.0.0.1/doe/2.zip"));
+        QCOMPARE(f.state.text(edtDLUrl3), QStringLiteral("http://127.0.0.1/doe/3.zip"));
+        QCOMPARE(f.state.text(edtDLUrl4), QStringLiteral("http://127.0.0.1/doe/4.zip"));
+        // Cleared by the import and never read from a PAD file; the PAD path stays.
+        QVERIFY(f.state.lines(memLimitations).isEmpty());
+        QCOMPARE(f.state.text(edtPADPath), QStringLiteral("/pads/doe.xml"));
+        QCOMPARE(f.record(QStringLiteral("Doe Editor")).value(QStringLiteral("PADPath")).toString(),
+            QStringLiteral("/pads/doe.xml"));
+    }
+
+    void lastNameAloneIsAppendedToTheContact()
+    {
+        ImportFixture f;
+        QCOMPARE(f.state.text(edtContact), QStringLiteral("Wile E"));
+        f.import(padFixture(QStringLiteral("last-name-only.xml")), Mode::Company);
+        QCOMPARE(f.state.text(edtContact), QStringLiteral("Wile E Doe"));
+    }
+
+    void tagNamesMatchInAnyCase()
+    {
+        ImportFixture f;
+        PadImport::Result result = f.import(padFixture(QStringLiteral("tag-case.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Loud Name"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("0.9"));
+        QCOMPARE(f.state.text(cboOS), QStringLiteral("Windows 95/98"));
+
+        result = f.import(padFixture(QStringLiteral("tag-case.xml")), Mode::Company);
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Loud Company"));
+        QCOMPARE(f.state.text(edtCity), QStringLiteral("Quiet Town"));
+    }
+
+    void malformedFileIsReportedWithItsPosition()
+    {
+        ImportFixture f;
+        RecordingMessageSink sink;
+        f.state.setText(edtVersion, QStringLiteral("old"), Origin::User);
+        const int before = f.programCount();
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("malformed.xml")), Mode::Program);
+        QVERIFY2(result.error.contains(QStringLiteral("not well-formed")), qPrintable(result.error));
+        QVERIFY2(result.error.contains(QStringLiteral("line 5,")), qPrintable(result.error));
+        QVERIFY(result.error.contains(QStringLiteral("malformed.xml")));
+        // Nothing was applied and no nameless program is stored.
+        QCOMPARE(f.state.text(edtVersion), QString());
+        QCOMPARE(result.storeError, QStringLiteral("The PAD file names no program."));
+        QVERIFY(!result.programStored);
+        QCOMPARE(f.programCount(), before);
+
+        PadImport::report(result);
+        QCOMPARE(sink.texts(), (QStringList {result.error, result.storeError}));
+    }
+
+    void fileWithoutProgramNameStoresNothing()
+    {
+        ImportFixture f;
+        const int before = f.programCount();
+        const QStringList listBefore = f.state.items(cboProgramName);
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("no-program-name.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(result.storeError, QStringLiteral("The PAD file names no program."));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.0"));
+        QCOMPARE(f.programCount(), before);
+        QCOMPARE(f.state.items(cboProgramName), listBefore);
+    }
+
+    void missingFileIsALoadError()
+    {
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("no-such-file.xml")), Mode::Program);
+        QVERIFY(result.error.contains(QStringLiteral("no-such-file.xml")));
+        QVERIFY(!result.programStored);
+    }
+
+    void declaredSingleByteEncodingIsDecoded()
+    {
+        ImportFixture f;
+        const PadImport::Result result = f.import(padFixture(QStringLiteral("windows-1252.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Caf\u00e9 \u20ac Tool"));
+    }
+
+    void unknownEncodingIsRefused()
+    {
+        QVERIFY_THROWS_EXCEPTION(QuilletError,
+            PadDocument::parse("<?xml version=\"1.0\" encoding=\"x-no-such-charset\"?><a/>", QStringLiteral("f.xml")));
+    }
+
+    void externalEntitiesAreNeverRead()
+    {
+        TestProgramDirectory dir;
+        dir.writeFile(QStringLiteral("secret.txt"), "TOPSECRET");
+        const QByteArray xml = "<?xml version=\"1.0\"?>\n<!DOCTYPE XML_DIZ_INFO [\n<!ENTITY secret SYSTEM \"file://"
+            + dir.file(QStringLiteral("secret.txt")).toUtf8()
+            + "\">\n]>\n<XML_DIZ_INFO><Program_Name>E</Program_Name><Program_Version>&secret;</Program_Version>"
+              "</XML_DIZ_INFO>\n";
+        try {
+            const PadDocument document = PadDocument::parse(xml, QStringLiteral("entity.xml"));
+            QCOMPARE(document.root().children.size(), size_t(2));
+            QVERIFY(!document.root().children.at(1).text.contains(QStringLiteral("TOPSECRET")));
+            QVERIFY(!document.root().text.contains(QStringLiteral("TOPSECRET")));
+        } catch (const QuilletError& error) {
+            QVERIFY(!error.text().contains(QStringLiteral("TOPSECRET")));
+        }
+    }
+
+    void nestingIsLimited()
+    {
+        QByteArray xml;
+        for (int i = 0; i < PadDocument::MaxDepth + 1; ++i)
+            xml += "<a>";
+        for (int i = 0; i < PadDocument::MaxDepth + 1; ++i)
+            xml += "</a>";
+        QVERIFY_THROWS_EXCEPTION(QuilletError, PadDocument::parse(xml));
+    }
+
+    void realPadFilesImport_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("sizeMB");
+        QTest::addColumn<QDate>("released");
+        QTest::addColumn<QString>("desc45");
+
+        const QDate today = QDate::currentDate();
+        QTest::newRow("01 windows-1252") << "01-pad1.15-windows1252-simtel.xml"
+                                         << "Burn to the Brim"
+                                         << "2.8.1"
+                                         << "1328001"
+                                         << "1.27" << QDate(2003, 7, 7)
+                                         << "Utility to optimally fit files/folders on CD.";
+        QTest::newRow("02 empty size, empty second language")
+            << "02-pad1.00-iso8859-1-crlf-unpadded-date-empty-german.xml"
+            << "DoxBox"
+            << "6.0.0.0"
+            << ""
+            << "" << QDate(2014, 8, 1) << "";
+        QTest::newRow("03 one line") << "03-pad2.02-single-line-no-whitespace.xml"
+                                     << "GISLook & GISMeta"
+                                     << "1.0.2"
+                                     << "217749"
+                                     << "0.21" << QDate(2011, 4, 7) << "Plugins to show GIS data in the Finder.";
+        QTest::newRow("04 BOM, two languages") << "04-pad3.10-utf8-bom-multilang-en-de.xml"
+                                               << "DVDStyler"
+                                               << "3.0.3"
+                                               << "45000000"
+                                               << "42.92" << QDate(2017, 1, 1) << "Kostenlose DVD Autoren-Applikation";
+        QTest::newRow("05 no encoding") << "05-pad3.11-uppercase-company-contact-tags.xml"
+                                        << "digiCamControl"
+                                        << "1.0.0"
+                                        << ""
+                                        << "" << QDate(2013, 5, 6) << "A DSLR camera remote control software";
+        QTest::newRow("06 upper-case web tags")
+            << "06-pad3.11-crlf-uppercase-webinfo-download-tags.xml"
+            << "d-jon"
+            << "1.1.201011110"
+            << "14778976"
+            << "14.09" << QDate(2010, 11, 11) << "Project manager with real time tracking";
+        QTest::newRow("07 empty date") << "07-pad3.11-empty-release-date-program-description-typo.xml"
+                                       << "getxbook"
+                                       << "1.0"
+                                       << ""
+                                       << "" << today << "A collection of tools to download books";
+        QTest::newRow("08 flat contact") << "08-pad4.0-handcoded-flat-contact.xml"
+                                         << "SID Jukebox"
+                                         << "1.0"
+                                         << "4194304"
+                                         << "4.00" << QDate(2026, 5, 27) << "Commodore 64 SID music player for macOS";
+    }
+
+    void realPadFilesImport()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, name);
+        QFETCH(QString, version);
+        QFETCH(QString, size);
+        QFETCH(QString, sizeMB);
+        QFETCH(QDate, released);
+        QFETCH(QString, desc45);
+        QVERIFY2(QFile::exists(padSample(file)), qPrintable(padSample(file)));
+
+        ImportFixture f;
+        const PadImport::Result result = f.import(padSample(file), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(result.storeError, QString());
+        QCOMPARE(result.programName, name);
+        QCOMPARE(f.state.text(edtVersion), version);
+        QCOMPARE(f.state.text(edtFileSize), size);
+        QCOMPARE(f.state.text(edtFileSizeMB), sizeMB);
+        QCOMPARE(f.state.date(dteFile), released);
+        QCOMPARE(f.state.text(edtDesc45), desc45);
+        // The second, empty language block of 02 wins over the English one.
+        QCOMPARE(f.state.text(edtKeywords).isEmpty(), file.startsWith(QLatin1String("02-")));
+        QCOMPARE(f.record(name).value(QStringLiteral("Version")).toString(), version);
+    }
+
+    void realPadFilesCompanyDetails()
+    {
+        ImportFixture f;
+        f.import(padSample(QStringLiteral("04-pad3.10-utf8-bom-multilang-en-de.xml")), Mode::Company);
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Alex Th\u00fcring"));
+        QCOMPARE(f.state.text(edtContact), QStringLiteral("Alex Th\u00fcring"));
+        QCOMPARE(f.state.text(edtCity), QStringLiteral("Frankfurt am Main"));
+
+        ImportFixture g;
+        g.import(padSample(QStringLiteral("05-pad3.11-uppercase-company-contact-tags.xml")), Mode::Company);
+        QCOMPARE(g.state.text(cbCompany), QStringLiteral("Duka Istvan"));
+        // Empty upper-case contact elements: the first name empties the box,
+        // the last name appends a blank and nothing.
+        QCOMPARE(g.state.text(edtContact), QStringLiteral(" "));
+        QCOMPARE(g.state.text(edtContactEMail), QString());
+        QCOMPARE(g.state.text(edtCountry), QString());
+    }
+
+    void runnerStoresTheProgram()
+    {
+        TestProgramDirectory dir;
+        QString output;
+        QString errors;
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        const int code
+            = runPadImport(dir.path(), padFixture(QStringLiteral("company-and-program.xml")), false, out, err);
+        QCOMPARE(errors, QString());
+        QCOMPARE(code, 0);
+        QCOMPARE(output, QStringLiteral("Doe Editor\n"));
+        QCOMPARE(programNames(dir.path()), QStringList {QStringLiteral("Doe Editor")});
+        QVERIFY(!dir.readFile(QStringLiteral("companies.ini")).contains("Doe Software"));
+    }
+
+    void runnerSavesTheCompany()
+    {
+        TestProgramDirectory dir;
+        dir.writeFile(QStringLiteral("companies.ini"), "[Acme]\r\nLinks=http://127.0.0.1/links\r\n");
+        dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
+        QString output;
+        QString errors;
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        const int code
+            = runPadImport(dir.path(), padFixture(QStringLiteral("company-and-program.xml")), true, out, err);
+        QCOMPARE(errors, QString());
+        QCOMPARE(code, 0);
+        QCOMPARE(output, QStringLiteral("Doe Software\n"));
+        const IniFile companies(dir.file(QStringLiteral("companies.ini")));
+        QCOMPARE(companies.readString(QStringLiteral("Doe Software"), QStringLiteral("Contact"), QString()),
+            QStringLiteral("Jane Doe"));
+        // Links is never imported: the current company's value is kept.
+        QCOMPARE(companies.readString(QStringLiteral("Doe Software"), QStringLiteral("Links"), QString()),
+            QStringLiteral("http://127.0.0.1/links"));
+        QCOMPARE(IniFile(dir.file(QStringLiteral("quillet.ini")))
+                     .readString(QStringLiteral("Config"), QStringLiteral("LastCompany"), QString()),
+            QStringLiteral("Doe Software"));
+        QVERIFY(programNames(dir.path()).isEmpty());
+    }
+
+    void runnerFailsOnAnErrorButKeepsWhatWasRead()
+    {
+        TestProgramDirectory dir;
+        QString output;
+        QString errors;
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        const int code
+            = runPadImport(dir.path(), padFixture(QStringLiteral("size-with-separators.xml")), false, out, err);
+        QCOMPARE(code, 1);
+        QCOMPARE(errors, QStringLiteral("'1,536,000' is not a valid integer value\n"));
+        QCOMPARE(output, QStringLiteral("Grouped Size\n"));
+        QCOMPARE(programNames(dir.path()), QStringList {QStringLiteral("Grouped Size")});
+    }
+
+    void runnerFailsWhenNothingIsStored_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("company");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("missing") << "nowhere.xml" << false << "does not exist.";
+        QTest::newRow("no name") << "no-program-name.xml" << false << "The PAD file names no program.";
+        QTest::newRow("malformed") << "malformed.xml" << false << "not well-formed";
+        QTest::newRow("no company") << "no-program-name.xml" << true << "The PAD file names no company.";
+    }
+
+    void runnerFailsWhenNothingIsStored()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, company);
+        QFETCH(QString, error);
+        TestProgramDirectory dir;
+        QString output;
+        QString errors;
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        QCOMPARE(runPadImport(dir.path(), padFixture(file), company, out, err), 1);
+        QVERIFY2(errors.contains(error), qPrintable(errors));
+        QCOMPARE(output, QString());
+        QVERIFY(programNames(dir.path()).isEmpty());
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("companies.ini"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPadImport)
+#include "TestPadImport.moc"
