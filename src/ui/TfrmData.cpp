@@ -1,0 +1,153 @@
+#include "TfrmData.h"
+
+#include "DataSelectorModel.h"
+#include "DataSelectorRows.h"
+#include "PowerPasteMenu.h"
+#include "QuickPasteMenu.h"
+#include "TConfig.h"
+#include "TProperties.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kDefaultItemsPerColumn = 16;
+
+} // namespace
+
+TfrmData::TfrmData(
+    DataSelectorRows& rows, TConfig& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste, QWidget* parent)
+    : QWidget(parent)
+    , m_rows(rows)
+    , m_config(config)
+    , m_powerPaste(powerPaste)
+    , m_quickPaste(quickPaste)
+{
+    setObjectName(QStringLiteral("frmData"));
+    setWindowTitle(QStringLiteral("Data selector"));
+    setFont(QFont(QStringLiteral("Arial"), 10));
+
+    m_model = new DataSelectorModel(rows, this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("StringGrid1"));
+    QFont gridFont(QStringLiteral("Arial"));
+    gridFont.setPointSizeF(7.5);
+    m_grid->setFont(gridFont);
+    m_grid->setModel(m_model);
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setMinimumSectionSize(RowHeight);
+    m_grid->verticalHeader()->setDefaultSectionSize(RowHeight);
+    m_grid->horizontalHeader()->setMinimumSectionSize(8);
+    m_grid->setColumnWidth(DataSelectorModel::CaptionColumn, CaptionColumnWidth);
+    // The value column takes the rest of the grid's width.
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setShowGrid(true);
+    m_grid->setWordWrap(false);
+    m_grid->setTabKeyNavigation(false);
+    m_grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_grid->viewport()->installEventFilter(this);
+    // The first value cell is selected from the start, as a grid shows it, so
+    // that giving the grid the focus does not overwrite the clipboard.
+    m_grid->selectionModel()->setCurrentIndex(m_model->index(0, DataSelectorModel::ValueColumn),
+        QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // A click copies the row's value also when the row is already selected.
+    connect(m_grid, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) { copyRowValue(index.row()); });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex& current, const QModelIndex& previous) {
+            if (!current.isValid())
+                return;
+            if (current.column() == DataSelectorModel::CaptionColumn) {
+                // The caption column cannot be selected: the value cell of the row takes its place.
+                m_grid->selectionModel()->setCurrentIndex(m_model->index(current.row(), DataSelectorModel::ValueColumn),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                return;
+            }
+            if (!previous.isValid() || previous.row() != current.row()
+                || previous.column() == DataSelectorModel::CaptionColumn)
+                copyRowValue(current.row());
+        });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->addWidget(m_grid);
+
+    m_quickPaste.setCaptionLookup([&rows](int row) { return rows.caption(row); });
+
+    m_rows.fillCaptions();
+    m_config.LoadPopUpList(m_quickPaste);
+    m_config.LoadPowerPasteSettings();
+    BuildPowerPasteMenu();
+}
+
+TfrmData::~TfrmData()
+{
+    m_quickPaste.setCaptionLookup(nullptr);
+}
+
+int TfrmData::itemsPerColumn(int setting)
+{
+    return setting < 1 ? kDefaultItemsPerColumn : setting;
+}
+
+void TfrmData::BuildPowerPasteMenu()
+{
+    const TProperties& properties = m_config.properties();
+    const int perColumn = itemsPerColumn(m_config.MenuItemsPerColumn);
+    int position = m_powerPaste.topSeparatorPosition();
+    m_powerPaste.clearPropertyItems();
+    for (int i = 0; i < TProperties::Count; ++i) {
+        if (i == TProperties::Separator || !properties[i].InPowerPaste)
+            continue;
+        ++position;
+        m_powerPaste.insertPropertyItem(QStringLiteral("> ") + properties[i].Caption, i, position % perColumn == 0);
+    }
+}
+
+bool TfrmData::addRowToQuickPaste(int row)
+{
+    if (!TProperties::isValidIndex(row) || row == TProperties::Separator)
+        return false;
+    return m_quickPaste.addQuickPasteItem(row);
+}
+
+void TfrmData::copyRowValue(int row)
+{
+    // The selected row's value, also an empty one, becomes the clipboard's text.
+    QGuiApplication::clipboard()->setText(m_rows.value(row));
+}
+
+void TfrmData::showEvent(QShowEvent* event)
+{
+    m_rows.RefreshData();
+    QWidget::showEvent(event);
+}
+
+bool TfrmData::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->modifiers() & Qt::ControlModifier) {
+            // Ctrl+click selects the row as a click does (without toggling it
+            // off) and adds it to the Quick Paste menu.
+            const QModelIndex index = m_grid->indexAt(mouse->position().toPoint());
+            if (index.isValid()) {
+                m_grid->selectionModel()->setCurrentIndex(m_model->index(index.row(), DataSelectorModel::ValueColumn),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                copyRowValue(index.row());
+                addRowToQuickPaste(index.row());
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+class DataSelectorModel;
+class DataSelectorRows;
+class PowerPasteMenu;
+class QTableView;
+class QuickPasteMenu;
+class TConfig;
+
+// The data selector: every catalogue entry's caption and value in a grid.
+// Selecting a row puts its value on the clipboard; Ctrl+click adds the row to
+// the Quick Paste menu. It also builds the Power Paste menu's property items.
+class TfrmData : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int HelpContext = 30;
+    static constexpr int CaptionColumnWidth = 64;
+    static constexpr int RowHeight = 15;
+
+    // Fills the captions, loads the quick paste list into quickPaste, loads the
+    // power paste settings and builds the Power Paste menu.
+    TfrmData(DataSelectorRows& rows, TConfig& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste,
+        QWidget* parent = nullptr);
+    ~TfrmData() override;
+
+    // Rebuilds the Power Paste menu's property items from the catalogue's
+    // InPowerPaste flags, with a column break at every position (counting the
+    // menu's first item as 0) that is a multiple of MenuItemsPerColumn.
+    void BuildPowerPasteMenu();
+
+    // Adds the row to the Quick Paste menu unless its caption is there, dropping
+    // the oldest of ten items; the separator row is never added.
+    bool addRowToQuickPaste(int row);
+
+    DataSelectorModel& model() const { return *m_model; }
+
+    // MenuItemsPerColumn as the menu builder uses it: values below 1 mean 16.
+    static int itemsPerColumn(int setting);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void copyRowValue(int row);
+
+    DataSelectorRows& m_rows;
+    TConfig& m_config;
+    PowerPasteMenu& m_powerPaste;
+    QuickPasteMenu& m_quickPaste;
+    DataSelectorModel* m_model = nullptr;
+    QTableView* m_grid = nullptr;
+};

@@ -1,0 +1,2 @@
+add_unit_test(NAME test_ui_site_selector SOURCES TestSiteSelector.cpp LIBS quillet_ui quillet_datatestsupport)
+add_unit_test(NAME test_ui_data_selector SOURCES TestDataSelector.cpp LIBS quillet_ui quillet_datatestsupport)
