@@ -137,6 +137,10 @@ void TConfig::SavePopUpList(const QuickPasteList& list) const
     const QVector<int> items = list.quickPasteItems();
     for (int n = 0; n < items.size(); ++n)
         ini.writeInteger(kPopUpList, QString::number(n + 1), items.at(n));
+    // The end mark after a shorter list: a key left from a longer list (a file
+    // edited by hand) can then never be read as part of this one.
+    if (items.size() < MaxQuickPasteItems)
+        ini.writeInteger(kPopUpList, QString::number(items.size() + 1), -1);
     ini.save(settingsFile());
 }
 

@@ -237,6 +237,24 @@ void TestTConfig::popUpListRoundTrip()
     ListOfIndices loaded;
     config.LoadPopUpList(loaded);
     QCOMPARE(loaded.items, list.items);
+    QVERIFY(!IniDocument::load(dir.file("quillet.ini")).value("PopUpList", "11"));
+
+    // A shorter list ends in the mark, so the old keys behind it are not read.
+    ListOfIndices shorter;
+    shorter.items = {30, 31};
+    config.SavePopUpList(shorter);
+    const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+    QCOMPARE(ini.readString("PopUpList", "3", ""), QString("-1"));
+    QCOMPARE(ini.readString("PopUpList", "4", ""), QString("17"));
+    ListOfIndices reloaded;
+    config.LoadPopUpList(reloaded);
+    QCOMPARE(reloaded.items, QVector<int>({30, 31}));
+
+    // An empty list still leaves its section.
+    TestProgramDirectory fresh;
+    TConfig first(fresh.path(), properties);
+    first.SavePopUpList(ListOfIndices());
+    QCOMPARE(IniDocument::load(fresh.file("quillet.ini")).readString("PopUpList", "1", ""), QString("-1"));
 }
 
 void TestTConfig::hexAndUnconvertibleNumbers()
