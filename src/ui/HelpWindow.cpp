@@ -1,0 +1,338 @@
+#include "HelpWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+// Outside any namespace, as Q_INIT_RESOURCE requires.
+static void initHelpResource()
+{
+    Q_INIT_RESOURCE(help);
+}
+
+namespace {
+
+const QString kRoot = QStringLiteral("qrc:/help/");
+const QString kContentsPage = QStringLiteral("index.html");
+
+QPointer<HelpWindow>& theInstance()
+{
+    static QPointer<HelpWindow> window;
+    return window;
+}
+
+QString readResource(const QString& name)
+{
+    QFile file(QStringLiteral(":/help/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+QString metaContent(const QString& html, const QString& name)
+{
+    const QRegularExpression meta(
+        QStringLiteral("<meta\\s+name=\"%1\"\\s+content=\"([^\"]*)\"").arg(QRegularExpression::escape(name)),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = meta.match(html);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString pageTitle(const QString& html, const QString& fallback)
+{
+    static const QRegularExpression title(
+        QStringLiteral("<title>([^<]*)</title>"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = title.match(html);
+    const QString text = match.hasMatch() ? match.captured(1).trimmed() : QString();
+    return text.isEmpty() ? fallback : text;
+}
+
+} // namespace
+
+void HelpWindow::initResources()
+{
+    static bool done = false;
+    if (!done) {
+        initHelpResource();
+        done = true;
+    }
+}
+
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    initResources();
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Quillet Help"));
+
+    m_contents = new QTreeWidget(this);
+    m_contents->setObjectName(QStringLiteral("helpContents"));
+    m_contents->setHeaderHidden(true);
+    m_contents->setRootIsDecorated(false);
+
+    auto* indexPage = new QWidget(this);
+    m_indexFilter = new QLineEdit(indexPage);
+    m_indexFilter->setObjectName(QStringLiteral("helpIndexFilter"));
+    m_indexFilter->setPlaceholderText(QStringLiteral("Type a keyword"));
+    m_indexFilter->setClearButtonEnabled(true);
+    m_index = new QListWidget(indexPage);
+    m_index->setObjectName(QStringLiteral("helpIndex"));
+    auto* indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->setContentsMargins(0, 0, 0, 0);
+    indexLayout->addWidget(m_indexFilter);
+    indexLayout->addWidget(m_index);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("helpTabs"));
+    m_tabs->addTab(m_contents, QStringLiteral("Contents"));
+    m_tabs->addTab(indexPage, QStringLiteral("Index"));
+
+    m_browser = new QTextBrowser(this);
+    m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setOpenLinks(true);
+    m_browser->setOpenExternalLinks(true);
+
+    auto* toolBar = new QToolBar(this);
+    QAction* back = toolBar->addAction(QStringLiteral("Back"), m_browser, &QTextBrowser::backward);
+    back->setShortcut(QKeySequence::Back);
+    back->setEnabled(false);
+    QAction* forward = toolBar->addAction(QStringLiteral("Forward"), m_browser, &QTextBrowser::forward);
+    forward->setShortcut(QKeySequence::Forward);
+    forward->setEnabled(false);
+    QAction* home = toolBar->addAction(QStringLiteral("Contents"), this, &HelpWindow::openContents);
+    home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
+    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
+    connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
+    auto* close = new QAction(QStringLiteral("Close"), this);
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(m_tabs);
+    splitter->addWidget(m_browser);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({220, 580});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(toolBar);
+    layout->addWidget(splitter, 1);
+    resize(820, 580);
+
+    loadTopics();
+    fillIndex();
+
+    connect(m_contents, &QTreeWidget::itemActivated, this,
+        [this](QTreeWidgetItem* item) { openPage(item->data(0, Qt::UserRole).toString()); });
+    connect(m_contents, &QTreeWidget::itemClicked, this,
+        [this](QTreeWidgetItem* item) { openPage(item->data(0, Qt::UserRole).toString()); });
+    connect(m_indexFilter, &QLineEdit::textEdited, this, &HelpWindow::filterIndex);
+    connect(m_indexFilter, &QLineEdit::returnPressed, this, [this] {
+        if (QListWidgetItem* item = m_index->currentItem())
+            indexItemActivated(item);
+    });
+    connect(m_index, &QListWidget::itemActivated, this, &HelpWindow::indexItemActivated);
+    connect(m_index, &QListWidget::itemClicked, this, &HelpWindow::indexItemActivated);
+
+    openPage(kContentsPage);
+}
+
+void HelpWindow::loadTopics()
+{
+    // topics.txt names the pages in contents order, one a line; "#" starts a comment.
+    const QStringList lines = readResource(QStringLiteral("topics.txt")).split(QLatin1Char('\n'));
+    for (const QString& raw : lines) {
+        const QString page = raw.section(QLatin1Char('#'), 0, 0).trimmed();
+        if (page.isEmpty())
+            continue;
+        const QString html = readResource(page);
+        if (html.isEmpty())
+            continue;
+        Topic topic;
+        topic.page = page;
+        topic.title = pageTitle(html, page);
+        for (const QString& keyword : metaContent(html, QStringLiteral("keywords")).split(QLatin1Char(','))) {
+            if (!keyword.trimmed().isEmpty())
+                topic.keywords.append(keyword.trimmed());
+        }
+        for (const QString& number : metaContent(html, QStringLiteral("context")).split(QLatin1Char(','))) {
+            bool ok = false;
+            const int context = number.trimmed().toInt(&ok);
+            if (ok) {
+                topic.contexts.append(context);
+                if (!m_contextPages.contains(context))
+                    m_contextPages.insert(context, page);
+            }
+        }
+        m_topics.append(topic);
+        auto* item = new QTreeWidgetItem(m_contents, {topic.title});
+        item->setData(0, Qt::UserRole, page);
+    }
+}
+
+void HelpWindow::fillIndex()
+{
+    struct Entry {
+        QString keyword;
+        const Topic* topic;
+    };
+    QList<Entry> entries;
+    QHash<QString, int> uses;
+    for (const Topic& topic : std::as_const(m_topics)) {
+        for (const QString& keyword : topic.keywords) {
+            entries.append({keyword, &topic});
+            ++uses[keyword.toCaseFolded()];
+        }
+    }
+    QList<QPair<QString, QString>> items; // shown text, page
+    for (const Entry& entry : std::as_const(entries)) {
+        // A keyword found on several pages names the page as well.
+        const QString text = uses.value(entry.keyword.toCaseFolded()) > 1
+            ? entry.keyword + QStringLiteral(" \u2014 ") + entry.topic->title
+            : entry.keyword;
+        items.append({text, entry.topic->page});
+    }
+    std::stable_sort(items.begin(), items.end(),
+        [](const auto& a, const auto& b) { return QString::compare(a.first, b.first, Qt::CaseInsensitive) < 0; });
+    for (const auto& entry : std::as_const(items)) {
+        auto* item = new QListWidgetItem(entry.first, m_index);
+        item->setData(Qt::UserRole, entry.second);
+    }
+}
+
+void HelpWindow::filterIndex(const QString& text)
+{
+    const QString wanted = text.trimmed();
+    if (wanted.isEmpty())
+        return;
+    for (int i = 0; i < m_index->count(); ++i) {
+        QListWidgetItem* item = m_index->item(i);
+        if (item->text().startsWith(wanted, Qt::CaseInsensitive)) {
+            m_index->setCurrentItem(item);
+            m_index->scrollToItem(item, QAbstractItemView::PositionAtTop);
+            return;
+        }
+    }
+}
+
+void HelpWindow::indexItemActivated(QListWidgetItem* item)
+{
+    if (item)
+        openPage(item->data(Qt::UserRole).toString());
+}
+
+QString HelpWindow::pageForContext(int contextId) const
+{
+    return m_contextPages.value(contextId);
+}
+
+QUrl HelpWindow::currentPage() const
+{
+    return m_browser->source();
+}
+
+void HelpWindow::openPage(const QString& page)
+{
+    if (page.isEmpty())
+        return;
+    const QUrl url(kRoot + page);
+    if (m_browser->source() != url)
+        m_browser->setSource(url);
+    for (int i = 0; i < m_contents->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_contents->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toString() == page) {
+            m_contents->setCurrentItem(item);
+            break;
+        }
+    }
+}
+
+void HelpWindow::openContents()
+{
+    m_tabs->setCurrentIndex(0);
+    openPage(kContentsPage);
+}
+
+void HelpWindow::openIndex(const QString& partialKeyword)
+{
+    m_tabs->setCurrentIndex(1);
+    m_indexFilter->setText(partialKeyword);
+    filterIndex(partialKeyword);
+    m_indexFilter->setFocus();
+}
+
+bool HelpWindow::openContext(int contextId)
+{
+    const QString page = pageForContext(contextId);
+    if (page.isEmpty()) {
+        openContents();
+        return false;
+    }
+    m_tabs->setCurrentIndex(0);
+    openPage(page);
+    return true;
+}
+
+void HelpWindow::present()
+{
+    show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+HelpWindow* HelpWindow::instance()
+{
+    return theInstance();
+}
+
+HelpWindow* HelpWindow::ensureInstance(QWidget* parent)
+{
+    QPointer<HelpWindow>& window = theInstance();
+    if (!window) {
+        window = new HelpWindow(parent ? parent->window() : nullptr);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        // An open help window never keeps the program running.
+        window->setAttribute(Qt::WA_QuitOnClose, false);
+        if (!window->parent()) {
+            QObject::connect(qApp, &QCoreApplication::aboutToQuit, window.data(), &QObject::deleteLater);
+        }
+    }
+    return window;
+}
+
+void HelpWindow::showContents(QWidget* parent)
+{
+    HelpWindow* window = ensureInstance(parent);
+    window->openContents();
+    window->present();
+}
+
+void HelpWindow::showIndex(QWidget* parent)
+{
+    HelpWindow* window = ensureInstance(parent);
+    window->openIndex();
+    window->present();
+}
+
+void HelpWindow::showTopic(int contextId, QWidget* parent)
+{
+    HelpWindow* window = ensureInstance(parent);
+    window->openContext(contextId);
+    window->present();
+}

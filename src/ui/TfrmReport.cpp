@@ -1,0 +1,198 @@
+#include "TfrmReport.h"
+
+#include "MessageSink.h"
+#include "QuilletError.h"
+#include "ReportTexts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kSaveFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
+
+} // namespace
+
+TfrmReport::TfrmReport(const TDM1& dm, QWidget* parent)
+    : QDialog(parent)
+    , m_dm(dm)
+{
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(QStringLiteral("Report"));
+
+    m_reportMemo = new QPlainTextEdit(this);
+    m_reportMemo->setObjectName(QStringLiteral("reportMemo"));
+    m_reportMemo->setReadOnly(true);
+    m_reportMemo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_reportMemo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_reportMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_reportMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    m_saveButton = new QPushButton(QStringLiteral("Save to file..."), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setAutoDefault(false);
+    m_closeButton = new QPushButton(QStringLiteral("Close"), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_saveButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_reportMemo, 1);
+    layout->addLayout(buttons);
+
+    m_saveReportDialog = new QFileDialog(this, QStringLiteral("Save Report to File"));
+    m_saveReportDialog->setObjectName(QStringLiteral("saveReportDialog"));
+    m_saveReportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveReportDialog->setFileMode(QFileDialog::AnyFile);
+    m_saveReportDialog->setDefaultSuffix(QStringLiteral("txt"));
+    m_saveReportDialog->setNameFilters(fileDialogFilters(QString::fromLatin1(kSaveFilter)));
+    // An existing file is replaced without a question, as with every report save.
+    m_saveReportDialog->setOption(QFileDialog::DontConfirmOverwrite);
+
+    // Esc closes the dialog with the "Cancel" result (QDialog::reject).
+    connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_saveButton, &QPushButton::clicked, this, &TfrmReport::saveButtonClick);
+
+    setMinimumSize(QSize(150, 240).expandedTo(layout->minimumSize()));
+    resize(600, 450);
+}
+
+void TfrmReport::ShowProgressReport(const QStringList& programNames)
+{
+    if (buildProgressReport(programNames))
+        showReport();
+}
+
+void TfrmReport::ShowAccountsReport()
+{
+    if (buildAccountsReport())
+        showReport();
+}
+
+void TfrmReport::ShowHiddenSitesReport()
+{
+    if (buildHiddenSitesReport())
+        showReport();
+}
+
+bool TfrmReport::buildProgressReport(const QStringList& programNames)
+{
+    return buildReport([&] { return ReportTexts(m_dm).progressReport(programNames); });
+}
+
+bool TfrmReport::buildAccountsReport()
+{
+    return buildReport([&] { return ReportTexts(m_dm).accountsReport(); });
+}
+
+bool TfrmReport::buildHiddenSitesReport()
+{
+    return buildReport([&] { return ReportTexts(m_dm).hiddenSitesReport(); });
+}
+
+bool TfrmReport::buildReport(const std::function<QString()>& build)
+{
+    QString text;
+    try {
+        text = build();
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        return false;
+    }
+    // The box holds lines, not line ends: CR LF and a lone CR both end a line.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_reportMemo->setPlainText(text);
+    m_reportMemo->moveCursor(QTextCursor::Start);
+    return true;
+}
+
+void TfrmReport::showReport()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    m_closeButton->setFocus();
+    exec();
+}
+
+QString TfrmReport::shownText() const
+{
+    static const QString lineEnd = QStringLiteral("\r\n");
+    const QTextDocument* document = m_reportMemo->document();
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document->documentLayout());
+    QString text;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString blockText = block.text();
+        // The line end after the last line makes no line of its own.
+        if (!block.next().isValid() && blockText.isEmpty())
+            break;
+        if (layout)
+            layout->ensureBlockLayout(block);
+        const QTextLayout* lines = block.layout();
+        if (!lines || lines->lineCount() <= 1) {
+            text += blockText + lineEnd;
+            continue;
+        }
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            text += blockText.mid(line.textStart(), line.textLength()) + lineEnd;
+        }
+    }
+    return text;
+}
+
+bool TfrmReport::saveToFile(const QString& fileName)
+{
+    QSaveFile file(fileName);
+    const QByteArray bytes = shownText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        MessageSink::current().showMessage(
+            QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(fileName)));
+        return false;
+    }
+    return true;
+}
+
+void TfrmReport::saveButtonClick()
+{
+    if (m_saveReportDialog->exec() != QDialog::Accepted)
+        return;
+    const QStringList files = m_saveReportDialog->selectedFiles();
+    if (!files.isEmpty() && !files.first().isEmpty())
+        saveToFile(files.first());
+}
+
+QStringList TfrmReport::fileDialogFilters(const QString& pairs)
+{
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts.at(i).trimmed();
+        QStringList patterns;
+        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            // "*.*" means every file; on this platform that is "*" (names need no point).
+            patterns.append(pattern.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : pattern.trimmed());
+        }
+        // Qt reads the patterns from the parentheses at the end of the description.
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
+            description = description.left(description.lastIndexOf(QLatin1Char('('))).trimmed();
+        filters.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+    }
+    return filters;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+#include <functional>
+
+class QFileDialog;
+class QPlainTextEdit;
+class QPushButton;
+class TDM1;
+
+// The report window: shows one of the three text reports in a read-only,
+// word-wrapping text box and saves it as the box shows it. Created once and
+// reused; each report replaces the text before the window is shown.
+class TfrmReport : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmReport(const TDM1& dm, QWidget* parent = nullptr);
+
+    // Each builds its report, puts it into the text box and shows the window
+    // modally until it is closed. A database error is shown through the
+    // message sink and the window is not shown.
+    void ShowProgressReport(const QStringList& programNames);
+    void ShowAccountsReport();
+    void ShowHiddenSitesReport();
+
+    // The same without showing the window: false after a reported error, the
+    // previous report's text then stays.
+    bool buildProgressReport(const QStringList& programNames);
+    bool buildAccountsReport();
+    bool buildHiddenSitesReport();
+
+    // The text as the box shows it: every displayed line (a wrapped line gives
+    // one per piece), each followed by CR LF.
+    QString shownText() const;
+
+    // Writes shownText() to fileName in UTF-8, replacing the file atomically.
+    // A file that cannot be written is reported as "Cannot create file <name>"
+    // and false is returned; the window stays open.
+    bool saveToFile(const QString& fileName);
+
+    // Qt's filter list for a list of description|pattern pairs
+    // ("Text files (*.txt)|*.txt|All files (*.*)|*.*").
+    static QStringList fileDialogFilters(const QString& pairs);
+
+public Q_SLOTS:
+    // Asks for a file name in the save dialog and saves the report there.
+    void saveButtonClick();
+
+private:
+    bool buildReport(const std::function<QString()>& build);
+    void showReport();
+
+    const TDM1& m_dm;
+    QPlainTextEdit* m_reportMemo;
+    QPushButton* m_saveButton;
+    QPushButton* m_closeButton;
+    QFileDialog* m_saveReportDialog;
+};
