@@ -5,6 +5,7 @@
 #include "PowerPasteMenu.h"
 #include "QuickPasteMenu.h"
 #include "TConfig.h"
+#include "TLanguage.h"
 #include "TProperties.h"
 
 #include <QClipboard>
@@ -81,6 +82,9 @@ TfrmData::TfrmData(
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(m_grid);
 
+    m_language = new TLanguage(this, {QStringLiteral("frmData.Caption")});
+    applyTranslation();
+
     m_quickPaste.setCaptionLookup([&rows](int row) { return rows.caption(row); });
 
     m_rows.fillCaptions();
@@ -92,6 +96,11 @@ TfrmData::TfrmData(
 TfrmData::~TfrmData()
 {
     m_quickPaste.setCaptionLookup(nullptr);
+}
+
+void TfrmData::applyTranslation()
+{
+    m_language->applyLanguage(m_config);
 }
 
 int TfrmData::itemsPerColumn(int setting)

@@ -8,6 +8,7 @@ class PowerPasteMenu;
 class QTableView;
 class QuickPasteMenu;
 class TConfig;
+class TLanguage;
 
 // The data selector: every catalogue entry's caption and value in a grid.
 // Selecting a row puts its value on the clipboard; Ctrl+click adds the row to
@@ -36,6 +37,10 @@ public:
 
     DataSelectorModel& model() const { return *m_model; }
 
+    // Applies the language file of the settings' Language unless it is
+    // "English"; done once at creation.
+    void applyTranslation();
+
     // MenuItemsPerColumn as the menu builder uses it: values below 1 mean 16.
     static int itemsPerColumn(int setting);
 
@@ -48,6 +53,7 @@ private:
 
     DataSelectorRows& m_rows;
     TConfig& m_config;
+    TLanguage* m_language = nullptr;
     PowerPasteMenu& m_powerPaste;
     QuickPasteMenu& m_quickPaste;
     DataSelectorModel* m_model = nullptr;

@@ -6,6 +6,7 @@
 #include "SiteListModel.h"
 #include "TConfig.h"
 #include "TDM1.h"
+#include "TLanguage.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -150,6 +151,14 @@ TfrmSites::TfrmSites(TDM1& dm, TConfig& config, QWidget* parent)
 
     selectGridRow(sites.currentIndex());
     refreshPanel(false);
+
+    m_language = new TLanguage(this, translationPaths());
+    applyTranslation();
+}
+
+void TfrmSites::applyTranslation()
+{
+    m_language->applyLanguage(m_config);
 }
 
 TfrmSites::~TfrmSites() = default;

@@ -17,6 +17,7 @@ class SiteListDelegate;
 class SiteListModel;
 class TConfig;
 class TDM1;
+class TLanguage;
 
 // The site selector: the grid of submission sites (its current row is the
 // data module's current site), an info panel with the current program's
@@ -51,6 +52,10 @@ public:
     // The window's translatable texts, as "frmSites.<component>.<property>".
     static QStringList translationPaths();
 
+    // Applies the language file of the settings' Language unless it is
+    // "English"; done once at creation.
+    void applyTranslation();
+
 Q_SIGNALS:
     void homeRequested();
     void searchRequested();
@@ -84,6 +89,7 @@ private:
 
     TDM1& m_dm;
     TConfig& m_config;
+    TLanguage* m_language = nullptr;
     bool m_maintainer = false;
     bool m_syncing = false;
     QString m_panelSite;

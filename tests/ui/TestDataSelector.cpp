@@ -449,11 +449,13 @@ void TestDataSelector::powerPasteMouse()
 void TestDataSelector::translatedCaptions()
 {
     DataSelectorFixture f("[Config]\nLanguage=Deutsch\n[PopUpList]\n1=0\n");
-    f.dir.writeFile("Deutsch.lng", "[Messages]\nCompany=Firma\nProgram=Programm\n");
+    f.dir.writeFile(
+        "Deutsch.lng", "[Translations]\nfrmData.Caption=Datenauswahl\n[Messages]\nCompany=Firma\nProgram=Programm\n");
     useLanguageOf(&f.config());
     f.window();
     useLanguageOf(nullptr);
     const DataSelectorModel& model = f.window().model();
+    QCOMPARE(f.window().windowTitle(), QString("Datenauswahl"));
     QCOMPARE(model.index(0, 0).data().toString(), QString("Firma"));
     QCOMPARE(model.index(14, 0).data().toString(), QString("Programm"));
     QCOMPARE(f.quickPaste.captions(), QStringList {"Firma"});

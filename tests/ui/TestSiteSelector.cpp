@@ -90,6 +90,7 @@ private Q_SLOTS:
     void maintainerModeShowsBareNotes();
     void toolbarAndMenuAskForPages();
     void accountLabelsSelectTheText();
+    void windowTextsTranslated();
 };
 
 void TestSiteSelector::styleRules_data()
@@ -623,6 +624,30 @@ void TestSiteSelector::accountLabelsSelectTheText()
     userName->deselect();
     QTest::mouseClick(userName, Qt::LeftButton, {}, QPoint(3, userName->height() / 2));
     QTRY_COMPARE(userName->selectedText(), QString("author"));
+}
+
+void TestSiteSelector::windowTextsTranslated()
+{
+    SitesFixture f;
+    f.addSite("a");
+    f.dir.writeFile("Deutsch.lng",
+        "[Translations]\nfrmSites.Caption=Seitenauswahl\nfrmSites.Label1.Caption=Benutzer:\n"
+        "frmSites.dcbSubmitted.Caption=Eingereicht\nfrmSites.ToolButton1.Hint=Startseite besuchen\n"
+        "frmSites.Home1.Caption=&Startseite\nfrmSites.Navigate1.Caption=&Gehe zu\n");
+    {
+        // English reads no file, even one that is there.
+        TfrmSites window(f.dm(), f.config());
+        QCOMPARE(window.windowTitle(), QString("Site selector"));
+    }
+    f.config().Language = "Deutsch";
+    TfrmSites window(f.dm(), f.config());
+    QCOMPARE(window.windowTitle(), QString("Seitenauswahl"));
+    QCOMPARE(child<QLabel>(window, "Label1")->text(), QString("Benutzer:"));
+    QCOMPARE(child<QCheckBox>(window, "dcbSubmitted")->text(), QString("Eingereicht"));
+    QCOMPARE(child<QCheckBox>(window, "dcbPublished")->text(), QString("Published"));
+    QCOMPARE(child<QToolButton>(window, "ToolButton1")->toolTip(), QString("Startseite besuchen"));
+    QCOMPARE(child<QMenu>(window, "Navigate1")->title(), QString("&Gehe zu"));
+    QCOMPARE(window.findChild<QAction*>("Home1")->text(), QString("&Startseite"));
 }
 
 QTEST_MAIN(TestSiteSelector)
