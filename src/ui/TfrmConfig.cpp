@@ -1,0 +1,695 @@
+#include "TfrmConfig.h"
+
+#include "HelpWindow.h"
+#include "MessageSink.h"
+#include "MessageTranslator.h"
+#include "QuilletError.h"
+#include "TCompletingComboBox.h"
+#include "TConfig.h"
+#include "TLanguage.h"
+#include "TextDecoding.h"
+#include "UiTranslation.h"
+#include "UserDate.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+using namespace EditorControl;
+
+namespace {
+
+// The date a date picker shows for "no date": its minimum, drawn blank.
+const QDate kNoDate(1752, 9, 14);
+
+struct LabelInfo {
+    Id control;
+    const char* name;
+    const char* caption;
+};
+
+const LabelInfo kLabels[] = {
+    {cbCompany, "Label1", "Company:"},
+    {edtEMail, "Label2", "Email:"},
+    {edtWebSite, "Label3", "Website:"},
+    {edtLinks, "Label44", "Links:"},
+    {edtContact, "Label4", "Contact:"},
+    {edtContactEMail, "Label5", "Contact Email:"},
+    {edtTelNo, "Label6", "Telephone:"},
+    {edtAddr1, "Label7", "Address1:"},
+    {edtAddr2, "Label8", "Address2"},
+    {edtCity, "Label9", "City:"},
+    {edtState, "Label10", "State:"},
+    {edtCountry, "Label38", "Country:"},
+    {edtPostal, "Label39", "Postal:"},
+    {cboProgramName, "Label11", "Program name:"},
+    {edtVersion, "Label12", "Version:"},
+    {edtFileSize, "Label13", "File size (bytes):"},
+    {edtFileSizeK, "Label40", "File size (KB):"},
+    {edtFileSizeMB, "Label41", "File size (MB):"},
+    {edtTrialPeriod, "Label14", "Trial period (days):"},
+    {cboLicense, "Label15", "License:"},
+    {edtFileName, "Label43", "File name:"},
+    {dteFile, "Label16", "File date:"},
+    {dteExpire, "dteTrialEndDate", "Expire date:"},
+    {edtPrice, "Label17", "Price:"},
+    {cboInstall, "Label18", "Install:"},
+    {cboOS, "Label19", "OS:"},
+    {edtProgUrl, "Label20", "Program URL:"},
+    {edtPurchaseUrl, "Label21", "Purchase URL:"},
+    {edtDLUrl1, "Label22", "Download URL 1:"},
+    {edtDLUrl2, "Label23", "Download URL 2:"},
+    {edtDLUrl3, "Label24", "Download URL 3:"},
+    {edtDLUrl4, "Label25", "Download URL 4:"},
+    {edtScreenUrl, "Label26", "Screen Shot URL:"},
+    {edtIconUrl, "Label27", "Icon URL:"},
+    {edtPADUrl, "Label28", "PAD URL:"},
+    {edtPADPath, "Label45", "PAD path:"},
+    {edtKeywords, "Label29", "Keywords:"},
+    {memSysReq, "Label30", "Requirements:"},
+    {memLimitations, "Label31", "Limitations:"},
+    {memRevNotes, "Label37", "Reviewer notes:"},
+    {memChanges, "Label42", "Changes:"},
+    {edtDesc45, "Label32", "45 character description:"},
+    {edtDesc80, "Label33", "80 character description:"},
+    {memDesc250, "Label34", "250 character description:"},
+    {memDesc450, "Label35", "450 character description:"},
+    {memDesc2000, "Label36", "2000 character description:"},
+};
+
+QLabel* makeLabel(Id id, QWidget* parent)
+{
+    for (const LabelInfo& label : kLabels) {
+        if (label.control == id) {
+            auto* widget = new QLabel(QString::fromLatin1(label.caption), parent);
+            widget->setObjectName(QString::fromLatin1(label.name));
+            return widget;
+        }
+    }
+    return new QLabel(parent);
+}
+
+// The keyboard may not make the text longer than the limit; text the editor
+// puts into the box itself, and shortening such text, are not refused.
+class TypingLimitValidator : public QValidator {
+public:
+    TypingLimitValidator(QLineEdit* edit, int limit)
+        : QValidator(edit)
+        , m_limit(limit)
+        , m_acceptedLength(static_cast<int>(edit->text().size()))
+    {
+        connect(edit, &QLineEdit::textChanged, this,
+            [this](const QString& text) { m_acceptedLength = static_cast<int>(text.size()); });
+    }
+
+    State validate(QString& input, int&) const override
+    {
+        return input.size() > m_limit && input.size() > m_acceptedLength ? Invalid : Acceptable;
+    }
+
+private:
+    int m_limit;
+    int m_acceptedLength;
+};
+
+// "PAD Files|*.Xml|All Files|*.*" as a file dialog filter; patterns match in any letter case.
+QString dialogFilter(const QString& delphiFilter)
+{
+    const QStringList parts = delphiFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (pattern == QLatin1String("*.*")) {
+                patterns << QStringLiteral("*");
+            } else {
+                patterns << pattern << pattern.toLower() << pattern.toUpper();
+            }
+        }
+        patterns.removeDuplicates();
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.join(QLatin1Char(' ')));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QStringList comboItems(const QComboBox* box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items << box->itemText(i);
+    return items;
+}
+
+} // namespace
+
+const QStringList& TfrmConfig::translationPaths()
+{
+    static const QStringList paths = [] {
+        QStringList list {QStringLiteral("frmConfig.Caption"), QStringLiteral("frmConfig.tabCompany.Caption")};
+        for (int i = 1; i <= 10; ++i)
+            list << QStringLiteral("frmConfig.Label%1.Caption").arg(i);
+        list << QStringLiteral("frmConfig.Label38.Caption") << QStringLiteral("frmConfig.Label39.Caption")
+             << QStringLiteral("frmConfig.tabProgram.Caption");
+        for (int i = 11; i <= 22; ++i)
+            list << QStringLiteral("frmConfig.Label%1.Caption").arg(i);
+        list << QStringLiteral("frmConfig.dteTrialEndDate.Caption");
+        for (int i = 23; i <= 31; ++i)
+            list << QStringLiteral("frmConfig.Label%1.Caption").arg(i);
+        list << QStringLiteral("frmConfig.Label37.Caption") << QStringLiteral("frmConfig.btnBrowseFile.Caption")
+             << QStringLiteral("frmConfig.cboLicense.Items") << QStringLiteral("frmConfig.cboOS.Items")
+             << QStringLiteral("frmConfig.cboInstall.Items") << QStringLiteral("frmConfig.tabDesc.Caption");
+        for (int i = 32; i <= 36; ++i)
+            list << QStringLiteral("frmConfig.Label%1.Caption").arg(i);
+        list << QStringLiteral("frmConfig.tabOptions.Caption") << QStringLiteral("frmConfig.chkSiteEffects.Caption")
+             << QStringLiteral("frmConfig.File1.Caption") << QStringLiteral("frmConfig.Savecompany1.Caption")
+             << QStringLiteral("frmConfig.Saveprogram1.Caption") << QStringLiteral("frmConfig.ImportPAD1.Caption")
+             << QStringLiteral("frmConfig.Exit1.Caption") << QStringLiteral("frmConfig.Program1.Caption")
+             << QStringLiteral("frmConfig.NewProgram1.Caption") << QStringLiteral("frmConfig.DeleteProgram1.Caption")
+             << QStringLiteral("frmConfig.Help1.Caption") << QStringLiteral("frmConfig.ConfiguringQuillet1.Caption");
+        return list;
+    }();
+    return paths;
+}
+
+TfrmConfig::TfrmConfig(TConfig& config, TProperties& properties, TDM1& dm, QWidget* parent)
+    : QDialog(parent)
+    , m_editor(m_state, config, properties, dm)
+{
+    setObjectName(QStringLiteral("frmConfig"));
+    setWindowTitle(QStringLiteral("Configuration"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    buildWindow();
+    showAll();
+    m_state.setChangeListener([this](Id id) { showValue(id); });
+
+    applyTranslation();
+    run([this] { m_editor.FormCreate(); });
+}
+
+TfrmConfig::~TfrmConfig()
+{
+    m_state.setChangeListener(nullptr);
+    closeEditor();
+}
+
+void TfrmConfig::applyTranslation()
+{
+    m_language = createWindowLanguage(this, translationPaths());
+    m_language->applyLanguage(m_editor.config());
+    // The translated lists are the lists the editor starts from.
+    for (Id id : {cboLicense, cboOS, cboInstall})
+        m_state.setItems(id, comboItems(static_cast<QComboBox*>(control(id))));
+}
+
+void TfrmConfig::buildWindow()
+{
+    auto* layout = new QVBoxLayout(this);
+    buildMenu();
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_tabCompany = buildCompanyPage();
+    m_pages->addTab(m_tabCompany, QStringLiteral("Company Details"));
+    m_pages->addTab(buildProgramPage(), QStringLiteral("Program Details"));
+    m_pages->addTab(buildDescriptionPage(), QStringLiteral("Program Descriptions"));
+    const int options = m_pages->addTab(buildOptionsPage(), QStringLiteral("Quillet Options"));
+    m_pages->setTabVisible(options, false);
+    layout->addWidget(m_pages);
+
+    for (int id = 0; id < Count; ++id)
+        connectControl(static_cast<Id>(id));
+
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { ConfiguringQuillet1Click(); });
+    resize(760, 620);
+}
+
+void TfrmConfig::buildMenu()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    layout()->setMenuBar(bar);
+    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, void (TfrmConfig::*slot)(),
+                             const QKeySequence& shortcut = QKeySequence()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    addItem(file, "Savecompany1", QStringLiteral("Save &company"), &TfrmConfig::Savecompany1Click);
+    addItem(file, "Saveprogram1", QStringLiteral("&Save program"), &TfrmConfig::Saveprogram1Click);
+    addItem(file, "Saveall1", QStringLiteral("Save &all"), &TfrmConfig::Saveall1Click);
+    file->addSeparator();
+    addItem(file, "ImportPAD1", QStringLiteral("Import &PAD"), &TfrmConfig::ImportPAD1Click);
+    file->addSeparator();
+    addItem(file, "Exit1", QStringLiteral("E&xit"), &TfrmConfig::Exit1Click);
+
+    QMenu* program = bar->addMenu(QStringLiteral("&Program"));
+    program->setObjectName(QStringLiteral("Program1"));
+    addItem(program, "NewProgram1", QStringLiteral("&New Program"), &TfrmConfig::NewProgram1Click,
+        QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(program, "DeleteProgram1", QStringLiteral("&Delete Program"), &TfrmConfig::DeleteProgram1Click);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    addItem(help, "ConfiguringQuillet1", QStringLiteral("Configuring Quillet"), &TfrmConfig::ConfiguringQuillet1Click);
+}
+
+QWidget* TfrmConfig::createControl(Id id, QWidget* parent)
+{
+    QWidget* widget = nullptr;
+    const Info& control = info(id);
+    switch (control.kind) {
+    case Kind::Edit: {
+        auto* edit = new QLineEdit(parent);
+        if (control.typingLimit > 0)
+            edit->setValidator(new TypingLimitValidator(edit, control.typingLimit));
+        if (id == edtFileSizeK || id == edtFileSizeMB)
+            edit->setEnabled(false);
+        widget = edit;
+        break;
+    }
+    case Kind::List: {
+        auto* box = new TCompletingComboBox(parent);
+        box->setEditable(true);
+        box->setTextCompletion(false);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        // New names come from New Program: the name box is a pick list.
+        if (id == cboProgramName)
+            box->lineEdit()->setReadOnly(true);
+        widget = box;
+        break;
+    }
+    case Kind::Memo: {
+        auto* memo = new QPlainTextEdit(parent);
+        memo->setTabChangesFocus(true);
+        if (id == memDesc2000)
+            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        widget = memo;
+        break;
+    }
+    case Kind::Date: {
+        auto* picker = new QDateEdit(parent);
+        picker->setCalendarPopup(true);
+        picker->setMinimumDate(kNoDate);
+        picker->setSpecialValueText(QStringLiteral(" "));
+        picker->setDisplayFormat(UserDate::shortFormat());
+        widget = picker;
+        break;
+    }
+    }
+    widget->setObjectName(name(id));
+    m_controls[static_cast<size_t>(id)] = widget;
+    return widget;
+}
+
+QWidget* TfrmConfig::buildCompanyPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabCompany"));
+    auto* form = new QFormLayout(page);
+    for (int id = cbCompany; id <= LastCompanyEdit; ++id)
+        form->addRow(makeLabel(static_cast<Id>(id), page), createControl(static_cast<Id>(id), page));
+    return page;
+}
+
+QWidget* TfrmConfig::buildProgramPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabProgram"));
+    auto* scroll = new QScrollArea(page);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* inner = new QWidget(scroll);
+    auto* grid = new QGridLayout(inner);
+    auto* left = new QFormLayout;
+    auto* right = new QFormLayout;
+    grid->addLayout(left, 0, 0);
+    grid->addLayout(right, 0, 1);
+
+    const auto addRow = [&](QFormLayout* form, Id id, const QList<QWidget*>& extra = {}) {
+        QWidget* widget = createControl(id, inner);
+        if (extra.isEmpty()) {
+            form->addRow(makeLabel(id, inner), widget);
+            return;
+        }
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(widget, 1);
+        for (QWidget* w : extra)
+            row->addWidget(w);
+        form->addRow(makeLabel(id, inner), row);
+    };
+
+    auto* browseFile = new QToolButton(inner);
+    browseFile->setObjectName(QStringLiteral("btnBrowseFile"));
+    browseFile->setText(QStringLiteral("..."));
+    connect(browseFile, &QToolButton::clicked, this, &TfrmConfig::btnBrowseFileClick);
+    auto* browsePad = new QToolButton(inner);
+    browsePad->setObjectName(QStringLiteral("btnBrowsePAD"));
+    browsePad->setText(QStringLiteral("..."));
+    connect(browsePad, &QToolButton::clicked, this, &TfrmConfig::btnBrowsePADClick);
+    auto* refreshPad = new QToolButton(inner);
+    refreshPad->setObjectName(QStringLiteral("btnRefreshPAD"));
+    refreshPad->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    refreshPad->setToolTip(QStringLiteral("Update program from PAD file"));
+    connect(refreshPad, &QToolButton::clicked, this, &TfrmConfig::btnRefreshPADClick);
+
+    addRow(left, cboProgramName);
+    addRow(left, edtVersion);
+    addRow(left, edtFileSize, {browseFile});
+    addRow(left, edtFileSizeK);
+    addRow(left, edtFileSizeMB);
+    addRow(left, edtTrialPeriod);
+    addRow(left, cboLicense);
+    addRow(left, edtFileName);
+    addRow(left, dteFile);
+    addRow(left, dteExpire);
+    addRow(left, edtPrice);
+    addRow(left, cboInstall);
+    addRow(left, cboOS);
+    addRow(right, edtProgUrl);
+    addRow(right, edtPurchaseUrl);
+    addRow(right, edtDLUrl1);
+    addRow(right, edtDLUrl2);
+    addRow(right, edtDLUrl3);
+    addRow(right, edtDLUrl4);
+    addRow(right, edtScreenUrl);
+    addRow(right, edtIconUrl);
+    addRow(right, edtPADUrl);
+    addRow(right, edtPADPath, {browsePad, refreshPad});
+    addRow(right, edtKeywords);
+
+    auto* memos = new QGridLayout;
+    int column = 0;
+    for (Id id : {memSysReq, memLimitations, memRevNotes, memChanges}) {
+        memos->addWidget(makeLabel(id, inner), 0, column);
+        memos->addWidget(createControl(id, inner), 1, column);
+        ++column;
+    }
+    grid->addLayout(memos, 1, 0, 1, 2);
+
+    // Tab order: the controls in order, each browse button after its box.
+    QWidget* previous = nullptr;
+    const auto chain = [&previous](QWidget* next) {
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (int id = FirstProgramControl; id <= memChanges; ++id) {
+        chain(control(static_cast<Id>(id)));
+        if (id == edtFileSize)
+            chain(browseFile);
+        if (id == edtPADPath) {
+            chain(browsePad);
+            chain(refreshPad);
+        }
+    }
+
+    scroll->setWidget(inner);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    return page;
+}
+
+QWidget* TfrmConfig::buildDescriptionPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabDesc"));
+    auto* layout = new QVBoxLayout(page);
+    for (int id = edtDesc45; id <= memDesc2000; ++id) {
+        layout->addWidget(makeLabel(static_cast<Id>(id), page));
+        QWidget* widget = createControl(static_cast<Id>(id), page);
+        layout->addWidget(widget, kind(static_cast<Id>(id)) == Kind::Memo ? id - edtDesc80 : 0);
+    }
+    return page;
+}
+
+QWidget* TfrmConfig::buildOptionsPage()
+{
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tabOptions"));
+    auto* layout = new QVBoxLayout(page);
+    auto* siteEffects = new QCheckBox(QStringLiteral("Site Effects"), page);
+    siteEffects->setObjectName(QStringLiteral("chkSiteEffects"));
+    connect(siteEffects, &QCheckBox::toggled, this, [this](bool on) { m_state.SiteEffects = on; });
+    layout->addWidget(siteEffects);
+    layout->addStretch();
+    return page;
+}
+
+void TfrmConfig::connectControl(Id id)
+{
+    QWidget* widget = control(id);
+    switch (kind(id)) {
+    case Kind::Edit:
+        connect(static_cast<QLineEdit*>(widget), &QLineEdit::textEdited, this,
+            [this, id](const QString& text) { run([&] { m_editor.userChangedText(id, text); }); });
+        break;
+    case Kind::List: {
+        auto* box = static_cast<QComboBox*>(widget);
+        connect(box->lineEdit(), &QLineEdit::textEdited, this,
+            [this, id](const QString& text) { run([&] { m_editor.userChangedText(id, text); }); });
+        connect(box, qOverload<int>(&QComboBox::activated), this, [this, id, box](int index) {
+            const QString text = box->itemText(index);
+            run([&] { m_editor.userChangedText(id, text); });
+        });
+        break;
+    }
+    case Kind::Memo: {
+        auto* memo = static_cast<QPlainTextEdit*>(widget);
+        const int limit = info(id).typingLimit;
+        if (limit > 0) {
+            QTextDocument* document = memo->document();
+            connect(document, &QTextDocument::contentsChange, this,
+                [this, document, limit](int position, int removed, int added) {
+                    if (m_showing || added <= removed)
+                        return;
+                    const int length = document->characterCount() - 1;
+                    const int allowed = std::max(limit, length - added + removed);
+                    const int excess = std::min(length - allowed, added - removed);
+                    if (excess <= 0)
+                        return;
+                    QTextCursor cursor(document);
+                    cursor.setPosition(position + added - excess);
+                    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+                    cursor.removeSelectedText();
+                });
+        }
+        connect(memo, &QPlainTextEdit::textChanged, this, [this, id, memo] {
+            if (!m_showing)
+                run([&] { m_editor.userChangedLines(id, splitLines(memo->toPlainText())); });
+        });
+        break;
+    }
+    case Kind::Date: {
+        auto* picker = static_cast<QDateEdit*>(widget);
+        connect(picker, &QDateEdit::dateChanged, this, [this, id](const QDate& date) {
+            if (!m_showing)
+                run([&] { m_editor.userChangedDate(id, date == kNoDate ? QDate() : date); });
+        });
+        break;
+    }
+    }
+}
+
+void TfrmConfig::showValue(Id id)
+{
+    QWidget* widget = control(id);
+    if (!widget)
+        return;
+    const bool wasShowing = m_showing;
+    m_showing = true;
+    switch (kind(id)) {
+    case Kind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(widget);
+        if (edit->text() != m_state.text(id))
+            edit->setText(m_state.text(id));
+        break;
+    }
+    case Kind::List: {
+        auto* box = static_cast<QComboBox*>(widget);
+        const QSignalBlocker blocker(box);
+        const QStringList items = m_state.items(id);
+        if (comboItems(box) != items) {
+            box->clear();
+            box->addItems(items);
+            box->setEditText(m_state.text(id));
+        }
+        if (box->currentText() != m_state.text(id)) {
+            const int index = box->findText(m_state.text(id), Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (index >= 0)
+                box->setCurrentIndex(index);
+            box->setEditText(m_state.text(id));
+        }
+        break;
+    }
+    case Kind::Memo: {
+        auto* memo = static_cast<QPlainTextEdit*>(widget);
+        const QStringList lines = m_state.lines(id);
+        if (splitLines(memo->toPlainText()) != lines)
+            memo->setPlainText(lines.join(QLatin1Char('\n')));
+        break;
+    }
+    case Kind::Date: {
+        auto* picker = static_cast<QDateEdit*>(widget);
+        const QDate date = m_state.date(id).isValid() ? m_state.date(id) : kNoDate;
+        if (picker->date() != date)
+            picker->setDate(date);
+        break;
+    }
+    }
+    m_showing = wasShowing;
+}
+
+void TfrmConfig::showAll()
+{
+    for (int id = 0; id < Count; ++id)
+        showValue(static_cast<Id>(id));
+    if (auto* siteEffects = findChild<QCheckBox*>(QStringLiteral("chkSiteEffects"))) {
+        const QSignalBlocker blocker(siteEffects);
+        siteEffects->setChecked(m_state.SiteEffects);
+    }
+}
+
+void TfrmConfig::run(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        showAll();
+    }
+}
+
+void TfrmConfig::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    showAll();
+    raise();
+    activateWindow();
+}
+
+void TfrmConfig::done(int result)
+{
+    closeEditor();
+    QDialog::done(result);
+}
+
+void TfrmConfig::closeEditor()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_editor.FormDestroy();
+}
+
+void TfrmConfig::Savecompany1Click()
+{
+    run([this] { m_editor.Savecompany1Click(); });
+}
+
+void TfrmConfig::Saveprogram1Click()
+{
+    run([this] { m_editor.Saveprogram1Click(); });
+}
+
+void TfrmConfig::Saveall1Click()
+{
+    run([this] { m_editor.Saveall1Click(); });
+}
+
+void TfrmConfig::Exit1Click()
+{
+    accept();
+}
+
+void TfrmConfig::NewProgram1Click()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(this, TranslateMsg(QStringLiteral("Add program")),
+        TranslateMsg(QStringLiteral("Enter new program name:")), QLineEdit::Normal, QString(), &ok);
+    if (!ok)
+        return;
+    run([&] { m_editor.NewProgram1Click(name); });
+}
+
+void TfrmConfig::DeleteProgram1Click()
+{
+    run([this] { m_editor.DeleteProgram1Click(); });
+}
+
+void TfrmConfig::ConfiguringQuillet1Click()
+{
+    HelpWindow::showTopic(HelpContext, this);
+}
+
+QString TfrmConfig::chooseFile(const QString& delphiFilter, const QString& folder)
+{
+    const QString filter = dialogFilter(TranslateMsg(delphiFilter));
+    if (m_chooseFile)
+        return m_chooseFile(this, filter, folder);
+    return QFileDialog::getOpenFileName(this, QString(), folder, filter);
+}
+
+void TfrmConfig::btnBrowseFileClick()
+{
+    const QString path = chooseFile(
+        QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"), m_editor.config().LastArcPath);
+    if (!path.isEmpty())
+        run([&] { m_editor.btnBrowseFileClick(path); });
+}
+
+void TfrmConfig::ImportPAD1Click()
+{
+    const QString path
+        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().LastPADPath);
+    if (!path.isEmpty() && m_editor.acceptPadFile(path))
+        LoadPadFile(path);
+}
+
+void TfrmConfig::btnBrowsePADClick()
+{
+    const QString path
+        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().LastPADPath);
+    if (!path.isEmpty() && m_editor.acceptPadFile(path))
+        m_state.setText(edtPADPath, QFileInfo(path).absoluteFilePath(), EditorState::Origin::Editor);
+}
+
+void TfrmConfig::btnRefreshPADClick()
+{
+    LoadPadFile(m_state.text(edtPADPath));
+}
+
+void TfrmConfig::LoadPadFile(const QString& path)
+{
+    const PadImport::Mode mode
+        = m_pages->currentWidget() == m_tabCompany ? PadImport::Mode::Company : PadImport::Mode::Program;
+    const PadImport::Result result = PadImport(m_editor).LoadPadFile(path, mode);
+    PadImport::report(result);
+}

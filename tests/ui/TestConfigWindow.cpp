@@ -1,0 +1,167 @@
+#include "DataFixture.h"
+#include "TestSupport.h"
+#include "TfrmConfig.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace EditorControl;
+
+class TestConfigWindow : public QObject {
+    Q_OBJECT
+
+private:
+    static void addProgram(DataFixture& fixture, const QString& name, const QString& version)
+    {
+        TProperties& p = fixture.properties();
+        fixture.dm().LoadProgram(name);
+        p[TProperties::ProgramName].SetValue(name);
+        p[15].SetValue(version);
+        fixture.dm().SaveProgram(name);
+    }
+
+    static QString storedVersion(DataFixture& fixture, const QString& name)
+    {
+        QSqlQuery query(fixture.dm().database());
+        query.prepare(QStringLiteral("SELECT Version FROM Programs.Programs WHERE ProgramName = ?"));
+        query.addBindValue(name);
+        query.exec();
+        return query.next() ? query.value(0).toString() : QStringLiteral("<none>");
+    }
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void windowHasItsControlsMenusAndPages()
+    {
+        DataFixture fixture;
+        fixture.open();
+        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        QCOMPARE(window.objectName(), QStringLiteral("frmConfig"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Configuration"));
+        for (int id = 0; id < Count; ++id)
+            QVERIFY2(window.findChild<QWidget*>(name(static_cast<Id>(id))), qPrintable(name(static_cast<Id>(id))));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("dteTrialEndDate"))->text(), QStringLiteral("Expire date:"));
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label45"))->text(), QStringLiteral("PAD path:"));
+        QVERIFY(!window.findChild<QLineEdit*>(QStringLiteral("edtFileSizeMB"))->isEnabled());
+
+        auto* pages = window.findChild<QTabWidget*>();
+        QCOMPARE(pages->count(), 4);
+        QCOMPARE(pages->tabText(0), QStringLiteral("Company Details"));
+        QVERIFY(!pages->isTabVisible(3));
+
+        auto* file = window.findChild<QMenu*>(QStringLiteral("File1"));
+        QStringList captions;
+        for (QAction* action : file->actions())
+            captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        QCOMPARE(captions,
+            (QStringList {QStringLiteral("Save &company"), QStringLiteral("&Save program"), QStringLiteral("Save &all"),
+                QStringLiteral("-"), QStringLiteral("Import &PAD"), QStringLiteral("-"), QStringLiteral("E&xit")}));
+        QCOMPARE(
+            window.findChild<QAction*>(QStringLiteral("NewProgram1"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboLicense"))->count(), 5);
+    }
+
+    void editingAProgramAndSavingThroughTheMenu()
+    {
+        DataFixture fixture;
+        fixture.open();
+        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
+        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
+        RecordingMessageSink sink;
+
+        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QTabWidget*>()->setCurrentIndex(1);
+
+        auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
+        QCOMPARE(names->count(), 2);
+        names->setCurrentIndex(1);
+        Q_EMIT names->activated(1);
+        auto* version = window.findChild<QLineEdit*>(QStringLiteral("edtVersion"));
+        QCOMPARE(version->text(), QStringLiteral("2.0"));
+
+        version->selectAll();
+        QTest::keyClicks(version, QStringLiteral("2.1 beta"));
+        auto* changes = window.findChild<QPlainTextEdit*>(QStringLiteral("memChanges"));
+        QTest::keyClicks(changes, QStringLiteral("Faster"));
+        QVERIFY(window.state().ProgramChanged);
+
+        // The short description takes no more than 45 typed characters.
+        window.findChild<QTabWidget*>()->setCurrentIndex(2);
+        auto* desc45 = window.findChild<QLineEdit*>(QStringLiteral("edtDesc45"));
+        QTest::keyClicks(desc45, QString(50, QLatin1Char('x')));
+        QCOMPARE(desc45->text().size(), 45);
+        auto* desc250 = window.findChild<QPlainTextEdit*>(QStringLiteral("memDesc250"));
+        QTest::keyClicks(desc250, QString(260, QLatin1Char('y')));
+        QCOMPARE(desc250->toPlainText().size(), 250);
+        // Text the editor puts in itself is not cut.
+        window.state().setText(edtDesc80, QString(100, QLatin1Char('z')), EditorState::Origin::Editor);
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("edtDesc80"))->text().size(), 100);
+
+        window.findChild<QAction*>(QStringLiteral("Saveprogram1"))->trigger();
+        QCOMPARE(storedVersion(fixture, QStringLiteral("Beta")), QStringLiteral("2.1 beta"));
+        QCOMPARE(fixture.properties()[45].GetValue(), QStringLiteral("Faster\r\n"));
+        QCOMPARE(fixture.properties()[40].GetValue(), QString(45, QLatin1Char('x')));
+        QCOMPARE(fixture.properties()[42].GetValue(), QString(250, QLatin1Char('y')) + QStringLiteral("\r\n"));
+        QCOMPARE(fixture.properties()[41].GetValue(), QString(100, QLatin1Char('z')));
+        QVERIFY(!window.state().ProgramChanged);
+
+        window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QVERIFY(sink.questions.isEmpty());
+        QVERIFY(sink.messages.isEmpty());
+    }
+
+    void closingWithUnsavedEditsAsks()
+    {
+        DataFixture fixture;
+        fixture.open();
+        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
+        RecordingMessageSink sink;
+        sink.setNextAnswer(MessageSink::Answer::Yes);
+        {
+            TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+            auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
+            Q_EMIT names->activated(0);
+            QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("edtPrice")), QStringLiteral("5"));
+            window.reject();
+        }
+        QCOMPARE(sink.questions.size(), 1);
+        QCOMPARE(sink.questions.at(0).text, QStringLiteral("Program data has changed, save now?"));
+    }
+
+    void languageFileTranslatesAndOsListFileWins()
+    {
+        DataFixture fixture;
+        fixture.dir.writeFile(QStringLiteral("Deutsch.lng"),
+            "[Translations]\r\nfrmconfig.LABEL1.caption=Firma:\r\nfrmConfig.cboOS.Items=Windows;Linux\r\n"
+            "frmConfig.tabCompany.Caption=Firmendaten\r\n");
+        fixture.open();
+        fixture.config().Language = QStringLiteral("Deutsch");
+        {
+            TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+            QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Firma:"));
+            QCOMPARE(window.findChild<QTabWidget*>()->tabText(0), QStringLiteral("Firmendaten"));
+            QCOMPARE(window.state().items(cboOS), (QStringList {QStringLiteral("Windows"), QStringLiteral("Linux")}));
+        }
+        fixture.dir.writeFile(QStringLiteral("OS.txt"), "BeOS\r\n\r\nHaiku\r\n");
+        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        auto* os = window.findChild<QComboBox*>(QStringLiteral("cboOS"));
+        QCOMPARE(os->count(), 3);
+        QCOMPARE(os->itemText(2), QStringLiteral("Haiku"));
+    }
+};
+
+QTEST_MAIN(TestConfigWindow)
+#include "TestConfigWindow.moc"
