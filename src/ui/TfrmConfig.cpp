@@ -204,6 +204,7 @@ TfrmConfig::TfrmConfig(TConfig& config, TProperties& properties, TDM1& dm, QWidg
 
     applyTranslation();
     run([this] { m_editor.FormCreate(); });
+    showAll();
 }
 
 TfrmConfig::~TfrmConfig()

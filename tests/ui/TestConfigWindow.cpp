@@ -3,6 +3,7 @@
 #include "TfrmConfig.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -69,6 +70,7 @@ private Q_SLOTS:
         QCOMPARE(
             window.findChild<QAction*>(QStringLiteral("NewProgram1"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboLicense"))->count(), 5);
+        QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("chkSiteEffects"))->isChecked());
     }
 
     void editingAProgramAndSavingThroughTheMenu()
