@@ -197,7 +197,7 @@ void TfrmSites::buildToolBar()
         {"Search", "Visit site search page", QStyle::SP_FileDialogContentsView},
         {"Submit", "Visit site submit page", QStyle::SP_ArrowUp},
         {"Update", "Visit site edit page", QStyle::SP_BrowserReload},
-        {"Help", "Help", QStyle::SP_DialogHelpButton},
+        {"Help", "Help", QStyle::SP_MessageBoxQuestion},
     };
     for (int i = 0; i < 5; ++i) {
         auto* button = new QToolButton(m_toolBar);
