@@ -10,7 +10,7 @@ packages=(
     libqt6sql6-sqlite libqt6svg6
     libzip-dev zip libcurl4-openssl-dev
     libbenchmark-dev
-    python3 python3-aiosmtpd
+    python3 python3-aiosmtpd sqlite3
     xvfb xauth fonts-dejavu-core
 )
 

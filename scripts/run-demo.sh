@@ -4,9 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-mkdir -p demo-run
-if [ -x build/bin/quillet ]; then
-    exec build/bin/quillet --dir demo-run "$@"
-fi
-echo "This build has no desktop window yet; the settings in force, as quillet-cli sees them:"
-exec build/bin/quillet-cli --dir demo-run info
+bash scripts/setup-demo.sh demo-run
+exec build/bin/quillet --dir demo-run "$@"

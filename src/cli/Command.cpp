@@ -1,6 +1,7 @@
 #include "Command.h"
 
 #include "DataCommands.h"
+#include "ImportPadCommand.h"
 #include "InfoCommand.h"
 #include "PageCommands.h"
 #include "ProgramDirectory.h"
@@ -18,6 +19,7 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<MergeSitesCommand>());
     commands.push_back(std::make_unique<CaptureCommand>());
     commands.push_back(std::make_unique<FillCommand>());
+    commands.push_back(std::make_unique<ImportPadCommand>());
     return commands;
 }
 

@@ -14,6 +14,10 @@ ProgramSession::~ProgramSession() = default;
 void ProgramSession::start()
 {
     m_config->LoadSettings();
+    // The Power Paste settings are read again when the data selector is
+    // created; reading them here too means a save can never write back the
+    // store's empty defaults over them, whichever windows exist.
+    m_config->LoadPowerPasteSettings();
 }
 
 bool ProgramSession::shutdown()

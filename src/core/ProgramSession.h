@@ -22,8 +22,8 @@ public:
     TProperties& properties() { return *m_properties; }
     TConfig& config() { return *m_config; }
 
-    // Loads the settings: the company details and the last program's name
-    // reach the catalogue.
+    // Loads the settings, the Power Paste settings included: the company
+    // details and the last program's name reach the catalogue.
     void start();
 
     // Saves the settings, then releases the store and the catalogue. A write

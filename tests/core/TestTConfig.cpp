@@ -357,6 +357,20 @@ void TestTConfig::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     }
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "Language", ""), QString("Deutsch"));
 
+    // A run that never built the paste menus keeps their settings.
+    {
+        IniFile settings(dir.file("quillet.ini"));
+        settings.writeInteger("PowerPaste", "Menu items per column", 9);
+        settings.writeBool("PowerPaste", "Company", false);
+        ProgramSession session(dir.path());
+        session.start();
+        QVERIFY(session.shutdown());
+    }
+    const IniDocument saved = IniDocument::load(dir.file("quillet.ini"));
+    QCOMPARE(saved.readString("PowerPaste", "Menu items per column", ""), QString("9"));
+    QCOMPARE(saved.readString("PowerPaste", "Company", ""), QString("0"));
+    QCOMPARE(saved.readString("PowerPaste", "Browser context menu index", ""), QString("1"));
+
     TestProgramDirectory blocked;
     QVERIFY(QDir().mkdir(blocked.file("quillet.ini")));
     RecordingMessageSink sink;

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes DIR a demo program directory: a company, two programs (imported from
+# PAD files), ten sites whose pages are local HTML forms under demo/forms, and
+# some submission flags. A folder that already holds tables is left alone, so
+# the work done in it survives.
+#   setup-demo.sh DIR [BINDIR]   (BINDIR: where quillet-cli is; default build/bin)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+dir="$1"
+bin="${2:-$root/build/bin}"
+cli="$bin/quillet-cli"
+
+if [ -f "$dir/Sites.DAT" ]; then
+    exit 0
+fi
+mkdir -p "$dir"
+dir="$(cd "$dir" && pwd)"
+cp "$root/demo/quillet.ini" "$dir/quillet.ini"
+for pad in "$root"/demo/programs/*.xml; do
+    "$cli" --dir "$dir" import-pad "$pad" >/dev/null
+done
+# After the programs, so the saved settings keep the last program's name.
+"$cli" --dir "$dir" import-pad "$root/demo/company.xml" --company >/dev/null
+# The site addresses point at the forms in this checkout.
+sed "s#@DEMO@#file://$root/demo#g" "$root/demo/sites.sql" | sqlite3 "$dir/Sites.DAT"
+sqlite3 "$dir/ProgSite.DAT" < "$root/demo/flags.sql"
+echo "Demo data ready in $dir"

@@ -1,0 +1,26 @@
+#include "BrowserView.h"
+
+#include <QContextMenuEvent>
+
+BrowserView::BrowserView(QWidget* parent)
+    : QWebEngineView(parent)
+{ }
+
+void BrowserView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const int choice = m_choice ? m_choice() : 0;
+    switch (choice) {
+    case 0:
+        QWebEngineView::contextMenuEvent(event);
+        return;
+    case 1:
+        Q_EMIT powerPasteRequested(event->globalPos());
+        break;
+    case 2:
+        Q_EMIT quickPasteRequested(event->globalPos());
+        break;
+    default:
+        break;
+    }
+    event->accept();
+}

@@ -1,0 +1,101 @@
+#include "DesktopStartup.h"
+
+#include "MessageSink.h"
+#include "MessageTranslator.h"
+#include "QuilletError.h"
+#include "TDM1.h"
+#include "TForm1.h"
+#include "TfrmData.h"
+#include "TfrmReport.h"
+#include "TfrmSites.h"
+
+#include <QApplication>
+
+DesktopStartup::DesktopStartup(const QString& programDirectory)
+    : m_session(programDirectory)
+{ }
+
+DesktopStartup::~DesktopStartup()
+{
+    shutdown();
+}
+
+void DesktopStartup::step(const QString& name, const std::function<void()>& work)
+{
+    try {
+        if (m_observer)
+            m_observer(name);
+        work();
+        m_completed.append(name);
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+    }
+}
+
+void DesktopStartup::start()
+{
+    m_session.start();
+    m_running = true;
+    useLanguageOf(&m_session.config());
+    QApplication::setApplicationDisplayName(QStringLiteral("Velmora Submit"));
+    TConfig& config = m_session.config();
+    TProperties& properties = m_session.properties();
+
+    step(QStringLiteral("main window"), [&] { m_mainWindow = new TForm1(config, properties); });
+    step(QStringLiteral("data module"), [&] {
+        m_dm = std::make_unique<TDM1>(config, properties);
+        m_dm->DataModuleCreate();
+    });
+    // The data selector's rows exist whatever happens to its window: the
+    // paste menus and form commands read them.
+    m_rows = std::make_unique<DataSelectorRows>(properties);
+    if (m_mainWindow) {
+        TForm1* window = m_mainWindow;
+        step(QStringLiteral("data selector"), [&] {
+            m_dataSelector = new TfrmData(*m_rows, config, window->powerPasteMenu(), window->quickPasteMenu());
+        });
+    }
+    if (m_dm) {
+        step(QStringLiteral("site selector"), [&] {
+            m_siteSelector = new TfrmSites(*m_dm, config);
+            if (m_mainWindow) {
+                m_mainWindow->setDataModule(m_dm.get());
+                m_mainWindow->loadProgramsList();
+            }
+        });
+        step(QStringLiteral("report window"), [&] { m_reportWindow = new TfrmReport(*m_dm); });
+    }
+    if (m_mainWindow) {
+        step(QStringLiteral("tabs"), [&] {
+            m_mainWindow->setDataModule(m_dm.get());
+            m_mainWindow->setSelectors(m_rows.get(), m_dataSelector, m_siteSelector);
+            m_mainWindow->setReportWindow(m_reportWindow);
+            m_mainWindow->SetUpTabs();
+        });
+    }
+}
+
+void DesktopStartup::show()
+{
+    if (m_mainWindow)
+        m_mainWindow->show();
+}
+
+void DesktopStartup::shutdown()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    // The main window's share first, while the settings store is alive.
+    if (m_mainWindow)
+        m_mainWindow->FormDestroy();
+    m_session.shutdown();
+    useLanguageOf(nullptr);
+    // The selectors live in the main window's tabs once docked.
+    delete m_mainWindow;
+    delete m_dataSelector;
+    delete m_siteSelector;
+    delete m_reportWindow;
+    m_rows.reset();
+    m_dm.reset();
+}

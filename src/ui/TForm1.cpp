@@ -1,0 +1,796 @@
+#include "TForm1.h"
+
+#include "BrowserView.h"
+#include "BusyIndicator.h"
+#include "DataSelectorRows.h"
+#include "FormFillCommands.h"
+#include "HelpWindow.h"
+#include "Helpers.h"
+#include "MessageSink.h"
+#include "MessageTranslator.h"
+#include "PageFormAdapter.h"
+#include "PowerPasteMenu.h"
+#include "ProgramReplace.h"
+#include "QuickPasteMenu.h"
+#include "QuickPasteShortcuts.h"
+#include "QuilletError.h"
+#include "SiteSearchLinks.h"
+#include "TAboutBox.h"
+#include "TCompletingComboBox.h"
+#include "TDM1.h"
+#include "TLanguage.h"
+#include "TfrmConfig.h"
+#include "TfrmData.h"
+#include "TfrmReport.h"
+#include "TfrmSites.h"
+#include "UiTranslation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFormLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QWebEngineHistory>
+
+namespace {
+
+const QStringList kTranslationPaths {"Form1.Caption", "Form1.Label1.Caption", "Form1.File1.Caption",
+    "Form1.Refreshdata1.Caption", "Form1.Language2.Caption", "Form1.Exit1.Caption", "Form1.Navigate1.Caption",
+    "Form1.Back1.Caption", "Form1.Previous1.Caption", "Form1.View1.Caption", "Form1.Refresh1.Caption",
+    "Form1.Dataselector1.Caption", "Form1.Sites1.Caption", "Form1.Configuration1.Caption", "Form1.Help1.Caption",
+    "Form1.Index1.Caption", "Form1.Keywordsearch1.Caption", "Form1.Orlanhomepage1.Caption",
+    "Form1.Quilletwebpage1.Caption", "Form1.About1.Caption"};
+
+const QString kMakerHomePage = QStringLiteral("https://www.orlan.example/?quilletexe");
+const QString kProductPage = QStringLiteral("https://www.orlan.example/quillet.html?exe");
+constexpr int kDesignPanelWidth = 185;
+
+QAction* addItem(QMenu* menu, const char* objectName, const QString& caption, const QKeySequence& shortcut = {})
+{
+    auto* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(objectName));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    return action;
+}
+
+} // namespace
+
+TForm1::TForm1(TConfig& config, TProperties& properties, QWidget* parent)
+    : QMainWindow(parent)
+    , m_config(config)
+    , m_properties(properties)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Velmora Submit"));
+    m_powerPaste = new PowerPasteMenu(this);
+    m_powerPaste->setObjectName(QStringLiteral("PowerPastePopupMenu"));
+    m_quickPaste = new QuickPasteMenu(this);
+    m_quickPaste->setObjectName(QStringLiteral("SaveDataPopUp"));
+
+    buildActions();
+    buildCentralArea();
+    buildMenus();
+
+    // The window's language component also decides what the messages read.
+    installWidgetTranslation();
+    m_language = createWindowLanguage(this, kTranslationPaths);
+    m_language->setLanguageFile(languageFilePath(m_config));
+    if (m_config.Language != QLatin1String("English"))
+        m_language->Translate();
+    buildLanguageMenu();
+    restoreGeometryFromSettings();
+
+    m_shortcuts = std::make_unique<QuickPasteShortcuts>([this](int n) { pasteQuickPasteItem(n); });
+    m_pageAdapter = std::make_unique<PageFormAdapter>(m_browser->page());
+
+    if (QFile::exists(m_config.programDirectory() + QStringLiteral("admin.key")))
+        m_editSiteAction->setVisible(true);
+    updateNavigationActions();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildActions()
+{
+    QStyle* style = this->style();
+    m_backAction = new QAction(style->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"), this);
+    m_backAction->setObjectName(QStringLiteral("BackAction"));
+    m_backAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    connect(m_backAction, &QAction::triggered, this, &TForm1::BackClick);
+    m_forwardAction = new QAction(style->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Forward"), this);
+    m_forwardAction->setObjectName(QStringLiteral("ForwardAction"));
+    m_forwardAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    connect(m_forwardAction, &QAction::triggered, this, &TForm1::ForwardClick);
+    m_stopAction = new QAction(style->standardIcon(QStyle::SP_BrowserStop), QStringLiteral("Stop"), this);
+    m_stopAction->setObjectName(QStringLiteral("StopAction"));
+    m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_refreshAction = new QAction(style->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Refresh"), this);
+    m_refreshAction->setObjectName(QStringLiteral("RefreshAction"));
+    m_refreshAction->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(m_refreshAction, &QAction::triggered, this, &TForm1::FindAddress);
+    m_saveFormAction = new QAction(QStringLiteral("Save"), this);
+    m_saveFormAction->setObjectName(QStringLiteral("SaveFormBtn"));
+    connect(m_saveFormAction, &QAction::triggered, this, &TForm1::Saveform1Click);
+    m_autofillAction = new QAction(style->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Autofill"), this);
+    m_autofillAction->setObjectName(QStringLiteral("LoadFormBtn"));
+    connect(m_autofillAction, &QAction::triggered, this, &TForm1::autofill1Click);
+}
+
+void TForm1::buildCentralArea()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_coolBar = new QWidget(central);
+    m_coolBar->setObjectName(QStringLiteral("CoolBar1"));
+    auto* coolLayout = new QVBoxLayout(m_coolBar);
+    coolLayout->setContentsMargins(2, 2, 2, 2);
+    auto* toolRow = new QHBoxLayout();
+    m_toolBar = new QToolBar(m_coolBar);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_toolBar->setMinimumHeight(26);
+    for (QAction* action :
+        {m_backAction, m_forwardAction, m_stopAction, m_refreshAction, m_saveFormAction, m_autofillAction})
+        m_toolBar->addAction(action);
+    toolRow->addWidget(m_toolBar, 1);
+    m_animation = new BusyIndicator(m_coolBar);
+    m_animation->setObjectName(QStringLiteral("Animate1"));
+    toolRow->addWidget(m_animation);
+    coolLayout->addLayout(toolRow);
+    auto* addressRow = new QHBoxLayout();
+    auto* addressLabel = new QLabel(QStringLiteral("Address"), m_coolBar);
+    addressLabel->setObjectName(QStringLiteral("Label1"));
+    addressRow->addWidget(addressLabel);
+    m_address = new TCompletingComboBox(m_coolBar);
+    m_address->setObjectName(QStringLiteral("cboUrl"));
+    m_address->setEditable(true);
+    m_address->setTextCompletion(true);
+    m_address->setInsertPolicy(QComboBox::NoInsert);
+    m_address->setFocusPolicy(Qt::ClickFocus);
+    m_address->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    addressLabel->setBuddy(m_address);
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::FindAddress);
+    connect(m_address, qOverload<int>(&QComboBox::activated), this, [this](int) { FindAddress(); });
+    addressRow->addWidget(m_address, 1);
+    coolLayout->addLayout(addressRow);
+    layout->addWidget(m_coolBar);
+
+    m_splitter = new QSplitter(Qt::Horizontal, central);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+    m_splitter->setHandleWidth(8);
+    m_browser = new BrowserView(m_splitter);
+    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    m_browser->setContextMenuChoice([this] { return m_config.BrowserContextMenuIndex; });
+    connect(m_browser, &BrowserView::powerPasteRequested, m_powerPaste, &PowerPasteMenu::popup);
+    connect(m_browser, &BrowserView::quickPasteRequested, this, [this](const QPoint& at) { m_quickPaste->popup(at); });
+    connect(m_browser, &QWebEngineView::loadStarted, this, &TForm1::downloadBegins);
+    connect(m_browser, &QWebEngineView::loadFinished, this, &TForm1::downloadComplete);
+    connect(m_browser, &QWebEngineView::urlChanged, this, &TForm1::navigationCompleted);
+    connect(m_browser->page(), &QWebEnginePage::linkHovered, this, &TForm1::showStatus);
+    m_stopAction->setEnabled(true);
+    connect(m_stopAction, &QAction::triggered, m_browser, &QWebEngineView::stop);
+
+    m_panel = new QWidget(m_splitter);
+    m_panel->setObjectName(QStringLiteral("Panel1"));
+    auto* panelLayout = new QVBoxLayout(m_panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    m_programs = new QComboBox(m_panel);
+    m_programs->setObjectName(QStringLiteral("programsComboBox"));
+    m_programs->setEditable(false);
+    connect(m_programs, qOverload<int>(&QComboBox::activated), this, &TForm1::programsComboBoxChange);
+    panelLayout->addWidget(m_programs);
+    m_pageControl = new QTabWidget(m_panel);
+    m_pageControl->setObjectName(QStringLiteral("PageControl"));
+    m_sitesTab = new QWidget();
+    m_sitesTab->setObjectName(QStringLiteral("sitesTabSheet"));
+    m_dataTab = new QWidget();
+    m_dataTab->setObjectName(QStringLiteral("dataTabSheet"));
+    m_pageControl->addTab(m_sitesTab, QStringLiteral("Sites"));
+    m_pageControl->addTab(m_dataTab, QStringLiteral("Data"));
+    panelLayout->addWidget(m_pageControl, 1);
+    m_splitter->addWidget(m_browser);
+    m_splitter->addWidget(m_panel);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    layout->addWidget(m_splitter, 1);
+    setCentralWidget(central);
+
+    m_statusText = new QLabel(this);
+    m_statusText->setObjectName(QStringLiteral("StatusPanel0"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setFixedWidth(189);
+    m_progressBar->hide();
+    statusBar()->addWidget(m_progressBar);
+    statusBar()->addWidget(m_statusText, 1);
+
+    connect(m_powerPaste, &PowerPasteMenu::cutRequested, this,
+        [this] { m_browser->page()->triggerAction(QWebEnginePage::Cut); });
+    connect(m_powerPaste, &PowerPasteMenu::copyRequested, this,
+        [this] { m_browser->page()->triggerAction(QWebEnginePage::Copy); });
+    connect(m_powerPaste, &PowerPasteMenu::pasteRequested, this,
+        [this] { m_browser->page()->triggerAction(QWebEnginePage::Paste); });
+    connect(m_powerPaste, &PowerPasteMenu::propertyChosen, this,
+        [this](int index) { PastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
+    connect(m_powerPaste, &PowerPasteMenu::userNameChosen, this,
+        [this] { PastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->userName() : QString()); });
+    connect(m_powerPaste, &PowerPasteMenu::passwordChosen, this,
+        [this] { PastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->password() : QString()); });
+    connect(m_quickPaste, &QuickPasteMenu::itemChosen, this,
+        [this](int index) { PastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    connect(addItem(file, "Refreshdata1", QStringLiteral("&Refresh data")), &QAction::triggered, this, [this] {
+        if (!requireDataModule())
+            return;
+        m_dm->RefreshData();
+        if (m_rows)
+            m_rows->RefreshData();
+    });
+    m_languageMenu = file->addMenu(QStringLiteral("&Language"));
+    m_languageMenu->setObjectName(QStringLiteral("Language2"));
+    addItem(file, "Checkforupdates1", QStringLiteral("Check for site &updates"))->setEnabled(false);
+    auto* saveForm = addItem(file, "Saveform1", QStringLiteral("&Save form"), QKeySequence(Qt::ALT | Qt::Key_S));
+    connect(saveForm, &QAction::triggered, this, &TForm1::Saveform1Click);
+    auto* autofill = addItem(file, "autofill1", QStringLiteral("&Auto fill form"), QKeySequence(Qt::ALT | Qt::Key_A));
+    connect(autofill, &QAction::triggered, this, &TForm1::autofill1Click);
+    connect(addItem(file, "Replaceprogram1", QStringLiteral("Replace program")), &QAction::triggered, this,
+        &TForm1::showReplaceDialog);
+    file->addSeparator();
+    connect(addItem(file, "Exit1", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("View1"));
+    connect(addItem(view, "Configuration1", QStringLiteral("&Configuration..."), QKeySequence(Qt::ALT | Qt::Key_C)),
+        &QAction::triggered, this, &TForm1::openConfiguration);
+    addItem(view, "Options", QStringLiteral("Options..."))->setEnabled(false);
+    view->addSeparator();
+    auto* toolbar = addItem(view, "Toolbar3", QStringLiteral("&Toolbar"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    connect(toolbar, &QAction::toggled, m_coolBar, &QWidget::setVisible);
+    auto* statusbar = addItem(view, "Statusbar2", QStringLiteral("Status &Bar"));
+    statusbar->setCheckable(true);
+    statusbar->setChecked(true);
+    connect(statusbar, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    view->addSeparator();
+    view->addAction(m_stopAction);
+    m_refreshAction->setObjectName(QStringLiteral("RefreshAction"));
+    view->addAction(m_refreshAction);
+
+    QMenu* go = bar->addMenu(QStringLiteral("&Go"));
+    go->setObjectName(QStringLiteral("Navigate1"));
+    go->addAction(m_backAction);
+    go->addAction(m_forwardAction);
+    go->addSeparator();
+    connect(addItem(go, "HomePage", QStringLiteral("&Home Page"), QKeySequence(Qt::ALT | Qt::Key_H)),
+        &QAction::triggered, this, &TForm1::HomePageClick);
+    connect(addItem(go, "SearchPage", QStringLiteral("&Search Page"), QKeySequence(Qt::ALT | Qt::Key_R)),
+        &QAction::triggered, this, &TForm1::SearchPageClick);
+    connect(addItem(go, "SubmitPage", QStringLiteral("Su&bmit Page"), QKeySequence(Qt::ALT | Qt::Key_B)),
+        &QAction::triggered, this, &TForm1::SubmitPageClick);
+    connect(addItem(go, "UpdatePage", QStringLiteral("&Update Page"), QKeySequence(Qt::ALT | Qt::Key_U)),
+        &QAction::triggered, this, &TForm1::UpdatePageClick);
+
+    QMenu* sites = bar->addMenu(QStringLiteral("S&ites"));
+    sites->setObjectName(QStringLiteral("Sites1"));
+    connect(addItem(sites, "HideCurrentSite", QStringLiteral("&Hide Current Site")), &QAction::triggered, this, [this] {
+        if (requireDataModule())
+            m_dm->HideCurrentSite();
+    });
+    m_showHiddenAction = addItem(sites, "ShowHiddenSites", QStringLiteral("Show H&idden Sites"));
+    m_showHiddenAction->setCheckable(true);
+    connect(m_showHiddenAction, &QAction::triggered, this, [this](bool on) {
+        if (requireDataModule())
+            m_dm->setShowHiddenSites(on);
+    });
+    sites->addSeparator();
+    connect(addItem(sites, "ClearSubmittedFlags", QStringLiteral("Clear \"&Submitted\" Flags")), &QAction::triggered,
+        this, [this] { clearFlags(QStringLiteral("Submitted")); });
+    connect(addItem(sites, "ClearPublishedFlags", QStringLiteral("Clear \"&Published\" Flags")), &QAction::triggered,
+        this, [this] { clearFlags(QStringLiteral("Published")); });
+    addItem(sites, "SendMakeVelmoraFriendlyRequest1", QStringLiteral("Send \"Make &Velmora Friendly\" Request"),
+        QKeySequence(Qt::ALT | Qt::Key_T))
+        ->setEnabled(false);
+    m_editSiteAction = addItem(sites, "EditSite1", QStringLiteral("&Edit Site"), QKeySequence(Qt::ALT | Qt::Key_E));
+    m_editSiteAction->setVisible(false);
+    m_editSiteAction->setEnabled(false);
+    QMenu* translate = sites->addMenu(QStringLiteral("&Translate"));
+    translate->setObjectName(QStringLiteral("Translate1"));
+    const QList<QPair<const char*, QPair<QString, QString>>> languages {
+        {"GermanEnglish1", {QStringLiteral("German to English"), QStringLiteral("de")}},
+        {"SpanishEnglish1", {QStringLiteral("Spanish to English"), QStringLiteral("es")}},
+        {"PortugueseEnglish1", {QStringLiteral("Portuguese to English"), QStringLiteral("pt")}},
+        {"FrenchEnglish1", {QStringLiteral("French to English"), QStringLiteral("fr")}},
+        {"ItalianEnglish1", {QStringLiteral("Italian to English"), QStringLiteral("it")}}};
+    for (const auto& language : languages) {
+        const QString code = language.second.second;
+        connect(addItem(translate, language.first, language.second.first), &QAction::triggered, this,
+            [this, code] { TranslateSite(code); });
+    }
+    connect(addItem(sites, "Googlesearch1", QStringLiteral("&Google search"), QKeySequence(Qt::CTRL | Qt::Key_G)),
+        &QAction::triggered, this, &TForm1::Googlesearch1Click);
+
+    QMenu* reports = bar->addMenu(QStringLiteral("Reports"));
+    reports->setObjectName(QStringLiteral("Reports1"));
+    connect(addItem(reports, "SubmitProgressStatusReport", QStringLiteral("&Software Submission Progress Status...")),
+        &QAction::triggered, this, [this] {
+            if (!m_reportWindow)
+                return;
+            QStringList names;
+            for (int i = 0; i < m_programs->count(); ++i)
+                names.append(m_programs->itemText(i));
+            m_reportWindow->ShowProgressReport(names);
+        });
+    connect(addItem(reports, "SiteAccountsListReport", QStringLiteral("Site &Accounts List...")), &QAction::triggered,
+        this, [this] {
+            if (m_reportWindow)
+                m_reportWindow->ShowAccountsReport();
+        });
+    connect(addItem(reports, "HiddenSitesListReport", QStringLiteral("&Hidden Sites List..")), &QAction::triggered,
+        this, [this] {
+            if (m_reportWindow)
+                m_reportWindow->ShowHiddenSitesReport();
+        });
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    connect(addItem(help, "Index1", QStringLiteral("&Index"), QKeySequence(Qt::Key_F1)), &QAction::triggered, this,
+        [this] { HelpWindow::showContents(this); });
+    connect(addItem(help, "Keywordsearch1", QStringLiteral("Keyword search")), &QAction::triggered, this,
+        [this] { HelpWindow::showIndex(this); });
+    help->addSeparator();
+    connect(addItem(help, "Orlanhomepage1", QStringLiteral("Orlan home page")), &QAction::triggered, this,
+        [] { OpenURL(kMakerHomePage, false); });
+    connect(addItem(help, "Quilletwebsite1", QStringLiteral("Quillet web site")), &QAction::triggered, this,
+        [] { OpenURL(kProductPage, false); });
+    help->addSeparator();
+    connect(addItem(help, "About1", QStringLiteral("&About...")), &QAction::triggered, this, [this] {
+        TAboutBox about(m_config, this);
+        about.exec();
+    });
+}
+
+QStringList TForm1::languageNames(const QString& programDirectory)
+{
+    QStringList names;
+    const QFileInfoList entries
+        = QDir(programDirectory)
+              .entryInfoList({QStringLiteral("*.lng")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries)
+        names.append(FileNameWithoutExt(entry.filePath()));
+    return names;
+}
+
+void TForm1::buildLanguageMenu()
+{
+    m_languageMenu->clear();
+    for (const QString& name : languageNames(m_config.programDirectory())) {
+        QAction* item = m_languageMenu->addAction(name);
+        item->setData(name);
+        connect(item, &QAction::triggered, this, [this, name] { LangExec(name); });
+    }
+}
+
+void TForm1::LangExec(const QString& language)
+{
+    m_language->setLanguageFile(m_config.programDirectory() + language + QStringLiteral(".lng"));
+    m_language->Translate();
+    m_config.Language = language;
+    try {
+        m_config.SaveSettings();
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+    }
+}
+
+void TForm1::restoreGeometryFromSettings()
+{
+    WindowGeometry geometry;
+    int splitter = 0;
+    m_config.LoadWindowGeometry(QStringLiteral("Browser"), geometry, splitter);
+    resize(geometry.width, geometry.height);
+    // The window opens centred with the size just restored.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(geometry.width / 2, geometry.height / 2));
+    }
+    // The right-hand pane keeps the width it had at the last exit, and never
+    // opens narrower than its design width would allow the lists to be read.
+    m_panelWidth = std::max(splitter, kDesignPanelWidth);
+    m_splitter->setSizes({std::max(100, geometry.width - m_panelWidth), m_panelWidth});
+}
+
+void TForm1::setDataModule(TDM1* dm)
+{
+    m_dm = dm;
+    m_replace = dm ? std::make_unique<ProgramReplace>(*dm) : nullptr;
+}
+
+void TForm1::setSelectors(DataSelectorRows* rows, TfrmData* dataSelector, TfrmSites* siteSelector)
+{
+    m_rows = rows;
+    m_dataSelector = dataSelector;
+    m_siteSelector = siteSelector;
+    if (m_siteSelector) {
+        connect(m_siteSelector, &TfrmSites::homeRequested, this, &TForm1::HomePageClick);
+        connect(m_siteSelector, &TfrmSites::searchRequested, this, &TForm1::SearchPageClick);
+        connect(m_siteSelector, &TfrmSites::submitRequested, this, &TForm1::SubmitPageClick);
+        connect(m_siteSelector, &TfrmSites::updateRequested, this, &TForm1::UpdatePageClick);
+        connect(m_siteSelector, &TfrmSites::helpRequested, this,
+            [this](int context) { HelpWindow::showTopic(context, this); });
+    }
+}
+
+void TForm1::setReportWindow(TfrmReport* report)
+{
+    m_reportWindow = report;
+}
+
+void TForm1::loadProgramsList()
+{
+    m_programs->clear();
+    if (!m_dm || !m_dm->isTableOpen(Table::Programs))
+        return;
+    QStringList names;
+    m_dm->LoadPrograms(names);
+    m_programs->addItems(names);
+    // No entry is chosen at start, although the last program is loaded.
+    m_programs->setCurrentIndex(-1);
+}
+
+void TForm1::SetUpTabs()
+{
+    const auto dock = [](QWidget* tab, QWidget* window) {
+        if (!window)
+            return;
+        auto* layout = new QVBoxLayout(tab);
+        layout->setContentsMargins(2, 2, 2, 2);
+        window->setWindowFlags(Qt::Widget);
+        layout->addWidget(window);
+    };
+    dock(m_dataTab, m_dataSelector);
+    dock(m_sitesTab, m_siteSelector);
+    m_tabsReady = true;
+    // Showing the data selector takes the values into its rows; a window in a
+    // tab that is not in front gets no show event of its own, so the rows are
+    // filled here.
+    if (m_rows)
+        m_rows->RefreshData();
+    if (m_dataSelector)
+        m_dataSelector->show();
+    if (m_siteSelector)
+        m_siteSelector->show();
+}
+
+void TForm1::FormDestroy()
+{
+    if (m_formDestroyed)
+        return;
+    m_formDestroyed = true;
+    try {
+        const QRect frame = geometry();
+        const int paneWidth = m_panel->isVisible() ? m_panel->width() : m_panelWidth;
+        m_config.SaveWindowGeometry(
+            QStringLiteral("Browser"), WindowGeometry {frame.x(), frame.y(), frame.width(), frame.height()}, paneWidth);
+        m_config.SavePopUpList(*m_quickPaste);
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (m_siteSelector)
+        m_siteSelector->commitEdits();
+    QMainWindow::closeEvent(event);
+}
+
+bool TForm1::requireDataModule() const
+{
+    return m_dm != nullptr;
+}
+
+void TForm1::updateNavigationActions()
+{
+    m_backAction->setEnabled(m_history.canGoBack());
+    m_forwardAction->setEnabled(m_history.canGoForward());
+}
+
+void TForm1::showStatus(const QString& text)
+{
+    m_statusText->setText(text);
+}
+
+void TForm1::navigateTo(const QString& address)
+{
+    m_browser->load(QUrl::fromUserInput(address));
+}
+
+void TForm1::FindAddress()
+{
+    m_history.AddressTyped = true;
+    navigateTo(m_address->currentText());
+}
+
+void TForm1::BackClick()
+{
+    if (!m_history.canGoBack())
+        return;
+    m_address->setEditText(m_history.backTarget());
+    FindAddress();
+}
+
+void TForm1::ForwardClick()
+{
+    if (!m_history.canGoForward())
+        return;
+    m_address->setEditText(m_history.forwardTarget());
+    FindAddress();
+}
+
+void TForm1::navigationCompleted(const QUrl& url)
+{
+    const QString address = url.toString();
+    if (address.isEmpty())
+        return;
+    m_history.navigationCompleted(address);
+    const QSignalBlocker blocker(m_address);
+    m_address->clear();
+    m_address->addItems(m_history.addressList());
+    m_address->setCurrentIndex(-1);
+    m_address->setEditText(address);
+    showStatus(address);
+    updateNavigationActions();
+}
+
+QString TForm1::navLink(const QString& kind) const
+{
+    QString link;
+    if (m_dm)
+        m_dm->GetNavLink(kind, link);
+    return link;
+}
+
+void TForm1::HomePageClick()
+{
+    const QString link = navLink(QStringLiteral("home"));
+    m_address->setEditText(link);
+    m_history.appendAddress(link);
+    m_address->addItem(link);
+    navigateTo(link);
+}
+
+void TForm1::SearchPageClick()
+{
+    m_address->setEditText(navLink(QStringLiteral("search")));
+    FindAddress();
+}
+
+void TForm1::SubmitPageClick()
+{
+    const QString link = navLink(QStringLiteral("submit"));
+    if (IsEMailAddress(link)) {
+        showStatus(QStringLiteral("This site takes submissions by e-mail: %1").arg(link));
+        return;
+    }
+    m_address->setEditText(link);
+    FindAddress();
+}
+
+void TForm1::UpdatePageClick()
+{
+    const QString link = navLink(QStringLiteral("update"));
+    if (IsEMailAddress(link)) {
+        showStatus(QStringLiteral("This site takes updates by e-mail: %1").arg(link));
+        return;
+    }
+    m_address->setEditText(link);
+    FindAddress();
+}
+
+void TForm1::TranslateSite(const QString& code)
+{
+    const QString link = navLink(QStringLiteral("home"));
+    m_browser->stop();
+    navigateTo(SiteSearchLinks::translation(link, code));
+    m_address->setEditText(link);
+    m_history.appendAddress(link);
+    m_address->addItem(link);
+}
+
+void TForm1::Googlesearch1Click()
+{
+    m_address->setEditText(SiteSearchLinks::siteSearch(
+        m_properties[TProperties::ProgramName].GetValue(), navLink(QStringLiteral("home"))));
+    FindAddress();
+}
+
+void TForm1::downloadBegins()
+{
+    m_stopAction->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_animation->start();
+}
+
+void TForm1::downloadComplete(bool)
+{
+    m_stopAction->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
+    m_animation->stop();
+    if (m_config.AutoFillFormFields)
+        autofill1Click();
+}
+
+void TForm1::runFormCommand(bool capture)
+{
+    if (!m_rows || !m_dm)
+        return;
+    FormFillCommands::Context context;
+    context.programDirectory = m_config.programDirectory();
+    context.rows = m_rows;
+    context.site.siteName = m_dm->sites().currentSiteName();
+    if (m_siteSelector) {
+        context.site.userName = m_siteSelector->userName();
+        context.site.password = m_siteSelector->password();
+    }
+    context.programName = m_properties[TProperties::ProgramName].GetValue();
+    QPointer<TForm1> self(this);
+    const FormFillCommands::Done done = [self](const QString& status) {
+        if (!self)
+            return;
+        if (!status.isEmpty())
+            self->showStatus(status);
+        Q_EMIT self->formCommandFinished(status);
+    };
+    if (capture)
+        FormFillCommands::Saveform1Click(*m_pageAdapter, context, done);
+    else
+        FormFillCommands::autofill1Click(*m_pageAdapter, context, done);
+}
+
+void TForm1::Saveform1Click()
+{
+    runFormCommand(true);
+}
+
+void TForm1::autofill1Click()
+{
+    runFormCommand(false);
+}
+
+void TForm1::PastePropertyValueInBrowser(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text);
+    m_browser->page()->triggerAction(QWebEnginePage::Paste);
+}
+
+void TForm1::pasteQuickPasteItem(int n)
+{
+    m_quickPaste->triggerItem(n);
+}
+
+void TForm1::programsComboBoxChange(int index)
+{
+    if (!m_dm || index < 0)
+        return;
+    try {
+        m_dm->LoadProgram(m_programs->itemText(index));
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        return;
+    }
+    if (m_rows)
+        m_rows->LoadProgramData();
+    if (m_siteSelector)
+        m_siteSelector->repaintSites();
+}
+
+void TForm1::clearFlags(const QString& flag)
+{
+    if (!requireDataModule())
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        m_dm->ClearFlagsForAllSites(flag, windowTitle());
+    } catch (const QuilletError& error) {
+        QApplication::restoreOverrideCursor();
+        MessageSink::current().showMessage(error.text());
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (m_siteSelector)
+        m_siteSelector->repaintSites();
+}
+
+void TForm1::showReplaceDialog()
+{
+    if (!m_replace)
+        return;
+    m_replace->start();
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("ReplaceDialog1"));
+    dialog->setWindowTitle(QStringLiteral("Replace"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* form = new QFormLayout(dialog);
+    auto* find = new QLineEdit(dialog);
+    find->setObjectName(QStringLiteral("FindText"));
+    auto* replaceWith = new QLineEdit(dialog);
+    replaceWith->setObjectName(QStringLiteral("ReplaceText"));
+    form->addRow(QStringLiteral("Fi&nd what:"), find);
+    form->addRow(QStringLiteral("Re&place with:"), replaceWith);
+    auto* buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(QStringLiteral("&Find Next"), QDialogButtonBox::ActionRole)
+        ->setObjectName(QStringLiteral("FindNext"));
+    auto* replaceButton = buttons->addButton(QStringLiteral("&Replace"), QDialogButtonBox::ActionRole);
+    auto* replaceAllButton = buttons->addButton(QStringLiteral("Replace &All"), QDialogButtonBox::ActionRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(replaceButton, &QPushButton::clicked, this, [this, find, replaceWith] {
+        m_replace->replaceNext(find->text(), replaceWith->text());
+        if (m_siteSelector)
+            m_siteSelector->repaintSites();
+    });
+    connect(replaceAllButton, &QPushButton::clicked, this, [this, find, replaceWith] {
+        try {
+            m_replace->replaceAll(find->text(), replaceWith->text());
+        } catch (const QuilletError& error) {
+            MessageSink::current().showMessage(error.text());
+        }
+        if (m_siteSelector)
+            m_siteSelector->repaintSites();
+    });
+    dialog->show();
+}
+
+void TForm1::openConfiguration()
+{
+    if (!requireDataModule())
+        return;
+    {
+        TfrmConfig editor(m_config, m_properties, *m_dm, this);
+        editor.exec();
+    }
+    // The editor may have added, renamed or deleted programs and changed the
+    // company: the lists and the data selector show the result.
+    const QString current = m_programs->currentText();
+    loadProgramsList();
+    const int index = m_programs->findText(current);
+    if (index >= 0)
+        m_programs->setCurrentIndex(index);
+    if (m_rows)
+        m_rows->RefreshData();
+    if (m_siteSelector)
+        m_siteSelector->repaintSites();
+}

@@ -1,0 +1,368 @@
+#include "BrowserView.h"
+#include "DataFixture.h"
+#include "DesktopStartup.h"
+#include "IniDocument.h"
+#include "PowerPasteMenu.h"
+#include "QuickPasteMenu.h"
+#include "QuilletError.h"
+#include "TCompletingComboBox.h"
+#include "TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+
+namespace {
+
+QString pageUrl(const char* name)
+{
+    return QUrl::fromLocalFile(testDataPath(QStringLiteral("ui/%1").arg(QLatin1String(name)))).toString();
+}
+
+// Runs script in the page and waits for its answer.
+QVariant evaluate(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 10000)
+        QTest::qWait(10);
+    return result;
+}
+
+bool loadAndWait(TForm1* window, const QString& url)
+{
+    QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
+    window->addressBox()->setEditText(url);
+    window->FindAddress();
+    return finished.wait(20000) && finished.last().first().toBool();
+}
+
+QAction* action(QWidget* window, const char* name)
+{
+    return window->findChild<QAction*>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startupCreatesWindowsInOrderAndFirstRunWritesSettings();
+    void creationErrorDoesNotStopStartup();
+    void menusAndMaintainerMode();
+    void languageMenuListsFilesAndSavesEverything();
+    void toolbarToggleHidesTheAddressBox();
+    void backAndForwardFollowTheHistory();
+    void autoFillAfterLoadOnlyWhenSwitchedOn();
+    void pasteMenusPasteIntoTheFocusedField();
+    void programChoiceLoadsItsValues();
+};
+
+void TestMainWindow::startupCreatesWindowsInOrderAndFirstRunWritesSettings()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    {
+        DesktopStartup startup(dir.path());
+        startup.start();
+        QCOMPARE(startup.completedSteps(),
+            QStringList({"main window", "data module", "data selector", "site selector", "report window", "tabs"}));
+        QVERIFY(startup.mainWindow()->tabsReady());
+        QCOMPARE(startup.mainWindow()->windowTitle(), QString("Velmora Submit"));
+        startup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(startup.mainWindow()));
+        startup.mainWindow()->close();
+        startup.shutdown();
+    }
+    QVERIFY(sink.messages.isEmpty());
+    const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+    for (const char* section :
+        {"General", "EMail", "Config", "LastProgram", "Options", "PowerPaste", "Geometry", "PopUpList"})
+        QVERIFY2(ini.hasSection(section), section);
+    QCOMPARE(ini.readString("PopUpList", "1", ""), QString("-1"));
+    QCOMPARE(ini.readInteger("Geometry", "BrowserW", 0), 760);
+    QVERIFY(ini.readInteger("Geometry", "Splitter Location", 0) >= 50);
+    for (const char* table : {"Programs.DAT", "Sites.DAT", "ProgSite.DAT"})
+        QVERIFY(QFile::exists(dir.file(table)));
+}
+
+void TestMainWindow::creationErrorDoesNotStopStartup()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.setStepObserver([](const QString& step) {
+        if (step == QLatin1String("data selector"))
+            throw QuilletError("The data selector could not be created");
+    });
+    startup.start();
+    QCOMPARE(sink.texts(), QStringList({"The data selector could not be created"}));
+    QCOMPARE(startup.completedSteps(),
+        QStringList({"main window", "data module", "site selector", "report window", "tabs"}));
+    QVERIFY(startup.mainWindow());
+    QVERIFY(startup.siteSelector());
+    QVERIFY(!startup.dataSelector());
+    startup.shutdown();
+    // The settings were saved all the same.
+    QVERIFY(IniDocument::load(dir.file("quillet.ini")).hasSection("Config"));
+}
+
+void TestMainWindow::menusAndMaintainerMode()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    {
+        DesktopStartup startup(dir.path());
+        startup.start();
+        TForm1* window = startup.mainWindow();
+        QStringList titles;
+        for (QAction* menu : window->menuBar()->actions())
+            titles.append(menu->text());
+        QCOMPARE(titles, QStringList({"&File", "&View", "&Go", "S&ites", "Reports", "&Help"}));
+        QCOMPARE(action(window, "Saveform1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+        QCOMPARE(action(window, "autofill1")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_A));
+        QCOMPARE(action(window, "SubmitPage")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_B));
+        QCOMPARE(action(window, "Googlesearch1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+        QCOMPARE(action(window, "Index1")->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(!action(window, "EditSite1")->isVisible());
+        // Commands of later work are present and disabled.
+        QVERIFY(!action(window, "Checkforupdates1")->isEnabled());
+        QVERIFY(!action(window, "Options")->isEnabled());
+        startup.shutdown();
+    }
+    dir.writeFile("admin.key", "");
+    DesktopStartup maintainer(dir.path());
+    maintainer.start();
+    QVERIFY(action(maintainer.mainWindow(), "EditSite1")->isVisible());
+    maintainer.shutdown();
+}
+
+void TestMainWindow::languageMenuListsFilesAndSavesEverything()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    {
+        DesktopStartup startup(dir.path());
+        startup.start();
+        QVERIFY(startup.mainWindow()->languageMenu()->actions().isEmpty());
+        startup.shutdown();
+    }
+    dir.writeFile("Deutsch.lng", "[Translations]\nForm1.File1.Caption=&Datei\n");
+    dir.writeFile("English.lng", "[Messages]\n");
+    DesktopStartup startup(dir.path());
+    startup.start();
+    TForm1* window = startup.mainWindow();
+    QStringList names;
+    for (QAction* item : window->languageMenu()->actions())
+        names.append(item->text());
+    QCOMPARE(names, QStringList({"Deutsch", "English"}));
+    startup.session().config().HostAddress = "smtp.example.test";
+    window->languageMenu()->actions().first()->trigger();
+    QCOMPARE(window->findChild<QMenu*>("File1")->title(), QString("&Datei"));
+    const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+    QCOMPARE(ini.readString("Config", "Language", ""), QString("Deutsch"));
+    QCOMPARE(ini.readString("EMail", "HostAddress", ""), QString("smtp.example.test"));
+    startup.shutdown();
+}
+
+void TestMainWindow::toolbarToggleHidesTheAddressBox()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QAction* toolbar = action(window, "Toolbar3");
+    QVERIFY(toolbar->isChecked());
+    QVERIFY(window->addressBox()->isVisible());
+    toolbar->trigger();
+    QVERIFY(!window->addressBox()->isVisible());
+    QVERIFY(!window->findChild<QWidget*>("Animate1")->isVisible());
+    QAction* statusbar = action(window, "Statusbar2");
+    statusbar->trigger();
+    QVERIFY(!window->statusBar()->isVisible());
+    startup.shutdown();
+}
+
+void TestMainWindow::backAndForwardFollowTheHistory()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QAction* back = action(window, "BackAction");
+    QAction* forward = action(window, "ForwardAction");
+    QVERIFY(!back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+    QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
+    QVERIFY(!back->isEnabled());
+    QVERIFY(loadAndWait(window, pageUrl("page-b.html")));
+    QVERIFY(loadAndWait(window, pageUrl("page-c.html")));
+    QVERIFY(back->isEnabled());
+    QVERIFY(!forward->isEnabled());
+    QCOMPARE(window->history().History().size(), 3);
+    // Typed addresses go to the top of the address box's list.
+    QCOMPARE(window->addressBox()->itemText(0), pageUrl("page-c.html"));
+
+    QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
+    back->trigger();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(window->history().HistoryIndex(), 1);
+    QVERIFY(forward->isEnabled());
+    QCOMPARE(window->addressBox()->currentText(), pageUrl("page-b.html"));
+    // A new page after Back drops the pages ahead.
+    window->history();
+    QVERIFY(loadAndWait(window, pageUrl("page-a.html") + "?again"));
+    QCOMPARE(window->history().History(),
+        QStringList({pageUrl("page-a.html"), pageUrl("page-b.html"), pageUrl("page-a.html") + "?again"}));
+    QVERIFY(!forward->isEnabled());
+    startup.shutdown();
+}
+
+void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("Page Site");
+    f.properties()[14].SetValue("Tool");
+    f.dm().SaveProgram("Tool");
+    f.close();
+    f.dir.writeFile("SiteData/Page Site.xml",
+        "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"title\" Type=\"text\" "
+        "DataField=\"Program\"/></XML_SITE_SUBMIT_INFO>\r\n");
+    f.dir.writeFile("quillet.ini", "[LastProgram]\nProgramName=Tool\n[General]\nAutomatically Fill Form Fields=1\n");
+    RecordingMessageSink sink;
+    {
+        DesktopStartup startup(f.dir.path());
+        startup.start();
+        startup.show();
+        TForm1* window = startup.mainWindow();
+        QSignalSpy filled(window, &TForm1::formCommandFinished);
+        QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
+        QVERIFY(filled.wait(20000));
+        QCOMPARE(filled.first().first().toString(), QString("Form loaded"));
+        QCOMPARE(
+            evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString("Tool"));
+        QCOMPARE(window->statusBar()->findChild<QLabel*>("StatusPanel0")->text(), QString("Form loaded"));
+        startup.shutdown();
+    }
+    f.dir.writeFile("quillet.ini", "[LastProgram]\nProgramName=Tool\n[General]\nAutomatically Fill Form Fields=0\n");
+    DesktopStartup startup(f.dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QSignalSpy filled(window, &TForm1::formCommandFinished);
+    QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
+    QVERIFY(!filled.wait(1500));
+    QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString());
+    // The command itself still fills.
+    action(window, "autofill1")->trigger();
+    QVERIFY(filled.wait(20000));
+    QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString("Tool"));
+    QVERIFY(sink.messages.isEmpty());
+    startup.shutdown();
+}
+
+void TestMainWindow::pasteMenusPasteIntoTheFocusedField()
+{
+    DataFixture f;
+    f.open();
+    f.properties()[14].SetValue("Paste Tool");
+    f.properties()[15].SetValue("9.9");
+    f.dm().SaveProgram("Paste Tool");
+    f.close();
+    f.dir.writeFile("quillet.ini",
+        "[LastProgram]\nProgramName=Paste Tool\n[General]\nAutomatically Fill Form Fields=0\n"
+        "[PopUpList]\n1=14\n2=15\n3=0\n4=-1\n");
+    RecordingMessageSink sink;
+    DesktopStartup startup(f.dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    QVERIFY(loadAndWait(window, pageUrl("page-b.html")));
+    window->browser()->setFocus();
+    evaluate(window->browser()->page(), "document.getElementById('title').focus(); true");
+    QCOMPARE(window->quickPasteMenu().itemCount(), 3);
+
+    // A Power Paste property item: the value lands in the field and stays on the clipboard.
+    Q_EMIT window->powerPasteMenu().propertyChosen(15);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(),
+        QString("9.9"), 10000);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("9.9"));
+
+    // Ctrl+5 with three Quick Paste items pastes nothing and types nothing.
+    QWidget* focus = QApplication::focusWidget();
+    QVERIFY(focus);
+    QTest::keyClick(focus, Qt::Key_5, Qt::ControlModifier);
+    QTest::qWait(300);
+    QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString("9.9"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("9.9"));
+    // Ctrl+1 pastes the first item, the program's name, from the keypad too.
+    QTest::keyClick(focus, Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(),
+        QString("9.9Paste Tool"), 10000);
+    startup.shutdown();
+}
+
+void TestMainWindow::programChoiceLoadsItsValues()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("Flagged");
+    for (const char* name : {"Alpha", "Beta"}) {
+        f.properties()[14].SetValue(name);
+        f.properties()[15].SetValue(QString(name) + " version");
+        f.dm().SaveProgram(name);
+    }
+    f.addFlags("Beta", "Flagged", {{"Published", 1}});
+    f.close();
+    RecordingMessageSink sink;
+    DesktopStartup startup(f.dir.path());
+    startup.start();
+    TForm1* window = startup.mainWindow();
+    QComboBox* programs = window->programsComboBox();
+    QCOMPARE(programs->count(), 2);
+    QCOMPARE(programs->currentIndex(), -1);
+    window->programsComboBoxChange(1);
+    QCOMPARE(startup.dataRows()->value(15), QString("Beta version"));
+    QVERIFY(startup.dataModule()->programFlags().isSet("Flagged", "Published"));
+    window->programsComboBoxChange(0);
+    QCOMPARE(startup.dataRows()->value(15), QString("Alpha version"));
+    QVERIFY(!startup.dataModule()->programFlags().isSet("Flagged", "Published"));
+    startup.shutdown();
+    QCOMPARE(
+        IniDocument::load(f.dir.file("quillet.ini")).readString("LastProgram", "ProgramName", ""), QString("Alpha"));
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestMainWindow.moc"
