@@ -13,18 +13,6 @@ namespace {
 
 const QChar kQuote = QLatin1Char('"');
 
-// Removes leading and trailing blanks and control characters.
-QString trimControls(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 0x20)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 0x20)
-        --end;
-    return text.mid(start, end - start);
-}
-
 bool isLetter(QChar c)
 {
     return c.toUpper() != c.toLower();
@@ -38,6 +26,17 @@ UrlLauncher& urlLauncher()
 }
 
 } // namespace
+
+QString TrimBlanksAndControls(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text.at(start).unicode() <= 0x20)
+        ++start;
+    while (end > start && text.at(end - 1).unicode() <= 0x20)
+        --end;
+    return start == 0 && end == text.size() ? text : text.mid(start, end - start);
+}
 
 QString AppendCondition(const QString& list, const QString& condition)
 {
@@ -109,7 +108,7 @@ QString GetField(const QString& line, QChar sep, int index)
 
     if (!field.isEmpty() && field.front() == kQuote && field.back() == kQuote)
         field = field.size() <= 2 ? QString() : field.mid(1, field.size() - 2);
-    return trimControls(field);
+    return TrimBlanksAndControls(field);
 }
 
 int CountFields(const QString& line, QChar sep)

@@ -46,6 +46,9 @@ bool OpenURL(const QString& address, bool askFirst);
 // Lower-cases text and upper-cases every letter that starts a word.
 QString CapitalizeWords(const QString& text);
 
+// text without leading and trailing blanks and control characters (codes up to 32).
+QString TrimBlanksAndControls(const QString& text);
+
 // text without " * / ; < > ? and |.
 QString StripFileNameChars(const QString& text);
 

@@ -1,14 +1,10 @@
 #include "FormControlKey.h"
 
+#include "Helpers.h"
+
 QString FormControlKey::trimBlanks(const QString& text)
 {
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text.at(start).unicode() <= 0x20)
-        ++start;
-    while (end > start && text.at(end - 1).unicode() <= 0x20)
-        --end;
-    return start == 0 && end == text.size() ? text : text.mid(start, end - start);
+    return TrimBlanksAndControls(text);
 }
 
 QString FormControlKey::strippedName(const FormControl& control)

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 
@@ -12,6 +13,7 @@ class TestSmoke : public QObject {
 
 private Q_SLOTS:
     void startsOnTheDemoDataAndSavesOnExit();
+    void terminationSignalClosesTheWindowNormally();
 };
 
 void TestSmoke::startsOnTheDemoDataAndSavesOnExit()
@@ -43,6 +45,26 @@ void TestSmoke::startsOnTheDemoDataAndSavesOnExit()
     QCOMPARE(ini.readString("LastProgram", "ProgramName", ""), QString("NoteNest"));
     QCOMPARE(ini.readString("Config", "LastCompany", ""), QString("Lantern Bay Software"));
     QCOMPARE(ini.readString("PopUpList", "3", ""), QString("40"));
+}
+
+void TestSmoke::terminationSignalClosesTheWindowNormally()
+{
+    TestProgramDirectory dir;
+    const QString bin = qEnvironmentVariable("QUILLET_BIN_DIR");
+    QProcess program;
+    program.start(bin + "/quillet", {"--dir", dir.path()});
+    QVERIFY(program.waitForStarted(30000));
+    // The tables appear once start-up has passed the data module.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.file("Sites.DAT")), 60000);
+    QTest::qWait(1000);
+    QVERIFY(!QFile::exists(dir.file("quillet.ini")));
+    program.terminate();
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+    QVERIFY(ini.hasSection("Geometry"));
+    QVERIFY(ini.hasSection("Config"));
 }
 
 QTEST_GUILESS_MAIN(TestSmoke)
