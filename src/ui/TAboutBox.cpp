@@ -109,6 +109,11 @@ QString TAboutBox::makerHomePage()
     return QStringLiteral("https://www.orlan.example/?quilletexe");
 }
 
+QString TAboutBox::productPage()
+{
+    return QStringLiteral("https://www.orlan.example/quillet.html?exe");
+}
+
 double TAboutBox::programVersion()
 {
     return QStringLiteral(QUILLET_VERSION).toDouble();

@@ -18,6 +18,8 @@ public:
 
     // The maker's home page as the About box and the Help menu open it.
     static QString makerHomePage();
+    // The product's page on the maker's site.
+    static QString productPage();
     // The program's version as a number (3.2).
     static double programVersion();
     // "Version 3.20" and "Build 3.200", with the words translated by TranslateMsg.

@@ -37,6 +37,7 @@
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -60,8 +61,6 @@ const QStringList kTranslationPaths {"Form1.Caption", "Form1.Label1.Caption", "F
     "Form1.Index1.Caption", "Form1.Keywordsearch1.Caption", "Form1.Orlanhomepage1.Caption",
     "Form1.Quilletwebpage1.Caption", "Form1.About1.Caption"};
 
-const QString kMakerHomePage = QStringLiteral("https://www.orlan.example/?quilletexe");
-const QString kProductPage = QStringLiteral("https://www.orlan.example/quillet.html?exe");
 constexpr int kDesignPanelWidth = 185;
 
 QAction* addItem(QMenu* menu, const char* objectName, const QString& caption, const QKeySequence& shortcut = {})
@@ -373,9 +372,9 @@ void TForm1::buildMenus()
         [this] { HelpWindow::showIndex(this); });
     help->addSeparator();
     connect(addItem(help, "Orlanhomepage1", QStringLiteral("Orlan home page")), &QAction::triggered, this,
-        [] { OpenURL(kMakerHomePage, false); });
+        [] { OpenURL(TAboutBox::makerHomePage(), false); });
     connect(addItem(help, "Quilletwebsite1", QStringLiteral("Quillet web site")), &QAction::triggered, this,
-        [] { OpenURL(kProductPage, false); });
+        [] { OpenURL(TAboutBox::productPage(), false); });
     help->addSeparator();
     connect(addItem(help, "About1", QStringLiteral("&About...")), &QAction::triggered, this, [this] {
         TAboutBox about(m_config, this);
@@ -692,7 +691,17 @@ void TForm1::autofill1Click()
 void TForm1::PastePropertyValueInBrowser(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
-    m_browser->page()->triggerAction(QWebEnginePage::Paste);
+    // The value goes where the keyboard focus is: the page's field, or any
+    // other field of the program (a Quick Paste chord works everywhere).
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus == m_browser || m_browser->isAncestorOf(focus)) {
+        m_browser->page()->triggerAction(QWebEnginePage::Paste);
+        return;
+    }
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(focus, &press);
+    QApplication::sendEvent(focus, &release);
 }
 
 void TForm1::pasteQuickPasteItem(int n)

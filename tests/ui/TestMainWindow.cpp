@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -73,6 +75,8 @@ private Q_SLOTS:
     void autoFillAfterLoadOnlyWhenSwitchedOn();
     void pasteMenusPasteIntoTheFocusedField();
     void programChoiceLoadsItsValues();
+    void rightClickOpensTheChosenMenu();
+    void quickPasteChordPastesIntoOtherFieldsToo();
 };
 
 void TestMainWindow::startupCreatesWindowsInOrderAndFirstRunWritesSettings()
@@ -355,6 +359,66 @@ void TestMainWindow::programChoiceLoadsItsValues()
     startup.shutdown();
     QCOMPARE(
         IniDocument::load(f.dir.file("quillet.ini")).readString("LastProgram", "ProgramName", ""), QString("Alpha"));
+}
+
+void TestMainWindow::rightClickOpensTheChosenMenu()
+{
+    BrowserView view;
+    view.resize(400, 300);
+    int choice = 1;
+    view.setContextMenuChoice([&] { return choice; });
+    QSignalSpy power(&view, &BrowserView::powerPasteRequested);
+    QSignalSpy quick(&view, &BrowserView::quickPasteRequested);
+    QSignalSpy loaded(&view, &QWebEngineView::loadFinished);
+    view.load(QUrl(pageUrl("page-a.html")));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(loaded.wait(20000));
+    // A real right-click on the page, as the page's own widget receives it.
+    const auto rightClick = [&] {
+        QWidget* target = view.focusProxy() ? view.focusProxy() : &view;
+        QTest::mousePress(target, Qt::RightButton, {}, QPoint(200, 150));
+        QTest::mouseRelease(target, Qt::RightButton, {}, QPoint(200, 150));
+    };
+    rightClick();
+    QTRY_COMPARE_WITH_TIMEOUT(power.count(), 1, 10000);
+    QCOMPARE(power.first().first().toPoint(), view.mapToGlobal(QPoint(200, 150)));
+    choice = 2;
+    rightClick();
+    QTRY_COMPARE_WITH_TIMEOUT(quick.count(), 1, 10000);
+    // Any other value swallows the click and opens nothing.
+    choice = 7;
+    rightClick();
+    QTest::qWait(500);
+    QCOMPARE(power.count(), 1);
+    QCOMPARE(quick.count(), 1);
+}
+
+void TestMainWindow::quickPasteChordPastesIntoOtherFieldsToo()
+{
+    DataFixture f;
+    f.open();
+    f.properties()[14].SetValue("Chord Tool");
+    f.dm().SaveProgram("Chord Tool");
+    f.close();
+    f.dir.writeFile("quillet.ini", "[LastProgram]\nProgramName=Chord Tool\n[PopUpList]\n1=14\n2=-1\n");
+    RecordingMessageSink sink;
+    DesktopStartup startup(f.dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    TCompletingComboBox* address = window->addressBox();
+    address->setFocus();
+    address->setEditText(QString());
+    QTRY_VERIFY(address->lineEdit()->hasFocus());
+    QTest::keyClick(address->lineEdit(), Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(address->currentText(), QString("Chord Tool"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString("Chord Tool"));
+    // A chord for a missing item does nothing, and no "2" is typed.
+    QTest::keyClick(address->lineEdit(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(address->currentText(), QString("Chord Tool"));
+    startup.shutdown();
 }
 
 int main(int argc, char** argv)
