@@ -3,6 +3,7 @@
 #include "MessageBoxSink.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
+#include "SandboxCheck.h"
 #include "TForm1.h"
 #include "UnixSignalCloser.h"
 
@@ -28,6 +29,12 @@ int main(int argc, char* argv[])
     } catch (const QuilletError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 2;
+    }
+
+    const QString sandbox = browserSandboxProblem();
+    if (!sandbox.isEmpty()) {
+        std::fprintf(stderr, "%s\n", sandbox.toLocal8Bit().constData());
+        return 1;
     }
 
     MessageBoxSink messageBoxes;

@@ -5,4 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 bash scripts/setup-demo.sh demo-run
+# The embedded browser's sandbox cannot run for root (a fresh machine's only user).
+if [ "$(id -u)" -eq 0 ]; then
+    export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
 exec build/bin/quillet --dir demo-run "$@"

@@ -6,7 +6,9 @@
 #include "FormFillCommands.h"
 #include "PageFormAdapter.h"
 #include "QuilletError.h"
+#include "SandboxCheck.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,7 +59,7 @@ public:
         dm.LoadProgram(parser.value(kProgram));
         m_rows.fillCaptions();
         m_rows.RefreshData();
-        load(QUrl::fromUserInput(parser.positionalArguments().first(), QString(), QUrl::AssumeLocalFile));
+        load(QUrl::fromUserInput(parser.positionalArguments().first(), QDir::currentPath(), QUrl::AssumeLocalFile));
     }
 
     ~PageSession()
@@ -137,6 +139,11 @@ int checkPageArguments(const QCommandLineParser& parser, CommandContext& context
     if (parser.positionalArguments().size() != 1 || !parser.isSet(kSite) || !parser.isSet(kProgram)) {
         context.err << command << ": give URL, --site NAME and --program NAME\n";
         return ExitUsage;
+    }
+    const QString sandbox = browserSandboxProblem();
+    if (!sandbox.isEmpty()) {
+        context.err << sandbox << '\n';
+        return ExitFailure;
     }
     return ExitSuccess;
 }

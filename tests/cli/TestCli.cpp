@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 struct Result {
@@ -265,9 +267,15 @@ struct ProcessResult {
 
 // The page commands need a browser page, so they run as their own process,
 // as a user would run them.
-ProcessResult runProcess(const QStringList& arguments)
+ProcessResult runProcess(
+    const QStringList& arguments, const QString& workingDirectory = QString(), const QStringList& unsetVariables = {})
 {
     QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : unsetVariables)
+        environment.remove(name);
+    process.setProcessEnvironment(environment);
     process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", arguments);
     ProcessResult result;
     if (!process.waitForFinished(120000))
@@ -352,10 +360,21 @@ void TestCli::pageCommandErrors()
     QVERIFY(result.err.contains("could not be loaded"));
     result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known"});
     QCOMPARE(result.code, 2);
-    // No map for the site: nothing is filled and the page's own values are printed.
-    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known", "--program", "Tool"});
+    // No map for the site: nothing is filled and the page's own values are
+    // printed. A relative page path is taken from the current folder.
+    result = runProcess(
+        {"--dir", f.dir.path(), "fill", "cli/submit.html", "--site", "Known", "--program", "Tool"}, testDataPath(""));
+    QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.contains(R"({"key": "version", "type": "text", "value": "1.0"})"));
+    // As root the browser needs its sandbox switched off; without that the
+    // command explains instead of failing silently.
+    if (::geteuid() == 0) {
+        result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known", "--program", "Tool"}, QString(),
+            {"QTWEBENGINE_DISABLE_SANDBOX"});
+        QCOMPARE(result.code, 1);
+        QVERIFY(result.err.contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)
