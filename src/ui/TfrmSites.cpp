@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableView>
@@ -134,9 +135,21 @@ TfrmSites::TfrmSites(TDM1& dm, TConfig& config, QWidget* parent)
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(m_grid);
-    splitter->addWidget(m_panel);
+    // The panel scrolls when the pane is short, so the list keeps its share.
+    auto* panelScroll = new QScrollArea(splitter);
+    panelScroll->setObjectName(QStringLiteral("PanelScroll"));
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll->setWidget(m_panel);
+    panelScroll->setMinimumWidth(
+        m_panel->minimumSizeHint().width() + panelScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    splitter->addWidget(panelScroll);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // The list gets the larger share from the start; the memos shrink to a
+    // few lines rather than squeeze the list to a couple of rows.
+    splitter->setSizes({300, 200});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -333,6 +346,10 @@ void TfrmSites::buildPanel()
     }
     grid->addWidget(m_info, 8, 0, 1, 2);
     grid->addWidget(m_notes, 8, 0, 1, 2);
+    for (QPlainTextEdit* memo : {m_userNotes, m_info, m_notes}) {
+        memo->setMinimumHeight(memo->fontMetrics().lineSpacing() * 3);
+        memo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    }
     grid->setRowStretch(7, 1);
     grid->setRowStretch(8, 1);
 
