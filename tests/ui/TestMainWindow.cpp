@@ -19,7 +19,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void pasteMenusPasteIntoTheFocusedField();
     void programChoiceLoadsItsValues();
     void rightClickOpensTheChosenMenu();
+    void selectorsStayTwoPixelsInsideTheirTabs();
     void quickPasteChordPastesIntoOtherFieldsToo();
 };
 
@@ -392,6 +395,30 @@ void TestMainWindow::rightClickOpensTheChosenMenu()
     QTest::qWait(500);
     QCOMPARE(power.count(), 1);
     QCOMPARE(quick.count(), 1);
+}
+
+void TestMainWindow::selectorsStayTwoPixelsInsideTheirTabs()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const auto checkInside = [](QWidget* selector) {
+        QWidget* tab = selector->parentWidget();
+        QTRY_COMPARE(selector->geometry(), tab->rect().adjusted(2, 2, -2, -2));
+    };
+    checkInside(startup.siteSelector());
+    window->resize(1000, 700);
+    checkInside(startup.siteSelector());
+    auto* splitter = window->findChild<QSplitter*>("Splitter");
+    splitter->setSizes({500, 400});
+    checkInside(startup.siteSelector());
+    window->findChild<QTabWidget*>("PageControl")->setCurrentIndex(1);
+    checkInside(startup.dataSelector());
+    startup.shutdown();
 }
 
 void TestMainWindow::quickPasteChordPastesIntoOtherFieldsToo()
