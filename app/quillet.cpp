@@ -2,6 +2,7 @@
 #include "Helpers.h"
 #include "MessageBoxSink.h"
 #include "ProgramDirectory.h"
+#include "QuilletApplication.h"
 #include "QuilletError.h"
 #include "SandboxCheck.h"
 #include "TForm1.h"
@@ -17,7 +18,7 @@
 int main(int argc, char* argv[])
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    QuilletApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
 

@@ -4,6 +4,7 @@
 #include "IniDocument.h"
 #include "PowerPasteMenu.h"
 #include "QuickPasteMenu.h"
+#include "QuilletApplication.h"
 #include "QuilletError.h"
 #include "TCompletingComboBox.h"
 #include "TForm1.h"
@@ -79,6 +80,7 @@ private Q_SLOTS:
     void programChoiceLoadsItsValues();
     void rightClickOpensTheChosenMenu();
     void selectorsStayTwoPixelsInsideTheirTabs();
+    void uncaughtErrorIsShownAndTheProgramGoesOn();
     void quickPasteChordPastesIntoOtherFieldsToo();
 };
 
@@ -421,6 +423,31 @@ void TestMainWindow::selectorsStayTwoPixelsInsideTheirTabs()
     startup.shutdown();
 }
 
+void TestMainWindow::uncaughtErrorIsShownAndTheProgramGoesOn()
+{
+    TestProgramDirectory dir;
+    QByteArray junk(8192, 'x');
+    dir.writeFile("Sites.DAT", junk);
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.start();
+    startup.show();
+    TForm1* window = startup.mainWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QCOMPARE(sink.messages.size(), 1); // the table that is no database
+    sink.messages.clear();
+    // A command on the closed table fails with its error, shown; nothing else happens.
+    QMenu* sites = window->findChild<QMenu*>("Sites1");
+    QAction* hide = action(window, "HideCurrentSite");
+    QVERIFY(sites && hide);
+    // Delivered as an event, as a menu click is.
+    QMetaObject::invokeMethod(hide, &QAction::trigger, Qt::QueuedConnection);
+    QTRY_COMPARE(sink.texts(), QStringList({"The table Sites.DAT is not open"}));
+    QVERIFY(window->isVisible());
+    startup.shutdown();
+    QCOMPARE(dir.readFile("Sites.DAT"), junk);
+}
+
 void TestMainWindow::quickPasteChordPastesIntoOtherFieldsToo()
 {
     DataFixture f;
@@ -451,7 +478,7 @@ void TestMainWindow::quickPasteChordPastesIntoOtherFieldsToo()
 int main(int argc, char** argv)
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
+    QuilletApplication app(argc, argv);
     TestMainWindow test;
     return QTest::qExec(&test, argc, argv);
 }
