@@ -16,6 +16,13 @@ const QString kSiteOrder = QStringLiteral(" ORDER BY SiteName COLLATE NOCASE, Si
 class ReportWriter {
 public:
     void line(const QString& text = QString()) { m_text += text + kLineEnd; }
+    // The title, a rule of equals signs and an empty line.
+    void heading(const QString& title)
+    {
+        line(title);
+        line(QString(54, QLatin1Char('=')));
+        line();
+    }
     const QString& text() const { return m_text; }
 
 private:
@@ -65,9 +72,7 @@ QString ReportTexts::progressReport(const QStringList& programNames) const
     }
 
     ReportWriter report;
-    report.line(QStringLiteral("Software Submission Progress Status Report"));
-    report.line(QString(54, QLatin1Char('=')));
-    report.line();
+    report.heading(QStringLiteral("Software Submission Progress Status Report"));
     report.line(QStringLiteral("Date: ") + UserDate::toText(QDate::currentDate()));
     report.line(countLine(QStringLiteral("Total number of sites"), total, total));
     report.line(countLine(QStringLiteral("Number of dead sites"), dead, total));
@@ -103,9 +108,7 @@ QString ReportTexts::accountsReport() const
 {
     m_dm.requireOpen(Table::Sites);
     ReportWriter report;
-    report.line(QStringLiteral("Quillet Site Accounts List Report"));
-    report.line(QString(54, QLatin1Char('=')));
-    report.line();
+    report.heading(QStringLiteral("Quillet Site Accounts List Report"));
     const QString stars(55, QLatin1Char('*'));
     int listed = 0;
     QSqlQuery sites = Sql::exec(
@@ -140,15 +143,11 @@ QString ReportTexts::hiddenSitesReport() const
 {
     m_dm.requireOpen(Table::Sites);
     ReportWriter report;
-    report.line(QStringLiteral("Hidden Sites List Report"));
-    report.line(QString(54, QLatin1Char('=')));
-    report.line();
+    report.heading(QStringLiteral("Hidden Sites List Report"));
     int listed = 0;
-    QSqlQuery sites
-        = Sql::exec(m_dm.database(), QStringLiteral("SELECT SiteName, HomeUrl, Hide FROM Sites.Sites") + kSiteOrder);
+    QSqlQuery sites = Sql::exec(
+        m_dm.database(), QStringLiteral("SELECT SiteName, HomeUrl FROM Sites.Sites WHERE Hide <> 0") + kSiteOrder);
     while (sites.next()) {
-        if (sites.value(2).toInt() == 0)
-            continue;
         ++listed;
         report.line(sites.value(0).toString());
         report.line(QLatin1Char('\t') + sites.value(1).toString());
