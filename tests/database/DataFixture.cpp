@@ -116,6 +116,11 @@ static QVariantMap rowOf(const QSqlDatabase& db, const QString& sql, const QVari
     return row;
 }
 
+QVariantMap DataFixture::programRow(const QString& name)
+{
+    return rowOf(m_dm->database(), QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"), {name});
+}
+
 QVariantMap DataFixture::siteRow(const QString& name)
 {
     return rowOf(m_dm->database(), QStringLiteral("SELECT * FROM Sites.Sites WHERE SiteName = ?"), {name});

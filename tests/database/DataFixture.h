@@ -26,6 +26,7 @@ public:
     // Rows written straight into the tables, then the cursor and flags re-read.
     void addSite(const QString& name, const QVariantMap& fields = {});
     void addFlags(const QString& program, const QString& site, const QVariantMap& flags);
+    QVariantMap programRow(const QString& name);
     QVariantMap siteRow(const QString& name);
     QVariantMap flagRow(const QString& program, const QString& site);
     QStringList visibleSites();

@@ -60,19 +60,7 @@ public:
         fixture.dm().SaveProgram(name);
     }
 
-    QVariantMap record(const QString& name)
-    {
-        QSqlQuery query(fixture.dm().database());
-        query.prepare(QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"));
-        query.addBindValue(name);
-        query.exec();
-        QVariantMap row;
-        if (query.next()) {
-            for (int i = 0; i < query.record().count(); ++i)
-                row.insert(query.record().fieldName(i), query.value(i));
-        }
-        return row;
-    }
+    QVariantMap record(const QString& name) { return fixture.programRow(name); }
 
     EditorState state;
     ConfigEditor editor {state, fixture.config(), fixture.properties(), fixture.dm()};

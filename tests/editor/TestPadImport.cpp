@@ -56,19 +56,7 @@ public:
 
     PadImport::Result import(const QString& path, Mode mode) { return PadImport(editor).LoadPadFile(path, mode); }
 
-    QVariantMap record(const QString& name)
-    {
-        QSqlQuery query(fixture.dm().database());
-        query.prepare(QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"));
-        query.addBindValue(name);
-        query.exec();
-        QVariantMap row;
-        if (query.next()) {
-            for (int i = 0; i < query.record().count(); ++i)
-                row.insert(query.record().fieldName(i), query.value(i));
-        }
-        return row;
-    }
+    QVariantMap record(const QString& name) { return fixture.programRow(name); }
 
     int programCount() { return fixture.dm().rowCount(Table::Programs); }
 
