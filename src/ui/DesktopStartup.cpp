@@ -46,6 +46,8 @@ void DesktopStartup::start()
         m_dm = std::make_unique<TDM1>(config, properties);
         m_dm->DataModuleCreate();
     });
+    if (m_mainWindow && m_dm)
+        m_mainWindow->setDataModule(m_dm.get());
     // The data selector's rows exist whatever happens to its window: the
     // paste menus and form commands read them.
     m_rows = std::make_unique<DataSelectorRows>(properties);
@@ -58,16 +60,13 @@ void DesktopStartup::start()
     if (m_dm) {
         step(QStringLiteral("site selector"), [&] {
             m_siteSelector = new TfrmSites(*m_dm, config);
-            if (m_mainWindow) {
-                m_mainWindow->setDataModule(m_dm.get());
+            if (m_mainWindow)
                 m_mainWindow->loadProgramsList();
-            }
         });
         step(QStringLiteral("report window"), [&] { m_reportWindow = new TfrmReport(*m_dm); });
     }
     if (m_mainWindow) {
         step(QStringLiteral("tabs"), [&] {
-            m_mainWindow->setDataModule(m_dm.get());
             m_mainWindow->setSelectors(m_rows.get(), m_dataSelector, m_siteSelector);
             m_mainWindow->setReportWindow(m_reportWindow);
             m_mainWindow->SetUpTabs();
