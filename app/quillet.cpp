@@ -1,11 +1,11 @@
 #include "DesktopStartup.h"
 #include "Helpers.h"
+#include "MainWindow.h"
 #include "MessageBoxSink.h"
 #include "ProgramDirectory.h"
 #include "QuilletApplication.h"
 #include "QuilletError.h"
 #include "SandboxCheck.h"
-#include "TForm1.h"
 #include "UnixSignalCloser.h"
 
 #include <QApplication>

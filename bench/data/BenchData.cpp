@@ -3,7 +3,7 @@
 #include "ProgramSession.h"
 #include "ReportTexts.h"
 #include "Sql.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,8 +37,8 @@ public:
         : session(dir.path() + QLatin1Char('/'))
     {
         session.start();
-        dm = std::make_unique<TDM1>(session.config(), session.properties());
-        dm->DataModuleCreate();
+        dm = std::make_unique<SubmissionDatabase>(session.config(), session.properties());
+        dm->open();
         QSqlDatabase db = dm->database();
         Sql::inTransaction(db, [&] {
             QSqlQuery site(db);
@@ -53,7 +53,7 @@ public:
             flags.prepare("INSERT INTO ProgSite.ProgSite (ProgramName, SiteName, Submitted, Published, NotApplicable) "
                           "VALUES (?, ?, ?, ?, ?)");
             for (int p = 0; p < kPrograms; ++p) {
-                dm->AddProgram(QString("Program %1").arg(p));
+                dm->addProgram(QString("Program %1").arg(p));
                 const int rows = p < 2 ? kSites : 400;
                 for (int i = 0; i < rows; ++i)
                     Sql::run(flags,
@@ -61,12 +61,12 @@ public:
                             i % 7 == 0 ? 1 : 0});
             }
         });
-        dm->RefreshData();
+        dm->refreshData();
     }
 
     QTemporaryDir dir;
     ProgramSession session;
-    std::unique_ptr<TDM1> dm;
+    std::unique_ptr<SubmissionDatabase> dm;
 };
 
 LargeDirectory& large()
@@ -89,7 +89,7 @@ void zipInto(const QString& folder, const QByteArray& csv)
 
 } // namespace
 
-// The whole UpdateSites of a 20,000-line list into a table of 20,000 sites:
+// The whole updateSites of a 20,000-line list into a table of 20,000 sites:
 // extraction, reading, the transaction and re-reading the cursor.
 static void BM_MergeSiteList(benchmark::State& state)
 {
@@ -100,7 +100,7 @@ static void BM_MergeSiteList(benchmark::State& state)
         state.PauseTiming();
         zipInto(folder, siteList(kSites, ++variant));
         state.ResumeTiming();
-        if (!data.dm->UpdateSites())
+        if (!data.dm->updateSites())
             state.SkipWithError("merge failed");
     }
 }
@@ -112,7 +112,7 @@ static void BM_SwitchProgram(benchmark::State& state)
     LargeDirectory& data = large();
     int p = 0;
     for (auto _ : state) {
-        data.dm->LoadProgram(QString("Program %1").arg(p));
+        data.dm->loadProgram(QString("Program %1").arg(p));
         p = 1 - p;
     }
 }
@@ -122,7 +122,7 @@ BENCHMARK(BM_SwitchProgram)->Unit(benchmark::kMillisecond);
 static void BM_ScreenfulOfFlags(benchmark::State& state)
 {
     LargeDirectory& data = large();
-    data.dm->LoadProgram("Program 0");
+    data.dm->loadProgram("Program 0");
     const SiteCursor& sites = data.dm->sites();
     int top = 0;
     for (auto _ : state) {
@@ -143,7 +143,7 @@ static void BM_ThreeReports(benchmark::State& state)
 {
     LargeDirectory& data = large();
     QStringList programs;
-    data.dm->LoadPrograms(programs);
+    data.dm->loadPrograms(programs);
     const ReportTexts reports(*data.dm);
     for (auto _ : state) {
         benchmark::DoNotOptimize(reports.progressReport(programs));

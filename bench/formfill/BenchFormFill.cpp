@@ -8,7 +8,7 @@
 #include "FormFillCommands.h"
 #include "FormMap.h"
 #include "PageFormAdapter.h"
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,7 +25,7 @@ constexpr int kControls = 1000;
 
 struct Fixture {
     QTemporaryDir dir;
-    TProperties properties;
+    PropertyCatalogue properties;
     DataSelectorRows rows {properties};
     QWebEnginePage page;
     PageFormAdapter adapter {&page};
@@ -39,11 +39,11 @@ struct Fixture {
 
     Fixture()
     {
-        properties[TProperties::ProgramName].SetValue(QStringLiteral("Bench Tool"));
-        for (int row = 15; row <= TProperties::LastProgram; ++row)
-            properties[row].SetValue(QStringLiteral("value %1").arg(row));
+        properties[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Bench Tool"));
+        for (int row = 15; row <= PropertyCatalogue::LastProgram; ++row)
+            properties[row].setValue(QStringLiteral("value %1").arg(row));
         rows.fillCaptions();
-        rows.RefreshData();
+        rows.refreshData();
 
         // A page of text boxes, check boxes and select lists, a third each.
         QString html = QStringLiteral("<!DOCTYPE html><html><body><form>");

@@ -2,10 +2,10 @@
 // a large site list, and switching the current program.
 // Run with QT_QPA_PLATFORM=offscreen (and QTWEBENGINE_DISABLE_SANDBOX=1 as root).
 #include "DesktopStartup.h"
+#include "MainWindow.h"
 #include "MessageSink.h"
 #include "Sql.h"
-#include "TDM1.h"
-#include "TForm1.h"
+#include "SubmissionDatabase.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,8 +31,8 @@ QString largeDirectory()
     filled = true;
     ProgramSession session(path);
     session.start();
-    TDM1 dm(session.config(), session.properties());
-    dm.DataModuleCreate();
+    SubmissionDatabase dm(session.config(), session.properties());
+    dm.open();
     QSqlDatabase db = dm.database();
     Sql::inTransaction(db, [&] {
         QSqlQuery site(db);
@@ -49,7 +49,7 @@ QString largeDirectory()
         }
     });
     for (const char* program : {"First", "Second"})
-        dm.AddProgram(QString::fromLatin1(program));
+        dm.addProgram(QString::fromLatin1(program));
     return path;
 }
 
@@ -84,10 +84,10 @@ static void BM_SwitchProgramInWindow(benchmark::State& state)
     startup.start();
     startup.show();
     QCoreApplication::processEvents();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     int index = 0;
     for (auto _ : state) {
-        window->programsComboBoxChange(index);
+        window->selectProgram(index);
         QCoreApplication::processEvents();
         index = 1 - index;
     }

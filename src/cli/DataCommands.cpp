@@ -34,7 +34,7 @@ int ProgramsCommand::run(const QCommandLineParser& parser, CommandContext& conte
         return usageError(context, name(), QStringLiteral("takes no arguments"));
     DataSession data(context.programDirectory);
     QStringList names;
-    data.dm().LoadPrograms(names);
+    data.dm().loadPrograms(names);
     for (const QString& program : names)
         context.out << program << '\n';
     return ExitSuccess;
@@ -89,7 +89,7 @@ int ReportCommand::run(const QCommandLineParser& parser, CommandContext& context
     QString text;
     if (kind == QLatin1String("progress")) {
         QStringList programs;
-        data.dm().LoadPrograms(programs);
+        data.dm().loadPrograms(programs);
         text = reports.progressReport(programs);
     } else if (kind == QLatin1String("accounts")) {
         text = reports.accountsReport();
@@ -138,11 +138,11 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
         if (!QFile::copy(archive, target))
             throw QuilletError(QStringLiteral("Cannot create file %1").arg(target));
     }
-    if (!data.dm().UpdateSites())
+    if (!data.dm().updateSites())
         return ExitFailure;
     if (parser.isSet(kSiteVersion)) {
-        data.config().SiteVer = siteVersion;
-        data.config().SaveSettings();
+        data.config().siteVer = siteVersion;
+        data.config().saveSettings();
     }
     return ExitSuccess;
 }

@@ -7,8 +7,8 @@ DataSession::DataSession(const QString& programDirectory)
 {
     m_session.start();
     useLanguageOf(&m_session.config());
-    m_dm = std::make_unique<TDM1>(m_session.config(), m_session.properties());
-    m_dm->DataModuleCreate();
+    m_dm = std::make_unique<SubmissionDatabase>(m_session.config(), m_session.properties());
+    m_dm->open();
 }
 
 DataSession::~DataSession()

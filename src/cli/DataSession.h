@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ProgramSession.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 
 #include <memory>
 
@@ -17,11 +17,11 @@ public:
     DataSession& operator=(const DataSession&) = delete;
 
     ProgramSession& session() { return m_session; }
-    TConfig& config() { return m_session.config(); }
-    TProperties& properties() { return m_session.properties(); }
-    TDM1& dm() { return *m_dm; }
+    Settings& config() { return m_session.config(); }
+    PropertyCatalogue& properties() { return m_session.properties(); }
+    SubmissionDatabase& dm() { return *m_dm; }
 
 private:
     ProgramSession m_session;
-    std::unique_ptr<TDM1> m_dm;
+    std::unique_ptr<SubmissionDatabase> m_dm;
 };

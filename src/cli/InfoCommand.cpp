@@ -20,24 +20,24 @@ int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
     ProgramSession session(context.programDirectory);
     session.start();
     useLanguageOf(&session.config());
-    TConfig& config = session.config();
-    config.LoadPowerPasteSettings();
-    const TProperties& properties = session.properties();
+    Settings& config = session.config();
+    config.loadPowerPasteSettings();
+    const PropertyCatalogue& properties = session.properties();
 
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QTextStream& out = context.out;
     out << "ProgramDirectory: " << context.programDirectory << '\n';
-    out << "Language: " << config.Language << '\n';
-    out << "SiteFilter: " << config.SiteFilter << '\n';
-    out << "SiteVer: " << locale.toString(config.SiteVer, 'g', QLocale::FloatingPointShortest) << '\n';
-    out << "LastCompany: " << config.LastCompany << '\n';
-    for (int i = TProperties::FirstCompany; i <= TProperties::LastCompany; ++i)
-        out << properties[i].FieldName << ": " << properties[i].GetValue() << '\n';
-    out << "LastProgram: " << properties[TProperties::ProgramName].GetValue() << '\n';
-    out << "AutoFillFormFields: " << yesNo(config.AutoFillFormFields) << '\n';
-    out << "BrowserContextMenuIndex: " << config.BrowserContextMenuIndex << '\n';
-    out << "MenuItemsPerColumn: " << config.MenuItemsPerColumn << '\n';
+    out << "Language: " << config.language << '\n';
+    out << "SiteFilter: " << config.siteFilter << '\n';
+    out << "SiteVer: " << locale.toString(config.siteVer, 'g', QLocale::FloatingPointShortest) << '\n';
+    out << "LastCompany: " << config.lastCompany << '\n';
+    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+        out << properties[i].fieldName << ": " << properties[i].getValue() << '\n';
+    out << "LastProgram: " << properties[PropertyCatalogue::ProgramName].getValue() << '\n';
+    out << "AutoFillFormFields: " << yesNo(config.autoFillFormFields) << '\n';
+    out << "BrowserContextMenuIndex: " << config.browserContextMenuIndex << '\n';
+    out << "MenuItemsPerColumn: " << config.menuItemsPerColumn << '\n';
     for (Table table : TableSchema::AllTables) {
         const QString name = TableSchema::tableName(table);
         const TableSchema::FileInfo file

@@ -45,7 +45,7 @@ public:
         , m_adapter(m_page)
     {
         const QString site = parser.value(kSite);
-        TDM1& dm = m_data.dm();
+        SubmissionDatabase& dm = m_data.dm();
         dm.requireOpen(Table::Sites);
         SiteCursor& sites = dm.sites();
         if (!sites.locate(site)) {
@@ -56,9 +56,9 @@ public:
             if (!sites.locate(site))
                 throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(site));
         }
-        dm.LoadProgram(parser.value(kProgram));
+        dm.loadProgram(parser.value(kProgram));
         m_rows.fillCaptions();
-        m_rows.RefreshData();
+        m_rows.refreshData();
         load(QUrl::fromUserInput(parser.positionalArguments().first(), QDir::currentPath(), QUrl::AssumeLocalFile));
     }
 
@@ -78,7 +78,7 @@ public:
         context.rows = &m_rows;
         context.site = SiteAccount {sites.currentSiteName(), sites.field(QStringLiteral("Username")).toString(),
             sites.field(QStringLiteral("Password")).toString()};
-        context.programName = m_data.properties()[TProperties::ProgramName].GetValue();
+        context.programName = m_data.properties()[PropertyCatalogue::ProgramName].getValue();
         return context;
     }
 

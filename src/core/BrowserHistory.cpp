@@ -24,8 +24,8 @@ void BrowserHistory::navigationCompleted(const QString& url)
         m_history.append(url);
         m_index = static_cast<int>(m_history.size() - 1);
     }
-    if (AddressTyped) {
-        AddressTyped = false;
+    if (addressTyped) {
+        addressTyped = false;
         const qsizetype listed = indexWithoutCase(m_addresses, url);
         if (listed >= 0)
             m_addresses.move(listed, 0);

@@ -8,11 +8,11 @@
 // limited or kept across runs.
 class BrowserHistory {
 public:
-    const QStringList& History() const { return m_history; }
-    int HistoryIndex() const { return m_index; }
+    const QStringList& history() const { return m_history; }
+    int historyIndex() const { return m_index; }
     const QStringList& addressList() const { return m_addresses; }
 
-    bool AddressTyped = false; // the navigation under way was started from the address box
+    bool addressTyped = false; // the navigation under way was started from the address box
 
     bool canGoBack() const { return !m_history.isEmpty() && m_index > 0; }
     bool canGoForward() const { return !m_history.isEmpty() && m_index < m_history.size() - 1; }

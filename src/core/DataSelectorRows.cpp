@@ -2,7 +2,7 @@
 
 #include "MessageTranslation.h"
 
-DataSelectorRows::DataSelectorRows(const TProperties& properties, QObject* parent)
+DataSelectorRows::DataSelectorRows(const PropertyCatalogue& properties, QObject* parent)
     : QObject(parent)
     , m_properties(properties)
     , m_captions(RowCount)
@@ -12,32 +12,32 @@ DataSelectorRows::DataSelectorRows(const TProperties& properties, QObject* paren
 void DataSelectorRows::fillCaptions()
 {
     for (int row = 0; row < RowCount; ++row) {
-        const QString& caption = m_properties[row].Caption;
+        const QString& caption = m_properties[row].caption;
         m_captions[row] = caption.isEmpty() ? QString() : translateMessage(caption);
     }
     Q_EMIT rowsChanged(0, RowCount - 1);
 }
 
-void DataSelectorRows::RefreshData()
+void DataSelectorRows::refreshData()
 {
-    LoadProgramData();
-    LoadCompanyData();
+    loadProgramData();
+    loadCompanyData();
 }
 
-void DataSelectorRows::LoadProgramData()
+void DataSelectorRows::loadProgramData()
 {
-    copyValues(TProperties::FirstProgram, TProperties::LastProgram);
+    copyValues(PropertyCatalogue::FirstProgram, PropertyCatalogue::LastProgram);
 }
 
-void DataSelectorRows::LoadCompanyData()
+void DataSelectorRows::loadCompanyData()
 {
-    copyValues(TProperties::FirstCompany, TProperties::LastCompany);
+    copyValues(PropertyCatalogue::FirstCompany, PropertyCatalogue::LastCompany);
 }
 
 void DataSelectorRows::copyValues(int first, int last)
 {
     for (int row = first; row <= last; ++row)
-        m_values[row] = m_properties[row].GetValue();
+        m_values[row] = m_properties[row].getValue();
     Q_EMIT rowsChanged(first, last);
 }
 

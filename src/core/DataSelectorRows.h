@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
 
 #include <QObject>
 #include <QString>
@@ -8,22 +8,22 @@
 
 // The data selector's table: 47 rows, row r being catalogue entry r, with the
 // translated caption in column 0 and a copy of the value in column 1. The
-// copies are taken at LoadProgramData / LoadCompanyData only, so between
+// copies are taken at loadProgramData / loadCompanyData only, so between
 // refreshes the rows keep the values they last took. Form capture, auto-fill,
 // the paste menus and mail templates read the rows, by caption or by row.
 class DataSelectorRows : public QObject {
     Q_OBJECT
 public:
-    static constexpr int RowCount = TProperties::Count;
+    static constexpr int RowCount = PropertyCatalogue::Count;
 
-    explicit DataSelectorRows(const TProperties& properties, QObject* parent = nullptr);
+    explicit DataSelectorRows(const PropertyCatalogue& properties, QObject* parent = nullptr);
 
     // Column 0 := the translated captions, in the language in force now.
     void fillCaptions();
 
-    void RefreshData();     // LoadProgramData, then LoadCompanyData
-    void LoadProgramData(); // rows 14 to 46
-    void LoadCompanyData(); // rows 0 to 12
+    void refreshData();     // loadProgramData, then loadCompanyData
+    void loadProgramData(); // rows 14 to 46
+    void loadCompanyData(); // rows 0 to 12
 
     QString caption(int row) const;
     QString value(int row) const;
@@ -41,7 +41,7 @@ Q_SIGNALS:
 private:
     void copyValues(int first, int last);
 
-    const TProperties& m_properties;
+    const PropertyCatalogue& m_properties;
     QVector<QString> m_captions;
     QVector<QString> m_values;
 };

@@ -27,7 +27,7 @@ UrlLauncher& urlLauncher()
 
 } // namespace
 
-QString TrimBlanksAndControls(const QString& text)
+QString trimBlanksAndControls(const QString& text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -38,12 +38,12 @@ QString TrimBlanksAndControls(const QString& text)
     return start == 0 && end == text.size() ? text : text.mid(start, end - start);
 }
 
-QString AppendCondition(const QString& list, const QString& condition)
+QString appendCondition(const QString& list, const QString& condition)
 {
     return list.isEmpty() ? condition : list + QLatin1String(" AND ") + condition;
 }
 
-bool AppendLineToFile(const QString& fileName, const QString& line)
+bool appendLineToFile(const QString& fileName, const QString& line)
 {
     QFile file(fileName);
     const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Append)
@@ -57,7 +57,7 @@ bool AppendLineToFile(const QString& fileName, const QString& line)
     return true;
 }
 
-QString FileNameWithoutExt(const QString& path)
+QString fileNameWithoutExt(const QString& path)
 {
     qsizetype cut = -1;
     for (const QChar c : {QLatin1Char('/'), QLatin1Char('\\'), QLatin1Char(':')})
@@ -69,7 +69,7 @@ QString FileNameWithoutExt(const QString& path)
     return name.left(name.indexOf(name.mid(dot)));
 }
 
-QString GetField(const QString& line, QChar sep, int index)
+QString getField(const QString& line, QChar sep, int index)
 {
     const qsizetype n = line.size();
     qsizetype i = 0;
@@ -108,10 +108,10 @@ QString GetField(const QString& line, QChar sep, int index)
 
     if (!field.isEmpty() && field.front() == kQuote && field.back() == kQuote)
         field = field.size() <= 2 ? QString() : field.mid(1, field.size() - 2);
-    return TrimBlanksAndControls(field);
+    return trimBlanksAndControls(field);
 }
 
-int CountFields(const QString& line, QChar sep)
+int countFields(const QString& line, QChar sep)
 {
     if (line.isEmpty())
         return 0;
@@ -126,7 +126,7 @@ int CountFields(const QString& line, QChar sep)
     return count;
 }
 
-QString GetTempFolder()
+QString getTempFolder()
 {
     QString folder = QDir::tempPath();
     if (!folder.endsWith(QLatin1Char('/')))
@@ -134,12 +134,12 @@ QString GetTempFolder()
     return folder;
 }
 
-bool ListContains(const QString& text, const QStringList& list)
+bool listContains(const QString& text, const QStringList& list)
 {
     return list.contains(text, Qt::CaseSensitive);
 }
 
-qint64 FirstInteger(const QString& text)
+qint64 firstInteger(const QString& text)
 {
     const qsizetype n = text.size();
     qsizetype i = 0;
@@ -166,12 +166,12 @@ qint64 FirstInteger(const QString& text)
     return value;
 }
 
-bool IsEMailAddress(const QString& text)
+bool isEmailAddress(const QString& text)
 {
     return text.contains(QLatin1Char('@'));
 }
 
-QDate ParseIsoDate(const QString& text)
+QDate parseIsoDate(const QString& text)
 {
     // Four-digit year; month and day with or without a leading zero. The parse
     // uses a fixed format of its own, so the user's date settings never change.
@@ -197,7 +197,7 @@ QDate ParseIsoDate(const QString& text)
     return date;
 }
 
-bool OpenURL(const QString& address, bool askFirst)
+bool openUrl(const QString& address, bool askFirst)
 {
     if (askFirst && !MessageSink::current().askYesNo(translateMessage(QStringLiteral("Connect to the Internet now?"))))
         return false;
@@ -213,7 +213,7 @@ void installUrlLauncher(UrlLauncher launcher)
     urlLauncher() = std::move(launcher);
 }
 
-QString CapitalizeWords(const QString& text)
+QString capitalizeWords(const QString& text)
 {
     QString result = QLocale().toLower(text);
     for (qsizetype i = 0; i < result.size(); ++i) {
@@ -223,7 +223,7 @@ QString CapitalizeWords(const QString& text)
     return result;
 }
 
-QString StripFileNameChars(const QString& text)
+QString stripFileNameChars(const QString& text)
 {
     static const QString forbidden = QStringLiteral("\"*/;<>?|");
     QString result;

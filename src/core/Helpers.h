@@ -7,52 +7,52 @@
 #include <functional>
 
 // Returns list + " AND " + condition, or the condition alone when list is empty.
-QString AppendCondition(const QString& list, const QString& condition);
+QString appendCondition(const QString& list, const QString& condition);
 
 // Appends line and CR LF to fileName (created when missing). On an I/O error
 // shows "Could not access <file>" titled "Access Error" and returns false.
-bool AppendLineToFile(const QString& fileName, const QString& line);
+bool appendLineToFile(const QString& fileName, const QString& line);
 
 // The file name of path cut before the first occurrence of its extension;
 // empty for a name without extension.
-QString FileNameWithoutExt(const QString& path);
+QString fileNameWithoutExt(const QString& path);
 
 // Field index (from 0) of a sep-separated line with double-quote quoting.
-QString GetField(const QString& line, QChar sep, int index);
+QString getField(const QString& line, QChar sep, int index);
 
 // 0 for an empty line, else 1 + the separators outside double quotes.
-int CountFields(const QString& line, QChar sep);
+int countFields(const QString& line, QChar sep);
 
 // The folder for temporary files, with a trailing separator.
-QString GetTempFolder();
+QString getTempFolder();
 
 // True when some item equals text exactly.
-bool ListContains(const QString& text, const QStringList& list);
+bool listContains(const QString& text, const QStringList& list);
 
 // The first integer in text ("Rating > 3" gives 3); raises ConversionError
 // "'-' is not a valid integer value" for a lone minus at the end.
-qint64 FirstInteger(const QString& text);
+qint64 firstInteger(const QString& text);
 
 // True when text holds an at sign.
-bool IsEMailAddress(const QString& text);
+bool isEmailAddress(const QString& text);
 
 // Parses year-month-day ("2004-1-9"); raises ConversionError "'<text>' is not a valid date".
-QDate ParseIsoDate(const QString& text);
+QDate parseIsoDate(const QString& text);
 
 // Asks "Connect to the Internet now?" first when askFirst is set, then opens
 // address in the user's browser; reports "Could not start your Internet browser".
-bool OpenURL(const QString& address, bool askFirst);
+bool openUrl(const QString& address, bool askFirst);
 
 // Lower-cases text and upper-cases every letter that starts a word.
-QString CapitalizeWords(const QString& text);
+QString capitalizeWords(const QString& text);
 
 // text without leading and trailing blanks and control characters (codes up to 32).
-QString TrimBlanksAndControls(const QString& text);
+QString trimBlanksAndControls(const QString& text);
 
 // text without " * / ; < > ? and |.
-QString StripFileNameChars(const QString& text);
+QString stripFileNameChars(const QString& text);
 
-// How OpenURL hands an address to the desktop. The default runs xdg-open; the
+// How openUrl hands an address to the desktop. The default runs xdg-open; the
 // desktop program installs Qt's desktop services. Returns success.
 using UrlLauncher = std::function<bool(const QString&)>;
 void installUrlLauncher(UrlLauncher launcher);

@@ -5,19 +5,19 @@
 
 ProgramSession::ProgramSession(const QString& programDirectory)
     : m_programDirectory(programDirectory)
-    , m_properties(std::make_unique<TProperties>())
-    , m_config(std::make_unique<TConfig>(programDirectory, *m_properties))
+    , m_properties(std::make_unique<PropertyCatalogue>())
+    , m_config(std::make_unique<Settings>(programDirectory, *m_properties))
 { }
 
 ProgramSession::~ProgramSession() = default;
 
 void ProgramSession::start()
 {
-    m_config->LoadSettings();
+    m_config->loadSettings();
     // The Power Paste settings are read again when the data selector is
     // created; reading them here too means a save can never write back the
     // store's empty defaults over them, whichever windows exist.
-    m_config->LoadPowerPasteSettings();
+    m_config->loadPowerPasteSettings();
 }
 
 bool ProgramSession::shutdown()
@@ -26,7 +26,7 @@ bool ProgramSession::shutdown()
         return false;
     bool saved = true;
     try {
-        m_config->SaveSettings();
+        m_config->saveSettings();
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
         saved = false;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TConfig.h"
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
+#include "Settings.h"
 
 #include <memory>
 
@@ -19,8 +19,8 @@ public:
     ProgramSession& operator=(const ProgramSession&) = delete;
 
     const QString& programDirectory() const { return m_programDirectory; }
-    TProperties& properties() { return *m_properties; }
-    TConfig& config() { return *m_config; }
+    PropertyCatalogue& properties() { return *m_properties; }
+    Settings& config() { return *m_config; }
 
     // Loads the settings, the Power Paste settings included: the company
     // details and the last program's name reach the catalogue.
@@ -35,6 +35,6 @@ public:
 
 private:
     QString m_programDirectory;
-    std::unique_ptr<TProperties> m_properties;
-    std::unique_ptr<TConfig> m_config;
+    std::unique_ptr<PropertyCatalogue> m_properties;
+    std::unique_ptr<Settings> m_config;
 };

@@ -3,13 +3,13 @@
 std::optional<bool>* ProgSiteRow::flag(const QString& name)
 {
     if (name == QLatin1String("Submitted"))
-        return &Submitted;
+        return &submitted;
     if (name == QLatin1String("Published"))
-        return &Published;
+        return &published;
     if (name == QLatin1String("OldVersion"))
-        return &OldVersion;
+        return &oldVersion;
     if (name == QLatin1String("NotApplicable"))
-        return &NotApplicable;
+        return &notApplicable;
     return nullptr;
 }
 

@@ -8,11 +8,11 @@
 // One ProgSite row: the submission state of a program at a site. A flag that
 // is empty in the table is std::nullopt (shown as undecided).
 struct ProgSiteRow {
-    std::optional<bool> Submitted;
-    std::optional<bool> Published;
-    std::optional<bool> OldVersion;
-    std::optional<bool> NotApplicable;
-    QString FileID;
+    std::optional<bool> submitted;
+    std::optional<bool> published;
+    std::optional<bool> oldVersion;
+    std::optional<bool> notApplicable;
+    QString fileId;
 
     // The named flag ("Submitted", "Published", "OldVersion", "NotApplicable",
     // compared exactly); nullptr for any other name.

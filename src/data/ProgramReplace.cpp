@@ -4,7 +4,7 @@
 #include "MessageTranslation.h"
 #include "QuilletError.h"
 #include "Sql.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 
 void ProgramReplace::start()
 {
@@ -16,7 +16,7 @@ void ProgramReplace::start()
 
 int ProgramReplace::replaceAll(const QString& findText, const QString& replaceText)
 {
-    return m_dm.ReplaceProgramAll(findText, replaceText);
+    return m_dm.replaceProgramAll(findText, replaceText);
 }
 
 bool ProgramReplace::replaceNext(const QString& findText, const QString& replaceText)

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class TDM1;
+class SubmissionDatabase;
 
 // The "Replace program" dialog's work on the flag rows: Replace All renames a
 // program in every row; Replace renames it in the next row that mentions it,
@@ -10,7 +10,7 @@ class TDM1;
 // replace stopped.
 class ProgramReplace {
 public:
-    explicit ProgramReplace(TDM1& dataModule)
+    explicit ProgramReplace(SubmissionDatabase& dataModule)
         : m_dm(dataModule)
     { }
 
@@ -28,7 +28,7 @@ public:
     bool replaceNext(const QString& findText, const QString& replaceText);
 
 private:
-    TDM1& m_dm;
+    SubmissionDatabase& m_dm;
     QString m_afterProgram; // the last row worked on; the next search starts behind it
     QString m_afterSite;
     bool m_started = false;

@@ -1,7 +1,7 @@
 #include "ReportTexts.h"
 
 #include "Sql.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 #include "UserDate.h"
 
 #include <QDate>

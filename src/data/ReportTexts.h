@@ -3,13 +3,13 @@
 #include <QString>
 #include <QStringList>
 
-class TDM1;
+class SubmissionDatabase;
 
 // The three plain-text reports over the whole Sites table (the site filter
 // does not apply), with CR LF line ends. Raise QuilletError on database errors.
 class ReportTexts {
 public:
-    explicit ReportTexts(const TDM1& dataModule)
+    explicit ReportTexts(const SubmissionDatabase& dataModule)
         : m_dm(dataModule)
     { }
 
@@ -21,5 +21,5 @@ public:
     QString hiddenSitesReport() const;
 
 private:
-    const TDM1& m_dm;
+    const SubmissionDatabase& m_dm;
 };

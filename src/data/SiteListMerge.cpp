@@ -4,9 +4,9 @@
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "QuilletError.h"
+#include "Settings.h"
 #include "Sql.h"
-#include "TConfig.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 #include "TextDecoding.h"
 #include "ZipExtractor.h"
 
@@ -19,7 +19,7 @@ constexpr int kDeadField = 15;
 
 QVariant booleanField(const QString& line, int index)
 {
-    return GetField(line, QLatin1Char(','), index) == QLatin1String("True") ? 1 : 0;
+    return getField(line, QLatin1Char(','), index) == QLatin1String("True") ? 1 : 0;
 }
 
 QVariant ratingField(const QString& text)
@@ -101,12 +101,12 @@ void SiteListMerge::mergeLines(const QStringList& lines)
             // A blank line names no site.
             if (line.trimmed().isEmpty())
                 continue;
-            if (GetField(line, QLatin1Char(','), kDeadField) == QLatin1String("True"))
+            if (getField(line, QLatin1Char(','), kDeadField) == QLatin1String("True"))
                 continue;
-            const auto text = [&](int index) { return QVariant(GetField(line, QLatin1Char(','), index)); };
+            const auto text = [&](int index) { return QVariant(getField(line, QLatin1Char(','), index)); };
             const QVariantList values {text(1), text(2), text(3), text(4), text(5), booleanField(line, 6),
                 booleanField(line, 7), booleanField(line, 8), booleanField(line, 9), booleanField(line, 10), text(11),
-                ratingField(GetField(line, QLatin1Char(','), 12)), text(0)};
+                ratingField(getField(line, QLatin1Char(','), 12)), text(0)};
             Sql::run(update, values);
             if (update.numRowsAffected() == 0)
                 Sql::run(insert, values);

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-class TDM1;
+class SubmissionDatabase;
 
 // Merges the central site list into the Sites table: program directory +
 // "sites.zip" is extracted, its "sites.csv" merged line by line in one
@@ -11,7 +11,7 @@ class TDM1;
 // on a site (account, notes, hidden mark, mail address) and the flags survive.
 class SiteListMerge {
 public:
-    explicit SiteListMerge(TDM1& dataModule)
+    explicit SiteListMerge(SubmissionDatabase& dataModule)
         : m_dm(dataModule)
     { }
 
@@ -23,5 +23,5 @@ private:
     void extract(const QString& archive);
     void mergeLines(const QStringList& lines);
 
-    TDM1& m_dm;
+    SubmissionDatabase& m_dm;
 };

@@ -3,10 +3,10 @@
 #include "Helpers.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
+#include "PropertyCatalogue.h"
 #include "QuilletError.h"
-#include "TConfig.h"
-#include "TDM1.h"
-#include "TProperties.h"
+#include "Settings.h"
+#include "SubmissionDatabase.h"
 #include "TextDecoding.h"
 #include "UserDate.h"
 
@@ -29,30 +29,30 @@ const Id kProgramOrder[] = {cboProgramName, edtVersion, edtProgUrl, edtPurchaseU
 
 QString programChangedQuestion()
 {
-    return TranslateMsg(QStringLiteral("Program data has changed, save now?"));
+    return translateMsg(QStringLiteral("Program data has changed, save now?"));
 }
 
 } // namespace
 
-ConfigEditor::ConfigEditor(EditorState& state, TConfig& config, TProperties& properties, TDM1& dm)
+ConfigEditor::ConfigEditor(EditorState& state, Settings& config, PropertyCatalogue& properties, SubmissionDatabase& dm)
     : m_state(state)
     , m_config(config)
     , m_properties(properties)
     , m_dm(dm)
 { }
 
-void ConfigEditor::FormCreate()
+void ConfigEditor::open()
 {
     QStringList companies;
-    m_config.ListCompanies(companies);
+    m_config.listCompanies(companies);
     m_state.setItems(cbCompany, companies);
-    LoadCompanyData();
+    loadCompanyData();
     QStringList programs;
-    m_dm.LoadPrograms(programs);
+    m_dm.loadPrograms(programs);
     m_state.setItems(cboProgramName, programs);
-    m_state.CompanyChanged = false;
-    m_state.ProgramChanged = false;
-    m_state.SiteEffects = m_config.SiteEffects;
+    m_state.companyChanged = false;
+    m_state.programChanged = false;
+    m_state.siteEffects = m_config.siteEffects;
 
     QFile osList(m_config.programDirectory() + QStringLiteral("OS.txt"));
     if (osList.exists()) {
@@ -62,15 +62,15 @@ void ConfigEditor::FormCreate()
     }
 }
 
-bool ConfigEditor::FormDestroy()
+bool ConfigEditor::close()
 {
     try {
-        if (m_state.CompanyChanged
-            && MessageSink::current().askYesNo(TranslateMsg(QStringLiteral("Company data has changed, save now?"))))
-            SaveCompanyData();
-        if (m_state.ProgramChanged && MessageSink::current().askYesNo(programChangedQuestion()))
+        if (m_state.companyChanged
+            && MessageSink::current().askYesNo(translateMsg(QStringLiteral("Company data has changed, save now?"))))
+            saveCompanyData();
+        if (m_state.programChanged && MessageSink::current().askYesNo(programChangedQuestion()))
             storeProgram();
-        m_config.SiteEffects = m_state.SiteEffects;
+        m_config.siteEffects = m_state.siteEffects;
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
         return false;
@@ -80,31 +80,31 @@ bool ConfigEditor::FormDestroy()
 
 void ConfigEditor::loadText(Id id)
 {
-    m_state.setText(id, m_properties[info(id).catalogueIndex].GetValue(), Origin::Editor);
+    m_state.setText(id, m_properties[info(id).catalogueIndex].getValue(), Origin::Editor);
 }
 
 void ConfigEditor::saveText(Id id)
 {
-    m_properties[info(id).catalogueIndex].SetValue(m_state.text(id));
+    m_properties[info(id).catalogueIndex].setValue(m_state.text(id));
 }
 
-void ConfigEditor::LoadCompanyData()
+void ConfigEditor::loadCompanyData()
 {
     for (int id = cbCompany; id <= LastCompanyEdit; ++id)
         loadText(static_cast<Id>(id));
 }
 
-void ConfigEditor::SaveCompanyData()
+void ConfigEditor::saveCompanyData()
 {
-    m_config.LastCompany = m_state.text(cbCompany);
+    m_config.lastCompany = m_state.text(cbCompany);
     for (int id = cbCompany; id <= LastCompanyEdit; ++id)
         saveText(static_cast<Id>(id));
-    m_state.CompanyChanged = false;
+    m_state.companyChanged = false;
 }
 
 void ConfigEditor::loadProgramControl(Id id)
 {
-    const QString value = m_properties[info(id).catalogueIndex].GetValue();
+    const QString value = m_properties[info(id).catalogueIndex].getValue();
     switch (kind(id)) {
     case Kind::Edit:
     case Kind::List:
@@ -122,37 +122,37 @@ void ConfigEditor::loadProgramControl(Id id)
 
 void ConfigEditor::saveProgramControl(Id id)
 {
-    TProperty& property = m_properties[info(id).catalogueIndex];
+    CatalogueEntry& property = m_properties[info(id).catalogueIndex];
     switch (kind(id)) {
     case Kind::Edit:
     case Kind::List:
-        property.SetValue(m_state.text(id));
+        property.setValue(m_state.text(id));
         break;
     case Kind::Memo:
-        property.SetValue(EditorState::joinLines(m_state.lines(id)));
+        property.setValue(EditorState::joinLines(m_state.lines(id)));
         break;
     case Kind::Date:
-        property.SetValue(UserDate::toText(m_state.date(id)));
+        property.setValue(UserDate::toText(m_state.date(id)));
         break;
     }
 }
 
-void ConfigEditor::LoadProgramData()
+void ConfigEditor::loadProgramData()
 {
     for (Id id : kProgramOrder)
         loadProgramControl(id);
 }
 
-void ConfigEditor::SaveProgramData(bool withName)
+void ConfigEditor::saveProgramData(bool withName)
 {
     for (Id id : kProgramOrder) {
         if (id != cboProgramName || withName)
             saveProgramControl(id);
     }
-    m_state.ProgramChanged = false;
+    m_state.programChanged = false;
 }
 
-void ConfigEditor::ClearProgram()
+void ConfigEditor::clearProgram()
 {
     const QDate today = QDate::currentDate();
     for (Id id : kProgramOrder) {
@@ -174,35 +174,35 @@ void ConfigEditor::ClearProgram()
     }
 }
 
-void ConfigEditor::cbCompanyChange(const QString& text)
+void ConfigEditor::selectCompany(const QString& text)
 {
     m_state.setText(cbCompany, text, Origin::User);
-    if (!text.isEmpty() && ListContains(text, m_state.items(cbCompany))) {
-        m_config.LoadCompany(text);
-        LoadCompanyData();
+    if (!text.isEmpty() && listContains(text, m_state.items(cbCompany))) {
+        m_config.loadCompany(text);
+        loadCompanyData();
     } else {
-        m_state.CompanyChanged = true;
+        m_state.companyChanged = true;
     }
 }
 
-void ConfigEditor::cboProgramNameChange(const QString& text)
+void ConfigEditor::selectProgram(const QString& text)
 {
     // Unsaved edits belong to the program the controls show, which is the
     // name box's text before the change.
-    if (m_state.ProgramChanged && MessageSink::current().askYesNo(programChangedQuestion()))
+    if (m_state.programChanged && MessageSink::current().askYesNo(programChangedQuestion()))
         storeProgram();
     m_state.setText(cboProgramName, text, Origin::User);
-    m_dm.LoadProgram(text);
-    LoadProgramData();
-    m_state.ProgramChanged = false;
+    m_dm.loadProgram(text);
+    loadProgramData();
+    m_state.programChanged = false;
 }
 
 void ConfigEditor::userChangedText(Id id, const QString& text)
 {
     if (id == cbCompany) {
-        cbCompanyChange(text);
+        selectCompany(text);
     } else if (id == cboProgramName) {
-        cboProgramNameChange(text);
+        selectProgram(text);
     } else {
         m_state.setText(id, text, Origin::User);
     }
@@ -218,77 +218,77 @@ void ConfigEditor::userChangedDate(Id id, const QDate& date)
     m_state.setDate(id, date, Origin::User);
 }
 
-void ConfigEditor::Savecompany1Click()
+void ConfigEditor::saveCompany()
 {
-    SaveCompanyData();
+    saveCompanyData();
 }
 
 void ConfigEditor::storeProgram()
 {
     const QString name = m_state.text(cboProgramName);
     if (name.isEmpty())
-        throw QuilletError(TranslateMsg(
+        throw QuilletError(translateMsg(
             QStringLiteral("The program has no name. Choose a program or create one with New Program first.")));
-    SaveProgramData(true);
+    saveProgramData(true);
     try {
-        m_dm.SaveProgram(name);
+        m_dm.saveProgram(name);
     } catch (const QuilletError&) {
         // Nothing reached the table: the edits stay unsaved.
-        m_state.ProgramChanged = true;
+        m_state.programChanged = true;
         throw;
     }
 }
 
-void ConfigEditor::Saveprogram1Click()
+void ConfigEditor::saveProgram()
 {
     storeProgram();
 }
 
-void ConfigEditor::Saveall1Click()
+void ConfigEditor::saveAll()
 {
-    SaveCompanyData();
+    saveCompanyData();
     storeProgram();
 }
 
-void ConfigEditor::NewProgram1Click(const QString& name)
+void ConfigEditor::newProgram(const QString& name)
 {
     if (name.trimmed().isEmpty())
         return;
-    m_dm.AddProgram(name);
-    ClearProgram();
+    m_dm.addProgram(name);
+    clearProgram();
     m_state.setText(cboProgramName, name, Origin::Editor);
     m_state.appendItem(cboProgramName, name);
 }
 
-void ConfigEditor::DeleteProgram1Click()
+void ConfigEditor::deleteProgram()
 {
     const QString name = m_state.text(cboProgramName);
     if (name.isEmpty())
         return;
-    m_dm.DeleteProgram(name);
+    m_dm.deleteProgram(name);
     m_state.removeItems(cboProgramName, name);
 }
 
 QString ConfigEditor::doesNotExistMessage(const QString& path)
 {
-    return path + QLatin1Char(' ') + TranslateMsg(QStringLiteral("does not exist."));
+    return path + QLatin1Char(' ') + translateMsg(QStringLiteral("does not exist."));
 }
 
-bool ConfigEditor::btnBrowseFileClick(const QString& path)
+bool ConfigEditor::browseFile(const QString& path)
 {
     const QFileInfo chosen(path);
     if (!chosen.exists() || chosen.isDir()) {
         MessageSink::current().showMessage(doesNotExistMessage(chosen.absoluteFilePath()));
         return false;
     }
-    m_config.LastArcPath = chosen.absolutePath() + QLatin1Char('/');
+    m_config.lastArcPath = chosen.absolutePath() + QLatin1Char('/');
 
     QFile file(chosen.absoluteFilePath());
     if (!file.open(QIODevice::ReadOnly))
         throw QuilletError(QStringLiteral("%1: %2").arg(chosen.absoluteFilePath(), file.errorString()));
     const qint64 size = file.size();
     if (size > std::numeric_limits<qint32>::max())
-        throw QuilletError(TranslateMsg(QStringLiteral("%1 is larger than 2 GB; its size cannot be stored."))
+        throw QuilletError(translateMsg(QStringLiteral("%1 is larger than 2 GB; its size cannot be stored."))
                                .arg(chosen.absoluteFilePath()));
     const auto bytes = static_cast<qint32>(size);
     m_state.setText(edtFileSize, QString::number(bytes), Origin::Editor);
@@ -307,6 +307,6 @@ bool ConfigEditor::acceptPadFile(const QString& path)
         MessageSink::current().showMessage(doesNotExistMessage(chosen.absoluteFilePath()));
         return false;
     }
-    m_config.LastPADPath = chosen.absolutePath() + QLatin1Char('/');
+    m_config.lastPadPath = chosen.absolutePath() + QLatin1Char('/');
     return true;
 }

@@ -4,9 +4,9 @@
 
 #include <QString>
 
-class TConfig;
-class TDM1;
-class TProperties;
+class Settings;
+class SubmissionDatabase;
+class PropertyCatalogue;
 
 // The commands of the company and program editor. They move values between
 // the editor's state, the property catalogue, the settings store and the
@@ -14,52 +14,52 @@ class TProperties;
 // of the settings store and the tables are raised as QuilletError.
 class ConfigEditor {
 public:
-    ConfigEditor(EditorState& state, TConfig& config, TProperties& properties, TDM1& dm);
+    ConfigEditor(EditorState& state, Settings& config, PropertyCatalogue& properties, SubmissionDatabase& dm);
 
     EditorState& state() { return m_state; }
-    TConfig& config() { return m_config; }
-    TProperties& properties() { return m_properties; }
-    TDM1& dm() { return m_dm; }
+    Settings& config() { return m_config; }
+    PropertyCatalogue& properties() { return m_properties; }
+    SubmissionDatabase& dm() { return m_dm; }
 
     // Opening, after the window's texts are translated: the company list and
     // details, the program list, the site effects mark and "OS.txt". Both
     // change marks end cleared. The program controls are not loaded.
-    void FormCreate();
+    void open();
 
     // Closing: asks to save the company and the program when they changed,
     // then writes the site effects mark back. An error ends the closing steps
     // and is reported; the function returns false then.
-    bool FormDestroy();
+    bool close();
 
-    void LoadCompanyData();
-    void SaveCompanyData();
-    void LoadProgramData();
-    void SaveProgramData(bool withName);
-    void ClearProgram();
+    void loadCompanyData();
+    void saveCompanyData();
+    void loadProgramData();
+    void saveProgramData(bool withName);
+    void clearProgram();
 
     // The user changed the company box's text (picked or typed).
-    void cbCompanyChange(const QString& text);
+    void selectCompany(const QString& text);
     // The user picked a program in the name box.
-    void cboProgramNameChange(const QString& text);
+    void selectProgram(const QString& text);
     // The user changed another control.
     void userChangedText(EditorControl::Id id, const QString& text);
     void userChangedLines(EditorControl::Id id, const QStringList& lines);
     void userChangedDate(EditorControl::Id id, const QDate& date);
 
     // "Save &company", "&Save program", "Save &all".
-    void Savecompany1Click();
-    void Saveprogram1Click();
-    void Saveall1Click();
+    void saveCompany();
+    void saveProgram();
+    void saveAll();
 
     // "&New Program" with the name the user entered; an empty name does nothing.
-    void NewProgram1Click(const QString& name);
+    void newProgram(const QString& name);
     // "&Delete Program": deletes the record of the name box's text; the
     // controls keep its values.
-    void DeleteProgram1Click();
+    void deleteProgram();
 
     // The distribution file the user picked: size, KB, MB, date and name.
     // A missing file is reported ("<path> does not exist.") and false returned.
-    bool btnBrowseFileClick(const QString& path);
+    bool browseFile(const QString& path);
 
     // Checks a PAD file the user picked and remembers its folder in
     // LastPADPath. A missing file is reported and false returned.
@@ -68,8 +68,8 @@ public:
     // "<path> does not exist." in the language in force.
     static QString doesNotExistMessage(const QString& path);
 
-    // Stores the program controls under the name box's text (SaveProgramData
-    // with the name, then SaveProgram). Refuses a program without a name.
+    // Stores the program controls under the name box's text (saveProgramData
+    // with the name, then saveProgram). Refuses a program without a name.
     void storeProgram();
 
 private:
@@ -79,7 +79,7 @@ private:
     void saveProgramControl(EditorControl::Id id);
 
     EditorState& m_state;
-    TConfig& m_config;
-    TProperties& m_properties;
-    TDM1& m_dm;
+    Settings& m_config;
+    PropertyCatalogue& m_properties;
+    SubmissionDatabase& m_dm;
 };

@@ -134,11 +134,11 @@ void EditorState::changed(Id id, Origin origin)
     const Info& control = info(id);
     if (control.group == Group::Company) {
         if (id != cbCompany)
-            CompanyChanged = true;
+            companyChanged = true;
     } else if (id != cboProgramName) {
         const bool byCodeCounts = control.kind == Kind::Edit || control.kind == Kind::Memo;
         if (byCodeCounts || origin == Origin::User)
-            ProgramChanged = true;
+            programChanged = true;
     }
     notify(id);
 }

@@ -29,8 +29,8 @@ public:
 
     // Each setter changes nothing when the value is the one already held.
     // A change sets the marks: any change of a company edit sets
-    // CompanyChanged; any change of a program or description edit or memo sets
-    // ProgramChanged, and so does a change of a program list box or date
+    // companyChanged; any change of a program or description edit or memo sets
+    // programChanged, and so does a change of a program list box or date
     // picker made by the user. The name box and the company box set no mark.
     void setText(EditorControl::Id id, const QString& text, Origin origin);
     void setLines(EditorControl::Id id, const QStringList& lines, Origin origin);
@@ -48,16 +48,16 @@ public:
     // Called after every change of a control's value or items.
     void setChangeListener(std::function<void(EditorControl::Id)> listener) { m_listener = std::move(listener); }
 
-    bool SiteEffects = true;
-    bool CompanyChanged = false;
-    bool ProgramChanged = false;
+    bool siteEffects = true;
+    bool companyChanged = false;
+    bool programChanged = false;
 
-    QString ReleaseYear;
-    QString ReleaseMonth;
-    QString ReleaseDay;
-    QString ExpireYear;
-    QString ExpireMonth;
-    QString ExpireDay;
+    QString releaseYear;
+    QString releaseMonth;
+    QString releaseDay;
+    QString expireYear;
+    QString expireMonth;
+    QString expireDay;
 
     static QStringList defaultLicenseItems();
     static QStringList defaultInstallItems();

@@ -12,7 +12,7 @@ namespace {
 
 QString fileLabel(const QString& sourceName)
 {
-    return sourceName.isEmpty() ? TranslateMsg(QStringLiteral("The PAD file")) : sourceName;
+    return sourceName.isEmpty() ? translateMsg(QStringLiteral("The PAD file")) : sourceName;
 }
 
 // The encoding named in the XML declaration, or an empty text.
@@ -55,7 +55,7 @@ QString PadDocument::decode(const QByteArray& bytes, const QString& sourceName)
             QStringConverter::Flag::Stateless);
         const QString text = decoder.decode(bytes.mid(2));
         if (decoder.hasError())
-            throw QuilletError(TranslateMsg(QStringLiteral("%1 is not valid UTF-16 text.")).arg(fileLabel(sourceName)));
+            throw QuilletError(translateMsg(QStringLiteral("%1 is not valid UTF-16 text.")).arg(fileLabel(sourceName)));
         return text;
     }
     const QString encoding = declaredEncoding(bytes);
@@ -68,12 +68,12 @@ QString PadDocument::decode(const QByteArray& bytes, const QString& sourceName)
         return decodeWindows1252(bytes);
     QStringDecoder decoder(encoding.toLatin1().constData());
     if (!decoder.isValid())
-        throw QuilletError(TranslateMsg(QStringLiteral("%1 uses the encoding %2, which cannot be read."))
+        throw QuilletError(translateMsg(QStringLiteral("%1 uses the encoding %2, which cannot be read."))
                                .arg(fileLabel(sourceName), encoding));
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         throw QuilletError(
-            TranslateMsg(QStringLiteral("%1 is not valid %2 text.")).arg(fileLabel(sourceName), encoding));
+            translateMsg(QStringLiteral("%1 is not valid %2 text.")).arg(fileLabel(sourceName), encoding));
     return text;
 }
 
@@ -82,15 +82,15 @@ PadDocument PadDocument::load(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw QuilletError(
-            TranslateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, file.errorString()));
+            translateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, file.errorString()));
     if (file.size() > MaxFileSize)
-        throw QuilletError(TranslateMsg(QStringLiteral("The PAD file %1 is too large.")).arg(path));
+        throw QuilletError(translateMsg(QStringLiteral("The PAD file %1 is too large.")).arg(path));
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         throw QuilletError(
-            TranslateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, file.errorString()));
+            translateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, file.errorString()));
     if (bytes.size() > MaxFileSize)
-        throw QuilletError(TranslateMsg(QStringLiteral("The PAD file %1 is too large.")).arg(path));
+        throw QuilletError(translateMsg(QStringLiteral("The PAD file %1 is too large.")).arg(path));
     return parse(bytes, path);
 }
 
@@ -110,7 +110,7 @@ PadDocument PadDocument::parse(const QByteArray& bytes, const QString& sourceNam
         QString why = reason.trimmed();
         if (why.endsWith(QLatin1Char('.')))
             why.chop(1);
-        throw QuilletError(TranslateMsg(QStringLiteral("%1 is not well-formed XML at line %2, column %3: %4."))
+        throw QuilletError(translateMsg(QStringLiteral("%1 is not well-formed XML at line %2, column %3: %4."))
                                .arg(fileLabel(sourceName))
                                .arg(reader.lineNumber())
                                .arg(reader.columnNumber())
@@ -124,7 +124,7 @@ PadDocument PadDocument::parse(const QByteArray& bytes, const QString& sourceNam
             if (open.empty() && haveRoot)
                 fail(QStringLiteral("more than one root element"));
             if (static_cast<int>(open.size()) >= MaxDepth)
-                fail(TranslateMsg(QStringLiteral("elements are nested more than %1 levels deep")).arg(MaxDepth));
+                fail(translateMsg(QStringLiteral("elements are nested more than %1 levels deep")).arg(MaxDepth));
             Node element;
             element.isElement = true;
             element.tagName = reader.qualifiedName().toString();
@@ -174,6 +174,6 @@ PadDocument PadDocument::parse(const QByteArray& bytes, const QString& sourceNam
     if (reader.hasError())
         fail(reader.errorString());
     if (!haveRoot)
-        fail(TranslateMsg(QStringLiteral("no root element")));
+        fail(translateMsg(QStringLiteral("no root element")));
     return document;
 }

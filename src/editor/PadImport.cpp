@@ -3,8 +3,8 @@
 #include "Helpers.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
-#include "TDM1.h"
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
+#include "SubmissionDatabase.h"
 
 #include <QHash>
 
@@ -84,25 +84,25 @@ QString PadImport::companyTagName(const QString& tagName)
 
 QString PadImport::programTagName(const QString& tagName)
 {
-    return CapitalizeWords(tagName);
+    return capitalizeWords(tagName);
 }
 
-PadImport::Result PadImport::LoadPadFile(const QString& path, Mode mode)
+PadImport::Result PadImport::loadPadFile(const QString& path, Mode mode)
 {
     Result result;
     m_mode = mode;
     if (mode == Mode::Program)
-        m_editor.ClearProgram();
-    m_state.ReleaseYear.clear();
-    m_state.ReleaseMonth.clear();
-    m_state.ReleaseDay.clear();
-    m_state.ExpireYear.clear();
-    m_state.ExpireMonth.clear();
-    m_state.ExpireDay.clear();
+        m_editor.clearProgram();
+    m_state.releaseYear.clear();
+    m_state.releaseMonth.clear();
+    m_state.releaseDay.clear();
+    m_state.expireYear.clear();
+    m_state.expireMonth.clear();
+    m_state.expireDay.clear();
 
     try {
         const PadDocument document = PadDocument::load(path);
-        ReadPadElement(document.root(), 0);
+        readPadElement(document.root(), 0);
     } catch (const QuilletError& error) {
         result.error = error.text();
     }
@@ -111,28 +111,28 @@ PadImport::Result PadImport::LoadPadFile(const QString& path, Mode mode)
     const QString name = m_state.text(cboProgramName);
     if (name.isEmpty()) {
         if (mode == Mode::Program)
-            result.storeError = TranslateMsg(QStringLiteral("The PAD file names no program."));
+            result.storeError = translateMsg(QStringLiteral("The PAD file names no program."));
         return result;
     }
     try {
-        m_editor.SaveProgramData(true);
-        TProperties& properties = m_editor.properties();
+        m_editor.saveProgramData(true);
+        PropertyCatalogue& properties = m_editor.properties();
         // A size that is no whole number stays in the size box for the user
         // to correct; the record is stored without it.
-        const QString sizeText = properties[TProperties::FileSize].GetValue().trimmed();
+        const QString sizeText = properties[PropertyCatalogue::FileSize].getValue().trimmed();
         bool sizeOk = true;
         if (!sizeText.isEmpty())
             sizeText.toInt(&sizeOk);
         if (!sizeOk)
-            properties[TProperties::FileSize].SetValue(QString());
-        m_editor.dm().SaveProgram(properties[TProperties::ProgramName].GetValue());
+            properties[PropertyCatalogue::FileSize].setValue(QString());
+        m_editor.dm().saveProgram(properties[PropertyCatalogue::ProgramName].getValue());
         if (!sizeOk)
-            m_state.ProgramChanged = true;
+            m_state.programChanged = true;
         m_state.appendItem(cboProgramName, name);
         result.programStored = true;
         result.programName = name;
     } catch (const QuilletError& error) {
-        m_state.ProgramChanged = true;
+        m_state.programChanged = true;
         result.storeError = error.text();
     }
     return result;
@@ -146,7 +146,7 @@ void PadImport::report(const Result& result)
         MessageSink::current().showMessage(result.storeError);
 }
 
-void PadImport::ReadPadElement(const PadDocument::Node& node, int depth)
+void PadImport::readPadElement(const PadDocument::Node& node, int depth)
 {
     if (m_mode == Mode::Company)
         readCompanyElement(node, depth);
@@ -187,17 +187,17 @@ void PadImport::applyCompanyElement(const QString& name, const QString& text)
 void PadImport::applyProgramElement(const QString& name, const QString& text)
 {
     if (name == QLatin1String("Program_Release_Month")) {
-        m_state.ReleaseMonth = text;
+        m_state.releaseMonth = text;
     } else if (name == QLatin1String("Program_Release_Day")) {
-        m_state.ReleaseDay = text;
+        m_state.releaseDay = text;
     } else if (name == QLatin1String("Program_Release_Year")) {
-        m_state.ReleaseYear = text;
+        m_state.releaseYear = text;
     } else if (name == QLatin1String("Expire_Month")) {
-        m_state.ExpireMonth = text;
+        m_state.expireMonth = text;
     } else if (name == QLatin1String("Expire_Day")) {
-        m_state.ExpireDay = text;
+        m_state.expireDay = text;
     } else if (name == QLatin1String("Expire_Year")) {
-        m_state.ExpireYear = text;
+        m_state.expireYear = text;
     } else if (name == QLatin1String("File_Size_Bytes")) {
         m_state.setText(edtFileSize, text, Origin::Editor);
         const QString digits = text.trimmed();
@@ -226,14 +226,14 @@ void PadImport::applyProgramElement(const QString& name, const QString& text)
 
 void PadImport::applyDates()
 {
-    if (!m_state.ReleaseYear.isEmpty() && !m_state.ReleaseMonth.isEmpty() && !m_state.ReleaseDay.isEmpty())
+    if (!m_state.releaseYear.isEmpty() && !m_state.releaseMonth.isEmpty() && !m_state.releaseDay.isEmpty())
         m_state.setDate(dteFile,
-            ParseIsoDate(
-                m_state.ReleaseYear + QLatin1Char('-') + m_state.ReleaseMonth + QLatin1Char('-') + m_state.ReleaseDay),
+            parseIsoDate(
+                m_state.releaseYear + QLatin1Char('-') + m_state.releaseMonth + QLatin1Char('-') + m_state.releaseDay),
             Origin::Editor);
-    if (!m_state.ExpireYear.isEmpty() && !m_state.ExpireMonth.isEmpty() && !m_state.ExpireDay.isEmpty())
+    if (!m_state.expireYear.isEmpty() && !m_state.expireMonth.isEmpty() && !m_state.expireDay.isEmpty())
         m_state.setDate(dteExpire,
-            ParseIsoDate(
-                m_state.ExpireYear + QLatin1Char('-') + m_state.ExpireMonth + QLatin1Char('-') + m_state.ExpireDay),
+            parseIsoDate(
+                m_state.expireYear + QLatin1Char('-') + m_state.expireMonth + QLatin1Char('-') + m_state.expireDay),
             Origin::Editor);
 }

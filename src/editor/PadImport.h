@@ -27,13 +27,13 @@ public:
     explicit PadImport(ConfigEditor& editor);
 
     // The import of one file. Raises nothing: errors are in the result.
-    Result LoadPadFile(const QString& path, Mode mode);
+    Result loadPadFile(const QString& path, Mode mode);
 
     // Shows the result's errors through the message sink, the walk's first.
     static void report(const Result& result);
 
     // Applies one element and, recursively, its children.
-    void ReadPadElement(const PadDocument::Node& node, int depth);
+    void readPadElement(const PadDocument::Node& node, int depth);
 
     // The element names as the import compares them.
     static QString companyTagName(const QString& tagName);

@@ -6,7 +6,7 @@
 #include "PadImport.h"
 #include "ProgramSession.h"
 #include "QuilletError.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 
 #include <QFileInfo>
 
@@ -14,11 +14,11 @@ namespace {
 
 int importInto(ProgramSession& session, const QString& padFile, bool companyMode, QTextStream& out, QTextStream& err)
 {
-    TDM1 dm(session.config(), session.properties());
-    dm.DataModuleCreate();
+    SubmissionDatabase dm(session.config(), session.properties());
+    dm.open();
     EditorState state;
     ConfigEditor editor(state, session.config(), session.properties(), dm);
-    editor.FormCreate();
+    editor.open();
 
     const QFileInfo file(padFile);
     if (!file.exists() || file.isDir()) {
@@ -27,7 +27,7 @@ int importInto(ProgramSession& session, const QString& padFile, bool companyMode
     }
 
     PadImport import(editor);
-    const PadImport::Result result = import.LoadPadFile(
+    const PadImport::Result result = import.loadPadFile(
         file.absoluteFilePath(), companyMode ? PadImport::Mode::Company : PadImport::Mode::Program);
     int exitCode = 0;
     if (!result.error.isEmpty()) {
@@ -42,11 +42,11 @@ int importInto(ProgramSession& session, const QString& padFile, bool companyMode
     if (companyMode) {
         const QString company = state.text(EditorControl::cbCompany);
         if (company.isEmpty()) {
-            err << TranslateMsg(QStringLiteral("The PAD file names no company.")) << '\n';
+            err << translateMsg(QStringLiteral("The PAD file names no company.")) << '\n';
             return 1;
         }
-        editor.SaveCompanyData();
-        session.config().SaveSettings();
+        editor.saveCompanyData();
+        session.config().saveSettings();
         out << company << '\n';
         return exitCode;
     }

@@ -7,7 +7,7 @@ DataFieldLookup::DataFieldLookup(const DataSelectorRows& rows, const SiteAccount
     , m_account(account)
 { }
 
-QString DataFieldLookup::FindDataField(const QString& value) const
+QString DataFieldLookup::findDataField(const QString& value) const
 {
     if (value.isEmpty())
         return QString();
@@ -23,7 +23,7 @@ QString DataFieldLookup::FindDataField(const QString& value) const
     return QString();
 }
 
-QString DataFieldLookup::GetDataFieldValue(const QString& dataField) const
+QString DataFieldLookup::getDataFieldValue(const QString& dataField) const
 {
     if (dataField.isEmpty())
         return QString();

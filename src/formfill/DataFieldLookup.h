@@ -17,12 +17,12 @@ public:
     // or "Password" when value is the site's user name or password (they win
     // over every row); else the caption of the first row, from the top, whose
     // non-empty value equals value; else empty.
-    QString FindDataField(const QString& value) const;
+    QString findDataField(const QString& value) const;
 
     // The value that dataField names: the site's user name or password for
     // "Username" and "Password"; else the value of the first row whose caption
     // equals dataField; else (and for an empty dataField) empty.
-    QString GetDataFieldValue(const QString& dataField) const;
+    QString getDataFieldValue(const QString& dataField) const;
 
     static QString usernameField() { return QStringLiteral("Username"); }
     static QString passwordField() { return QStringLiteral("Password"); }

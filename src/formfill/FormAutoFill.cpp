@@ -30,9 +30,9 @@ bool FormAutoFill::takesText(const QString& upperType)
 QVector<bool> FormAutoFill::selection(const FormControl& control, const QString& value)
 {
     QStringList fields;
-    const int count = CountFields(value, QLatin1Char(';'));
+    const int count = countFields(value, QLatin1Char(';'));
     for (int j = 0; j < count; ++j)
-        fields.append(GetField(value, QLatin1Char(';'), j));
+        fields.append(getField(value, QLatin1Char(';'), j));
 
     const bool single = control.type != QLatin1String("select-multiple");
     QVector<bool> selected(control.options.size(), false);
@@ -80,7 +80,7 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
         const std::optional<QString> dataField = map.dataField(key);
         if (!dataField)
             continue;
-        QString value = lookup.GetDataFieldValue(*dataField);
+        QString value = lookup.getDataFieldValue(*dataField);
         if (value.isEmpty() && !key.isEmpty())
             value = values.readString(key, QStringLiteral("Value"), QString());
 

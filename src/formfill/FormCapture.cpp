@@ -48,7 +48,7 @@ FormCapture::FormCapture(QString programDirectory, const DataSelectorRows& rows,
     , m_programName(std::move(programName))
 { }
 
-QString FormCapture::Saveform1Click(const FormSnapshot& snapshot)
+QString FormCapture::saveForm(const FormSnapshot& snapshot)
 {
     try {
         capture(snapshot);
@@ -90,7 +90,7 @@ void FormCapture::capture(const FormSnapshot& snapshot)
             if (control.tag == QLatin1String("SELECT"))
                 value = selectedTexts(control);
 
-            const QString dataField = lookup.FindDataField(value);
+            const QString dataField = lookup.findDataField(value);
             if (!map.setControl(key, type, dataField)) {
                 ++m_unstorable;
                 continue;

@@ -19,7 +19,7 @@ public:
 
     // The command. Returns "Form saved", translated, for the status bar; on an
     // error shows it through the message sink and returns an empty text.
-    QString Saveform1Click(const FormSnapshot& snapshot);
+    QString saveForm(const FormSnapshot& snapshot);
 
     // The same, raising QuilletError instead of showing it.
     void capture(const FormSnapshot& snapshot);

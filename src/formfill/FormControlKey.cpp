@@ -4,7 +4,7 @@
 
 QString FormControlKey::trimBlanks(const QString& text)
 {
-    return TrimBlanksAndControls(text);
+    return trimBlanksAndControls(text);
 }
 
 QString FormControlKey::strippedName(const FormControl& control)

@@ -9,7 +9,7 @@ QString FormFileNames::siteDataFolder(const QString& programDirectory)
 
 QString FormFileNames::siteMap(const QString& programDirectory, const QString& siteName)
 {
-    return siteDataFolder(programDirectory) + StripFileNameChars(siteName + QStringLiteral(".xml"));
+    return siteDataFolder(programDirectory) + stripFileNameChars(siteName + QStringLiteral(".xml"));
 }
 
 QString FormFileNames::generalMap(const QString& programDirectory)
@@ -19,5 +19,5 @@ QString FormFileNames::generalMap(const QString& programDirectory)
 
 QString FormFileNames::siteValues(const QString& programDirectory, const QString& programName, const QString& siteName)
 {
-    return siteDataFolder(programDirectory) + StripFileNameChars(programName + siteName + QStringLiteral(".ini"));
+    return siteDataFolder(programDirectory) + stripFileNameChars(programName + siteName + QStringLiteral(".ini"));
 }

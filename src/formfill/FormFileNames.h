@@ -4,7 +4,7 @@
 
 // Where the form files of a site live: all in the folder "SiteData" of the
 // program directory. The bare file names of the site form map and of the site
-// values file are cleaned with StripFileNameChars, so a site or program name
+// values file are cleaned with stripFileNameChars, so a site or program name
 // can neither leave the folder nor hold characters that file names cannot.
 class FormFileNames {
 public:

@@ -46,7 +46,7 @@ QString runAndWait(PageFormAdapter& adapter, const FormFillCommands::Context& co
 
 } // namespace
 
-void FormFillCommands::Saveform1Click(PageFormAdapter& adapter, const Context& context, Done done)
+void FormFillCommands::saveForm(PageFormAdapter& adapter, const Context& context, Done done)
 {
     adapter.takeSnapshot([context, done](const PageFormAdapter::SnapshotResult& result) {
         if (!result.ok) {
@@ -56,11 +56,11 @@ void FormFillCommands::Saveform1Click(PageFormAdapter& adapter, const Context& c
             return;
         }
         FormCapture capture(context.programDirectory, *context.rows, context.site, context.programName);
-        done(capture.Saveform1Click(result.snapshot));
+        done(capture.saveForm(result.snapshot));
     });
 }
 
-void FormFillCommands::autofill1Click(PageFormAdapter& adapter, const Context& context, Done done)
+void FormFillCommands::autoFillForm(PageFormAdapter& adapter, const Context& context, Done done)
 {
     QPointer<PageFormAdapter> target(&adapter);
     adapter.takeSnapshot([target, context, done](const PageFormAdapter::SnapshotResult& result) {
@@ -103,10 +103,10 @@ void FormFillCommands::autofill1Click(PageFormAdapter& adapter, const Context& c
 
 QString FormFillCommands::saveFormAndWait(PageFormAdapter& adapter, const Context& context)
 {
-    return runAndWait(adapter, context, &FormFillCommands::Saveform1Click);
+    return runAndWait(adapter, context, &FormFillCommands::saveForm);
 }
 
 QString FormFillCommands::autoFillAndWait(PageFormAdapter& adapter, const Context& context)
 {
-    return runAndWait(adapter, context, &FormFillCommands::autofill1Click);
+    return runAndWait(adapter, context, &FormFillCommands::autoFillForm);
 }

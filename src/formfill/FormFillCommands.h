@@ -27,8 +27,8 @@ public:
     };
     using Done = std::function<void(const QString& status)>;
 
-    static void Saveform1Click(PageFormAdapter& adapter, const Context& context, Done done);
-    static void autofill1Click(PageFormAdapter& adapter, const Context& context, Done done);
+    static void saveForm(PageFormAdapter& adapter, const Context& context, Done done);
+    static void autoFillForm(PageFormAdapter& adapter, const Context& context, Done done);
 
     // The same, waiting in a local event loop for the page.
     static QString saveFormAndWait(PageFormAdapter& adapter, const Context& context);

@@ -61,7 +61,7 @@ const QString* LanguageFile::translation(const QString& path) const
     return it == m_translations.constEnd() ? nullptr : &it.value();
 }
 
-QString LookupMessage(const QString& file, const QString& text)
+QString lookupMessage(const QString& file, const QString& text)
 {
     return LanguageFile::open(file)->message(text);
 }

@@ -28,4 +28,4 @@ private:
 };
 
 // The Messages value of text in the language file at path, or text itself.
-QString LookupMessage(const QString& file, const QString& text);
+QString lookupMessage(const QString& file, const QString& text);

@@ -2,28 +2,28 @@
 
 #include "LanguageFile.h"
 #include "MessageTranslation.h"
-#include "TConfig.h"
+#include "Settings.h"
 
 namespace {
 
-const TConfig* g_config = nullptr;
+const Settings* g_config = nullptr;
 
 } // namespace
 
-QString languageFilePath(const TConfig& config)
+QString languageFilePath(const Settings& config)
 {
-    return config.programDirectory() + config.Language + QStringLiteral(".lng");
+    return config.programDirectory() + config.language + QStringLiteral(".lng");
 }
 
-QString TranslateMsg(const QString& text)
+QString translateMsg(const QString& text)
 {
-    if (!g_config || g_config->Language == QLatin1String("English"))
+    if (!g_config || g_config->language == QLatin1String("English"))
         return text;
-    return LookupMessage(languageFilePath(*g_config), text);
+    return lookupMessage(languageFilePath(*g_config), text);
 }
 
-void useLanguageOf(const TConfig* config)
+void useLanguageOf(const Settings* config)
 {
     g_config = config;
-    installMessageTranslator(config ? MessageTranslator(TranslateMsg) : MessageTranslator());
+    installMessageTranslator(config ? MessageTranslator(translateMsg) : MessageTranslator());
 }

@@ -2,16 +2,16 @@
 
 #include <QString>
 
-class TConfig;
+class Settings;
 
 // Translates a message the program produces: text itself when the language
 // is exactly "English" (no file is opened then), otherwise the [Messages]
 // value of text in <program directory><Language>.lng, falling back to text.
-QString TranslateMsg(const QString& text);
+QString translateMsg(const QString& text);
 
 // The file in force for a language: program directory + name + ".lng".
-QString languageFilePath(const TConfig& config);
+QString languageFilePath(const Settings& config);
 
-// Makes TranslateMsg follow config's Language (nullptr: every message stays
-// English) and routes the lower layers' messages through TranslateMsg.
-void useLanguageOf(const TConfig* config);
+// Makes translateMsg follow config's Language (nullptr: every message stays
+// English) and routes the lower layers' messages through translateMsg.
+void useLanguageOf(const Settings* config);

@@ -1,13 +1,13 @@
 #include "DesktopStartup.h"
 
+#include "DataSelector.h"
+#include "MainWindow.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
-#include "TDM1.h"
-#include "TForm1.h"
-#include "TfrmData.h"
-#include "TfrmReport.h"
-#include "TfrmSites.h"
+#include "ReportWindow.h"
+#include "SiteSelector.h"
+#include "SubmissionDatabase.h"
 
 #include <QApplication>
 
@@ -38,13 +38,13 @@ void DesktopStartup::start()
     m_running = true;
     useLanguageOf(&m_session.config());
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora Submit"));
-    TConfig& config = m_session.config();
-    TProperties& properties = m_session.properties();
+    Settings& config = m_session.config();
+    PropertyCatalogue& properties = m_session.properties();
 
-    step(QStringLiteral("main window"), [&] { m_mainWindow = new TForm1(config, properties); });
+    step(QStringLiteral("main window"), [&] { m_mainWindow = new MainWindow(config, properties); });
     step(QStringLiteral("data module"), [&] {
-        m_dm = std::make_unique<TDM1>(config, properties);
-        m_dm->DataModuleCreate();
+        m_dm = std::make_unique<SubmissionDatabase>(config, properties);
+        m_dm->open();
     });
     if (m_mainWindow && m_dm)
         m_mainWindow->setDataModule(m_dm.get());
@@ -52,24 +52,24 @@ void DesktopStartup::start()
     // paste menus and form commands read them.
     m_rows = std::make_unique<DataSelectorRows>(properties);
     if (m_mainWindow) {
-        TForm1* window = m_mainWindow;
+        MainWindow* window = m_mainWindow;
         step(QStringLiteral("data selector"), [&] {
-            m_dataSelector = new TfrmData(*m_rows, config, window->powerPasteMenu(), window->quickPasteMenu());
+            m_dataSelector = new DataSelector(*m_rows, config, window->powerPasteMenu(), window->quickPasteMenu());
         });
     }
     if (m_dm) {
         step(QStringLiteral("site selector"), [&] {
-            m_siteSelector = new TfrmSites(*m_dm, config);
+            m_siteSelector = new SiteSelector(*m_dm, config);
             if (m_mainWindow)
                 m_mainWindow->loadProgramsList();
         });
-        step(QStringLiteral("report window"), [&] { m_reportWindow = new TfrmReport(*m_dm); });
+        step(QStringLiteral("report window"), [&] { m_reportWindow = new ReportWindow(*m_dm); });
     }
     if (m_mainWindow) {
         step(QStringLiteral("tabs"), [&] {
             m_mainWindow->setSelectors(m_rows.get(), m_dataSelector, m_siteSelector);
             m_mainWindow->setReportWindow(m_reportWindow);
-            m_mainWindow->SetUpTabs();
+            m_mainWindow->setUpTabs();
         });
     }
 }
@@ -87,7 +87,7 @@ void DesktopStartup::shutdown()
     m_running = false;
     // The main window's share first, while the settings store is alive.
     if (m_mainWindow)
-        m_mainWindow->FormDestroy();
+        m_mainWindow->saveWindowState();
     m_session.shutdown();
     useLanguageOf(nullptr);
     // The selectors live in the main window's tabs once docked.

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "DataSelector.h"
 #include "DataSelectorRows.h"
+#include "MainWindow.h"
 #include "ProgramSession.h"
-#include "TForm1.h"
-#include "TfrmData.h"
-#include "TfrmReport.h"
-#include "TfrmSites.h"
+#include "ReportWindow.h"
+#include "SiteSelector.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-class TDM1;
+class SubmissionDatabase;
 
 // The desktop program's start-up and shutdown: the settings loaded, then the
 // main window, the data module, the data selector, the site selector and the
@@ -46,12 +46,12 @@ public:
     const QStringList& completedSteps() const { return m_completed; }
 
     ProgramSession& session() { return m_session; }
-    TForm1* mainWindow() const { return m_mainWindow; }
-    TDM1* dataModule() const { return m_dm.get(); }
+    MainWindow* mainWindow() const { return m_mainWindow; }
+    SubmissionDatabase* dataModule() const { return m_dm.get(); }
     DataSelectorRows* dataRows() const { return m_rows.get(); }
-    TfrmData* dataSelector() const { return m_dataSelector; }
-    TfrmSites* siteSelector() const { return m_siteSelector; }
-    TfrmReport* reportWindow() const { return m_reportWindow; }
+    DataSelector* dataSelector() const { return m_dataSelector; }
+    SiteSelector* siteSelector() const { return m_siteSelector; }
+    ReportWindow* reportWindow() const { return m_reportWindow; }
 
 private:
     void step(const QString& name, const std::function<void()>& work);
@@ -61,10 +61,10 @@ private:
     QStringList m_completed;
     bool m_running = false;
 
-    std::unique_ptr<TDM1> m_dm;
+    std::unique_ptr<SubmissionDatabase> m_dm;
     std::unique_ptr<DataSelectorRows> m_rows;
-    QPointer<TForm1> m_mainWindow;
-    QPointer<TfrmData> m_dataSelector;
-    QPointer<TfrmSites> m_siteSelector;
-    QPointer<TfrmReport> m_reportWindow;
+    QPointer<MainWindow> m_mainWindow;
+    QPointer<DataSelector> m_dataSelector;
+    QPointer<SiteSelector> m_siteSelector;
+    QPointer<ReportWindow> m_reportWindow;
 };

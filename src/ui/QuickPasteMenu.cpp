@@ -22,7 +22,7 @@ QList<QAction*> QuickPasteMenu::items() const
 void QuickPasteMenu::appendQuickPasteItem(int catalogueIndex)
 {
     QList<QAction*> present = items();
-    while (present.size() >= TConfig::MaxQuickPasteItems) {
+    while (present.size() >= Settings::MaxQuickPasteItems) {
         QAction* oldest = present.takeFirst();
         removeAction(oldest);
         delete oldest;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TConfig.h"
+#include "Settings.h"
 
 #include <QMenu>
 

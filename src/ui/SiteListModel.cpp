@@ -1,8 +1,8 @@
 #include "SiteListModel.h"
 
 #include "MessageTranslator.h"
-#include "TConfig.h"
-#include "TDM1.h"
+#include "Settings.h"
+#include "SubmissionDatabase.h"
 
 #include <QBrush>
 
@@ -18,7 +18,7 @@ const QString kNotApplicable = QStringLiteral("NotApplicable");
 
 } // namespace
 
-SiteListModel::SiteListModel(TDM1& dm, const TConfig& config, QObject* parent)
+SiteListModel::SiteListModel(SubmissionDatabase& dm, const Settings& config, QObject* parent)
     : QAbstractTableModel(parent)
     , m_dm(dm)
     , m_config(config)
@@ -32,7 +32,7 @@ SiteListModel::SiteListModel(TDM1& dm, const TConfig& config, QObject* parent)
             Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
     });
     connect(&sites, &SiteCursor::currentChanged, this, &SiteListModel::currentMoved);
-    connect(&m_dm, &TDM1::programFlagsChanged, this, &SiteListModel::restyleAll);
+    connect(&m_dm, &SubmissionDatabase::programFlagsChanged, this, &SiteListModel::restyleAll);
 }
 
 void SiteListModel::cacheColumns()
@@ -92,7 +92,7 @@ bool SiteListModel::siteFlag(int row, int column) const
 SiteListModel::CellStyle SiteListModel::cellStyle(int row) const
 {
     CellStyle style;
-    if (!m_config.SiteEffects || row < 0 || row >= rowCount())
+    if (!m_config.siteEffects || row < 0 || row >= rowCount())
         return style;
     const QString site = m_dm.sites().siteNameAt(row);
     const ProgSiteFlags& flags = m_dm.programFlags();
@@ -205,14 +205,14 @@ QString SiteListModel::infoText(int row) const
     QString text = m_dm.sites().value(row, m_columns.notes).toString();
     const bool pollsPad = siteFlag(row, m_columns.pollsPad);
     if (siteFlag(row, m_columns.velmoraFriendly))
-        text = joinWithComma(text, TranslateMsg(QStringLiteral("velmora friendly")));
+        text = joinWithComma(text, translateMsg(QStringLiteral("velmora friendly")));
     if (pollsPad)
-        text = joinWithComma(text, TranslateMsg(QStringLiteral("PAD polling")));
+        text = joinWithComma(text, translateMsg(QStringLiteral("PAD polling")));
     if (siteFlag(row, m_columns.pad) && !pollsPad)
-        text = joinWithComma(text, TranslateMsg(QStringLiteral("PAD enabled")));
+        text = joinWithComma(text, translateMsg(QStringLiteral("PAD enabled")));
     if (siteFlag(row, m_columns.ftp))
-        text = joinWithComma(text, TranslateMsg(QStringLiteral("allow file hosting")));
+        text = joinWithComma(text, translateMsg(QStringLiteral("allow file hosting")));
     if (siteFlag(row, m_columns.antiFreeSpeech))
-        text = joinWithComma(text, TranslateMsg(QStringLiteral("blacklists authors for the views they express")));
+        text = joinWithComma(text, translateMsg(QStringLiteral("blacklists authors for the views they express")));
     return text;
 }

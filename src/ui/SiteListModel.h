@@ -7,8 +7,8 @@
 
 #include <optional>
 
-class TConfig;
-class TDM1;
+class Settings;
+class SubmissionDatabase;
 
 // The site selector's grid: the filtered Sites rows of the data module's
 // cursor, in its order, with the columns SiteName and Hide. Cells are read
@@ -43,7 +43,7 @@ public:
         std::optional<QFont> font;
     };
 
-    SiteListModel(TDM1& dm, const TConfig& config, QObject* parent = nullptr);
+    SiteListModel(SubmissionDatabase& dm, const Settings& config, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -83,8 +83,8 @@ private:
     void resetRows();
     void currentMoved(int index);
 
-    TDM1& m_dm;
-    const TConfig& m_config;
+    SubmissionDatabase& m_dm;
+    const Settings& m_config;
     Columns m_columns;
     int m_indicatorRow = -1;
 };

@@ -1,6 +1,6 @@
 #include "UiTranslation.h"
 
-#include "TLanguage.h"
+#include "WindowTranslator.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -123,8 +123,8 @@ void installWidgetTranslation()
     if (installed)
         return;
     installed = true;
-    TLanguage::registerPropertyResolver(resolveWidgetProperty);
-    TLanguage::setRootProvider([] {
+    WindowTranslator::registerPropertyResolver(resolveWidgetProperty);
+    WindowTranslator::setRootProvider([] {
         QObjectList roots;
         const QWidgetList widgets = QApplication::topLevelWidgets();
         for (QWidget* widget : widgets)
@@ -133,8 +133,8 @@ void installWidgetTranslation()
     });
 }
 
-TLanguage* createWindowLanguage(QWidget* window, const QStringList& paths)
+WindowTranslator* createWindowLanguage(QWidget* window, const QStringList& paths)
 {
     installWidgetTranslation();
-    return new TLanguage(window, paths, QStringLiteral(";"));
+    return new WindowTranslator(window, paths, QStringLiteral(";"));
 }

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 class QWidget;
-class TLanguage;
+class WindowTranslator;
 
 // Teaches the window translation component about widgets: the application's
 // top-level windows are the windows a path may start at, and
@@ -11,9 +11,9 @@ class TLanguage;
 //   Caption of a tab page sets the page's tab text,
 //   Caption of an editor (line edit, spin box, combo box, text edit) is no
 //           property, so a translation never overwrites what the user typed.
-// Safe to call any number of times; every window with a TLanguage calls it.
+// Safe to call any number of times; every window with a WindowTranslator calls it.
 void installWidgetTranslation();
 
 // A window's translation component: named "Language1", owned by window, with
 // its paths and the separator ";" every window uses.
-TLanguage* createWindowLanguage(QWidget* window, const QStringList& paths);
+WindowTranslator* createWindowLanguage(QWidget* window, const QStringList& paths);

@@ -139,7 +139,7 @@ void TestCli::infoShowsTables()
 {
     DataFixture f;
     f.open();
-    f.dm().AddProgram("Tool");
+    f.dm().addProgram("Tool");
     f.addSite("a");
     f.addSite("b");
     f.close();
@@ -159,8 +159,8 @@ void TestCli::programsAndSites()
 {
     DataFixture f;
     f.open();
-    f.dm().AddProgram("beta");
-    f.dm().AddProgram("Alpha");
+    f.dm().addProgram("beta");
+    f.dm().addProgram("Alpha");
     f.addSite("live", {{"Rating", 5}});
     f.addSite("Dead one", {{"Dead", 1}, {"Rating", 4}});
     f.addSite("hidden", {{"Hide", 1}, {"Rating", 1}});
@@ -293,16 +293,16 @@ void TestCli::captureThenFillAnotherProgram()
     DataFixture f;
     f.open();
     f.addSite("Demo Site", {{"Username", "author"}, {"Password", "pw"}});
-    f.properties()[14].SetValue("Tool");
-    f.properties()[15].SetValue("1.0");
-    f.properties()[25].SetValue("Shareware");
-    f.properties()[26].SetValue("Linux");
-    f.dm().SaveProgram("Tool");
-    f.properties()[14].SetValue("Other");
-    f.properties()[15].SetValue("2.5 beta");
-    f.properties()[25].SetValue("Freeware");
-    f.properties()[26].SetValue("Windows");
-    f.dm().SaveProgram("Other");
+    f.properties()[14].setValue("Tool");
+    f.properties()[15].setValue("1.0");
+    f.properties()[25].setValue("Shareware");
+    f.properties()[26].setValue("Linux");
+    f.dm().saveProgram("Tool");
+    f.properties()[14].setValue("Other");
+    f.properties()[15].setValue("2.5 beta");
+    f.properties()[25].setValue("Freeware");
+    f.properties()[26].setValue("Windows");
+    f.dm().saveProgram("Other");
     f.close();
     const QString page = testDataPath("cli/submit.html");
 

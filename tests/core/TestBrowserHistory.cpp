@@ -19,11 +19,11 @@ private Q_SLOTS:
 void TestBrowserHistory::emptyHistoryAllowsNeitherWay()
 {
     BrowserHistory history;
-    QCOMPARE(history.HistoryIndex(), -1);
+    QCOMPARE(history.historyIndex(), -1);
     QVERIFY(!history.canGoBack());
     QVERIFY(!history.canGoForward());
     history.navigationCompleted("http://a/");
-    QCOMPARE(history.HistoryIndex(), 0);
+    QCOMPARE(history.historyIndex(), 0);
     QVERIFY(!history.canGoBack());
     QVERIFY(!history.canGoForward());
 }
@@ -37,12 +37,12 @@ void TestBrowserHistory::newAddressAfterBackDropsTheRest()
     QVERIFY(!history.canGoForward());
     QCOMPARE(history.backTarget(), QString("B"));
     history.navigationCompleted(history.backTarget());
-    QCOMPARE(history.HistoryIndex(), 1);
+    QCOMPARE(history.historyIndex(), 1);
     QVERIFY(history.canGoForward());
     QCOMPARE(history.forwardTarget(), QString("C"));
     history.navigationCompleted("D");
-    QCOMPARE(history.History(), QStringList({"A", "B", "D"}));
-    QCOMPARE(history.HistoryIndex(), 2);
+    QCOMPARE(history.history(), QStringList({"A", "B", "D"}));
+    QCOMPARE(history.historyIndex(), 2);
     QCOMPARE(history.backTarget(), QString("B"));
 }
 
@@ -52,8 +52,8 @@ void TestBrowserHistory::knownAddressOnlyMovesTheIndex()
     for (const char* url : {"A", "B", "C"})
         history.navigationCompleted(url);
     history.navigationCompleted("A");
-    QCOMPARE(history.History(), QStringList({"A", "B", "C"}));
-    QCOMPARE(history.HistoryIndex(), 0);
+    QCOMPARE(history.history(), QStringList({"A", "B", "C"}));
+    QCOMPARE(history.historyIndex(), 0);
     QVERIFY(!history.canGoBack());
     QCOMPARE(history.forwardTarget(), QString("B"));
 }
@@ -64,21 +64,21 @@ void TestBrowserHistory::addressesComparedWithoutCase()
     history.navigationCompleted("http://Site.test/");
     history.navigationCompleted("http://other.test/");
     history.navigationCompleted("HTTP://SITE.TEST/");
-    QCOMPARE(history.History().size(), 2);
-    QCOMPARE(history.HistoryIndex(), 0);
+    QCOMPARE(history.history().size(), 2);
+    QCOMPARE(history.historyIndex(), 0);
 }
 
 void TestBrowserHistory::typedAddressesGoToTheTopOfTheList()
 {
     BrowserHistory history;
-    history.AddressTyped = true;
+    history.addressTyped = true;
     history.navigationCompleted("A");
-    QVERIFY(!history.AddressTyped);
+    QVERIFY(!history.addressTyped);
     history.navigationCompleted("B"); // a link: not in the address list
-    history.AddressTyped = true;
+    history.addressTyped = true;
     history.navigationCompleted("C");
     QCOMPARE(history.addressList(), QStringList({"C", "A"}));
-    history.AddressTyped = true;
+    history.addressTyped = true;
     history.navigationCompleted("a");
     QCOMPARE(history.addressList(), QStringList({"A", "C"}));
 }

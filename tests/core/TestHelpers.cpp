@@ -1,7 +1,7 @@
 #include "Helpers.h"
 #include "MessageTranslation.h"
+#include "PropertyCatalogue.h"
 #include "QuilletError.h"
-#include "TProperties.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -40,9 +40,9 @@ private Q_SLOTS:
 
 void TestHelpers::appendCondition()
 {
-    QCOMPARE(AppendCondition("", "PAD=True"), QString("PAD=True"));
-    QCOMPARE(AppendCondition("PAD=True", "Dead=False"), QString("PAD=True AND Dead=False"));
-    QCOMPARE(AppendCondition("PAD=True", ""), QString("PAD=True AND "));
+    QCOMPARE(::appendCondition("", "PAD=True"), QString("PAD=True"));
+    QCOMPARE(::appendCondition("PAD=True", "Dead=False"), QString("PAD=True AND Dead=False"));
+    QCOMPARE(::appendCondition("PAD=True", ""), QString("PAD=True AND "));
 }
 
 void TestHelpers::getField_data()
@@ -74,7 +74,7 @@ void TestHelpers::getField()
     QFETCH(int, index);
     QFETCH(QString, expected);
     const QChar sep = line.contains(';') ? QChar(';') : QChar(',');
-    QCOMPARE(GetField(line, sep, index), expected);
+    QCOMPARE(::getField(line, sep, index), expected);
 }
 
 void TestHelpers::countFields_data()
@@ -93,7 +93,7 @@ void TestHelpers::countFields()
 {
     QFETCH(QString, line);
     QFETCH(int, expected);
-    QCOMPARE(CountFields(line, ','), expected);
+    QCOMPARE(::countFields(line, ','), expected);
 }
 
 void TestHelpers::firstInteger_data()
@@ -113,14 +113,14 @@ void TestHelpers::firstInteger()
 {
     QFETCH(QString, text);
     QFETCH(qint64, expected);
-    QCOMPARE(FirstInteger(text), expected);
+    QCOMPARE(::firstInteger(text), expected);
 }
 
 void TestHelpers::firstIntegerLoneMinusRaises()
 {
     for (const QString& text : {QString("Rating > -"), QString("-x"), QString("99999999999")}) {
         try {
-            FirstInteger(text);
+            ::firstInteger(text);
             QFAIL(qPrintable("no error for " + text));
         } catch (const ConversionError& error) {
             QVERIFY(error.text().endsWith("' is not a valid integer value"));
@@ -149,11 +149,11 @@ void TestHelpers::parseIsoDate()
     QFETCH(QString, text);
     QFETCH(QDate, expected);
     if (expected.isValid()) {
-        QCOMPARE(ParseIsoDate(text), expected);
+        QCOMPARE(::parseIsoDate(text), expected);
         return;
     }
     try {
-        ParseIsoDate(text);
+        ::parseIsoDate(text);
         QFAIL("no error");
     } catch (const ConversionError& error) {
         QCOMPARE(error.text(), "'" + text + "' is not a valid date");
@@ -165,7 +165,7 @@ void TestHelpers::parseIsoDateFailureLeavesLocale()
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const QString before = QLocale().toString(QDate(2004, 3, 7), QLocale::ShortFormat);
-    QVERIFY_THROWS_EXCEPTION(ConversionError, ParseIsoDate("not a date"));
+    QVERIFY_THROWS_EXCEPTION(ConversionError, ::parseIsoDate("not a date"));
     QCOMPARE(QLocale().toString(QDate(2004, 3, 7), QLocale::ShortFormat), before);
     QCOMPARE(QLocale().dateFormat(QLocale::ShortFormat), QLocale(QLocale::German).dateFormat(QLocale::ShortFormat));
     QLocale::setDefault(saved);
@@ -188,14 +188,14 @@ void TestHelpers::capitalizeWords()
 {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(CapitalizeWords(text), expected);
+    QCOMPARE(::capitalizeWords(text), expected);
 }
 
 void TestHelpers::stripFileNameChars()
 {
-    QCOMPARE(StripFileNameChars("a/b?c"), QString("abc"));
-    QCOMPARE(StripFileNameChars("x:y"), QString("x:y"));
-    QCOMPARE(StripFileNameChars("\"*/;<>?|\\:\t"), QString("\\:\t"));
+    QCOMPARE(::stripFileNameChars("a/b?c"), QString("abc"));
+    QCOMPARE(::stripFileNameChars("x:y"), QString("x:y"));
+    QCOMPARE(::stripFileNameChars("\"*/;<>?|\\:\t"), QString("\\:\t"));
 }
 
 void TestHelpers::fileNameWithoutExt_data()
@@ -218,24 +218,24 @@ void TestHelpers::fileNameWithoutExt()
 {
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QCOMPARE(FileNameWithoutExt(path), expected);
+    QCOMPARE(::fileNameWithoutExt(path), expected);
 }
 
 void TestHelpers::smallPredicates()
 {
-    QVERIFY(IsEMailAddress("submit@example.test"));
-    QVERIFY(!IsEMailAddress("http://example.test/submit"));
-    QVERIFY(ListContains("Acme", {"acme", "Acme"}));
-    QVERIFY(!ListContains("ACME", {"acme", "Acme"}));
-    QVERIFY(GetTempFolder().endsWith('/'));
-    QVERIFY(QDir(GetTempFolder()).exists());
+    QVERIFY(isEmailAddress("submit@example.test"));
+    QVERIFY(!isEmailAddress("http://example.test/submit"));
+    QVERIFY(listContains("Acme", {"acme", "Acme"}));
+    QVERIFY(!listContains("ACME", {"acme", "Acme"}));
+    QVERIFY(getTempFolder().endsWith('/'));
+    QVERIFY(QDir(getTempFolder()).exists());
 }
 
 void TestHelpers::appendLineToFile()
 {
     TestProgramDirectory dir;
-    QVERIFY(AppendLineToFile(dir.file("QuilletMail.log"), "first"));
-    QVERIFY(AppendLineToFile(dir.file("QuilletMail.log"), QString::fromUtf8("zweite Zeile ü")));
+    QVERIFY(::appendLineToFile(dir.file("QuilletMail.log"), "first"));
+    QVERIFY(::appendLineToFile(dir.file("QuilletMail.log"), QString::fromUtf8("zweite Zeile ü")));
     QCOMPARE(dir.readFile("QuilletMail.log"), QByteArray("first\r\nzweite Zeile \xc3\xbc\r\n"));
 }
 
@@ -244,7 +244,7 @@ void TestHelpers::appendLineToFileReportsAccessError()
     TestProgramDirectory dir;
     QVERIFY(QDir().mkdir(dir.file("log")));
     RecordingMessageSink sink;
-    QVERIFY(!AppendLineToFile(dir.file("log"), "line"));
+    QVERIFY(!::appendLineToFile(dir.file("log"), "line"));
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().text, "Could not access " + dir.file("log"));
     QCOMPARE(sink.messages.first().title, QString("Access Error"));
@@ -261,18 +261,18 @@ void TestHelpers::openUrlAsksFirstAndReportsFailure()
     RecordingMessageSink sink;
 
     sink.setNextAnswer(MessageSink::Answer::No);
-    QVERIFY(!OpenURL("https://example.test/", true));
+    QVERIFY(!openUrl("https://example.test/", true));
     QVERIFY(opened.isEmpty());
     QCOMPARE(sink.questions.size(), 1);
     QCOMPARE(sink.questions.first().text, QString("Connect to the Internet now?"));
 
     sink.setNextAnswer(MessageSink::Answer::Yes);
-    QVERIFY(OpenURL("https://example.test/", true));
+    QVERIFY(openUrl("https://example.test/", true));
     QCOMPARE(opened, QStringList({"https://example.test/"}));
 
     launcherSucceeds = false;
     installMessageTranslator([](const QString& text) { return "[" + text + "]"; });
-    QVERIFY(!OpenURL("https://example.test/", false));
+    QVERIFY(!openUrl("https://example.test/", false));
     QCOMPARE(sink.questions.size(), 2);
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().text, QString("[Could not start your Internet browser]"));
@@ -283,24 +283,24 @@ void TestHelpers::openUrlAsksFirstAndReportsFailure()
 
 void TestHelpers::catalogueEntries()
 {
-    const TProperties properties;
-    QCOMPARE(int(properties.Items.size()), 47);
-    for (const TProperty& entry : properties.Items) {
-        QVERIFY(entry.Value.isEmpty());
-        QVERIFY(entry.InPowerPaste);
+    const PropertyCatalogue properties;
+    QCOMPARE(int(properties.items.size()), 47);
+    for (const CatalogueEntry& entry : properties.items) {
+        QVERIFY(entry.value.isEmpty());
+        QVERIFY(entry.inPowerPaste);
     }
-    QCOMPARE(properties[0].Caption, QString("Company"));
-    QCOMPARE(properties[12].FieldName, QString("Links"));
-    QVERIFY(properties[13].Caption.isEmpty() && properties[13].FieldName.isEmpty());
-    QCOMPARE(properties[14].FieldName, QString("ProgramName"));
-    QCOMPARE(properties[20].FieldName, QString("FileSize"));
-    QCOMPARE(properties[22].Caption, QString("File date"));
-    QCOMPARE(properties[22].FieldName, QString("VersionDate"));
-    QCOMPARE(properties[44].Caption, QString("Desc2000"));
-    QCOMPARE(properties[44].FieldName, QString("Desc800"));
-    QCOMPARE(properties[45].Caption, QString("Changes"));
-    QCOMPARE(properties[46].Caption, QString("PAD Path"));
-    QCOMPARE(properties[46].FieldName, QString("PadPath"));
+    QCOMPARE(properties[0].caption, QString("Company"));
+    QCOMPARE(properties[12].fieldName, QString("Links"));
+    QVERIFY(properties[13].caption.isEmpty() && properties[13].fieldName.isEmpty());
+    QCOMPARE(properties[14].fieldName, QString("ProgramName"));
+    QCOMPARE(properties[20].fieldName, QString("FileSize"));
+    QCOMPARE(properties[22].caption, QString("File date"));
+    QCOMPARE(properties[22].fieldName, QString("VersionDate"));
+    QCOMPARE(properties[44].caption, QString("Desc2000"));
+    QCOMPARE(properties[44].fieldName, QString("Desc800"));
+    QCOMPARE(properties[45].caption, QString("Changes"));
+    QCOMPARE(properties[46].caption, QString("PAD Path"));
+    QCOMPARE(properties[46].fieldName, QString("PadPath"));
 }
 
 void TestHelpers::derivedFileSizes_data()
@@ -330,20 +330,20 @@ void TestHelpers::derivedFileSizes()
     QFETCH(QString, stored);
     QFETCH(QString, kb);
     QFETCH(QString, mb);
-    TProperties properties;
+    PropertyCatalogue properties;
     properties.setFileSize(stored);
-    QCOMPARE(properties[TProperties::FileSize].Value, stored);
-    QCOMPARE(properties[TProperties::FileSizeKB].Value, kb);
-    QCOMPARE(properties[TProperties::FileSizeMB].Value, mb);
+    QCOMPARE(properties[PropertyCatalogue::FileSize].value, stored);
+    QCOMPARE(properties[PropertyCatalogue::FileSizeKB].value, kb);
+    QCOMPARE(properties[PropertyCatalogue::FileSizeMB].value, mb);
 }
 
 void TestHelpers::derivedMegabytesUseLocale()
 {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    TProperties properties;
+    PropertyCatalogue properties;
     properties.setFileSize("1536000");
-    QCOMPARE(properties[TProperties::FileSizeMB].Value, QString("1,46"));
+    QCOMPARE(properties[PropertyCatalogue::FileSizeMB].value, QString("1,46"));
     QLocale::setDefault(saved);
 }
 

@@ -63,8 +63,8 @@ DataFixture::~DataFixture()
 void DataFixture::open()
 {
     session.start();
-    m_dm = std::make_unique<TDM1>(session.config(), session.properties());
-    m_dm->DataModuleCreate();
+    m_dm = std::make_unique<SubmissionDatabase>(session.config(), session.properties());
+    m_dm->open();
 }
 
 void DataFixture::close()
@@ -85,7 +85,7 @@ void DataFixture::addSite(const QString& name, const QVariantMap& fields)
             .arg(columns.join(QStringLiteral(", ")),
                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
         values);
-    m_dm->RefreshData();
+    m_dm->refreshData();
 }
 
 void DataFixture::addFlags(const QString& program, const QString& site, const QVariantMap& flags)
@@ -101,7 +101,7 @@ void DataFixture::addFlags(const QString& program, const QString& site, const QV
             .arg(columns.join(QStringLiteral(", ")),
                 QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
         values);
-    m_dm->RefreshData();
+    m_dm->refreshData();
 }
 
 static QVariantMap rowOf(const QSqlDatabase& db, const QString& sql, const QVariantList& params)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ProgramSession.h"
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 #include "TestSupport.h"
 
 #include <QVariantMap>
@@ -19,9 +19,9 @@ public:
     // Releases the data module (the files stay).
     void close();
 
-    TDM1& dm() { return *m_dm; }
-    TProperties& properties() { return session.properties(); }
-    TConfig& config() { return session.config(); }
+    SubmissionDatabase& dm() { return *m_dm; }
+    PropertyCatalogue& properties() { return session.properties(); }
+    Settings& config() { return session.config(); }
 
     // Rows written straight into the tables, then the cursor and flags re-read.
     void addSite(const QString& name, const QVariantMap& fields = {});
@@ -35,7 +35,7 @@ public:
     ProgramSession session;
 
 private:
-    std::unique_ptr<TDM1> m_dm;
+    std::unique_ptr<SubmissionDatabase> m_dm;
 };
 
 // Writes a table file at version 1.0 with the installed structure and rows

@@ -30,13 +30,13 @@ void TestPrograms::loadOfMissingNameEmptiesProgramEntries()
     DataFixture f;
     f.open();
     for (int i = 14; i <= 46; ++i)
-        f.properties()[i].SetValue("stale");
-    f.properties()[0].SetValue("Acme");
-    f.dm().LoadProgram("Nothing");
-    QCOMPARE(f.properties()[0].Value, QString("Acme"));
+        f.properties()[i].setValue("stale");
+    f.properties()[0].setValue("Acme");
+    f.dm().loadProgram("Nothing");
+    QCOMPARE(f.properties()[0].value, QString("Acme"));
     for (int i = 14; i <= 46; ++i) {
         const QString expected = i == 20 ? "0" : i == 21 ? "0.00" : "";
-        QCOMPARE(f.properties()[i].Value, expected);
+        QCOMPARE(f.properties()[i].value, expected);
     }
     QCOMPARE(f.dm().programFlags().count(), 0);
 }
@@ -45,76 +45,76 @@ void TestPrograms::saveAndLoadRoundTrip()
 {
     DataFixture f;
     f.open();
-    TProperties& p = f.properties();
-    p[14].SetValue("O'Brien's Tool");
+    PropertyCatalogue& p = f.properties();
+    p[14].setValue("O'Brien's Tool");
     for (int i = 15; i <= 46; ++i)
-        p[i].SetValue(QStringLiteral("value %1").arg(i));
-    p[19].SetValue("1048576");
-    p[20].SetValue("typed KB is never saved");
-    p[22].SetValue("07/03/2004");
-    p[24].SetValue("19.90");
-    p[44].SetValue("line one\r\nline two");
-    f.dm().SaveProgram("O'Brien's Tool");
+        p[i].setValue(QStringLiteral("value %1").arg(i));
+    p[19].setValue("1048576");
+    p[20].setValue("typed KB is never saved");
+    p[22].setValue("07/03/2004");
+    p[24].setValue("19.90");
+    p[44].setValue("line one\r\nline two");
+    f.dm().saveProgram("O'Brien's Tool");
 
     for (int i = 14; i <= 46; ++i)
-        p[i].SetValue(QString());
-    f.dm().LoadProgram("O'Brien's Tool");
-    QCOMPARE(p[14].Value, QString("O'Brien's Tool"));
-    QCOMPARE(p[19].Value, QString("1048576"));
-    QCOMPARE(p[20].Value, QString("1024"));
-    QCOMPARE(p[21].Value, QString("1.00"));
-    QCOMPARE(p[22].Value, QString("07/03/2004"));
-    QCOMPARE(p[24].Value, QString("19.90"));
-    QCOMPARE(p[44].Value, QString("line one\r\nline two"));
+        p[i].setValue(QString());
+    f.dm().loadProgram("O'Brien's Tool");
+    QCOMPARE(p[14].value, QString("O'Brien's Tool"));
+    QCOMPARE(p[19].value, QString("1048576"));
+    QCOMPARE(p[20].value, QString("1024"));
+    QCOMPARE(p[21].value, QString("1.00"));
+    QCOMPARE(p[22].value, QString("07/03/2004"));
+    QCOMPARE(p[24].value, QString("19.90"));
+    QCOMPARE(p[44].value, QString("line one\r\nline two"));
     for (int i : {15, 16, 17, 18, 23, 25, 26, 27, 28, 29, 30, 35, 36, 43, 45, 46})
-        QCOMPARE(p[i].Value, QStringLiteral("value %1").arg(i));
+        QCOMPARE(p[i].value, QStringLiteral("value %1").arg(i));
     QStringList names;
-    f.dm().LoadPrograms(names);
+    f.dm().loadPrograms(names);
     QCOMPARE(names, QStringList({"O'Brien's Tool"}));
 
     // An empty size is stored empty and loads as no size.
-    p[19].SetValue("");
-    f.dm().SaveProgram("O'Brien's Tool");
-    f.dm().LoadProgram("O'Brien's Tool");
-    QCOMPARE(p[19].Value, QString());
-    QCOMPARE(p[20].Value, QString("0"));
+    p[19].setValue("");
+    f.dm().saveProgram("O'Brien's Tool");
+    f.dm().loadProgram("O'Brien's Tool");
+    QCOMPARE(p[19].value, QString());
+    QCOMPARE(p[20].value, QString("0"));
 }
 
 void TestPrograms::saveUnderNewNameAddsRecord()
 {
     DataFixture f;
     f.open();
-    TProperties& p = f.properties();
-    p[14].SetValue("beta");
-    p[15].SetValue("1.0");
-    f.dm().SaveProgram("beta");
+    PropertyCatalogue& p = f.properties();
+    p[14].setValue("beta");
+    p[15].setValue("1.0");
+    f.dm().saveProgram("beta");
     // The user typed a new name: the old record stays as it was.
-    p[14].SetValue("Alpha");
-    p[15].SetValue("2.0");
-    f.dm().SaveProgram("Alpha");
+    p[14].setValue("Alpha");
+    p[15].setValue("2.0");
+    f.dm().saveProgram("Alpha");
     QStringList names;
-    f.dm().LoadPrograms(names);
+    f.dm().loadPrograms(names);
     QCOMPARE(names, QStringList({"Alpha", "beta"}));
-    f.dm().LoadProgram("beta");
-    QCOMPARE(p[15].Value, QString("1.0"));
-    f.dm().LoadProgram("Alpha");
-    QCOMPARE(p[15].Value, QString("2.0"));
+    f.dm().loadProgram("beta");
+    QCOMPARE(p[15].value, QString("1.0"));
+    f.dm().loadProgram("Alpha");
+    QCOMPARE(p[15].value, QString("2.0"));
 }
 
 void TestPrograms::saveRejectsFileSizeThatIsNoNumber()
 {
     DataFixture f;
     f.open();
-    f.properties()[14].SetValue("Tool");
-    f.properties()[19].SetValue("1,536,000");
+    f.properties()[14].setValue("Tool");
+    f.properties()[19].setValue("1,536,000");
     try {
-        f.dm().SaveProgram("Tool");
+        f.dm().saveProgram("Tool");
         QFAIL("saved");
     } catch (const ConversionError& error) {
         QCOMPARE(error.text(), QString("'1,536,000' is not a valid integer value"));
     }
     QStringList names;
-    f.dm().LoadPrograms(names);
+    f.dm().loadPrograms(names);
     QVERIFY(names.isEmpty());
 }
 
@@ -122,11 +122,11 @@ void TestPrograms::addProgramRefusesDuplicate()
 {
     DataFixture f;
     f.open();
-    f.dm().AddProgram("Tool");
-    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().AddProgram("Tool"));
-    f.dm().AddProgram("tool");
+    f.dm().addProgram("Tool");
+    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().addProgram("Tool"));
+    f.dm().addProgram("tool");
     QStringList names;
-    f.dm().LoadPrograms(names);
+    f.dm().loadPrograms(names);
     QCOMPARE(names.size(), 2);
 }
 
@@ -135,17 +135,17 @@ void TestPrograms::deleteKeepsFlagsForALaterProgramOfTheSameName()
     DataFixture f;
     f.open();
     f.addSite("alpha");
-    f.dm().AddProgram("Tool");
+    f.dm().addProgram("Tool");
     f.addFlags("Tool", "alpha", {{"Submitted", 1}});
-    f.dm().DeleteProgram("Tool");
+    f.dm().deleteProgram("Tool");
     QStringList names;
-    f.dm().LoadPrograms(names);
+    f.dm().loadPrograms(names);
     QVERIFY(names.isEmpty());
     QCOMPARE(f.flagRow("Tool", "alpha").value("Submitted").toInt(), 1);
-    f.dm().AddProgram("Tool");
-    f.dm().LoadProgram("Tool");
+    f.dm().addProgram("Tool");
+    f.dm().loadProgram("Tool");
     f.dm().sites().first();
-    QVERIFY(f.dm().GetProgSiteFlag("Submitted"));
+    QVERIFY(f.dm().getProgSiteFlag("Submitted"));
 }
 
 void TestPrograms::flagsFollowTheCurrentProgram()
@@ -156,21 +156,21 @@ void TestPrograms::flagsFollowTheCurrentProgram()
     f.addSite("beta");
     f.addFlags("Tool", "alpha", {{"Submitted", 1}, {"Published", 0}, {"FileID", "42"}});
     f.addFlags("Other", "alpha", {{"Published", 1}});
-    f.dm().LoadProgram("Tool");
+    f.dm().loadProgram("Tool");
     f.dm().sites().locate("alpha");
-    QVERIFY(f.dm().GetProgSiteFlag("Submitted"));
-    QVERIFY(!f.dm().GetProgSiteFlag("Published"));
-    QVERIFY(!f.dm().GetProgSiteFlag("FileID"));
-    QVERIFY(!f.dm().GetProgSiteFlag("submitted"));
-    QVERIFY(!f.dm().GetProgSiteFlag("Sumbitted"));
+    QVERIFY(f.dm().getProgSiteFlag("Submitted"));
+    QVERIFY(!f.dm().getProgSiteFlag("Published"));
+    QVERIFY(!f.dm().getProgSiteFlag("FileID"));
+    QVERIFY(!f.dm().getProgSiteFlag("submitted"));
+    QVERIFY(!f.dm().getProgSiteFlag("Sumbitted"));
     QVERIFY(f.dm().currentProgSiteRow());
-    QCOMPARE(f.dm().currentProgSiteRow()->FileID, QString("42"));
+    QCOMPARE(f.dm().currentProgSiteRow()->fileId, QString("42"));
     f.dm().sites().locate("beta");
-    QVERIFY(!f.dm().GetProgSiteFlag("Submitted"));
+    QVERIFY(!f.dm().getProgSiteFlag("Submitted"));
     QVERIFY(f.dm().currentProgSiteRow() == nullptr);
 
-    QSignalSpy spy(&f.dm(), &TDM1::programFlagsChanged);
-    f.dm().LoadProgram("Other");
+    QSignalSpy spy(&f.dm(), &SubmissionDatabase::programFlagsChanged);
+    f.dm().loadProgram("Other");
     QCOMPARE(spy.count(), 1);
     QVERIFY(f.dm().programFlags().isSet("alpha", "Published"));
     QVERIFY(!f.dm().programFlags().isSet("alpha", "Submitted"));
@@ -181,18 +181,18 @@ void TestPrograms::firstFlagChangeCreatesTheRow()
     DataFixture f;
     f.open();
     f.addSite("alpha");
-    f.dm().AddProgram("Tool");
-    f.dm().LoadProgram("Tool");
+    f.dm().addProgram("Tool");
+    f.dm().loadProgram("Tool");
     f.dm().sites().first();
     QVERIFY(!f.dm().currentProgSiteRow());
     f.dm().setProgSiteFlag("Published", true);
     const ProgSiteRow* row = f.dm().currentProgSiteRow();
     QVERIFY(row);
-    QCOMPARE(row->Published, std::optional<bool>(true));
+    QCOMPARE(row->published, std::optional<bool>(true));
     // The others stay undecided; NotApplicable starts false.
-    QVERIFY(!row->Submitted.has_value());
-    QVERIFY(!row->OldVersion.has_value());
-    QCOMPARE(row->NotApplicable, std::optional<bool>(false));
+    QVERIFY(!row->submitted.has_value());
+    QVERIFY(!row->oldVersion.has_value());
+    QCOMPARE(row->notApplicable, std::optional<bool>(false));
     QVariantMap stored = f.flagRow("Tool", "alpha");
     QCOMPARE(stored.value("Published").toInt(), 1);
     QVERIFY(stored.value("Submitted").isNull());
@@ -206,10 +206,10 @@ void TestPrograms::firstFlagChangeCreatesTheRow()
     // A later start shows the same.
     f.close();
     f.open();
-    f.dm().LoadProgram("Tool");
+    f.dm().loadProgram("Tool");
     f.dm().sites().first();
     QVERIFY(f.dm().currentProgSiteRow());
-    QCOMPARE(f.dm().currentProgSiteRow()->FileID, QString("A-17"));
+    QCOMPARE(f.dm().currentProgSiteRow()->fileId, QString("A-17"));
 }
 
 void TestPrograms::clearPublishedMarksOldVersion()
@@ -223,10 +223,10 @@ void TestPrograms::clearPublishedMarksOldVersion()
     f.addFlags("Tool", "c", {{"Published", 1}, {"OldVersion", 0}});
     f.addFlags("Tool", "d", {{"Published", 0}, {"Submitted", 1}});
     f.addFlags("Other", "a", {{"Published", 1}});
-    f.dm().AddProgram("Tool");
-    f.dm().LoadProgram("Tool");
+    f.dm().addProgram("Tool");
+    f.dm().loadProgram("Tool");
     RecordingMessageSink sink;
-    QVERIFY(f.dm().ClearFlagsForAllSites("Published", "Quillet"));
+    QVERIFY(f.dm().clearFlagsForAllSites("Published", "Quillet"));
     QCOMPARE(sink.questions.size(), 1);
     QCOMPARE(sink.questions.first().text,
         QString("Are you sure you want to clear all the \"Published\" flags for program \"Tool\"?"));
@@ -250,10 +250,10 @@ void TestPrograms::clearSubmittedLeavesOldVersion()
     f.addSite("a");
     f.addSite("b");
     f.addFlags("Tool", "a", {{"Submitted", 1}, {"OldVersion", 1}, {"Published", 1}});
-    f.dm().AddProgram("Tool");
-    f.dm().LoadProgram("Tool");
+    f.dm().addProgram("Tool");
+    f.dm().loadProgram("Tool");
     RecordingMessageSink sink;
-    QVERIFY(f.dm().ClearFlagsForAllSites("Submitted", "Quillet"));
+    QVERIFY(f.dm().clearFlagsForAllSites("Submitted", "Quillet"));
     const QVariantMap row = f.flagRow("Tool", "a");
     QCOMPARE(row.value("Submitted").toInt(), 0);
     QCOMPARE(row.value("OldVersion").toInt(), 1);
@@ -268,11 +268,11 @@ void TestPrograms::clearAskedAndRefused()
     f.open();
     f.addSite("a");
     f.addFlags("Tool", "a", {{"Submitted", 1}});
-    f.dm().AddProgram("Tool");
-    f.dm().LoadProgram("Tool");
+    f.dm().addProgram("Tool");
+    f.dm().loadProgram("Tool");
     RecordingMessageSink sink;
     sink.setNextAnswer(MessageSink::Answer::No);
-    QVERIFY(!f.dm().ClearFlagsForAllSites("Submitted", "Quillet"));
+    QVERIFY(!f.dm().clearFlagsForAllSites("Submitted", "Quillet"));
     QCOMPARE(f.flagRow("Tool", "a").value("Submitted").toInt(), 1);
 }
 
@@ -286,15 +286,15 @@ void TestPrograms::replaceAll()
     f.addFlags("Tool 1", "b", {{"Published", 1}});
     f.addFlags("Tool 10", "a", {{"Submitted", 1}});
     RecordingMessageSink sink;
-    QCOMPARE(f.dm().ReplaceProgramAll("Nothing", "Else"), 0);
+    QCOMPARE(f.dm().replaceProgramAll("Nothing", "Else"), 0);
     QVERIFY(sink.messages.isEmpty());
-    QCOMPARE(f.dm().ReplaceProgramAll("tool 1", "Tool 2"), 0);
-    QCOMPARE(f.dm().ReplaceProgramAll("Tool 1", "Tool 2"), 2);
+    QCOMPARE(f.dm().replaceProgramAll("tool 1", "Tool 2"), 0);
+    QCOMPARE(f.dm().replaceProgramAll("Tool 1", "Tool 2"), 2);
     QVERIFY(f.flagRow("Tool 1", "a").isEmpty());
     QCOMPARE(f.flagRow("Tool 2", "b").value("Published").toInt(), 1);
     QCOMPARE(f.flagRow("Tool 10", "a").value("Submitted").toInt(), 1);
     // A rename onto a program that already has a row for the site is refused whole.
-    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().ReplaceProgramAll("Tool 10", "Tool 2"));
+    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().replaceProgramAll("Tool 10", "Tool 2"));
     QCOMPARE(f.flagRow("Tool 10", "a").value("Submitted").toInt(), 1);
 }
 

@@ -110,14 +110,14 @@ void TestSchema::version10TablesClimbEveryStepKeepingData()
     QCOMPARE(flags.value("NotApplicable").toInt(), 0);
     QVERIFY_THROWS_EXCEPTION(QuilletError, f.addFlags("Tool", "beta", {}));
 
-    f.properties()[14].SetValue("Tool");
-    f.dm().LoadProgram("Tool");
-    QCOMPARE(f.properties()[15].Value, QString("2.1"));
-    QCOMPARE(f.properties()[19].Value, QString("1536000"));
-    QCOMPARE(f.properties()[20].Value, QString("1500"));
-    QCOMPARE(f.properties()[18].Value, QString("Tool-12"));
-    QCOMPARE(f.properties()[44].Value, QString("long description of Tool"));
-    QVERIFY(f.properties()[45].Value.isEmpty());
+    f.properties()[14].setValue("Tool");
+    f.dm().loadProgram("Tool");
+    QCOMPARE(f.properties()[15].value, QString("2.1"));
+    QCOMPARE(f.properties()[19].value, QString("1536000"));
+    QCOMPARE(f.properties()[20].value, QString("1500"));
+    QCOMPARE(f.properties()[18].value, QString("Tool-12"));
+    QCOMPARE(f.properties()[44].value, QString("long description of Tool"));
+    QVERIFY(f.properties()[45].value.isEmpty());
 
     f.close();
     QCOMPARE(columnsOfFile(f.dir.file("Programs.DAT"), "Programs"), kCurrentPrograms);
@@ -159,8 +159,8 @@ void TestSchema::currentTablesAreLeftAlone()
     ProgramSession session(f.dir.path());
     session.start();
     {
-        TDM1 dm(session.config(), session.properties());
-        dm.DataModuleCreate();
+        SubmissionDatabase dm(session.config(), session.properties());
+        dm.open();
         QCOMPARE(dm.sites().count(), 1);
     }
     for (Table table : TableSchema::AllTables)
@@ -191,8 +191,8 @@ void TestSchema::failingUpgradeIsReportedAndOtherTablesGoOn()
     QCOMPARE(f.dm().tableVersion(Table::Programs), 100);
     QCOMPARE(f.dm().tableVersion(Table::Sites), 104);
     // The table still opens and its data reads.
-    f.dm().LoadProgram("Tool");
-    QCOMPARE(f.properties()[15].Value, QString("1.0"));
+    f.dm().loadProgram("Tool");
+    QCOMPARE(f.properties()[15].value, QString("1.0"));
 }
 
 void TestSchema::damagedIndexIsRepaired()
@@ -226,8 +226,8 @@ void TestSchema::damagedIndexIsRepaired()
     RecordingMessageSink sink;
     ProgramSession session(f.dir.path());
     session.start();
-    TDM1 dm(session.config(), session.properties());
-    dm.DataModuleCreate();
+    SubmissionDatabase dm(session.config(), session.properties());
+    dm.open();
     QVERIFY2(sink.messages.isEmpty(), qPrintable(sink.texts().join('\n')));
     QVERIFY(dm.isTableOpen(Table::ProgSite));
     QCOMPARE(Sql::scalar(dm.database(), "PRAGMA ProgSite.integrity_check").toString(), QString("ok"));
@@ -253,7 +253,7 @@ void TestSchema::fileThatIsNoDatabaseIsReportedAndKept()
     QVERIFY(f.dm().isTableOpen(Table::Programs));
     QVERIFY(f.dm().isTableOpen(Table::ProgSite));
     QCOMPARE(f.dm().sites().count(), 0);
-    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().HideCurrentSite());
+    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().hideCurrentSite());
     f.close();
     QCOMPARE(f.dir.readFile("Sites.DAT"), junk);
     QVERIFY(!QFile::exists(f.dir.file("Sites.DAT-journal")));

@@ -56,7 +56,7 @@ void TestSiteListMerge::noArchiveDoesNothing()
     f.open();
     f.dir.writeFile("sites.csv", siteLine("a"));
     RecordingMessageSink sink;
-    QVERIFY(!f.dm().UpdateSites());
+    QVERIFY(!f.dm().updateSites());
     QVERIFY(sink.messages.isEmpty());
     QVERIFY(QFile::exists(f.dir.file("sites.csv")));
     QCOMPARE(f.dm().rowCount(Table::Sites), 0);
@@ -68,7 +68,7 @@ void TestSiteListMerge::newSiteIsAddedWithDefaults()
     f.open();
     writeZip(f.dir.file("sites.zip"), {{"sites.csv", siteLine("Newsite") + "\r\n" + "Unrated,http://u/\r\n"}});
     RecordingMessageSink sink;
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     QVERIFY2(sink.messages.isEmpty(), qPrintable(sink.texts().join('\n')));
     QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
     QVERIFY(!QFile::exists(f.dir.file("sites.csv")));
@@ -109,7 +109,7 @@ void TestSiteListMerge::existingSiteKeepsTheAuthorsData()
     f.addSite("NotInList", {{"HomeUrl", "http://stay/"}, {"Rating", 1}});
     f.addFlags("Tool", "Kept", {{"Submitted", 1}});
     writeZip(f.dir.file("sites.zip"), {{"sites.csv", "Kept,http://new/,,,,,False,False,False,False,False,,,,,\n"}});
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     const QVariantMap row = f.siteRow("Kept");
     QCOMPARE(row.value("HomeUrl").toString(), QString("http://new/"));
     // Empty fields of the list overwrite too.
@@ -137,7 +137,7 @@ void TestSiteListMerge::deadMarkedLineLeavesItsRowAlone()
         {{"sites.csv",
             siteLine("Gone", ",http://new/,,,,,True,True,True,True,True,US,9,,,True") + "\n"
                 + siteLine("NeverAdded", ",http://n/,,,,,,,,,,,,,,True")}});
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     QCOMPARE(f.siteRow("Gone"), before);
     QVERIFY(f.siteRow("NeverAdded").isEmpty());
 }
@@ -150,7 +150,7 @@ void TestSiteListMerge::quotingAndBooleans()
         {{"sites.csv",
             "\"Comma, Inc\",http://c/,,,,\"Reviews, fast\",true,TRUE,True,,,,\"5\"\n"
             "Spaced,http://s/,,,, \"keeps quotes\",,,,,,, 4 \n"}});
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     const QVariantMap comma = f.siteRow("Comma, Inc");
     QCOMPARE(comma.value("Notes").toString(), QString("Reviews, fast"));
     QCOMPARE(comma.value("VelmoraFriendly").toInt(), 0);
@@ -168,7 +168,7 @@ void TestSiteListMerge::lineEndsAndWindows1252()
     f.open();
     writeZip(
         f.dir.file("sites.zip"), {{"sites.csv", "One,http://1/\rTwo,http://2/\nThr\xe9\x65,http://3/,,,,Caf\xe9\r\n"}});
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     QCOMPARE(f.visibleSites(), QStringList({"One", QString::fromUtf8("Thrée"), "Two"}));
     QCOMPARE(f.siteRow(QString::fromUtf8("Thrée")).value("Notes").toString(), QString::fromUtf8("Café"));
 }
@@ -181,7 +181,7 @@ void TestSiteListMerge::ratingWithLettersRollsBackEverything()
     writeZip(f.dir.file("sites.zip"),
         {{"sites.csv", "Existing,http://changed/\nFresh,http://f/\nBad,http://b/,,,,,,,,,,,five\n"}});
     RecordingMessageSink sink;
-    QVERIFY(!f.dm().UpdateSites());
+    QVERIFY(!f.dm().updateSites());
     QCOMPARE(sink.texts(), QStringList({"'five' is not a valid integer value"}));
     QCOMPARE(f.siteRow("Existing").value("HomeUrl").toString(), QString("http://old/"));
     QVERIFY(f.siteRow("Fresh").isEmpty());
@@ -201,7 +201,7 @@ void TestSiteListMerge::memberClimbingOutIsNotWritten()
         {{"sites.csv", "Safe,http://s/\n"}, {escapeName.toUtf8(), "evil"}, {"/tmp/quillet-absolute-member.txt", "evil"},
             {"SiteData/General.xml", "<XML_SITE_SUBMIT_INFO></XML_SITE_SUBMIT_INFO>\r\n"}});
     RecordingMessageSink sink;
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     QCOMPARE(sink.messages.size(), 2);
     QCOMPARE(sink.messages.at(0).title, QString("Extract Error"));
     QCOMPARE(sink.messages.at(0).text, "Could not extract: " + escapeName + " (outside the program directory)");
@@ -219,7 +219,7 @@ void TestSiteListMerge::damagedArchiveIsReportedAndTheMergeGoesOn()
     // A list left from an earlier extraction is merged all the same.
     f.dir.writeFile("sites.csv", "Leftover,http://l/\n");
     RecordingMessageSink sink;
-    QVERIFY(f.dm().UpdateSites());
+    QVERIFY(f.dm().updateSites());
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().title, QString("Extract Error"));
     QCOMPARE(sink.messages.first().text, "Could not extract: " + f.dir.file("sites.zip"));
@@ -233,7 +233,7 @@ void TestSiteListMerge::missingListRaises()
     f.open();
     writeZip(f.dir.file("sites.zip"), {{"readme.txt", "no list here"}});
     RecordingMessageSink sink;
-    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().UpdateSites());
+    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().updateSites());
     QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
     QVERIFY(QFile::exists(f.dir.file("readme.txt")));
     QVERIFY(f.dm().sites().isFiltered());

@@ -28,24 +28,24 @@ void TestSites::navLinksFallBack()
     f.dm().sites().locate("homeonly");
     for (const char* kind : {"home", "search", "submit", "update"}) {
         QString link = "unchanged";
-        f.dm().GetNavLink(kind, link);
+        f.dm().getNavLink(kind, link);
         QCOMPARE(link, QString("http://home.test/"));
     }
     QString link = "unchanged";
-    f.dm().GetNavLink("email", link);
+    f.dm().getNavLink("email", link);
     QCOMPARE(link, QString());
 
     f.dm().sites().locate("submitonly");
-    f.dm().GetNavLink("update", link);
+    f.dm().getNavLink("update", link);
     QCOMPARE(link, QString("http://h.test/submit"));
-    f.dm().GetNavLink("search", link);
+    f.dm().getNavLink("search", link);
     QCOMPARE(link, QString("http://h.test/"));
 
     // A mail address is returned as it is; telling it apart is the caller's job.
     f.dm().sites().locate("mail");
-    f.dm().GetNavLink("update", link);
+    f.dm().getNavLink("update", link);
     QCOMPARE(link, QString("submit@m.test"));
-    f.dm().GetNavLink("email", link);
+    f.dm().getNavLink("email", link);
     QCOMPARE(link, QString("editor@m.test"));
 }
 
@@ -56,9 +56,9 @@ void TestSites::navLinkKindIsCaseSensitive()
     f.addSite("a", {{"HomeUrl", "http://a.test/"}});
     f.dm().sites().first();
     QString link = "kept";
-    f.dm().GetNavLink("Home", link);
+    f.dm().getNavLink("Home", link);
     QCOMPARE(link, QString("kept"));
-    f.dm().GetNavLink("anything", link);
+    f.dm().getNavLink("anything", link);
     QCOMPARE(link, QString("kept"));
 }
 
@@ -71,23 +71,23 @@ void TestSites::siteByKeyMovesForwardOnly()
     SiteCursor& sites = f.dm().sites();
 
     sites.locate("Zeta");
-    f.dm().GetSiteByKey('a');
+    f.dm().getSiteByKey('a');
     QCOMPARE(sites.currentSiteName(), QString("Zeta"));
 
     sites.locate("Alpha");
-    f.dm().GetSiteByKey('m');
+    f.dm().getSiteByKey('m');
     QCOMPARE(sites.currentSiteName(), QString("Mango"));
-    f.dm().GetSiteByKey('n');
+    f.dm().getSiteByKey('n');
     QCOMPARE(sites.currentSiteName(), QString("Omega"));
 
     sites.locate("Alpha");
-    f.dm().GetSiteByKey('y');
+    f.dm().getSiteByKey('y');
     QCOMPARE(sites.currentSiteName(), QString("Zeta"));
     sites.locate("beta");
-    f.dm().GetSiteByKey('~');
+    f.dm().getSiteByKey('~');
     QCOMPARE(sites.currentSiteName(), QString("Zeta"));
     sites.locate("beta");
-    f.dm().GetSiteByKey('b');
+    f.dm().getSiteByKey('b');
     QCOMPARE(sites.currentSiteName(), QString("beta"));
 }
 
@@ -110,7 +110,7 @@ void TestSites::hideCurrentSiteUnderBothFilters()
     f.addSite("dead", {{"Dead", 1}});
     SiteCursor& sites = f.dm().sites();
     sites.locate("b");
-    f.dm().HideCurrentSite();
+    f.dm().hideCurrentSite();
     QCOMPARE(f.siteRow("b").value("Hide").toInt(), 1);
     QCOMPARE(f.visibleSites(), QStringList({"a", "c"}));
     QCOMPARE(sites.currentSiteName(), QString("c"));
@@ -120,11 +120,11 @@ void TestSites::hideCurrentSiteUnderBothFilters()
     QCOMPARE(f.dm().sites().filterText(), QString("Dead=False"));
     QCOMPARE(f.visibleSites(), QStringList({"a", "b", "c"}));
     sites.locate("b");
-    f.dm().HideCurrentSite();
+    f.dm().hideCurrentSite();
     QCOMPARE(f.siteRow("b").value("Hide").toInt(), 0);
     QCOMPARE(f.visibleSites(), QStringList({"a", "b", "c"}));
     sites.locate("a");
-    f.dm().HideCurrentSite();
+    f.dm().hideCurrentSite();
     QCOMPARE(sites.currentSiteName(), QString("a"));
 
     f.dm().setShowHiddenSites(false);

@@ -45,19 +45,19 @@ public:
     {
         storeProgram(QStringLiteral("Alpha"), QStringLiteral("1.0"), QStringLiteral("Alpha long text\r\nline two\r\n"));
         storeProgram(QStringLiteral("Beta"), QStringLiteral("2.0"), QString());
-        fixture.dm().LoadProgram(QStringLiteral("Alpha"));
+        fixture.dm().loadProgram(QStringLiteral("Alpha"));
     }
 
     void storeProgram(const QString& name, const QString& version, const QString& longText)
     {
-        TProperties& p = fixture.properties();
-        fixture.dm().LoadProgram(name);
-        p[TProperties::ProgramName].SetValue(name);
-        p[15].SetValue(version);
-        p[TProperties::FileSize].SetValue(QStringLiteral("1024"));
-        p[TProperties::FileDate].SetValue(UserDate::toText(QDate(2020, 5, 17)));
-        p[TProperties::Desc2000].SetValue(longText);
-        fixture.dm().SaveProgram(name);
+        PropertyCatalogue& p = fixture.properties();
+        fixture.dm().loadProgram(name);
+        p[PropertyCatalogue::ProgramName].setValue(name);
+        p[15].setValue(version);
+        p[PropertyCatalogue::FileSize].setValue(QStringLiteral("1024"));
+        p[PropertyCatalogue::FileDate].setValue(UserDate::toText(QDate(2020, 5, 17)));
+        p[PropertyCatalogue::Desc2000].setValue(longText);
+        fixture.dm().saveProgram(name);
     }
 
     QVariantMap record(const QString& name) { return fixture.programRow(name); }
@@ -79,8 +79,8 @@ private Q_SLOTS:
         for (int id = 0; id < Count; ++id) {
             QCOMPARE(static_cast<int>(info(static_cast<Id>(id)).id), id);
             const int index = info(static_cast<Id>(id)).catalogueIndex;
-            QVERIFY(index >= 0 && index <= TProperties::LastProgram && index != TProperties::Separator);
-            QCOMPARE(info(static_cast<Id>(id)).group == Group::Company, index <= TProperties::LastCompany);
+            QVERIFY(index >= 0 && index <= PropertyCatalogue::LastProgram && index != PropertyCatalogue::Separator);
+            QCOMPARE(info(static_cast<Id>(id)).group == Group::Company, index <= PropertyCatalogue::LastCompany);
         }
     }
 
@@ -88,7 +88,7 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
+        f.editor.open();
         QCOMPARE(f.state.items(cbCompany), (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft")}));
         QCOMPARE(f.state.text(cbCompany), QStringLiteral("Acme"));
         QCOMPARE(f.state.text(edtWebSite), QStringLiteral("http://127.0.0.1/acme"));
@@ -96,42 +96,42 @@ private Q_SLOTS:
         QCOMPARE(f.state.items(cboProgramName), (QStringList {QStringLiteral("Alpha"), QStringLiteral("Beta")}));
         QCOMPARE(f.state.text(cboProgramName), QString());
         QCOMPARE(f.state.text(edtVersion), QString());
-        QVERIFY(!f.state.CompanyChanged);
-        QVERIFY(!f.state.ProgramChanged);
+        QVERIFY(!f.state.companyChanged);
+        QVERIFY(!f.state.programChanged);
 
-        f.state.SiteEffects = false;
-        QVERIFY(f.editor.FormDestroy());
+        f.state.siteEffects = false;
+        QVERIFY(f.editor.close());
         QVERIFY(sink.questions.isEmpty());
-        QVERIFY(!f.fixture.config().SiteEffects);
+        QVERIFY(!f.fixture.config().siteEffects);
     }
 
     void changeMarksFollowWhoChangedWhat()
     {
         EditorFixture f;
-        f.editor.FormCreate();
+        f.editor.open();
         f.state.setText(cboLicense, QStringLiteral("Freeware"), Origin::Editor);
         f.state.setDate(dteFile, QDate(2021, 1, 1), Origin::Editor);
         f.state.setText(cboProgramName, QStringLiteral("Beta"), Origin::User);
-        QVERIFY(!f.state.ProgramChanged);
+        QVERIFY(!f.state.programChanged);
         f.state.setText(cboOS, QStringLiteral("Linux"), Origin::User);
-        QVERIFY(f.state.ProgramChanged);
+        QVERIFY(f.state.programChanged);
 
-        f.state.ProgramChanged = false;
+        f.state.programChanged = false;
         f.state.setText(edtFileSizeK, QStringLiteral("3"), Origin::Editor);
-        QVERIFY(f.state.ProgramChanged);
-        f.state.ProgramChanged = false;
+        QVERIFY(f.state.programChanged);
+        f.state.programChanged = false;
         f.state.setDate(dteExpire, QDate(2022, 2, 2), Origin::User);
-        QVERIFY(f.state.ProgramChanged);
-        f.state.ProgramChanged = false;
+        QVERIFY(f.state.programChanged);
+        f.state.programChanged = false;
         f.state.setLines(memChanges, {QStringLiteral("x")}, Origin::Editor);
-        QVERIFY(f.state.ProgramChanged);
-        QVERIFY(!f.state.CompanyChanged);
+        QVERIFY(f.state.programChanged);
+        QVERIFY(!f.state.companyChanged);
 
         // Setting the value already held is no change.
         f.state.setText(edtCity, QStringLiteral("Springfield"), Origin::Editor);
-        QVERIFY(!f.state.CompanyChanged);
+        QVERIFY(!f.state.companyChanged);
         f.state.setText(edtCity, QStringLiteral("Capital City"), Origin::Editor);
-        QVERIFY(f.state.CompanyChanged);
+        QVERIFY(f.state.companyChanged);
         QVERIFY_THROWS_EXCEPTION(QuilletError, f.state.text(memChanges));
     }
 
@@ -139,15 +139,15 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
-        f.editor.cbCompanyChange(QStringLiteral("Beta Soft"));
-        QCOMPARE(f.fixture.config().LastCompany, QStringLiteral("Beta Soft"));
+        f.editor.open();
+        f.editor.selectCompany(QStringLiteral("Beta Soft"));
+        QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Beta Soft"));
         QCOMPARE(f.state.text(edtCity), QStringLiteral("Shelbyville"));
-        QCOMPARE(f.fixture.properties()[8].GetValue(), QStringLiteral("Shelbyville"));
-        QVERIFY(f.state.CompanyChanged);
+        QCOMPARE(f.fixture.properties()[8].getValue(), QStringLiteral("Shelbyville"));
+        QVERIFY(f.state.companyChanged);
 
         sink.setNextAnswer(MessageSink::Answer::No);
-        QVERIFY(f.editor.FormDestroy());
+        QVERIFY(f.editor.close());
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, kCompanyQuestion);
     }
@@ -158,30 +158,30 @@ private Q_SLOTS:
         f.fixture.dir.writeFile(QStringLiteral("companies.ini"),
             "[Acme]\r\nCity=Springfield\r\n[Twin]\r\nWebSite=http://127.0.0.1/acme\r\n"
             "EMail=info@acme.example\r\nCity=Springfield\r\n");
-        f.editor.FormCreate();
-        f.editor.cbCompanyChange(QStringLiteral("Twin"));
+        f.editor.open();
+        f.editor.selectCompany(QStringLiteral("Twin"));
         QCOMPARE(f.state.text(edtCity), QStringLiteral("Springfield"));
-        QVERIFY(!f.state.CompanyChanged);
+        QVERIFY(!f.state.companyChanged);
     }
 
     void typedCompanyIsSavedAsTheCurrentCompany()
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
-        f.editor.cbCompanyChange(QStringLiteral("Gamma"));
-        QVERIFY(f.state.CompanyChanged);
+        f.editor.open();
+        f.editor.selectCompany(QStringLiteral("Gamma"));
+        QVERIFY(f.state.companyChanged);
         QCOMPARE(f.state.text(edtCity), QStringLiteral("Springfield")); // nothing loaded for an unknown name
         f.editor.userChangedText(edtCity, QStringLiteral("Ogdenville"));
-        f.editor.Savecompany1Click();
-        QVERIFY(!f.state.CompanyChanged);
-        QCOMPARE(f.fixture.config().LastCompany, QStringLiteral("Gamma"));
-        QCOMPARE(f.fixture.properties()[0].GetValue(), QStringLiteral("Gamma"));
-        QCOMPARE(f.fixture.properties()[8].GetValue(), QStringLiteral("Ogdenville"));
+        f.editor.saveCompany();
+        QVERIFY(!f.state.companyChanged);
+        QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Gamma"));
+        QCOMPARE(f.fixture.properties()[0].getValue(), QStringLiteral("Gamma"));
+        QCOMPARE(f.fixture.properties()[8].getValue(), QStringLiteral("Ogdenville"));
         QVERIFY(!f.state.items(cbCompany).contains(QStringLiteral("Gamma")));
         QVERIFY(!f.fixture.dir.readFile(QStringLiteral("companies.ini")).contains("Gamma"));
 
-        f.fixture.config().SaveSettings();
+        f.fixture.config().saveSettings();
         QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
                      .readString(QStringLiteral("Gamma"), QStringLiteral("City"), QString()),
             QStringLiteral("Ogdenville"));
@@ -201,15 +201,15 @@ private Q_SLOTS:
         EditorFixture f;
         RecordingMessageSink sink;
         sink.setNextAnswer(answerYes ? MessageSink::Answer::Yes : MessageSink::Answer::No);
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Beta"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Beta"));
         QVERIFY(sink.questions.isEmpty());
         QCOMPARE(f.state.text(edtVersion), QStringLiteral("2.0"));
-        QVERIFY(!f.state.ProgramChanged);
+        QVERIFY(!f.state.programChanged);
 
         f.editor.userChangedText(edtVersion, QStringLiteral("2.1"));
-        QVERIFY(f.state.ProgramChanged);
-        f.editor.cboProgramNameChange(QStringLiteral("Alpha"));
+        QVERIFY(f.state.programChanged);
+        f.editor.selectProgram(QStringLiteral("Alpha"));
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, kProgramQuestion);
         QCOMPARE(f.record(QStringLiteral("Beta")).value(QStringLiteral("Version")).toString(),
@@ -219,31 +219,31 @@ private Q_SLOTS:
         QCOMPARE(
             f.state.lines(memDesc2000), (QStringList {QStringLiteral("Alpha long text"), QStringLiteral("line two")}));
         QCOMPARE(f.state.date(dteFile), QDate(2020, 5, 17));
-        QCOMPARE(f.fixture.properties()[TProperties::ProgramName].GetValue(), QStringLiteral("Alpha"));
-        QVERIFY(!f.state.ProgramChanged);
+        QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
+        QVERIFY(!f.state.programChanged);
     }
 
     void editsBeforeAnyProgramIsShownAreNotStoredUnderTheMainWindowsProgram()
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
+        f.editor.open();
         f.editor.userChangedText(edtVersion, QStringLiteral("9.9"));
-        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.cboProgramNameChange(QStringLiteral("Beta")));
+        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.selectProgram(QStringLiteral("Beta")));
         QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
         QCOMPARE(f.state.text(cboProgramName), QString());
-        QVERIFY(f.state.ProgramChanged);
+        QVERIFY(f.state.programChanged);
         QCOMPARE(f.editor.dm().rowCount(Table::Programs), 2);
     }
 
     void memosAndDatesConvert()
     {
         EditorFixture f;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Alpha"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Alpha"));
         f.editor.userChangedLines(memChanges, {QStringLiteral("one"), QString(), QStringLiteral("three")});
         f.editor.userChangedDate(dteExpire, QDate(2031, 12, 24));
-        f.editor.Saveprogram1Click();
+        f.editor.saveProgram();
         const QVariantMap row = f.record(QStringLiteral("Alpha"));
         QCOMPARE(row.value(QStringLiteral("Changes")).toString(), QStringLiteral("one\r\n\r\nthree\r\n"));
         QCOMPARE(row.value(QStringLiteral("ExpireDate")).toString(), QStringLiteral("12/24/2031"));
@@ -253,20 +253,20 @@ private Q_SLOTS:
     void storedDateThatIsNoDateShowsAsNoDate()
     {
         EditorFixture f;
-        TProperties& p = f.fixture.properties();
-        f.fixture.dm().LoadProgram(QStringLiteral("Beta"));
-        p[TProperties::FileDate].SetValue(QStringLiteral("not a date"));
-        p[29].SetValue(QString());
-        p[TProperties::Desc2000].SetValue(QStringLiteral("after the dates"));
-        f.fixture.dm().SaveProgram(QStringLiteral("Beta"));
+        PropertyCatalogue& p = f.fixture.properties();
+        f.fixture.dm().loadProgram(QStringLiteral("Beta"));
+        p[PropertyCatalogue::FileDate].setValue(QStringLiteral("not a date"));
+        p[29].setValue(QString());
+        p[PropertyCatalogue::Desc2000].setValue(QStringLiteral("after the dates"));
+        f.fixture.dm().saveProgram(QStringLiteral("Beta"));
 
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Beta"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Beta"));
         QVERIFY(!f.state.date(dteFile).isValid());
         QVERIFY(!f.state.date(dteExpire).isValid());
         QCOMPARE(f.state.lines(memDesc2000), QStringList {QStringLiteral("after the dates")});
-        QVERIFY(!f.state.ProgramChanged);
-        f.editor.Saveprogram1Click();
+        QVERIFY(!f.state.programChanged);
+        f.editor.saveProgram();
         QCOMPARE(f.record(QStringLiteral("Beta")).value(QStringLiteral("VersionDate")).toString(), QString());
     }
 
@@ -274,12 +274,12 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Alpha"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Alpha"));
         f.state.setText(edtPADPath, QStringLiteral("/pads/alpha.xml"), Origin::User);
-        f.state.ProgramChanged = false;
+        f.state.programChanged = false;
 
-        f.editor.NewProgram1Click(QStringLiteral("Foo"));
+        f.editor.newProgram(QStringLiteral("Foo"));
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Foo"));
         QVERIFY(f.state.items(cboProgramName).contains(QStringLiteral("Foo")));
         QCOMPARE(f.state.text(edtVersion), QString());
@@ -288,12 +288,12 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtPADPath), QStringLiteral("/pads/alpha.xml"));
         QCOMPARE(f.state.date(dteFile), QDate::currentDate());
         QCOMPARE(f.state.date(dteExpire), QDate::currentDate());
-        QCOMPARE(f.fixture.properties()[TProperties::ProgramName].GetValue(), QStringLiteral("Alpha"));
-        QCOMPARE(f.fixture.properties()[15].GetValue(), QStringLiteral("1.0"));
+        QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
+        QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("1.0"));
         QVERIFY(f.record(QStringLiteral("Foo")).contains(QStringLiteral("ProgramName")));
-        QVERIFY(f.state.ProgramChanged);
+        QVERIFY(f.state.programChanged);
 
-        QVERIFY(f.editor.FormDestroy());
+        QVERIFY(f.editor.close());
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, kProgramQuestion);
         const QVariantMap foo = f.record(QStringLiteral("Foo"));
@@ -305,11 +305,11 @@ private Q_SLOTS:
     void newProgramWithAnExistingOrEmptyNameChangesNothing()
     {
         EditorFixture f;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Alpha"));
-        f.editor.NewProgram1Click(QString());
-        f.editor.NewProgram1Click(QStringLiteral("   "));
-        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.NewProgram1Click(QStringLiteral("Beta")));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Alpha"));
+        f.editor.newProgram(QString());
+        f.editor.newProgram(QStringLiteral("   "));
+        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.newProgram(QStringLiteral("Beta")));
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Alpha"));
         QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.0"));
         QCOMPARE(f.state.items(cboProgramName), (QStringList {QStringLiteral("Alpha"), QStringLiteral("Beta")}));
@@ -319,16 +319,16 @@ private Q_SLOTS:
     void deletingKeepsTheValuesAndSavingRecreates()
     {
         EditorFixture f;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Beta"));
-        f.editor.DeleteProgram1Click();
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Beta"));
+        f.editor.deleteProgram();
         QVERIFY(f.record(QStringLiteral("Beta")).isEmpty());
         QCOMPARE(f.state.items(cboProgramName), QStringList {QStringLiteral("Alpha")});
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Beta"));
         QCOMPARE(f.state.text(edtVersion), QStringLiteral("2.0"));
-        QCOMPARE(f.fixture.properties()[15].GetValue(), QStringLiteral("2.0"));
+        QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("2.0"));
 
-        f.editor.Saveprogram1Click();
+        f.editor.saveProgram();
         const QVariantMap beta = f.record(QStringLiteral("Beta"));
         QCOMPARE(beta.value(QStringLiteral("Version")).toString(), QStringLiteral("2.0"));
         QCOMPARE(beta.value(QStringLiteral("FileSize")).toInt(), 1024);
@@ -337,25 +337,25 @@ private Q_SLOTS:
     void savingWithoutAProgramNameStoresNothing()
     {
         EditorFixture f;
-        f.editor.FormCreate();
+        f.editor.open();
         f.editor.userChangedText(edtVersion, QStringLiteral("5.0"));
-        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.Saveprogram1Click());
+        QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.saveProgram());
         QCOMPARE(f.editor.dm().rowCount(Table::Programs), 2);
-        QVERIFY(f.state.ProgramChanged);
-        QCOMPARE(f.fixture.properties()[15].GetValue(), QStringLiteral("1.0"));
+        QVERIFY(f.state.programChanged);
+        QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("1.0"));
     }
 
     void saveAllSavesCompanyThenProgram()
     {
         EditorFixture f;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Beta"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Beta"));
         f.editor.userChangedText(edtEMail, QStringLiteral("sales@acme.example"));
         f.editor.userChangedText(edtPrice, QStringLiteral("9.99"));
-        f.editor.Saveall1Click();
-        QVERIFY(!f.state.CompanyChanged);
-        QVERIFY(!f.state.ProgramChanged);
-        QCOMPARE(f.fixture.properties()[2].GetValue(), QStringLiteral("sales@acme.example"));
+        f.editor.saveAll();
+        QVERIFY(!f.state.companyChanged);
+        QVERIFY(!f.state.programChanged);
+        QCOMPARE(f.fixture.properties()[2].getValue(), QStringLiteral("sales@acme.example"));
         QCOMPARE(f.record(QStringLiteral("Beta")).value(QStringLiteral("Price")).toString(), QStringLiteral("9.99"));
     }
 
@@ -363,15 +363,15 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
-        f.editor.cboProgramNameChange(QStringLiteral("Beta"));
+        f.editor.open();
+        f.editor.selectProgram(QStringLiteral("Beta"));
         f.editor.userChangedText(edtFileSize, QStringLiteral("12 KB"));
-        f.state.SiteEffects = false;
-        QVERIFY(!f.editor.FormDestroy());
+        f.state.siteEffects = false;
+        QVERIFY(!f.editor.close());
         QCOMPARE(sink.messages.size(), 1);
         QCOMPARE(sink.messages.at(0).text, QStringLiteral("'12 KB' is not a valid integer value"));
-        QVERIFY(f.fixture.config().SiteEffects);
-        QVERIFY(f.state.ProgramChanged);
+        QVERIFY(f.fixture.config().siteEffects);
+        QVERIFY(f.state.programChanged);
         QCOMPARE(f.record(QStringLiteral("Beta")).value(QStringLiteral("FileSize")).toInt(), 1024);
     }
 
@@ -379,7 +379,7 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
+        f.editor.open();
         f.fixture.dir.writeFile(QStringLiteral("dist/setup.zip"), QByteArray(1536000, 'x'));
         const QString path = f.fixture.dir.file(QStringLiteral("dist/setup.zip"));
         const QDateTime modified(QDate(2019, 4, 3), QTime(12, 0));
@@ -388,14 +388,14 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
         }
-        QVERIFY(f.editor.btnBrowseFileClick(path));
+        QVERIFY(f.editor.browseFile(path));
         QCOMPARE(f.state.text(edtFileSize), QStringLiteral("1536000"));
         QCOMPARE(f.state.text(edtFileSizeK), QStringLiteral("1500"));
         QCOMPARE(f.state.text(edtFileSizeMB), QStringLiteral("1.46"));
         QCOMPARE(f.state.date(dteFile), QDate(2019, 4, 3));
         QCOMPARE(f.state.text(edtFileName), QStringLiteral("setup.zip"));
-        QCOMPARE(f.fixture.config().LastArcPath, f.fixture.dir.file(QStringLiteral("dist/")));
-        QVERIFY(f.state.ProgramChanged);
+        QCOMPARE(f.fixture.config().lastArcPath, f.fixture.dir.file(QStringLiteral("dist/")));
+        QVERIFY(f.state.programChanged);
         QVERIFY(sink.messages.isEmpty());
     }
 
@@ -403,14 +403,14 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
-        f.editor.FormCreate();
-        const QString before = f.fixture.config().LastArcPath;
+        f.editor.open();
+        const QString before = f.fixture.config().lastArcPath;
         const QString missing = f.fixture.dir.file(QStringLiteral("gone.zip"));
-        QVERIFY(!f.editor.btnBrowseFileClick(missing));
+        QVERIFY(!f.editor.browseFile(missing));
         QCOMPARE(sink.texts(), QStringList {missing + QStringLiteral(" does not exist.")});
         QCOMPARE(f.state.text(edtFileSize), QString());
-        QCOMPARE(f.fixture.config().LastArcPath, before);
-        QVERIFY(!f.state.ProgramChanged);
+        QCOMPARE(f.fixture.config().lastArcPath, before);
+        QVERIFY(!f.state.programChanged);
     }
 
     void osListFileReplacesTheOsItems()
@@ -418,7 +418,7 @@ private Q_SLOTS:
         EditorFixture f;
         QCOMPARE(f.state.items(cboOS).size(), 8);
         f.fixture.dir.writeFile(QStringLiteral("OS.txt"), "Windows\r\nLinux\r\n");
-        f.editor.FormCreate();
+        f.editor.open();
         QCOMPARE(f.state.items(cboOS), (QStringList {QStringLiteral("Windows"), QStringLiteral("Linux")}));
     }
 
@@ -428,11 +428,11 @@ private Q_SLOTS:
         RecordingMessageSink sink;
         f.fixture.dir.writeFile(QStringLiteral("pads/tool.xml"), "<x/>");
         QVERIFY(f.editor.acceptPadFile(f.fixture.dir.file(QStringLiteral("pads/tool.xml"))));
-        QCOMPARE(f.fixture.config().LastPADPath, f.fixture.dir.file(QStringLiteral("pads/")));
+        QCOMPARE(f.fixture.config().lastPadPath, f.fixture.dir.file(QStringLiteral("pads/")));
         QVERIFY(!f.editor.acceptPadFile(f.fixture.dir.file(QStringLiteral("pads/none.xml"))));
         QCOMPARE(sink.texts().size(), 1);
         QVERIFY(sink.texts().at(0).endsWith(QStringLiteral("none.xml does not exist.")));
-        QCOMPARE(f.fixture.config().LastPADPath, f.fixture.dir.file(QStringLiteral("pads/")));
+        QCOMPARE(f.fixture.config().lastPadPath, f.fixture.dir.file(QStringLiteral("pads/")));
     }
 };
 

@@ -47,14 +47,14 @@ class ImportFixture : public OpenedData {
 public:
     ImportFixture()
     {
-        TProperties& p = fixture.properties();
-        p[TProperties::ProgramName].SetValue(QStringLiteral("Existing"));
-        p[15].SetValue(QStringLiteral("7.0"));
-        fixture.dm().SaveProgram(QStringLiteral("Existing"));
-        editor.FormCreate();
+        PropertyCatalogue& p = fixture.properties();
+        p[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Existing"));
+        p[15].setValue(QStringLiteral("7.0"));
+        fixture.dm().saveProgram(QStringLiteral("Existing"));
+        editor.open();
     }
 
-    PadImport::Result import(const QString& path, Mode mode) { return PadImport(editor).LoadPadFile(path, mode); }
+    PadImport::Result import(const QString& path, Mode mode) { return PadImport(editor).loadPadFile(path, mode); }
 
     QVariantMap record(const QString& name) { return fixture.programRow(name); }
 
@@ -68,10 +68,10 @@ QStringList programNames(const QString& directory)
 {
     ProgramSession session(directory);
     session.start();
-    TDM1 dm(session.config(), session.properties());
-    dm.DataModuleCreate();
+    SubmissionDatabase dm(session.config(), session.properties());
+    dm.open();
     QStringList names;
-    dm.LoadPrograms(names);
+    dm.loadPrograms(names);
     return names;
 }
 
@@ -134,8 +134,8 @@ private Q_SLOTS:
             f.state.lines(memDesc250), (QStringList {QStringLiteral("First line"), QStringLiteral("Second line")}));
 
         // Stored: catalogue, table and the name box's list.
-        QVERIFY(!f.state.ProgramChanged);
-        QCOMPARE(f.fixture.properties()[TProperties::ProgramName].GetValue(), QStringLiteral("Nested Tool"));
+        QVERIFY(!f.state.programChanged);
+        QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Nested Tool"));
         const QVariantMap row = f.record(QStringLiteral("Nested Tool"));
         QCOMPARE(row.value(QStringLiteral("FileSize")).toInt(), 1536000);
         QCOMPARE(row.value(QStringLiteral("ExpireDate")).toString(), QStringLiteral("12/31/2030"));
@@ -173,8 +173,8 @@ private Q_SLOTS:
         const PadImport::Result result = f.import(padFixture(QStringLiteral("release-no-day.xml")), Mode::Program);
         QCOMPARE(result.error, QString());
         QCOMPARE(f.state.date(dteFile), QDate::currentDate());
-        QCOMPARE(f.state.ReleaseYear, QStringLiteral("2004"));
-        QCOMPARE(f.state.ReleaseDay, QString());
+        QCOMPARE(f.state.releaseYear, QStringLiteral("2004"));
+        QCOMPARE(f.state.releaseDay, QString());
     }
 
     void sizeWithSeparatorsStopsTheWalk()
@@ -192,7 +192,7 @@ private Q_SLOTS:
         const QVariantMap row = f.record(QStringLiteral("Grouped Size"));
         QCOMPARE(row.value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
         QVERIFY(row.value(QStringLiteral("FileSize")).isNull());
-        QVERIFY(f.state.ProgramChanged);
+        QVERIFY(f.state.programChanged);
     }
 
     void impossibleDateStopsTheWalk()
@@ -209,7 +209,7 @@ private Q_SLOTS:
     void companyModeReadsOnlyCompanyDetails()
     {
         ImportFixture f;
-        f.editor.cboProgramNameChange(QStringLiteral("Existing"));
+        f.editor.selectProgram(QStringLiteral("Existing"));
         const int programsBefore = f.programCount();
         const PadImport::Result result = f.import(padFixture(QStringLiteral("company-and-program.xml")), Mode::Company);
         QCOMPARE(result.error, QString());
@@ -226,10 +226,10 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtEMail), QStringLiteral("info@doe.example"));
         QCOMPARE(f.state.text(edtTelNo), QStringLiteral("555-0100"));
         QCOMPARE(f.state.text(edtLinks), QString());
-        QVERIFY(f.state.CompanyChanged);
+        QVERIFY(f.state.companyChanged);
         // Only the controls change; the company reaches the catalogue when saved.
-        QCOMPARE(f.fixture.properties()[0].GetValue(), QStringLiteral("Acme"));
-        QCOMPARE(f.fixture.properties()[3].GetValue(), QStringLiteral("Wile E"));
+        QCOMPARE(f.fixture.properties()[0].getValue(), QStringLiteral("Acme"));
+        QCOMPARE(f.fixture.properties()[3].getValue(), QStringLiteral("Wile E"));
 
         // The program shown is untouched and stored again as it was.
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Existing"));
@@ -248,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(result.error, QString());
         QCOMPARE(f.state.text(cbCompany), QStringLiteral("Acme"));
         QCOMPARE(f.state.text(edtContact), QStringLiteral("Wile E"));
-        QVERIFY(!f.state.CompanyChanged);
+        QVERIFY(!f.state.companyChanged);
 
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Doe Editor"));
         QCOMPARE(f.state.text(edtVersion), QStringLiteral("3.1"));

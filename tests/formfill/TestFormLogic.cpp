@@ -6,8 +6,8 @@
 #include "FormMap.h"
 #include "IniDocument.h"
 #include "MessageTranslation.h"
+#include "PropertyCatalogue.h"
 #include "QuilletError.h"
-#include "TProperties.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -106,7 +106,7 @@ private:
 
     std::unique_ptr<TestProgramDirectory> m_dir;
     std::unique_ptr<RecordingMessageSink> m_sink;
-    TProperties m_properties;
+    PropertyCatalogue m_properties;
     std::unique_ptr<DataSelectorRows> m_rows;
     SiteAccount m_site;
     QString m_programName;
@@ -117,17 +117,17 @@ void TestFormLogic::init()
     g_position = 0;
     m_dir = std::make_unique<TestProgramDirectory>();
     m_sink = std::make_unique<RecordingMessageSink>();
-    m_properties = TProperties();
-    m_properties[TProperties::Company].SetValue(str("Acme"));
-    m_properties[2].SetValue(str("me@acme.com")); // EMail
-    m_properties[3].SetValue(str("Dup"));         // Contact
-    m_properties[TProperties::ProgramName].SetValue(str("My Tool"));
-    m_properties[15].SetValue(str("1.0"));       // Version
-    m_properties[18].SetValue(str("Dup"));       // Keywords
-    m_properties[25].SetValue(str("Shareware")); // License
+    m_properties = PropertyCatalogue();
+    m_properties[PropertyCatalogue::Company].setValue(str("Acme"));
+    m_properties[2].setValue(str("me@acme.com")); // EMail
+    m_properties[3].setValue(str("Dup"));         // Contact
+    m_properties[PropertyCatalogue::ProgramName].setValue(str("My Tool"));
+    m_properties[15].setValue(str("1.0"));       // Version
+    m_properties[18].setValue(str("Dup"));       // Keywords
+    m_properties[25].setValue(str("Shareware")); // License
     m_rows = std::make_unique<DataSelectorRows>(m_properties);
     m_rows->fillCaptions();
-    m_rows->RefreshData();
+    m_rows->refreshData();
     m_site = {str("Site"), str("me@acme.com"), str("secret")};
     m_programName = str("My Tool");
 }
@@ -158,7 +158,7 @@ void TestFormLogic::findDataField()
 {
     QFETCH(QString, value);
     QFETCH(QString, field);
-    QCOMPARE(DataFieldLookup(*m_rows, m_site).FindDataField(value), field);
+    QCOMPARE(DataFieldLookup(*m_rows, m_site).findDataField(value), field);
 }
 
 void TestFormLogic::getDataFieldValue_data()
@@ -177,7 +177,7 @@ void TestFormLogic::getDataFieldValue()
 {
     QFETCH(QString, field);
     QFETCH(QString, value);
-    QCOMPARE(DataFieldLookup(*m_rows, m_site).GetDataFieldValue(field), value);
+    QCOMPARE(DataFieldLookup(*m_rows, m_site).getDataFieldValue(field), value);
 }
 
 void TestFormLogic::captionsAreTheTranslatedOnes()
@@ -186,9 +186,9 @@ void TestFormLogic::captionsAreTheTranslatedOnes()
         [](const QString& text) { return text == QLatin1String("Program") ? str("Programm") : text; });
     m_rows->fillCaptions();
     const DataFieldLookup lookup(*m_rows, m_site);
-    QCOMPARE(lookup.FindDataField(str("My Tool")), str("Programm"));
-    QCOMPARE(lookup.GetDataFieldValue(str("Programm")), str("My Tool"));
-    QCOMPARE(lookup.GetDataFieldValue(str("Program")), QString());
+    QCOMPARE(lookup.findDataField(str("My Tool")), str("Programm"));
+    QCOMPARE(lookup.getDataFieldValue(str("Programm")), str("My Tool"));
+    QCOMPARE(lookup.getDataFieldValue(str("Program")), QString());
 }
 
 void TestFormLogic::captureRecordsEveryKindOfControl()
@@ -213,7 +213,7 @@ void TestFormLogic::captureRecordsEveryKindOfControl()
         input(str("text"), QString(), str("first unnamed")),
         input(str("file"), QString(), QString()),
     });
-    QCOMPARE(capturer().Saveform1Click(snapshot), str("Form saved"));
+    QCOMPARE(capturer().saveForm(snapshot), str("Form saved"));
     QVERIFY(m_sink->messages.isEmpty());
 
     const FormMap map = FormMap::load(mapPath());
@@ -264,14 +264,14 @@ void TestFormLogic::captureWithoutBodyRewritesTheMap()
 {
     FormSnapshot noBody = page({input(str("text"), str("a"), str("x"))});
     noBody.hasBody = false;
-    QCOMPARE(capturer().Saveform1Click(noBody), str("Form saved"));
+    QCOMPARE(capturer().saveForm(noBody), str("Form saved"));
     QCOMPARE(m_dir->readFile(str("SiteData/Site.xml")), QByteArray("<XML_SITE_SUBMIT_INFO/>\r\n"));
     QVERIFY(!QFile::exists(valuesPath()));
 
     const QByteArray existing = "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"k\" Type=\"text\" DataField=\"OS\"/>"
                                 "</XML_SITE_SUBMIT_INFO>\r\n";
     m_dir->writeFile(str("SiteData/Site.xml"), existing);
-    QCOMPARE(capturer().Saveform1Click(noBody), str("Form saved"));
+    QCOMPARE(capturer().saveForm(noBody), str("Form saved"));
     QCOMPARE(m_dir->readFile(str("SiteData/Site.xml")), existing);
 }
 
@@ -279,7 +279,7 @@ void TestFormLogic::captureLeavesAnUnreadableMapAlone()
 {
     const QByteArray broken = "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"k\"";
     m_dir->writeFile(str("SiteData/Site.xml"), broken);
-    QCOMPARE(capturer().Saveform1Click(page({input(str("text"), str("a"), str("x"))})), QString());
+    QCOMPARE(capturer().saveForm(page({input(str("text"), str("a"), str("x"))})), QString());
     QCOMPARE(m_sink->messages.size(), 1);
     QVERIFY(m_sink->messages.at(0).text.contains(mapPath()));
     QCOMPARE(m_dir->readFile(str("SiteData/Site.xml")), broken);
@@ -290,7 +290,7 @@ void TestFormLogic::captureReportsWriteFailures()
 {
     // The values file cannot be written: reported by name, and the map is not written.
     m_dir->writeFile(str("SiteData/My ToolSite.ini/blocker"), "x");
-    QCOMPARE(capturer().Saveform1Click(page({input(str("text"), str("a"), str("unmatched"))})), QString());
+    QCOMPARE(capturer().saveForm(page({input(str("text"), str("a"), str("unmatched"))})), QString());
     QCOMPARE(m_sink->texts(), QStringList {str("Unable to write to ") + valuesPath()});
     QVERIFY(!QFile::exists(mapPath()));
 
@@ -299,7 +299,7 @@ void TestFormLogic::captureReportsWriteFailures()
     other.writeFile(str("SiteData/Site.xml/blocker"), "x");
     m_sink->messages.clear();
     FormCapture capture(other.path(), *m_rows, m_site, m_programName);
-    QCOMPARE(capture.Saveform1Click(page({input(str("text"), str("a"), str("1.0"))})), QString());
+    QCOMPARE(capture.saveForm(page({input(str("text"), str("a"), str("1.0"))})), QString());
     QCOMPARE(m_sink->messages.size(), 1);
     QVERIFY2(m_sink->messages.at(0).text.startsWith(str("Unable to write to ") + other.path()),
         qPrintable(m_sink->messages.at(0).text));
@@ -309,7 +309,7 @@ void TestFormLogic::captureReportsWriteFailures()
     third.writeFile(str("SiteData"), "a file where the folder belongs");
     m_sink->messages.clear();
     FormCapture blocked(third.path(), *m_rows, m_site, m_programName);
-    QCOMPARE(blocked.Saveform1Click(page({input(str("text"), str("a"), str("x"))})), QString());
+    QCOMPARE(blocked.saveForm(page({input(str("text"), str("a"), str("x"))})), QString());
     QCOMPARE(m_sink->messages.size(), 1);
     QVERIFY(m_sink->messages.at(0).text.contains(third.path() + str("SiteData/")));
 }
@@ -335,7 +335,7 @@ void TestFormLogic::captureLeavesOutKeysItCannotStore()
 void TestFormLogic::statusTextsAreTranslated()
 {
     installMessageTranslator([](const QString& text) { return str("<") + text + str(">"); });
-    QCOMPARE(capturer().Saveform1Click(page({})), str("<Form saved>"));
+    QCOMPARE(capturer().saveForm(page({})), str("<Form saved>"));
 }
 
 void TestFormLogic::fillFollowsEveryRule()
@@ -474,8 +474,8 @@ void TestFormLogic::fillTakesTheCurrentProgram()
         "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"title\" Type=\"text\" DataField=\"Program\"/></XML_SITE_SUBMIT_INFO>");
     const FormSnapshot snapshot = page({input(str("text"), str("title"), QString())});
     QCOMPARE(filler().plan(snapshot).changes.at(0).value, str("My Tool"));
-    m_properties[TProperties::ProgramName].SetValue(str("Other Tool"));
-    m_rows->LoadProgramData();
+    m_properties[PropertyCatalogue::ProgramName].setValue(str("Other Tool"));
+    m_rows->loadProgramData();
     m_programName = str("Other Tool");
     QCOMPARE(filler().plan(snapshot).changes.at(0).value, str("Other Tool"));
 }

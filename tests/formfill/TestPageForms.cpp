@@ -4,7 +4,7 @@
 #include "FormMap.h"
 #include "IniDocument.h"
 #include "PageFormAdapter.h"
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
 #include "TestSupport.h"
 
 #include <QGuiApplication>
@@ -65,7 +65,7 @@ private:
 
     std::unique_ptr<TestProgramDirectory> m_dir;
     std::unique_ptr<RecordingMessageSink> m_sink;
-    TProperties m_properties;
+    PropertyCatalogue m_properties;
     std::unique_ptr<DataSelectorRows> m_rows;
     std::unique_ptr<QWebEnginePage> m_page;
     std::unique_ptr<PageFormAdapter> m_adapter;
@@ -75,13 +75,13 @@ void TestPageForms::init()
 {
     m_dir = std::make_unique<TestProgramDirectory>();
     m_sink = std::make_unique<RecordingMessageSink>();
-    m_properties = TProperties();
-    m_properties[TProperties::ProgramName].SetValue(str("My Tool"));
-    m_properties[15].SetValue(str("2.5"));                     // Version
-    m_properties[26].SetValue(str("Windows 98; Windows XP;")); // OS
+    m_properties = PropertyCatalogue();
+    m_properties[PropertyCatalogue::ProgramName].setValue(str("My Tool"));
+    m_properties[15].setValue(str("2.5"));                     // Version
+    m_properties[26].setValue(str("Windows 98; Windows XP;")); // OS
     m_rows = std::make_unique<DataSelectorRows>(m_properties);
     m_rows->fillCaptions();
-    m_rows->RefreshData();
+    m_rows->refreshData();
     m_page = std::make_unique<QWebEnginePage>();
     m_adapter = std::make_unique<PageFormAdapter>(m_page.get());
 }

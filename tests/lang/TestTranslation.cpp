@@ -30,12 +30,12 @@ void TestTranslation::englishOpensNoFile()
     ProgramSession session(dir.path());
     session.start();
     useLanguageOf(&session.config());
-    QCOMPARE(session.config().Language, QString("English"));
-    QCOMPARE(TranslateMsg("Form saved"), QString("Form saved"));
+    QCOMPARE(session.config().language, QString("English"));
+    QCOMPARE(translateMsg("Form saved"), QString("Form saved"));
     // Letter case counts for the name "English": "english" reads english.lng.
     dir.writeFile("english.lng", "[Messages]\nForm saved=Stored\n");
-    session.config().Language = "english";
-    QCOMPARE(TranslateMsg("Form saved"), QString("Stored"));
+    session.config().language = "english";
+    QCOMPARE(translateMsg("Form saved"), QString("Stored"));
     useLanguageOf(nullptr);
 }
 
@@ -46,13 +46,13 @@ void TestTranslation::messagesTranslatedCaseInsensitively()
         "[Translations]\nfrmData.Caption=Daten\n[MESSAGES]\nform SAVED=Formular gespeichert\n"
         "Connect to the Internet now?=Jetzt verbinden?\n");
     LanguageFile::open(dir.file("Deutsch.lng"));
-    QCOMPARE(LookupMessage(dir.file("Deutsch.lng"), "Form saved"), QString("Formular gespeichert"));
-    QCOMPARE(LookupMessage(dir.file("Deutsch.lng"), "Connect to the internet NOW?"), QString("Jetzt verbinden?"));
+    QCOMPARE(lookupMessage(dir.file("Deutsch.lng"), "Form saved"), QString("Formular gespeichert"));
+    QCOMPARE(lookupMessage(dir.file("Deutsch.lng"), "Connect to the internet NOW?"), QString("Jetzt verbinden?"));
     // A blank or a punctuation mark more is another message.
-    QCOMPARE(LookupMessage(dir.file("Deutsch.lng"), "Form saved."), QString("Form saved."));
-    QCOMPARE(LookupMessage(dir.file("Deutsch.lng"), "Form  saved"), QString("Form  saved"));
+    QCOMPARE(lookupMessage(dir.file("Deutsch.lng"), "Form saved."), QString("Form saved."));
+    QCOMPARE(lookupMessage(dir.file("Deutsch.lng"), "Form  saved"), QString("Form  saved"));
     // Window texts are not messages.
-    QCOMPARE(LookupMessage(dir.file("Deutsch.lng"), "frmData.Caption"), QString("frmData.Caption"));
+    QCOMPARE(lookupMessage(dir.file("Deutsch.lng"), "frmData.Caption"), QString("frmData.Caption"));
     const QString* caption = LanguageFile::open(dir.file("Deutsch.lng"))->translation("FRMDATA.caption");
     QVERIFY(caption);
     QCOMPARE(*caption, QString("Daten"));
@@ -63,10 +63,10 @@ void TestTranslation::quotedValuesLoseTheirQuotes()
     TestProgramDirectory dir;
     dir.writeFile("x.lng", "[Messages]\nOne=\"  Eins  \"\nTwo='Zwei'\nThree=\"Drei'\nFour=Vier \"quoted\"\n");
     const QString file = dir.file("x.lng");
-    QCOMPARE(LookupMessage(file, "One"), QString("  Eins  "));
-    QCOMPARE(LookupMessage(file, "Two"), QString("Zwei"));
-    QCOMPARE(LookupMessage(file, "Three"), QString("\"Drei'"));
-    QCOMPARE(LookupMessage(file, "Four"), QString("Vier \"quoted\""));
+    QCOMPARE(lookupMessage(file, "One"), QString("  Eins  "));
+    QCOMPARE(lookupMessage(file, "Two"), QString("Zwei"));
+    QCOMPARE(lookupMessage(file, "Three"), QString("\"Drei'"));
+    QCOMPARE(lookupMessage(file, "Four"), QString("Vier \"quoted\""));
 }
 
 void TestTranslation::missingFileOrKeyStaysEnglish()
@@ -74,16 +74,16 @@ void TestTranslation::missingFileOrKeyStaysEnglish()
     TestProgramDirectory dir;
     ProgramSession session(dir.path());
     session.start();
-    session.config().Language = "Missing";
+    session.config().language = "Missing";
     useLanguageOf(&session.config());
-    QCOMPARE(TranslateMsg("Form loaded"), QString("Form loaded"));
+    QCOMPARE(translateMsg("Form loaded"), QString("Form loaded"));
     dir.writeFile("Missing.lng", "[Messages]\nForm saved=Gespeichert\n");
-    QCOMPARE(TranslateMsg("Form saved"), QString("Gespeichert"));
-    QCOMPARE(TranslateMsg("Form loaded"), QString("Form loaded"));
+    QCOMPARE(translateMsg("Form saved"), QString("Gespeichert"));
+    QCOMPARE(translateMsg("Form loaded"), QString("Form loaded"));
     dir.writeFile("Missing.lng", "[Translations]\nForm saved=Gespeichert\n");
-    QCOMPARE(TranslateMsg("Form saved"), QString("Form saved"));
+    QCOMPARE(translateMsg("Form saved"), QString("Form saved"));
     useLanguageOf(nullptr);
-    QCOMPARE(TranslateMsg("Form saved"), QString("Form saved"));
+    QCOMPARE(translateMsg("Form saved"), QString("Form saved"));
 }
 
 void TestTranslation::changedFileSeenAtNextCall()
@@ -91,13 +91,13 @@ void TestTranslation::changedFileSeenAtNextCall()
     TestProgramDirectory dir;
     const QString file = dir.file("Deutsch.lng");
     dir.writeFile("Deutsch.lng", "[Messages]\nLoading=Laden\n");
-    QCOMPARE(LookupMessage(file, "Loading"), QString("Laden"));
+    QCOMPARE(lookupMessage(file, "Loading"), QString("Laden"));
     // Same size, new content: the modification time tells the change.
     QThread::msleep(20);
     dir.writeFile("Deutsch.lng", "[Messages]\nLoading=Lädt\n");
-    QCOMPARE(LookupMessage(file, "Loading"), QString::fromUtf8("Lädt"));
+    QCOMPARE(lookupMessage(file, "Loading"), QString::fromUtf8("Lädt"));
     QFile::remove(file);
-    QCOMPARE(LookupMessage(file, "Loading"), QString("Loading"));
+    QCOMPARE(lookupMessage(file, "Loading"), QString("Loading"));
 }
 
 void TestTranslation::windows1252LanguageFile()
@@ -106,7 +106,7 @@ void TestTranslation::windows1252LanguageFile()
     dir.writeFile("Francais.lng",
         "[Messages]\nLoading=T\xe9l\xe9"
         "chargement\n");
-    QCOMPARE(LookupMessage(dir.file("Francais.lng"), "Loading"), QString::fromUtf8("Téléchargement"));
+    QCOMPARE(lookupMessage(dir.file("Francais.lng"), "Loading"), QString::fromUtf8("Téléchargement"));
 }
 
 void TestTranslation::lowerLayersTranslateThroughTheHook()
@@ -116,11 +116,11 @@ void TestTranslation::lowerLayersTranslateThroughTheHook()
         "Deutsch.lng", "[Messages]\nCould not start your Internet browser=Kein Browser\nLaunch Error=Startfehler\n");
     ProgramSession session(dir.path());
     session.start();
-    session.config().Language = "Deutsch";
+    session.config().language = "Deutsch";
     useLanguageOf(&session.config());
     installUrlLauncher([](const QString&) { return false; });
     RecordingMessageSink sink;
-    QVERIFY(!OpenURL("https://example.test/", false));
+    QVERIFY(!openUrl("https://example.test/", false));
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().text, QString("Kein Browser"));
     QCOMPARE(sink.messages.first().title, QString("Startfehler"));
@@ -133,10 +133,10 @@ void TestTranslation::dataSelectorCaptionsTranslated()
     dir.writeFile("Deutsch.lng", "[Messages]\nCompany=Firma\nProgram=Programm\n");
     ProgramSession session(dir.path());
     session.start();
-    session.config().Language = "Deutsch";
+    session.config().language = "Deutsch";
     useLanguageOf(&session.config());
-    session.properties()[0].SetValue("Acme");
-    session.properties()[14].SetValue("Tool");
+    session.properties()[0].setValue("Acme");
+    session.properties()[14].setValue("Tool");
     DataSelectorRows rows(session.properties());
     rows.fillCaptions();
     QCOMPARE(rows.caption(0), QString("Firma"));
@@ -147,12 +147,12 @@ void TestTranslation::dataSelectorCaptionsTranslated()
     QCOMPARE(rows.rowOfCaption("Program"), -1);
     // Values are copies, taken only when the rows are refreshed.
     QCOMPARE(rows.value(14), QString());
-    rows.LoadProgramData();
+    rows.loadProgramData();
     QCOMPARE(rows.value(14), QString("Tool"));
     QCOMPARE(rows.value(0), QString());
-    session.properties()[14].SetValue("Other");
+    session.properties()[14].setValue("Other");
     QCOMPARE(rows.value(14), QString("Tool"));
-    rows.RefreshData();
+    rows.refreshData();
     QCOMPARE(rows.value(0), QString("Acme"));
     QCOMPARE(rows.value(14), QString("Other"));
     useLanguageOf(nullptr);

@@ -1,11 +1,11 @@
+#include "AboutDialog.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
 #include "MessageTranslator.h"
 #include "ProgramSession.h"
-#include "TAboutBox.h"
-#include "TLanguage.h"
 #include "TestSupport.h"
 #include "UiTranslation.h"
+#include "WindowTranslator.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -91,7 +91,7 @@ void TestBasicWindows::aboutBoxInEnglish()
     ProgramSession session(dir.path());
     session.start();
     useLanguageOf(&session.config());
-    TAboutBox box(session.config());
+    AboutDialog box(session.config());
 
     QCOMPARE(box.objectName(), QString("AboutBox"));
     QCOMPARE(box.windowTitle(), QString("About Velmora Submit"));
@@ -102,7 +102,7 @@ void TestBasicWindows::aboutBoxInEnglish()
     QVERIFY(labelText(&box, "ProductName").startsWith("Velmora Submit"));
     QCOMPARE(labelText(&box, "Label1"), QString());
     QCOMPARE(box.findChild<QLabel*>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QVERIFY(labelText(&box, "lblHomePage").contains(TAboutBox::makerHomePage()));
+    QVERIFY(labelText(&box, "lblHomePage").contains(AboutDialog::makerHomePage()));
     auto* ok = box.findChild<QPushButton*>("OKButton");
     QVERIFY(ok);
     QCOMPARE(ok->text(), QString("OK"));
@@ -111,7 +111,7 @@ void TestBasicWindows::aboutBoxInEnglish()
     QCOMPARE(box.language()->objectName(), QString("Language1"));
     QCOMPARE(box.language()->properties().size(), 6);
     QCOMPARE(box.language()->languageFile(), dir.file("English.lng"));
-    QCOMPARE(TAboutBox::programVersion(), 3.2);
+    QCOMPARE(AboutDialog::programVersion(), 3.2);
 }
 
 void TestBasicWindows::aboutBoxTranslated()
@@ -120,9 +120,9 @@ void TestBasicWindows::aboutBoxTranslated()
     dir.writeFile("Deutsch.lng", kGerman);
     ProgramSession session(dir.path());
     session.start();
-    session.config().Language = "Deutsch";
+    session.config().language = "Deutsch";
     useLanguageOf(&session.config());
-    TAboutBox box(session.config());
+    AboutDialog box(session.config());
 
     QCOMPARE(box.windowTitle(), QString("Über Velmora Submit"));
     QCOMPARE(labelText(&box, "Copyright"), QString("Alle Rechte vorbehalten"));
@@ -144,13 +144,13 @@ void TestBasicWindows::aboutBoxLinkOpensTheHomePage()
         opened << address;
         return true;
     });
-    TAboutBox box(session.config());
+    AboutDialog box(session.config());
     auto* link = box.findChild<QLabel*>("lblHomePage");
     QVERIFY(link);
     QVERIFY(!link->openExternalLinks());
-    Q_EMIT link->linkActivated(TAboutBox::makerHomePage());
-    QCOMPARE(opened, QStringList {TAboutBox::makerHomePage()});
-    QVERIFY(TAboutBox::makerHomePage().endsWith("/?quilletexe"));
+    Q_EMIT link->linkActivated(AboutDialog::makerHomePage());
+    QCOMPARE(opened, QStringList {AboutDialog::makerHomePage()});
+    QVERIFY(AboutDialog::makerHomePage().endsWith("/?quilletexe"));
     // Opened without asking first.
     QVERIFY(sink.questions.isEmpty());
 }
@@ -161,7 +161,7 @@ void TestBasicWindows::aboutBoxClosesWithEnterAndEsc()
     ProgramSession session(dir.path());
     session.start();
     for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
-        TAboutBox box(session.config());
+        AboutDialog box(session.config());
         bool shown = false;
         QTimer::singleShot(0, &box, [&box, &shown, key] {
             shown = box.isVisible();
@@ -227,14 +227,14 @@ void TestBasicWindows::widgetPropertiesTranslated()
     auto* otherLabel = new QLabel("Other window", &other);
     otherLabel->setObjectName("Label1");
 
-    TLanguage* language = createWindowLanguage(&window,
+    WindowTranslator* language = createWindowLanguage(&window,
         {"frmTest.Caption", "frmTest.cboOS.Items", "frmTest.cboLicense.Items", "frmTest.lstKinds.Items",
             "frmTest.tabCompany.Caption", "frmTest.edtName.Caption", "frmTest.File1.Caption", "frmTest.Exit1.Caption",
             "frmTest.btnGo.Hint", "frmOther.Label1.Caption"});
     QCOMPARE(language->objectName(), QString("Language1"));
     QCOMPARE(language->separator(), QString(";"));
     language->setLanguageFile(dir.file("Deutsch.lng"));
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
 
     QCOMPARE(window.windowTitle(), QString("Test"));
     QCOMPARE(comboItems(os), QStringList({"Windows", "Linux"}));

@@ -1,4 +1,4 @@
-#include "TCompletingComboBox.h"
+#include "CompletingComboBox.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -23,7 +23,7 @@ private Q_SLOTS:
     void keysSentToTheEditFieldComplete();
 
 private:
-    TCompletingComboBox* m_box = nullptr;
+    CompletingComboBox* m_box = nullptr;
     QWidget* m_window = nullptr;
 
     QLineEdit* edit() const { return m_box->lineEdit(); }
@@ -33,7 +33,7 @@ private:
 void TestCompletingComboBox::init()
 {
     m_window = new QWidget;
-    m_box = new TCompletingComboBox(m_window);
+    m_box = new CompletingComboBox(m_window);
     m_box->setObjectName("cboUrl");
     m_box->addItems({"alphabet", "Alpine", "beta", "http://www.example.org/submit", "http://www.example.org"});
     m_box->setTextCompletion(true);

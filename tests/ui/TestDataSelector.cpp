@@ -1,3 +1,4 @@
+#include "DataSelector.h"
 #include "DataSelectorModel.h"
 #include "DataSelectorRows.h"
 #include "IniDocument.h"
@@ -6,7 +7,6 @@
 #include "ProgramSession.h"
 #include "QuickPasteMenu.h"
 #include "TestSupport.h"
-#include "TfrmData.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -30,10 +30,10 @@ public:
         rows = std::make_unique<DataSelectorRows>(session->properties());
     }
 
-    TfrmData& window()
+    DataSelector& window()
     {
         if (!m_window)
-            m_window = std::make_unique<TfrmData>(*rows, session->config(), powerPaste, quickPaste);
+            m_window = std::make_unique<DataSelector>(*rows, session->config(), powerPaste, quickPaste);
         return *m_window;
     }
 
@@ -54,8 +54,8 @@ public:
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::ControlModifier, cell(row, 1));
     }
 
-    TProperties& properties() { return session->properties(); }
-    TConfig& config() { return session->config(); }
+    PropertyCatalogue& properties() { return session->properties(); }
+    Settings& config() { return session->config(); }
 
     TestProgramDirectory dir;
     std::unique_ptr<ProgramSession> session;
@@ -64,7 +64,7 @@ public:
     QuickPasteMenu quickPaste;
 
 private:
-    std::unique_ptr<TfrmData> m_window;
+    std::unique_ptr<DataSelector> m_window;
 };
 
 QVector<int> propertyIndices(const PowerPasteMenu& menu)
@@ -142,8 +142,8 @@ void TestDataSelector::gridShowsEveryEntry()
 void TestDataSelector::valuesFollowRefreshes()
 {
     DataSelectorFixture f;
-    f.properties()[0].SetValue("Acme Ltd");
-    f.properties()[14].SetValue("Widget");
+    f.properties()[0].setValue("Acme Ltd");
+    f.properties()[14].setValue("Widget");
     const DataSelectorModel& model = f.window().model();
     QCOMPARE(model.index(0, 1).data().toString(), QString());
 
@@ -153,21 +153,21 @@ void TestDataSelector::valuesFollowRefreshes()
     QCOMPARE(model.index(14, 1).data().toString(), QString("Widget"));
 
     // A program change reloads the program rows only.
-    f.properties()[0].SetValue("Other Co");
-    f.properties()[14].SetValue("Gadget");
-    f.rows->LoadProgramData();
+    f.properties()[0].setValue("Other Co");
+    f.properties()[14].setValue("Gadget");
+    f.rows->loadProgramData();
     QCOMPARE(model.index(0, 1).data().toString(), QString("Acme Ltd"));
     QCOMPARE(model.index(14, 1).data().toString(), QString("Gadget"));
-    f.rows->RefreshData();
+    f.rows->refreshData();
     QCOMPARE(model.index(0, 1).data().toString(), QString("Other Co"));
 }
 
 void TestDataSelector::selectingARowCopiesItsValue()
 {
     DataSelectorFixture f;
-    f.properties()[0].SetValue("Acme Ltd");
-    f.properties()[1].SetValue("https://acme.test/");
-    f.properties()[3].SetValue("Jo Bloggs");
+    f.properties()[0].setValue("Acme Ltd");
+    f.properties()[1].setValue("https://acme.test/");
+    f.properties()[3].setValue("Jo Bloggs");
     f.show();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("before");
@@ -197,7 +197,7 @@ void TestDataSelector::selectingARowCopiesItsValue()
 void TestDataSelector::ctrlClickRotatesQuickPaste()
 {
     DataSelectorFixture f;
-    f.properties()[20].SetValue("512");
+    f.properties()[20].setValue("512");
     f.show();
     const QVector<int> firstTen {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     for (int row : firstTen)
@@ -258,7 +258,7 @@ void TestDataSelector::quickPasteLoadedTriggeredAndSaved()
 
     f.show();
     f.ctrlClick(0);
-    f.config().SavePopUpList(f.quickPaste);
+    f.config().savePopUpList(f.quickPaste);
     const IniDocument ini = IniDocument::load(f.dir.file("quillet.ini"));
     QCOMPARE(ini.readInteger("PopUpList", "1", -1), 5);
     QCOMPARE(ini.readInteger("PopUpList", "2", -1), 14);
@@ -270,7 +270,7 @@ void TestDataSelector::powerPasteColumnsOfSixteen()
     DataSelectorFixture f;
     f.window();
     const PowerPasteMenu& menu = f.powerPaste;
-    QCOMPARE(f.config().MenuItemsPerColumn, 16);
+    QCOMPARE(f.config().menuItemsPerColumn, 16);
     QCOMPARE(menu.count(), 3 + 1 + 46 + 1 + 2);
     QCOMPARE(breakPositions(menu), (QVector<int> {16, 32, 48}));
     const QVector<QVector<int>> columns = menu.columns();
@@ -303,10 +303,10 @@ void TestDataSelector::powerPasteRebuildKeepsFixedItems()
     DataSelectorFixture f;
     f.window();
     for (int index : {0, 5, 20, 46})
-        f.properties()[index].InPowerPaste = false;
-    f.config().MenuItemsPerColumn = 10;
-    f.window().BuildPowerPasteMenu();
-    f.window().BuildPowerPasteMenu();
+        f.properties()[index].inPowerPaste = false;
+    f.config().menuItemsPerColumn = 10;
+    f.window().buildPowerPasteMenu();
+    f.window().buildPowerPasteMenu();
 
     QVector<int> expected;
     for (int i = 0; i < 47; ++i) {
@@ -321,18 +321,18 @@ void TestDataSelector::powerPasteRebuildKeepsFixedItems()
 
     // Every entry turned off leaves the fixed items in one column.
     for (int i = 0; i < 47; ++i)
-        f.properties()[i].InPowerPaste = false;
-    f.window().BuildPowerPasteMenu();
+        f.properties()[i].inPowerPaste = false;
+    f.window().buildPowerPasteMenu();
     QCOMPARE(fixedItems(f.powerPaste), kFixedItems);
     QCOMPARE(f.powerPaste.count(), 7);
     QCOMPARE(f.powerPaste.columnCount(), 1);
 
     // A setting below 1 is taken as 16 instead of dividing by it.
     for (int i = 0; i < 47; ++i)
-        f.properties()[i].InPowerPaste = true;
+        f.properties()[i].inPowerPaste = true;
     for (int setting : {0, -3}) {
-        f.config().MenuItemsPerColumn = setting;
-        f.window().BuildPowerPasteMenu();
+        f.config().menuItemsPerColumn = setting;
+        f.window().buildPowerPasteMenu();
         QCOMPARE(breakPositions(f.powerPaste), (QVector<int> {16, 32, 48}));
     }
 }

@@ -1,13 +1,13 @@
 #include "BrowserView.h"
+#include "CompletingComboBox.h"
 #include "DataFixture.h"
 #include "DesktopStartup.h"
 #include "IniDocument.h"
+#include "MainWindow.h"
 #include "PowerPasteMenu.h"
 #include "QuickPasteMenu.h"
 #include "QuilletApplication.h"
 #include "QuilletError.h"
-#include "TCompletingComboBox.h"
-#include "TForm1.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,11 +50,11 @@ QVariant evaluate(QWebEnginePage* page, const QString& script)
     return result;
 }
 
-bool loadAndWait(TForm1* window, const QString& url)
+bool loadAndWait(MainWindow* window, const QString& url)
 {
     QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
     window->addressBox()->setEditText(url);
-    window->FindAddress();
+    window->findAddress();
     return finished.wait(20000) && finished.last().first().toBool();
 }
 
@@ -140,7 +140,7 @@ void TestMainWindow::menusAndMaintainerMode()
     {
         DesktopStartup startup(dir.path());
         startup.start();
-        TForm1* window = startup.mainWindow();
+        MainWindow* window = startup.mainWindow();
         QStringList titles;
         for (QAction* menu : window->menuBar()->actions())
             titles.append(menu->text());
@@ -177,12 +177,12 @@ void TestMainWindow::languageMenuListsFilesAndSavesEverything()
     dir.writeFile("English.lng", "[Messages]\n");
     DesktopStartup startup(dir.path());
     startup.start();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QStringList names;
     for (QAction* item : window->languageMenu()->actions())
         names.append(item->text());
     QCOMPARE(names, QStringList({"Deutsch", "English"}));
-    startup.session().config().HostAddress = "smtp.example.test";
+    startup.session().config().hostAddress = "smtp.example.test";
     window->languageMenu()->actions().first()->trigger();
     QCOMPARE(window->findChild<QMenu*>("File1")->title(), QString("&Datei"));
     const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
@@ -198,7 +198,7 @@ void TestMainWindow::toolbarToggleHidesTheAddressBox()
     DesktopStartup startup(dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QAction* toolbar = action(window, "Toolbar3");
     QVERIFY(toolbar->isChecked());
@@ -219,7 +219,7 @@ void TestMainWindow::backAndForwardFollowTheHistory()
     DesktopStartup startup(dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QAction* back = action(window, "BackAction");
     QAction* forward = action(window, "ForwardAction");
     QVERIFY(!back->isEnabled());
@@ -230,20 +230,20 @@ void TestMainWindow::backAndForwardFollowTheHistory()
     QVERIFY(loadAndWait(window, pageUrl("page-c.html")));
     QVERIFY(back->isEnabled());
     QVERIFY(!forward->isEnabled());
-    QCOMPARE(window->history().History().size(), 3);
+    QCOMPARE(window->history().history().size(), 3);
     // Typed addresses go to the top of the address box's list.
     QCOMPARE(window->addressBox()->itemText(0), pageUrl("page-c.html"));
 
     QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
     back->trigger();
     QVERIFY(finished.wait(20000));
-    QCOMPARE(window->history().HistoryIndex(), 1);
+    QCOMPARE(window->history().historyIndex(), 1);
     QVERIFY(forward->isEnabled());
     QCOMPARE(window->addressBox()->currentText(), pageUrl("page-b.html"));
     // A new page after Back drops the pages ahead.
     window->history();
     QVERIFY(loadAndWait(window, pageUrl("page-a.html") + "?again"));
-    QCOMPARE(window->history().History(),
+    QCOMPARE(window->history().history(),
         QStringList({pageUrl("page-a.html"), pageUrl("page-b.html"), pageUrl("page-a.html") + "?again"}));
     QVERIFY(!forward->isEnabled());
     startup.shutdown();
@@ -254,8 +254,8 @@ void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
     DataFixture f;
     f.open();
     f.addSite("Page Site");
-    f.properties()[14].SetValue("Tool");
-    f.dm().SaveProgram("Tool");
+    f.properties()[14].setValue("Tool");
+    f.dm().saveProgram("Tool");
     f.close();
     f.dir.writeFile("SiteData/Page Site.xml",
         "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"title\" Type=\"text\" "
@@ -266,8 +266,8 @@ void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
         DesktopStartup startup(f.dir.path());
         startup.start();
         startup.show();
-        TForm1* window = startup.mainWindow();
-        QSignalSpy filled(window, &TForm1::formCommandFinished);
+        MainWindow* window = startup.mainWindow();
+        QSignalSpy filled(window, &MainWindow::formCommandFinished);
         QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
         QVERIFY(filled.wait(20000));
         QCOMPARE(filled.first().first().toString(), QString("Form loaded"));
@@ -280,8 +280,8 @@ void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
     DesktopStartup startup(f.dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
-    QSignalSpy filled(window, &TForm1::formCommandFinished);
+    MainWindow* window = startup.mainWindow();
+    QSignalSpy filled(window, &MainWindow::formCommandFinished);
     QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
     QVERIFY(!filled.wait(1500));
     QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString());
@@ -297,9 +297,9 @@ void TestMainWindow::pasteMenusPasteIntoTheFocusedField()
 {
     DataFixture f;
     f.open();
-    f.properties()[14].SetValue("Paste Tool");
-    f.properties()[15].SetValue("9.9");
-    f.dm().SaveProgram("Paste Tool");
+    f.properties()[14].setValue("Paste Tool");
+    f.properties()[15].setValue("9.9");
+    f.dm().saveProgram("Paste Tool");
     f.close();
     f.dir.writeFile("quillet.ini",
         "[LastProgram]\nProgramName=Paste Tool\n[General]\nAutomatically Fill Form Fields=0\n"
@@ -308,7 +308,7 @@ void TestMainWindow::pasteMenusPasteIntoTheFocusedField()
     DesktopStartup startup(f.dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     window->activateWindow();
     QVERIFY(loadAndWait(window, pageUrl("page-b.html")));
@@ -342,23 +342,23 @@ void TestMainWindow::programChoiceLoadsItsValues()
     f.open();
     f.addSite("Flagged");
     for (const char* name : {"Alpha", "Beta"}) {
-        f.properties()[14].SetValue(name);
-        f.properties()[15].SetValue(QString(name) + " version");
-        f.dm().SaveProgram(name);
+        f.properties()[14].setValue(name);
+        f.properties()[15].setValue(QString(name) + " version");
+        f.dm().saveProgram(name);
     }
     f.addFlags("Beta", "Flagged", {{"Published", 1}});
     f.close();
     RecordingMessageSink sink;
     DesktopStartup startup(f.dir.path());
     startup.start();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QComboBox* programs = window->programsComboBox();
     QCOMPARE(programs->count(), 2);
     QCOMPARE(programs->currentIndex(), -1);
-    window->programsComboBoxChange(1);
+    window->selectProgram(1);
     QCOMPARE(startup.dataRows()->value(15), QString("Beta version"));
     QVERIFY(startup.dataModule()->programFlags().isSet("Flagged", "Published"));
-    window->programsComboBoxChange(0);
+    window->selectProgram(0);
     QCOMPARE(startup.dataRows()->value(15), QString("Alpha version"));
     QVERIFY(!startup.dataModule()->programFlags().isSet("Flagged", "Published"));
     startup.shutdown();
@@ -406,7 +406,7 @@ void TestMainWindow::selectorsStayTwoPixelsInsideTheirTabs()
     DesktopStartup startup(dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     const auto checkInside = [](QWidget* selector) {
         QWidget* tab = selector->parentWidget();
@@ -432,7 +432,7 @@ void TestMainWindow::uncaughtErrorIsShownAndTheProgramGoesOn()
     DesktopStartup startup(dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QCOMPARE(sink.messages.size(), 1); // the table that is no database
     sink.messages.clear();
@@ -452,17 +452,17 @@ void TestMainWindow::quickPasteChordPastesIntoOtherFieldsToo()
 {
     DataFixture f;
     f.open();
-    f.properties()[14].SetValue("Chord Tool");
-    f.dm().SaveProgram("Chord Tool");
+    f.properties()[14].setValue("Chord Tool");
+    f.dm().saveProgram("Chord Tool");
     f.close();
     f.dir.writeFile("quillet.ini", "[LastProgram]\nProgramName=Chord Tool\n[PopUpList]\n1=14\n2=-1\n");
     RecordingMessageSink sink;
     DesktopStartup startup(f.dir.path());
     startup.start();
     startup.show();
-    TForm1* window = startup.mainWindow();
+    MainWindow* window = startup.mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
-    TCompletingComboBox* address = window->addressBox();
+    CompletingComboBox* address = window->addressBox();
     address->setFocus();
     address->setEditText(QString());
     QTRY_VERIFY(address->lineEdit()->hasFocus());

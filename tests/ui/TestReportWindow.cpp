@@ -1,6 +1,6 @@
 #include "DataFixture.h"
 #include "ReportTexts.h"
-#include "TfrmReport.h"
+#include "ReportWindow.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -51,7 +51,7 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<DataFixture> m_data;
-    std::unique_ptr<TfrmReport> m_window;
+    std::unique_ptr<ReportWindow> m_window;
 
     QPlainTextEdit* memo() const { return m_window->findChild<QPlainTextEdit*>("reportMemo"); }
 };
@@ -66,7 +66,7 @@ void TestReportWindow::init()
     m_data->addSite("Delta", {{"HomeUrl", "delta.example"}});
     m_data->addFlags("Editor Pro", "Alpha", {{"Submitted", 1}, {"Published", 1}});
     m_data->addFlags("Editor Pro", "Beta", {{"Submitted", 1}, {"NotApplicable", 0}});
-    m_window = std::make_unique<TfrmReport>(m_data->dm());
+    m_window = std::make_unique<ReportWindow>(m_data->dm());
 }
 
 void TestReportWindow::cleanup()
@@ -194,16 +194,16 @@ void TestReportWindow::databaseErrorShowsNoWindow()
     const QString before = memo()->toPlainText();
 
     // A data module whose tables never opened.
-    TDM1 closed(m_data->config(), m_data->properties());
-    TfrmReport window(closed);
+    SubmissionDatabase closed(m_data->config(), m_data->properties());
+    ReportWindow window(closed);
     QVERIFY(!window.buildAccountsReport());
     QCOMPARE(sink.messages.size(), 1);
     QVERIFY(sink.messages.first().text.contains("not open"));
 
     // The Show operations return at once without showing the window.
-    window.ShowProgressReport({"Editor Pro"});
-    window.ShowAccountsReport();
-    window.ShowHiddenSitesReport();
+    window.showProgressReport({"Editor Pro"});
+    window.showAccountsReport();
+    window.showHiddenSitesReport();
     QCOMPARE(sink.messages.size(), 4);
     QVERIFY(!window.isVisible());
     QCOMPARE(memo()->toPlainText(), before);
@@ -219,7 +219,7 @@ void TestReportWindow::showRunsModallyAndEscCloses()
         checked = true;
         QTest::keyClick(modal, Qt::Key_Escape);
     });
-    m_window->ShowHiddenSitesReport();
+    m_window->showHiddenSitesReport();
     QVERIFY(checked);
     QVERIFY(!m_window->isVisible());
     QCOMPARE(m_window->result(), int(QDialog::Rejected));
@@ -231,7 +231,7 @@ void TestReportWindow::showRunsModallyAndEscCloses()
         checked = true;
         modal->findChild<QPushButton*>("closeButton")->click();
     });
-    m_window->ShowAccountsReport();
+    m_window->showAccountsReport();
     QVERIFY(checked);
     QVERIFY(!m_window->isVisible());
 }
@@ -261,20 +261,20 @@ void TestReportWindow::saveButtonAsksForAFileName()
     // Cancelling the dialog writes nothing.
     whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     QFile::remove(base + ".txt");
-    m_window->saveButtonClick();
+    m_window->saveReport();
     QVERIFY(!QFile::exists(base + ".txt"));
     QVERIFY(m_window->isVisible());
 }
 
 void TestReportWindow::dialogFilters()
 {
-    QCOMPARE(TfrmReport::fileDialogFilters("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
+    QCOMPARE(ReportWindow::fileDialogFilters("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
         QStringList({"Text files (*.txt)", "All files (*)"}));
-    QCOMPARE(TfrmReport::fileDialogFilters("Zip Files|*.Zip|Executable Files|*.Exe;*.com|All Files|*.*"),
+    QCOMPARE(ReportWindow::fileDialogFilters("Zip Files|*.Zip|Executable Files|*.Exe;*.com|All Files|*.*"),
         QStringList({"Zip Files (*.Zip)", "Executable Files (*.Exe *.com)", "All Files (*)"}));
     // A description without its pattern is dropped.
-    QCOMPARE(TfrmReport::fileDialogFilters("Text|*.txt|Dangling"), QStringList {"Text (*.txt)"});
-    QCOMPARE(TfrmReport::fileDialogFilters(QString()), QStringList());
+    QCOMPARE(ReportWindow::fileDialogFilters("Text|*.txt|Dangling"), QStringList {"Text (*.txt)"});
+    QCOMPARE(ReportWindow::fileDialogFilters(QString()), QStringList());
 }
 
 QTEST_MAIN(TestReportWindow)

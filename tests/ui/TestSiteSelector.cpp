@@ -2,7 +2,7 @@
 #include "MessageTranslator.h"
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
-#include "TfrmSites.h"
+#include "SiteSelector.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -23,8 +23,8 @@ public:
     {
         open();
         if (withProgram) {
-            dm().AddProgram("Prog");
-            dm().LoadProgram("Prog");
+            dm().addProgram("Prog");
+            dm().loadProgram("Prog");
         }
     }
 };
@@ -169,16 +169,16 @@ void TestSiteSelector::noStylesWithSiteEffectsOff()
     f.addSite("a", {{"VelmoraFriendly", 1}, {"Pad", 1}});
     f.addFlags("Prog", "a", {{"Published", 1}, {"Submitted", 1}});
     SiteListModel model(f.dm(), f.config());
-    QVERIFY(f.config().SiteEffects);
+    QVERIFY(f.config().siteEffects);
     QVERIFY(model.index(0, 0).data(Qt::FontRole).isValid());
 
-    f.config().SiteEffects = false;
+    f.config().siteEffects = false;
     for (int role : {int(Qt::ForegroundRole), int(Qt::BackgroundRole), int(Qt::FontRole)})
         QVERIFY(!model.index(0, 0).data(role).isValid());
     QCOMPARE(model.index(0, 0).data().toString(), QString("a"));
 
     // The font rule only sets style attributes: the grid's family and size stay.
-    f.config().SiteEffects = true;
+    f.config().siteEffects = true;
     QFont gridFont("Courier", 17);
     const QFont drawn = model.index(0, 0).data(Qt::FontRole).value<QFont>().resolve(gridFont);
     QCOMPARE(drawn.pointSize(), 17);
@@ -193,7 +193,7 @@ void TestSiteSelector::highlightedCellKeepsHighlight()
     f.addSite("b");
     f.addFlags("Prog", "a", {{"Published", 1}, {"Submitted", 1}});
     f.addFlags("Prog", "b", {{"Submitted", 1}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* grid = child<QTableView>(window, "sitesDBGrid");
@@ -283,7 +283,7 @@ void TestSiteSelector::infoPanel()
     SitesFixture f;
     f.addSite("aaa", {{"Notes", "first site"}});
     f.addSite("target", site);
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     auto* memo = child<QPlainTextEdit>(window, "Memo1");
     QCOMPARE(memo->toPlainText(), QString("first site"));
     f.dm().sites().locate("target");
@@ -295,7 +295,7 @@ void TestSiteSelector::infoHintsTranslated()
 {
     SitesFixture f;
     f.dir.writeFile("Deutsch.lng", "[Messages]\nPAD polling=PAD-Abfrage\nallow file hosting=Dateiablage\n");
-    f.config().Language = "Deutsch";
+    f.config().language = "Deutsch";
     useLanguageOf(&f.config());
     f.addSite("a", {{"Notes", "Gut"}, {"PollsPAD", 1}, {"Ftp", 1}});
     SiteListModel model(f.dm(), f.config());
@@ -321,7 +321,7 @@ void TestSiteSelector::ratingStars()
     QFETCH(QString, stars);
     SitesFixture f;
     f.addSite("a", {{"Rating", rating}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     QCOMPARE(child<QLabel>(window, "lblStars")->text(), stars);
 }
 
@@ -329,7 +329,7 @@ void TestSiteSelector::flagsShowUndecidedAndTickingCreatesTheRow()
 {
     SitesFixture f;
     f.addSite("a");
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const char* names[] = {"dcbSubmitted", "dcbPublished", "dcbOldVer", "dcbNotApplicable"};
@@ -372,8 +372,8 @@ void TestSiteSelector::flagsFollowSiteAndProgram()
     f.addSite("b");
     f.addFlags("Prog", "b", {{"Published", 1}, {"Submitted", 0}, {"FileID", "77"}});
     f.addFlags("Other", "a", {{"NotApplicable", 1}});
-    f.dm().AddProgram("Other");
-    TfrmSites window(f.dm(), f.config());
+    f.dm().addProgram("Other");
+    SiteSelector window(f.dm(), f.config());
     f.dm().sites().locate("b");
     QCOMPARE(child<QCheckBox>(window, "dcbPublished")->checkState(), Qt::Checked);
     QCOMPARE(child<QCheckBox>(window, "dcbSubmitted")->checkState(), Qt::Unchecked);
@@ -386,7 +386,7 @@ void TestSiteSelector::flagsFollowSiteAndProgram()
     QCOMPARE(child<QLineEdit>(window, "DBEdit3")->text(), QString());
 
     // Choosing another program shows its flags and restyles the grid.
-    f.dm().LoadProgram("Other");
+    f.dm().loadProgram("Other");
     window.repaintSites();
     QCOMPARE(child<QCheckBox>(window, "dcbNotApplicable")->checkState(), Qt::Checked);
     QCOMPARE(window.model().index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(128, 128, 128));
@@ -397,7 +397,7 @@ void TestSiteSelector::flagsReadOnlyWithoutProgram()
 {
     SitesFixture f(false);
     f.addSite("a");
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     for (const char* name : {"dcbSubmitted", "dcbPublished", "dcbOldVer", "dcbNotApplicable"}) {
         QVERIFY(!child<QCheckBox>(window, name)->isEnabled());
         QCOMPARE(child<QCheckBox>(window, name)->checkState(), Qt::PartiallyChecked);
@@ -412,7 +412,7 @@ void TestSiteSelector::typedKeysMoveForward()
     SitesFixture f;
     for (const char* name : {"Alpha", "beta", "Mango", "mint", "Omega", "Zeta"})
         f.addSite(name);
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* grid = child<QTableView>(window, "sitesDBGrid");
@@ -445,7 +445,7 @@ void TestSiteSelector::gridAndCursorInStep()
     SitesFixture f;
     for (const char* name : {"a", "b", "c", "d"})
         f.addSite(name, {{"Username", QString(name) + "-user"}, {"Password", QString(name) + "-pass"}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.resize(500, 600);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -461,7 +461,7 @@ void TestSiteSelector::gridAndCursorInStep()
     QCOMPARE(f.dm().sites().currentSiteName(), QString("b"));
     QCOMPARE(window.userName(), QString("b-user"));
 
-    QSignalSpy home(&window, &TfrmSites::homeRequested);
+    QSignalSpy home(&window, &SiteSelector::homeRequested);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, 3, 0));
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(grid, 3, 0));
     QCOMPARE(home.count(), 1);
@@ -478,7 +478,7 @@ void TestSiteSelector::accountAndNotesWrittenBack()
     SitesFixture f;
     f.addSite("a", {{"Username", "old"}});
     f.addSite("b");
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -514,7 +514,7 @@ void TestSiteSelector::pendingEditKeptWhenCursorMovesAway()
     SitesFixture f;
     f.addSite("a");
     f.addSite("b", {{"UserNotes", "b notes"}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     auto* notes = child<QPlainTextEdit>(window, "DBMemo1");
     auto* userName = child<QLineEdit>(window, "dedUsername");
     notes->setPlainText("typed for a");
@@ -537,7 +537,7 @@ void TestSiteSelector::maintainerModeShowsBareNotes()
     {
         SitesFixture f;
         f.addSite("a", {{"Notes", "Fast review"}, {"VelmoraFriendly", 1}});
-        TfrmSites window(f.dm(), f.config());
+        SiteSelector window(f.dm(), f.config());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(!window.isMaintainerMode());
@@ -548,7 +548,7 @@ void TestSiteSelector::maintainerModeShowsBareNotes()
     SitesFixture f;
     f.dir.writeFile("admin.key", "");
     f.addSite("a", {{"Notes", "Fast review"}, {"VelmoraFriendly", 1}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.isMaintainerMode());
@@ -569,13 +569,13 @@ void TestSiteSelector::toolbarAndMenuAskForPages()
 {
     SitesFixture f;
     f.addSite("a");
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     QCOMPARE(window.windowTitle(), QString("Site selector"));
-    QSignalSpy home(&window, &TfrmSites::homeRequested);
-    QSignalSpy search(&window, &TfrmSites::searchRequested);
-    QSignalSpy submit(&window, &TfrmSites::submitRequested);
-    QSignalSpy update(&window, &TfrmSites::updateRequested);
-    QSignalSpy help(&window, &TfrmSites::helpRequested);
+    QSignalSpy home(&window, &SiteSelector::homeRequested);
+    QSignalSpy search(&window, &SiteSelector::searchRequested);
+    QSignalSpy submit(&window, &SiteSelector::submitRequested);
+    QSignalSpy update(&window, &SiteSelector::updateRequested);
+    QSignalSpy help(&window, &SiteSelector::helpRequested);
     const QStringList hints {
         "Visit site home page", "Visit site search page", "Visit site submit page", "Visit site edit page", "Help"};
     for (int i = 0; i < 5; ++i) {
@@ -599,18 +599,18 @@ void TestSiteSelector::toolbarAndMenuAskForPages()
     QCOMPARE(update.count(), 2);
 
     // Every component a translation path names exists under that name.
-    for (const QString& path : TfrmSites::translationPaths()) {
+    for (const QString& path : SiteSelector::translationPaths()) {
         const QString component = path.section('.', 1, 1);
         QVERIFY2(component == "Caption" || window.findChild<QObject*>(component), qPrintable(path));
     }
-    QCOMPARE(TfrmSites::translationPaths().size(), 23);
+    QCOMPARE(SiteSelector::translationPaths().size(), 23);
 }
 
 void TestSiteSelector::accountLabelsSelectTheText()
 {
     SitesFixture f;
     f.addSite("a", {{"Username", "author"}, {"Password", "pw"}});
-    TfrmSites window(f.dm(), f.config());
+    SiteSelector window(f.dm(), f.config());
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto* userName = child<QLineEdit>(window, "dedUsername");
@@ -636,11 +636,11 @@ void TestSiteSelector::windowTextsTranslated()
         "frmSites.Home1.Caption=&Startseite\nfrmSites.Navigate1.Caption=&Gehe zu\n");
     {
         // English reads no file, even one that is there.
-        TfrmSites window(f.dm(), f.config());
+        SiteSelector window(f.dm(), f.config());
         QCOMPARE(window.windowTitle(), QString("Site selector"));
     }
-    f.config().Language = "Deutsch";
-    TfrmSites window(f.dm(), f.config());
+    f.config().language = "Deutsch";
+    SiteSelector window(f.dm(), f.config());
     QCOMPARE(window.windowTitle(), QString("Seitenauswahl"));
     QCOMPARE(child<QLabel>(window, "Label1")->text(), QString("Benutzer:"));
     QCOMPARE(child<QCheckBox>(window, "dcbSubmitted")->text(), QString("Eingereicht"));

@@ -1,1 +1,1 @@
-add_unit_test(NAME test_ui_config_window SOURCES TestConfigWindow.cpp LIBS quillet_ui quillet_editor quillet_datatestsupport)
+add_unit_test(NAME test_ui_editor_window SOURCES TestEditorWindow.cpp LIBS quillet_ui quillet_editor quillet_datatestsupport)

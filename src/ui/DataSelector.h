@@ -7,13 +7,13 @@ class DataSelectorRows;
 class PowerPasteMenu;
 class QTableView;
 class QuickPasteMenu;
-class TConfig;
-class TLanguage;
+class Settings;
+class WindowTranslator;
 
 // The data selector: every catalogue entry's caption and value in a grid.
 // Selecting a row puts its value on the clipboard; Ctrl+click adds the row to
 // the Quick Paste menu. It also builds the Power Paste menu's property items.
-class TfrmData : public QWidget {
+class DataSelector : public QWidget {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 30;
@@ -22,14 +22,14 @@ public:
 
     // Fills the captions, loads the quick paste list into quickPaste, loads the
     // power paste settings and builds the Power Paste menu.
-    TfrmData(DataSelectorRows& rows, TConfig& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste,
+    DataSelector(DataSelectorRows& rows, Settings& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste,
         QWidget* parent = nullptr);
-    ~TfrmData() override;
+    ~DataSelector() override;
 
     // Rebuilds the Power Paste menu's property items from the catalogue's
     // InPowerPaste flags, with a column break at every position (counting the
     // menu's first item as 0) that is a multiple of MenuItemsPerColumn.
-    void BuildPowerPasteMenu();
+    void buildPowerPasteMenu();
 
     // Adds the row to the Quick Paste menu unless its caption is there, dropping
     // the oldest of ten items; the separator row is never added.
@@ -52,8 +52,8 @@ private:
     void copyRowValue(int row);
 
     DataSelectorRows& m_rows;
-    TConfig& m_config;
-    TLanguage* m_language = nullptr;
+    Settings& m_config;
+    WindowTranslator* m_language = nullptr;
     PowerPasteMenu& m_powerPaste;
     QuickPasteMenu& m_quickPaste;
     DataSelectorModel* m_model = nullptr;

@@ -1,7 +1,7 @@
 #include "ProgramSession.h"
 #include "QuilletError.h"
-#include "TLanguage.h"
 #include "TestSupport.h"
+#include "WindowTranslator.h"
 
 #include <QTest>
 #include <QTimer>
@@ -159,7 +159,7 @@ const QByteArray kSampleFile = "[Translations]\n"
 
 } // namespace
 
-class TestTLanguage : public QObject {
+class TestWindowTranslator : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -176,18 +176,18 @@ private Q_SLOTS:
     void lookupMessageUsesTheComponentsFile();
 };
 
-void TestTLanguage::pathsFindComponentsWithoutRegardToCase()
+void TestWindowTranslator::pathsFindComponentsWithoutRegardToCase()
 {
     TestProgramDirectory dir;
     dir.writeFile("Deutsch.lng", kSampleFile);
     RecordingMessageSink sink;
     SampleWindow sample;
-    auto* language = new TLanguage(&sample.window, kSamplePaths);
+    auto* language = new WindowTranslator(&sample.window, kSamplePaths);
     QCOMPARE(language->objectName(), QString("Language1"));
     QCOMPARE(language->separator(), QString(";"));
     language->setLanguageFile(dir.file("Deutsch.lng"));
 
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
 
     QCOMPARE(sample.window.windowTitle, QString("Fenster"));
     QCOMPARE(sample.label->text, QString("Nom"));
@@ -214,7 +214,7 @@ void TestTLanguage::pathsFindComponentsWithoutRegardToCase()
     QVERIFY(sink.messages.isEmpty());
 }
 
-void TestTLanguage::listValuesSplitAtTheSeparator_data()
+void TestWindowTranslator::listValuesSplitAtTheSeparator_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("separator");
@@ -240,17 +240,17 @@ void TestTLanguage::listValuesSplitAtTheSeparator_data()
                                                     << "" << QStringList {"a;b"};
 }
 
-void TestTLanguage::listValuesSplitAtTheSeparator()
+void TestWindowTranslator::listValuesSplitAtTheSeparator()
 {
     QFETCH(QString, value);
     QFETCH(QString, separator);
     QFETCH(QStringList, items);
-    QCOMPARE(TLanguage::splitListValue(value, separator), items);
+    QCOMPARE(WindowTranslator::splitListValue(value, separator), items);
 }
 
-void TestTLanguage::separatorSetting()
+void TestWindowTranslator::separatorSetting()
 {
-    TLanguage language;
+    WindowTranslator language;
     QCOMPARE(language.separator(), QString());
     language.setSeparator("");
     QCOMPARE(language.separator(), QString(","));
@@ -263,14 +263,14 @@ void TestTLanguage::separatorSetting()
     TestProgramDirectory dir;
     dir.writeFile("x.lng", "[Translations]\ndlgSample.holder.Items= x;y \n");
     SampleWindow sample;
-    auto* unseparated = new TLanguage(&sample.window);
+    auto* unseparated = new WindowTranslator(&sample.window);
     unseparated->setProperties({"dlgSample.holder.Items"});
     unseparated->setLanguageFile(dir.file("x.lng"));
-    QVERIFY(unseparated->Translate());
+    QVERIFY(unseparated->translate());
     QCOMPARE(sample.holder->items, QStringList {"x;y"});
 }
 
-void TestTLanguage::integerErrorStopsTheRunAndIsReported()
+void TestWindowTranslator::integerErrorStopsTheRunAndIsReported()
 {
     TestProgramDirectory dir;
     dir.writeFile("Bad.lng",
@@ -280,13 +280,13 @@ void TestTLanguage::integerErrorStopsTheRunAndIsReported()
         "dlgSample.grpBox.Caption=Gruppe\n");
     RecordingMessageSink sink;
     SampleWindow sample;
-    auto* language = new TLanguage(
+    auto* language = new WindowTranslator(
         &sample.window, {"dlgSample.lblName.Caption", "dlgSample.tmrCount.Interval", "dlgSample.grpBox.Caption"});
     language->setLanguageFile(dir.file("Bad.lng"));
     int after = 0;
-    language->setOnAfterTranslation([&after](TLanguage*) { ++after; });
+    language->setOnAfterTranslation([&after](WindowTranslator*) { ++after; });
 
-    QVERIFY(!language->Translate());
+    QVERIFY(!language->translate());
 
     QCOMPARE(sink.texts(), QStringList {"'zwölf' is not a valid integer value"});
     QCOMPARE(sample.label->text, QString("Nom"));
@@ -294,26 +294,26 @@ void TestTLanguage::integerErrorStopsTheRunAndIsReported()
     QCOMPARE(sample.group->title, QString("Group"));
     QCOMPARE(after, 0);
 
-    // TranslateProperty on its own raises the error to its caller.
-    QVERIFY_THROWS_EXCEPTION(ConversionError, language->TranslateProperty("dlgSample.tmrCount.Interval", "1.5"));
-    QVERIFY_THROWS_EXCEPTION(ConversionError, language->TranslateProperty("dlgSample.tmrCount.Interval", "9999999999"));
-    language->TranslateProperty("DLGSAMPLE.TMRCOUNT.INTERVAL", "-7 ");
+    // translateProperty on its own raises the error to its caller.
+    QVERIFY_THROWS_EXCEPTION(ConversionError, language->translateProperty("dlgSample.tmrCount.Interval", "1.5"));
+    QVERIFY_THROWS_EXCEPTION(ConversionError, language->translateProperty("dlgSample.tmrCount.Interval", "9999999999"));
+    language->translateProperty("DLGSAMPLE.TMRCOUNT.INTERVAL", "-7 ");
     QCOMPARE(sample.timer->interval(), -7);
     // An empty value is no translation, not a conversion error.
-    language->TranslateProperty("dlgSample.tmrCount.Interval", "");
+    language->translateProperty("dlgSample.tmrCount.Interval", "");
     QCOMPARE(sample.timer->interval(), -7);
 }
 
-void TestTLanguage::missingFileOrKeysChangeNothing()
+void TestWindowTranslator::missingFileOrKeysChangeNothing()
 {
     TestProgramDirectory dir;
     dir.writeFile("Messages.lng", "[Messages]\nVersion=Fassung\n");
     RecordingMessageSink sink;
     for (const QString& file : {dir.file("Missing.lng"), dir.file("Messages.lng"), dir.path(), QString()}) {
         SampleWindow sample;
-        auto* language = new TLanguage(&sample.window, kSamplePaths);
+        auto* language = new WindowTranslator(&sample.window, kSamplePaths);
         language->setLanguageFile(file);
-        QVERIFY(language->Translate());
+        QVERIFY(language->translate());
         QCOMPARE(sample.window.windowTitle, QString("Sample"));
         QCOMPARE(sample.label->text, QString("Name"));
         QCOMPARE(sample.holder->items, QStringList {"english item"});
@@ -321,12 +321,12 @@ void TestTLanguage::missingFileOrKeysChangeNothing()
     QVERIFY(sink.messages.isEmpty());
 }
 
-void TestTLanguage::translateHandlerMaySeeAndChangeValues()
+void TestWindowTranslator::translateHandlerMaySeeAndChangeValues()
 {
     TestProgramDirectory dir;
     dir.writeFile("Deutsch.lng", kSampleFile);
     SampleWindow sample;
-    auto* language = new TLanguage(&sample.window,
+    auto* language = new WindowTranslator(&sample.window,
         {"dlgSample.lblName.Caption", "dlgSample.lblGhost.Caption", "dlgSample.lblKeep.Caption",
             "dlgSample.btnOk.Enabled"});
     language->setLanguageFile(dir.file("Deutsch.lng"));
@@ -336,13 +336,13 @@ void TestTLanguage::translateHandlerMaySeeAndChangeValues()
         value = value.toUpper();
     });
     QStringList notes;
-    language->setOnBeforeTranslation([&](TLanguage* sender) {
+    language->setOnBeforeTranslation([&](WindowTranslator* sender) {
         QCOMPARE(sender, language);
         notes << "before";
     });
-    language->setOnAfterTranslation([&](TLanguage*) { notes << "after, label " + sample.label->text; });
+    language->setOnAfterTranslation([&](WindowTranslator*) { notes << "after, label " + sample.label->text; });
 
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
 
     // Missing components and empty values never reach the handler; a property
     // that takes no translation does, with an empty old value.
@@ -351,22 +351,22 @@ void TestTLanguage::translateHandlerMaySeeAndChangeValues()
     QCOMPARE(notes, QStringList({"before", "after, label NOM"}));
 }
 
-void TestTLanguage::resolversReachWhatQtCoreCannot()
+void TestWindowTranslator::resolversReachWhatQtCoreCannot()
 {
     TestProgramDirectory dir;
     dir.writeFile(
         "Deutsch.lng", "[Translations]\ndlgSample.lstKind.Items=Eins; Zwei ;Drei\ndlgSample.lblName.Caption=Nom\n");
     SampleWindow sample;
-    auto* language = new TLanguage(&sample.window, {"dlgSample.lstKind.Items", "dlgSample.lblName.Caption"});
+    auto* language = new WindowTranslator(&sample.window, {"dlgSample.lstKind.Items", "dlgSample.lblName.Caption"});
     language->setLanguageFile(dir.file("Deutsch.lng"));
 
     // Without a resolver the list has no Items property: nothing happens.
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
     QCOMPARE(sample.list->entries, QStringList({"One", "Two"}));
     QCOMPARE(sample.label->text, QString("Nom"));
 
     sample.label->text = "Name";
-    const int resolver = TLanguage::registerPropertyResolver(
+    const int resolver = WindowTranslator::registerPropertyResolver(
         [](QObject* component, const QString& name) -> std::optional<TranslatableProperty> {
             if (auto* list = dynamic_cast<PlainList*>(component); list && name == "Items") {
                 TranslatableProperty property;
@@ -379,15 +379,15 @@ void TestTLanguage::resolversReachWhatQtCoreCannot()
                 return TranslatableProperty {};
             return std::nullopt;
         });
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
     QCOMPARE(sample.list->entries, QStringList({"Eins", "Zwei", "Drei"}));
     QCOMPARE(sample.label->text, QString("Name"));
-    TLanguage::unregisterPropertyResolver(resolver);
-    QVERIFY(language->Translate());
+    WindowTranslator::unregisterPropertyResolver(resolver);
+    QVERIFY(language->translate());
     QCOMPARE(sample.label->text, QString("Nom"));
 }
 
-void TestTLanguage::windowFoundAmongTopLevelObjects()
+void TestWindowTranslator::windowFoundAmongTopLevelObjects()
 {
     TestProgramDirectory dir;
     dir.writeFile("Deutsch.lng", kSampleFile);
@@ -395,34 +395,34 @@ void TestTLanguage::windowFoundAmongTopLevelObjects()
     // The component belongs to another window: the sample is reached only as a top-level window.
     QObject otherWindow;
     otherWindow.setObjectName("frmOther");
-    auto* language = new TLanguage(&otherWindow, {"DLGSAMPLE.Caption"});
+    auto* language = new WindowTranslator(&otherWindow, {"DLGSAMPLE.Caption"});
     language->setLanguageFile(dir.file("Deutsch.lng"));
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
     QCOMPARE(sample.window.windowTitle, QString("Sample"));
 
-    TLanguage::setRootProvider([&sample] { return QObjectList {&sample.window}; });
-    QVERIFY(language->Translate());
+    WindowTranslator::setRootProvider([&sample] { return QObjectList {&sample.window}; });
+    QVERIFY(language->translate());
     QCOMPARE(sample.window.windowTitle, QString("Fenster"));
-    TLanguage::setRootProvider({});
+    WindowTranslator::setRootProvider({});
 
     // Objects owned by the application object are windows as well.
     sample.window.windowTitle = "Sample";
     sample.window.setParent(QCoreApplication::instance());
-    QVERIFY(language->Translate());
+    QVERIFY(language->translate());
     QCOMPARE(sample.window.windowTitle, QString("Fenster"));
 
     // A window docked into another one is still reached through its own component.
     QObject host;
     host.setObjectName("dlgHost");
     sample.window.setParent(&host);
-    auto* docked = new TLanguage(&sample.window, {"dlgSample.lblName.Caption"});
+    auto* docked = new WindowTranslator(&sample.window, {"dlgSample.lblName.Caption"});
     docked->setLanguageFile(dir.file("Deutsch.lng"));
-    QVERIFY(docked->Translate());
+    QVERIFY(docked->translate());
     QCOMPARE(sample.label->text, QString("Nom"));
     sample.window.setParent(nullptr);
 }
 
-void TestTLanguage::englishReadsNoFile()
+void TestWindowTranslator::englishReadsNoFile()
 {
     TestProgramDirectory dir;
     dir.writeFile("English.lng", kSampleFile);
@@ -430,29 +430,29 @@ void TestTLanguage::englishReadsNoFile()
     ProgramSession session(dir.path());
     session.start();
     SampleWindow sample;
-    auto* language = new TLanguage(&sample.window, kSamplePaths);
+    auto* language = new WindowTranslator(&sample.window, kSamplePaths);
 
-    session.config().Language = "English";
+    session.config().language = "English";
     QVERIFY(language->applyLanguage(session.config()));
     QCOMPARE(language->languageFile(), dir.file("English.lng"));
     QCOMPARE(sample.window.windowTitle, QString("Sample"));
 
-    session.config().Language = "Deutsch";
+    session.config().language = "Deutsch";
     QVERIFY(language->applyLanguage(session.config()));
     QCOMPARE(language->languageFile(), dir.file("Deutsch.lng"));
     QCOMPARE(sample.window.windowTitle, QString("Fenster"));
 }
 
-void TestTLanguage::lookupMessageUsesTheComponentsFile()
+void TestWindowTranslator::lookupMessageUsesTheComponentsFile()
 {
     TestProgramDirectory dir;
     dir.writeFile("Deutsch.lng", kSampleFile);
-    TLanguage language;
+    WindowTranslator language;
     language.setLanguageFile(dir.file("Deutsch.lng"));
-    QCOMPARE(language.LookupMessage("VERSION"), QString("Fassung"));
-    QCOMPARE(language.LookupMessage("Build"), QString("Build"));
-    QCOMPARE(language.LookupMessage("dlgSample.Caption"), QString("dlgSample.Caption"));
+    QCOMPARE(language.lookupMessage("VERSION"), QString("Fassung"));
+    QCOMPARE(language.lookupMessage("Build"), QString("Build"));
+    QCOMPARE(language.lookupMessage("dlgSample.Caption"), QString("dlgSample.Caption"));
 }
 
-QTEST_GUILESS_MAIN(TestTLanguage)
-#include "TestTLanguage.moc"
+QTEST_GUILESS_MAIN(TestWindowTranslator)
+#include "TestWindowTranslator.moc"

@@ -1,12 +1,12 @@
-#include "TfrmSites.h"
+#include "SiteSelector.h"
 
 #include "MessageSink.h"
 #include "QuilletError.h"
+#include "Settings.h"
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
-#include "TConfig.h"
-#include "TDM1.h"
-#include "TLanguage.h"
+#include "SubmissionDatabase.h"
+#include "WindowTranslator.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -84,7 +84,7 @@ void setGreyBackground(QPlainTextEdit* memo)
 
 } // namespace
 
-TfrmSites::TfrmSites(TDM1& dm, TConfig& config, QWidget* parent)
+SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* parent)
     : QWidget(parent)
     , m_dm(dm)
     , m_config(config)
@@ -126,7 +126,7 @@ TfrmSites::TfrmSites(TDM1& dm, TConfig& config, QWidget* parent)
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& pos) { m_navigate->popup(m_grid->viewport()->mapToGlobal(pos)); });
-    connect(m_grid, &QAbstractItemView::doubleClicked, this, &TfrmSites::homeRequested);
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, &SiteSelector::homeRequested);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { gridRowChanged(current.isValid() ? current.row() : -1); });
 
@@ -158,25 +158,25 @@ TfrmSites::TfrmSites(TDM1& dm, TConfig& config, QWidget* parent)
     layout->addWidget(splitter, 1);
 
     SiteCursor& sites = dm.sites();
-    connect(&sites, &SiteCursor::currentChanged, this, &TfrmSites::cursorMoved);
-    connect(&sites, &SiteCursor::rowChanged, this, &TfrmSites::cursorRowChanged);
-    connect(&dm, &TDM1::programFlagsChanged, this, &TfrmSites::refreshFlags);
+    connect(&sites, &SiteCursor::currentChanged, this, &SiteSelector::cursorMoved);
+    connect(&sites, &SiteCursor::rowChanged, this, &SiteSelector::cursorRowChanged);
+    connect(&dm, &SubmissionDatabase::programFlagsChanged, this, &SiteSelector::refreshFlags);
 
     selectGridRow(sites.currentIndex());
     refreshPanel(false);
 
-    m_language = new TLanguage(this, translationPaths());
+    m_language = new WindowTranslator(this, translationPaths());
     applyTranslation();
 }
 
-void TfrmSites::applyTranslation()
+void SiteSelector::applyTranslation()
 {
     m_language->applyLanguage(m_config);
 }
 
-TfrmSites::~TfrmSites() = default;
+SiteSelector::~SiteSelector() = default;
 
-QStringList TfrmSites::translationPaths()
+QStringList SiteSelector::translationPaths()
 {
     QStringList paths {QStringLiteral("frmSites.Caption"), QStringLiteral("frmSites.Label1.Caption"),
         QStringLiteral("frmSites.Label2.Caption"), QStringLiteral("frmSites.Label3.Caption"),
@@ -192,7 +192,7 @@ QStringList TfrmSites::translationPaths()
     return paths;
 }
 
-void TfrmSites::buildToolBar()
+void SiteSelector::buildToolBar()
 {
     m_toolBar = new QToolBar(this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar1"));
@@ -224,26 +224,26 @@ void TfrmSites::buildToolBar()
         m_toolBar->addWidget(button);
         m_toolButtons[i] = button;
     }
-    connect(m_toolButtons[0], &QToolButton::clicked, this, &TfrmSites::homeRequested);
-    connect(m_toolButtons[1], &QToolButton::clicked, this, &TfrmSites::searchRequested);
-    connect(m_toolButtons[2], &QToolButton::clicked, this, &TfrmSites::submitRequested);
-    connect(m_toolButtons[3], &QToolButton::clicked, this, &TfrmSites::updateRequested);
+    connect(m_toolButtons[0], &QToolButton::clicked, this, &SiteSelector::homeRequested);
+    connect(m_toolButtons[1], &QToolButton::clicked, this, &SiteSelector::searchRequested);
+    connect(m_toolButtons[2], &QToolButton::clicked, this, &SiteSelector::submitRequested);
+    connect(m_toolButtons[3], &QToolButton::clicked, this, &SiteSelector::updateRequested);
     connect(m_toolButtons[4], &QToolButton::clicked, this, [this] { Q_EMIT helpRequested(HelpContext); });
 
     m_navigate = new QMenu(QStringLiteral("&Navigate"), this);
     m_navigate->setObjectName(QStringLiteral("Navigate1"));
-    const auto addItem = [this](const char* name, const QString& caption, void (TfrmSites::*signal)()) {
+    const auto addItem = [this](const char* name, const QString& caption, void (SiteSelector::*signal)()) {
         QAction* action = m_navigate->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, this, signal);
     };
-    addItem("Home1", QStringLiteral("&Home Page"), &TfrmSites::homeRequested);
-    addItem("Search1", QStringLiteral("&Search Page"), &TfrmSites::searchRequested);
-    addItem("Submit1", QStringLiteral("Su&bmit Page"), &TfrmSites::submitRequested);
-    addItem("Update1", QStringLiteral("&Update Page"), &TfrmSites::updateRequested);
+    addItem("Home1", QStringLiteral("&Home Page"), &SiteSelector::homeRequested);
+    addItem("Search1", QStringLiteral("&Search Page"), &SiteSelector::searchRequested);
+    addItem("Submit1", QStringLiteral("Su&bmit Page"), &SiteSelector::submitRequested);
+    addItem("Update1", QStringLiteral("&Update Page"), &SiteSelector::updateRequested);
 }
 
-void TfrmSites::buildPanel()
+void SiteSelector::buildPanel()
 {
     m_panel = new QFrame(this);
     m_panel->setObjectName(QStringLiteral("Panel1"));
@@ -354,29 +354,29 @@ void TfrmSites::buildPanel()
     grid->setRowStretch(8, 1);
 
     for (QLineEdit* edit : {m_userName, m_password, m_fileId})
-        connect(edit, &QLineEdit::editingFinished, this, &TfrmSites::commitEdits);
+        connect(edit, &QLineEdit::editingFinished, this, &SiteSelector::commitEdits);
     for (QPlainTextEdit* memo : {m_userNotes, m_notes})
         memo->installEventFilter(this);
 }
 
-QString TfrmSites::userName() const
+QString SiteSelector::userName() const
 {
     return m_userName->text();
 }
 
-QString TfrmSites::password() const
+QString SiteSelector::password() const
 {
     return m_password->text();
 }
 
-void TfrmSites::repaintSites()
+void SiteSelector::repaintSites()
 {
     m_model->restyleAll();
     m_grid->viewport()->update();
     refreshPanel(true);
 }
 
-void TfrmSites::cursorMoved(int row)
+void SiteSelector::cursorMoved(int row)
 {
     if (m_syncing)
         return;
@@ -385,20 +385,20 @@ void TfrmSites::cursorMoved(int row)
     refreshPanel(false);
 }
 
-void TfrmSites::cursorRowChanged(int row)
+void SiteSelector::cursorRowChanged(int row)
 {
     if (!m_syncing && row == m_dm.sites().currentIndex())
         refreshPanel(true);
 }
 
-void TfrmSites::gridRowChanged(int row)
+void SiteSelector::gridRowChanged(int row)
 {
     if (m_syncing || row < 0)
         return;
     m_dm.sites().moveTo(row);
 }
 
-void TfrmSites::selectGridRow(int row)
+void SiteSelector::selectGridRow(int row)
 {
     QScopedValueRollback<bool> guard(m_syncing, true);
     QItemSelectionModel* selection = m_grid->selectionModel();
@@ -413,7 +413,7 @@ void TfrmSites::selectGridRow(int row)
     m_grid->scrollTo(index);
 }
 
-void TfrmSites::refreshPanel(bool keepEdits)
+void SiteSelector::refreshPanel(bool keepEdits)
 {
     const SiteCursor& sites = m_dm.sites();
     const int row = sites.currentIndex();
@@ -451,7 +451,7 @@ void TfrmSites::refreshPanel(bool keepEdits)
     refreshFlags();
 }
 
-void TfrmSites::refreshFlags()
+void SiteSelector::refreshFlags()
 {
     const ProgSiteRow* row = m_dm.currentProgSiteRow();
     const std::pair<QCheckBox*, const char*> boxes[] = {{m_submitted, "Submitted"}, {m_published, "Published"},
@@ -464,7 +464,7 @@ void TfrmSites::refreshFlags()
         box->setCheckState(state);
     }
     if (!m_fileId->isModified())
-        m_fileId->setText(row ? row->FileID : QString());
+        m_fileId->setText(row ? row->fileId : QString());
 
     // Without a program there is no row to create: the flags stay read-only.
     const bool editable = m_dm.sites().currentIndex() >= 0 && !m_dm.programFlags().program().isEmpty();
@@ -473,14 +473,14 @@ void TfrmSites::refreshFlags()
     m_fileId->setEnabled(editable);
 }
 
-void TfrmSites::flagClicked(QCheckBox* box, const QString& flag)
+void SiteSelector::flagClicked(QCheckBox* box, const QString& flag)
 {
     const bool value = box->checkState() == Qt::Checked;
     if (!guarded([&] { m_dm.setProgSiteFlag(flag, value); }))
         refreshFlags();
 }
 
-QVector<TfrmSites::PendingEdit> TfrmSites::takePendingEdits()
+QVector<SiteSelector::PendingEdit> SiteSelector::takePendingEdits()
 {
     QVector<PendingEdit> edits;
     const auto takeLine = [&edits](QLineEdit* edit, const QString& field) {
@@ -504,7 +504,7 @@ QVector<TfrmSites::PendingEdit> TfrmSites::takePendingEdits()
     return edits;
 }
 
-void TfrmSites::writeEdits(const QVector<PendingEdit>& edits)
+void SiteSelector::writeEdits(const QVector<PendingEdit>& edits)
 {
     if (edits.isEmpty() || m_panelSite.isNull())
         return;
@@ -530,30 +530,30 @@ void TfrmSites::writeEdits(const QVector<PendingEdit>& edits)
     }
 }
 
-void TfrmSites::commitEdits()
+void SiteSelector::commitEdits()
 {
     writeEdits(takePendingEdits());
 }
 
-void TfrmSites::hideEvent(QHideEvent* event)
+void SiteSelector::hideEvent(QHideEvent* event)
 {
     commitEdits();
     QWidget::hideEvent(event);
 }
 
-void TfrmSites::selectAccountText(QLineEdit* edit)
+void SiteSelector::selectAccountText(QLineEdit* edit)
 {
     edit->setFocus(Qt::MouseFocusReason);
     edit->selectAll();
 }
 
-void TfrmSites::typedInGrid(QChar character)
+void SiteSelector::typedInGrid(QChar character)
 {
     const QChar key(static_cast<char16_t>(character.unicode() | 0x20));
-    guarded([&] { m_dm.GetSiteByKey(key); });
+    guarded([&] { m_dm.getSiteByKey(key); });
 }
 
-bool TfrmSites::eventFilter(QObject* watched, QEvent* event)
+bool SiteSelector::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

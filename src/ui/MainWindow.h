@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BrowserHistory.h"
-#include "TConfig.h"
+#include "Settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -24,36 +24,36 @@ class QTabWidget;
 class QToolBar;
 class QuickPasteMenu;
 class QuickPasteShortcuts;
-class TCompletingComboBox;
-class TDM1;
-class TLanguage;
-class TfrmData;
-class TfrmReport;
-class TfrmSites;
+class CompletingComboBox;
+class SubmissionDatabase;
+class WindowTranslator;
+class DataSelector;
+class ReportWindow;
+class SiteSelector;
 
 // The main window: the embedded browser with its toolbar and address box, the
 // programs list, the "Sites" and "Data" tabs, and the menus that reach every
 // command. It turns the user's commands into calls of the data module, the
 // form fill commands and the other windows.
-class TForm1 : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // FormCreate: builds the window, applies the language, builds the language
+    // Builds the window, applies the language, builds the language
     // menu and restores the geometry. Touches neither the database nor the selectors.
-    TForm1(TConfig& config, TProperties& properties, QWidget* parent = nullptr);
-    ~TForm1() override;
+    MainWindow(Settings& config, PropertyCatalogue& properties, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The windows and the data module created after the main window.
-    void setDataModule(TDM1* dm);
-    void setSelectors(DataSelectorRows* rows, TfrmData* dataSelector, TfrmSites* siteSelector);
-    void setReportWindow(TfrmReport* report);
+    void setDataModule(SubmissionDatabase* dm);
+    void setSelectors(DataSelectorRows* rows, DataSelector* dataSelector, SiteSelector* siteSelector);
+    void setReportWindow(ReportWindow* report);
 
     // Docks the two selectors into the tabs and shows them.
-    void SetUpTabs();
+    void setUpTabs();
     bool tabsReady() const { return m_tabsReady; }
 
     // Writes the geometry and the Quick Paste list (the window's part of shutdown).
-    void FormDestroy();
+    void saveWindowState();
 
     // Fills the programs list with every program (as the site selector's creation does).
     void loadProgramsList();
@@ -61,31 +61,31 @@ public:
     PowerPasteMenu& powerPasteMenu() { return *m_powerPaste; }
     QuickPasteMenu& quickPasteMenu() { return *m_quickPaste; }
     BrowserView* browser() const { return m_browser; }
-    TCompletingComboBox* addressBox() const { return m_address; }
+    CompletingComboBox* addressBox() const { return m_address; }
     QComboBox* programsComboBox() const { return m_programs; }
     const BrowserHistory& history() const { return m_history; }
     QMenu* languageMenu() const { return m_languageMenu; }
 
     // Navigation.
-    void FindAddress();
-    void BackClick();
-    void ForwardClick();
-    void HomePageClick();
-    void SearchPageClick();
-    void SubmitPageClick();
-    void UpdatePageClick();
-    void TranslateSite(const QString& code);
-    void Googlesearch1Click();
+    void findAddress();
+    void goBack();
+    void goForward();
+    void openHomePage();
+    void openSearchPage();
+    void openSubmitPage();
+    void openUpdatePage();
+    void translateSite(const QString& code);
+    void searchWithGoogle();
 
     // Form commands.
-    void Saveform1Click();
-    void autofill1Click();
+    void saveForm();
+    void autoFillForm();
 
     // Pastes text into the page's focused field through the clipboard.
-    void PastePropertyValueInBrowser(const QString& text);
+    void pastePropertyValueInBrowser(const QString& text);
 
-    void programsComboBoxChange(int index);
-    void LangExec(const QString& language);
+    void selectProgram(int index);
+    void switchLanguage(const QString& language);
 
     // Where the language files are looked for and the menu built from.
     static QStringList languageNames(const QString& programDirectory);
@@ -117,13 +117,13 @@ private:
     void openConfiguration();
     bool requireDataModule() const;
 
-    TConfig& m_config;
-    TProperties& m_properties;
-    TDM1* m_dm = nullptr;
+    Settings& m_config;
+    PropertyCatalogue& m_properties;
+    SubmissionDatabase* m_dm = nullptr;
     DataSelectorRows* m_rows = nullptr;
-    QPointer<TfrmData> m_dataSelector;
-    QPointer<TfrmSites> m_siteSelector;
-    QPointer<TfrmReport> m_reportWindow;
+    QPointer<DataSelector> m_dataSelector;
+    QPointer<SiteSelector> m_siteSelector;
+    QPointer<ReportWindow> m_reportWindow;
 
     BrowserHistory m_history;
     bool m_tabsReady = false;
@@ -132,7 +132,7 @@ private:
     QWidget* m_coolBar = nullptr;
     QToolBar* m_toolBar = nullptr;
     BusyIndicator* m_animation = nullptr;
-    TCompletingComboBox* m_address = nullptr;
+    CompletingComboBox* m_address = nullptr;
     BrowserView* m_browser = nullptr;
     QSplitter* m_splitter = nullptr;
     QWidget* m_panel = nullptr;
@@ -148,7 +148,7 @@ private:
     std::unique_ptr<QuickPasteShortcuts> m_shortcuts;
     std::unique_ptr<PageFormAdapter> m_pageAdapter;
     std::unique_ptr<ProgramReplace> m_replace;
-    TLanguage* m_language = nullptr;
+    WindowTranslator* m_language = nullptr;
     int m_panelWidth = 185;
 
     QAction* m_backAction = nullptr;

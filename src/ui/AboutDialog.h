@@ -4,17 +4,17 @@
 
 class QLabel;
 class QPushButton;
-class TConfig;
-class TLanguage;
+class Settings;
+class WindowTranslator;
 
 // The About box: product name, version and build, the maker's notice and a
 // link to the maker's home page. Shown modally by Help > About and released
 // when closed; translated at creation unless the language is "English".
-class TAboutBox : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(const TConfig& config, QWidget* parent = nullptr);
+    explicit AboutDialog(const Settings& config, QWidget* parent = nullptr);
 
     // The maker's home page as the About box and the Help menu open it.
     static QString makerHomePage();
@@ -22,15 +22,15 @@ public:
     static QString productPage();
     // The program's version as a number (3.2).
     static double programVersion();
-    // "Version 3.20" and "Build 3.200", with the words translated by TranslateMsg.
+    // "Version 3.20" and "Build 3.200", with the words translated by translateMsg.
     static QString versionText();
     static QString buildText();
 
-    TLanguage* language() const { return m_language; }
+    WindowTranslator* language() const { return m_language; }
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TLanguage* m_language;
+    WindowTranslator* m_language;
 };

@@ -8,23 +8,23 @@
 class QFileDialog;
 class QPlainTextEdit;
 class QPushButton;
-class TDM1;
+class SubmissionDatabase;
 
 // The report window: shows one of the three text reports in a read-only,
 // word-wrapping text box and saves it as the box shows it. Created once and
 // reused; each report replaces the text before the window is shown.
-class TfrmReport : public QDialog {
+class ReportWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmReport(const TDM1& dm, QWidget* parent = nullptr);
+    explicit ReportWindow(const SubmissionDatabase& dm, QWidget* parent = nullptr);
 
     // Each builds its report, puts it into the text box and shows the window
     // modally until it is closed. A database error is shown through the
     // message sink and the window is not shown.
-    void ShowProgressReport(const QStringList& programNames);
-    void ShowAccountsReport();
-    void ShowHiddenSitesReport();
+    void showProgressReport(const QStringList& programNames);
+    void showAccountsReport();
+    void showHiddenSitesReport();
 
     // The same without showing the window: false after a reported error, the
     // previous report's text then stays.
@@ -47,13 +47,13 @@ public:
 
 public Q_SLOTS:
     // Asks for a file name in the save dialog and saves the report there.
-    void saveButtonClick();
+    void saveReport();
 
 private:
     bool buildReport(const std::function<QString()>& build);
     void showReport();
 
-    const TDM1& m_dm;
+    const SubmissionDatabase& m_dm;
     QPlainTextEdit* m_reportMemo;
     QPushButton* m_saveButton;
     QPushButton* m_closeButton;

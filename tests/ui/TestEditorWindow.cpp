@@ -1,6 +1,6 @@
 #include "DataFixture.h"
+#include "EditorWindow.h"
 #include "TestSupport.h"
-#include "TfrmConfig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,17 +17,17 @@
 
 using namespace EditorControl;
 
-class TestConfigWindow : public QObject {
+class TestEditorWindow : public QObject {
     Q_OBJECT
 
 private:
     static void addProgram(DataFixture& fixture, const QString& name, const QString& version)
     {
-        TProperties& p = fixture.properties();
-        fixture.dm().LoadProgram(name);
-        p[TProperties::ProgramName].SetValue(name);
-        p[15].SetValue(version);
-        fixture.dm().SaveProgram(name);
+        PropertyCatalogue& p = fixture.properties();
+        fixture.dm().loadProgram(name);
+        p[PropertyCatalogue::ProgramName].setValue(name);
+        p[15].setValue(version);
+        fixture.dm().saveProgram(name);
     }
 
     static QString storedVersion(DataFixture& fixture, const QString& name)
@@ -46,7 +46,7 @@ private Q_SLOTS:
     {
         DataFixture fixture;
         fixture.open();
-        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
         QCOMPARE(window.objectName(), QStringLiteral("frmConfig"));
         QCOMPARE(window.windowTitle(), QStringLiteral("Configuration"));
         for (int id = 0; id < Count; ++id)
@@ -81,7 +81,7 @@ private Q_SLOTS:
         addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
         RecordingMessageSink sink;
 
-        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.findChild<QTabWidget*>()->setCurrentIndex(1);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         QTest::keyClicks(version, QStringLiteral("2.1 beta"));
         auto* changes = window.findChild<QPlainTextEdit*>(QStringLiteral("memChanges"));
         QTest::keyClicks(changes, QStringLiteral("Faster"));
-        QVERIFY(window.state().ProgramChanged);
+        QVERIFY(window.state().programChanged);
 
         // The short description takes no more than 45 typed characters.
         window.findChild<QTabWidget*>()->setCurrentIndex(2);
@@ -113,11 +113,11 @@ private Q_SLOTS:
 
         window.findChild<QAction*>(QStringLiteral("Saveprogram1"))->trigger();
         QCOMPARE(storedVersion(fixture, QStringLiteral("Beta")), QStringLiteral("2.1 beta"));
-        QCOMPARE(fixture.properties()[45].GetValue(), QStringLiteral("Faster\r\n"));
-        QCOMPARE(fixture.properties()[40].GetValue(), QString(45, QLatin1Char('x')));
-        QCOMPARE(fixture.properties()[42].GetValue(), QString(250, QLatin1Char('y')) + QStringLiteral("\r\n"));
-        QCOMPARE(fixture.properties()[41].GetValue(), QString(100, QLatin1Char('z')));
-        QVERIFY(!window.state().ProgramChanged);
+        QCOMPARE(fixture.properties()[45].getValue(), QStringLiteral("Faster\r\n"));
+        QCOMPARE(fixture.properties()[40].getValue(), QString(45, QLatin1Char('x')));
+        QCOMPARE(fixture.properties()[42].getValue(), QString(250, QLatin1Char('y')) + QStringLiteral("\r\n"));
+        QCOMPARE(fixture.properties()[41].getValue(), QString(100, QLatin1Char('z')));
+        QVERIFY(!window.state().programChanged);
 
         window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
         QCOMPARE(window.result(), int(QDialog::Accepted));
@@ -133,7 +133,7 @@ private Q_SLOTS:
         RecordingMessageSink sink;
         sink.setNextAnswer(MessageSink::Answer::Yes);
         {
-            TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+            EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
             auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
             Q_EMIT names->activated(0);
             QTest::keyClicks(window.findChild<QLineEdit*>(QStringLiteral("edtPrice")), QStringLiteral("5"));
@@ -150,20 +150,20 @@ private Q_SLOTS:
             "[Translations]\r\nfrmconfig.LABEL1.caption=Firma:\r\nfrmConfig.cboOS.Items=Windows;Linux\r\n"
             "frmConfig.tabCompany.Caption=Firmendaten\r\n");
         fixture.open();
-        fixture.config().Language = QStringLiteral("Deutsch");
+        fixture.config().language = QStringLiteral("Deutsch");
         {
-            TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+            EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
             QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Firma:"));
             QCOMPARE(window.findChild<QTabWidget*>()->tabText(0), QStringLiteral("Firmendaten"));
             QCOMPARE(window.state().items(cboOS), (QStringList {QStringLiteral("Windows"), QStringLiteral("Linux")}));
         }
         fixture.dir.writeFile(QStringLiteral("OS.txt"), "BeOS\r\n\r\nHaiku\r\n");
-        TfrmConfig window(fixture.config(), fixture.properties(), fixture.dm());
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
         auto* os = window.findChild<QComboBox*>(QStringLiteral("cboOS"));
         QCOMPARE(os->count(), 3);
         QCOMPARE(os->itemText(2), QStringLiteral("Haiku"));
     }
 };
 
-QTEST_MAIN(TestConfigWindow)
-#include "TestConfigWindow.moc"
+QTEST_MAIN(TestEditorWindow)
+#include "TestEditorWindow.moc"

@@ -1,15 +1,15 @@
-#include "TfrmConfig.h"
+#include "EditorWindow.h"
 
+#include "CompletingComboBox.h"
 #include "HelpWindow.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
-#include "TCompletingComboBox.h"
-#include "TConfig.h"
-#include "TLanguage.h"
+#include "Settings.h"
 #include "TextDecoding.h"
 #include "UiTranslation.h"
 #include "UserDate.h"
+#include "WindowTranslator.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -162,7 +162,7 @@ QStringList comboItems(const QComboBox* box)
 
 } // namespace
 
-const QStringList& TfrmConfig::translationPaths()
+const QStringList& EditorWindow::translationPaths()
 {
     static const QStringList paths = [] {
         QStringList list {QStringLiteral("frmConfig.Caption"), QStringLiteral("frmConfig.tabCompany.Caption")};
@@ -191,7 +191,7 @@ const QStringList& TfrmConfig::translationPaths()
     return paths;
 }
 
-TfrmConfig::TfrmConfig(TConfig& config, TProperties& properties, TDM1& dm, QWidget* parent)
+EditorWindow::EditorWindow(Settings& config, PropertyCatalogue& properties, SubmissionDatabase& dm, QWidget* parent)
     : QDialog(parent)
     , m_editor(m_state, config, properties, dm)
 {
@@ -203,17 +203,17 @@ TfrmConfig::TfrmConfig(TConfig& config, TProperties& properties, TDM1& dm, QWidg
     m_state.setChangeListener([this](Id id) { showValue(id); });
 
     applyTranslation();
-    run([this] { m_editor.FormCreate(); });
+    run([this] { m_editor.open(); });
     showAll();
 }
 
-TfrmConfig::~TfrmConfig()
+EditorWindow::~EditorWindow()
 {
     m_state.setChangeListener(nullptr);
     closeEditor();
 }
 
-void TfrmConfig::applyTranslation()
+void EditorWindow::applyTranslation()
 {
     m_language = createWindowLanguage(this, translationPaths());
     m_language->applyLanguage(m_editor.config());
@@ -222,7 +222,7 @@ void TfrmConfig::applyTranslation()
         m_state.setItems(id, comboItems(static_cast<QComboBox*>(control(id))));
 }
 
-void TfrmConfig::buildWindow()
+void EditorWindow::buildWindow()
 {
     auto* layout = new QVBoxLayout(this);
     buildMenu();
@@ -240,16 +240,16 @@ void TfrmConfig::buildWindow()
         connectControl(static_cast<Id>(id));
 
     auto* help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, [this] { ConfiguringQuillet1Click(); });
+    connect(help, &QShortcut::activated, this, [this] { showHelp(); });
     resize(760, 620);
 }
 
-void TfrmConfig::buildMenu()
+void EditorWindow::buildMenu()
 {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MainMenu1"));
     layout()->setMenuBar(bar);
-    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, void (TfrmConfig::*slot)(),
+    const auto addItem = [this](QMenu* menu, const char* name, const QString& caption, void (EditorWindow::*slot)(),
                              const QKeySequence& shortcut = QKeySequence()) {
         QAction* action = menu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
@@ -260,26 +260,26 @@ void TfrmConfig::buildMenu()
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    addItem(file, "Savecompany1", QStringLiteral("Save &company"), &TfrmConfig::Savecompany1Click);
-    addItem(file, "Saveprogram1", QStringLiteral("&Save program"), &TfrmConfig::Saveprogram1Click);
-    addItem(file, "Saveall1", QStringLiteral("Save &all"), &TfrmConfig::Saveall1Click);
+    addItem(file, "Savecompany1", QStringLiteral("Save &company"), &EditorWindow::saveCompany);
+    addItem(file, "Saveprogram1", QStringLiteral("&Save program"), &EditorWindow::saveProgram);
+    addItem(file, "Saveall1", QStringLiteral("Save &all"), &EditorWindow::saveAll);
     file->addSeparator();
-    addItem(file, "ImportPAD1", QStringLiteral("Import &PAD"), &TfrmConfig::ImportPAD1Click);
+    addItem(file, "ImportPAD1", QStringLiteral("Import &PAD"), &EditorWindow::importPad);
     file->addSeparator();
-    addItem(file, "Exit1", QStringLiteral("E&xit"), &TfrmConfig::Exit1Click);
+    addItem(file, "Exit1", QStringLiteral("E&xit"), &EditorWindow::exitEditor);
 
     QMenu* program = bar->addMenu(QStringLiteral("&Program"));
     program->setObjectName(QStringLiteral("Program1"));
-    addItem(program, "NewProgram1", QStringLiteral("&New Program"), &TfrmConfig::NewProgram1Click,
+    addItem(program, "NewProgram1", QStringLiteral("&New Program"), &EditorWindow::newProgram,
         QKeySequence(Qt::CTRL | Qt::Key_N));
-    addItem(program, "DeleteProgram1", QStringLiteral("&Delete Program"), &TfrmConfig::DeleteProgram1Click);
+    addItem(program, "DeleteProgram1", QStringLiteral("&Delete Program"), &EditorWindow::deleteProgram);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    addItem(help, "ConfiguringQuillet1", QStringLiteral("Configuring Quillet"), &TfrmConfig::ConfiguringQuillet1Click);
+    addItem(help, "ConfiguringQuillet1", QStringLiteral("Configuring Quillet"), &EditorWindow::showHelp);
 }
 
-QWidget* TfrmConfig::createControl(Id id, QWidget* parent)
+QWidget* EditorWindow::createControl(Id id, QWidget* parent)
 {
     QWidget* widget = nullptr;
     const Info& control = info(id);
@@ -294,7 +294,7 @@ QWidget* TfrmConfig::createControl(Id id, QWidget* parent)
         break;
     }
     case Kind::List: {
-        auto* box = new TCompletingComboBox(parent);
+        auto* box = new CompletingComboBox(parent);
         box->setEditable(true);
         box->setTextCompletion(false);
         box->setInsertPolicy(QComboBox::NoInsert);
@@ -328,7 +328,7 @@ QWidget* TfrmConfig::createControl(Id id, QWidget* parent)
     return widget;
 }
 
-QWidget* TfrmConfig::buildCompanyPage()
+QWidget* EditorWindow::buildCompanyPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabCompany"));
@@ -338,7 +338,7 @@ QWidget* TfrmConfig::buildCompanyPage()
     return page;
 }
 
-QWidget* TfrmConfig::buildProgramPage()
+QWidget* EditorWindow::buildProgramPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabProgram"));
@@ -369,16 +369,16 @@ QWidget* TfrmConfig::buildProgramPage()
     auto* browseFile = new QToolButton(inner);
     browseFile->setObjectName(QStringLiteral("btnBrowseFile"));
     browseFile->setText(QStringLiteral("..."));
-    connect(browseFile, &QToolButton::clicked, this, &TfrmConfig::btnBrowseFileClick);
+    connect(browseFile, &QToolButton::clicked, this, &EditorWindow::browseFile);
     auto* browsePad = new QToolButton(inner);
     browsePad->setObjectName(QStringLiteral("btnBrowsePAD"));
     browsePad->setText(QStringLiteral("..."));
-    connect(browsePad, &QToolButton::clicked, this, &TfrmConfig::btnBrowsePADClick);
+    connect(browsePad, &QToolButton::clicked, this, &EditorWindow::browsePadFile);
     auto* refreshPad = new QToolButton(inner);
     refreshPad->setObjectName(QStringLiteral("btnRefreshPAD"));
     refreshPad->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     refreshPad->setToolTip(QStringLiteral("Update program from PAD file"));
-    connect(refreshPad, &QToolButton::clicked, this, &TfrmConfig::btnRefreshPADClick);
+    connect(refreshPad, &QToolButton::clicked, this, &EditorWindow::refreshPadFile);
 
     addRow(left, cboProgramName);
     addRow(left, edtVersion);
@@ -438,7 +438,7 @@ QWidget* TfrmConfig::buildProgramPage()
     return page;
 }
 
-QWidget* TfrmConfig::buildDescriptionPage()
+QWidget* EditorWindow::buildDescriptionPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabDesc"));
@@ -451,20 +451,20 @@ QWidget* TfrmConfig::buildDescriptionPage()
     return page;
 }
 
-QWidget* TfrmConfig::buildOptionsPage()
+QWidget* EditorWindow::buildOptionsPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tabOptions"));
     auto* layout = new QVBoxLayout(page);
     auto* siteEffects = new QCheckBox(QStringLiteral("Site Effects"), page);
     siteEffects->setObjectName(QStringLiteral("chkSiteEffects"));
-    connect(siteEffects, &QCheckBox::toggled, this, [this](bool on) { m_state.SiteEffects = on; });
+    connect(siteEffects, &QCheckBox::toggled, this, [this](bool on) { m_state.siteEffects = on; });
     layout->addWidget(siteEffects);
     layout->addStretch();
     return page;
 }
 
-void TfrmConfig::connectControl(Id id)
+void EditorWindow::connectControl(Id id)
 {
     QWidget* widget = control(id);
     switch (kind(id)) {
@@ -519,7 +519,7 @@ void TfrmConfig::connectControl(Id id)
     }
 }
 
-void TfrmConfig::showValue(Id id)
+void EditorWindow::showValue(Id id)
 {
     QWidget* widget = control(id);
     if (!widget)
@@ -568,17 +568,17 @@ void TfrmConfig::showValue(Id id)
     m_showing = wasShowing;
 }
 
-void TfrmConfig::showAll()
+void EditorWindow::showAll()
 {
     for (int id = 0; id < Count; ++id)
         showValue(static_cast<Id>(id));
     if (auto* siteEffects = findChild<QCheckBox*>(QStringLiteral("chkSiteEffects"))) {
         const QSignalBlocker blocker(siteEffects);
-        siteEffects->setChecked(m_state.SiteEffects);
+        siteEffects->setChecked(m_state.siteEffects);
     }
 }
 
-void TfrmConfig::run(const std::function<void()>& command)
+void EditorWindow::run(const std::function<void()>& command)
 {
     try {
         command();
@@ -588,7 +588,7 @@ void TfrmConfig::run(const std::function<void()>& command)
     }
 }
 
-void TfrmConfig::showEvent(QShowEvent* event)
+void EditorWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     showAll();
@@ -596,101 +596,101 @@ void TfrmConfig::showEvent(QShowEvent* event)
     activateWindow();
 }
 
-void TfrmConfig::done(int result)
+void EditorWindow::done(int result)
 {
     closeEditor();
     QDialog::done(result);
 }
 
-void TfrmConfig::closeEditor()
+void EditorWindow::closeEditor()
 {
     if (m_closed)
         return;
     m_closed = true;
-    m_editor.FormDestroy();
+    m_editor.close();
 }
 
-void TfrmConfig::Savecompany1Click()
+void EditorWindow::saveCompany()
 {
-    run([this] { m_editor.Savecompany1Click(); });
+    run([this] { m_editor.saveCompany(); });
 }
 
-void TfrmConfig::Saveprogram1Click()
+void EditorWindow::saveProgram()
 {
-    run([this] { m_editor.Saveprogram1Click(); });
+    run([this] { m_editor.saveProgram(); });
 }
 
-void TfrmConfig::Saveall1Click()
+void EditorWindow::saveAll()
 {
-    run([this] { m_editor.Saveall1Click(); });
+    run([this] { m_editor.saveAll(); });
 }
 
-void TfrmConfig::Exit1Click()
+void EditorWindow::exitEditor()
 {
     accept();
 }
 
-void TfrmConfig::NewProgram1Click()
+void EditorWindow::newProgram()
 {
     bool ok = false;
-    const QString name = QInputDialog::getText(this, TranslateMsg(QStringLiteral("Add program")),
-        TranslateMsg(QStringLiteral("Enter new program name:")), QLineEdit::Normal, QString(), &ok);
+    const QString name = QInputDialog::getText(this, translateMsg(QStringLiteral("Add program")),
+        translateMsg(QStringLiteral("Enter new program name:")), QLineEdit::Normal, QString(), &ok);
     if (!ok)
         return;
-    run([&] { m_editor.NewProgram1Click(name); });
+    run([&] { m_editor.newProgram(name); });
 }
 
-void TfrmConfig::DeleteProgram1Click()
+void EditorWindow::deleteProgram()
 {
-    run([this] { m_editor.DeleteProgram1Click(); });
+    run([this] { m_editor.deleteProgram(); });
 }
 
-void TfrmConfig::ConfiguringQuillet1Click()
+void EditorWindow::showHelp()
 {
     HelpWindow::showTopic(HelpContext, this);
 }
 
-QString TfrmConfig::chooseFile(const QString& delphiFilter, const QString& folder)
+QString EditorWindow::chooseFile(const QString& delphiFilter, const QString& folder)
 {
-    const QString filter = dialogFilter(TranslateMsg(delphiFilter));
+    const QString filter = dialogFilter(translateMsg(delphiFilter));
     if (m_chooseFile)
         return m_chooseFile(this, filter, folder);
     return QFileDialog::getOpenFileName(this, QString(), folder, filter);
 }
 
-void TfrmConfig::btnBrowseFileClick()
+void EditorWindow::browseFile()
 {
     const QString path = chooseFile(
-        QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"), m_editor.config().LastArcPath);
+        QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"), m_editor.config().lastArcPath);
     if (!path.isEmpty())
-        run([&] { m_editor.btnBrowseFileClick(path); });
+        run([&] { m_editor.browseFile(path); });
 }
 
-void TfrmConfig::ImportPAD1Click()
+void EditorWindow::importPad()
 {
     const QString path
-        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().LastPADPath);
+        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().lastPadPath);
     if (!path.isEmpty() && m_editor.acceptPadFile(path))
-        LoadPadFile(path);
+        loadPadFile(path);
 }
 
-void TfrmConfig::btnBrowsePADClick()
+void EditorWindow::browsePadFile()
 {
     const QString path
-        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().LastPADPath);
+        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().lastPadPath);
     if (!path.isEmpty() && m_editor.acceptPadFile(path))
         m_state.setText(edtPADPath, QFileInfo(path).absoluteFilePath(), EditorState::Origin::Editor);
 }
 
-void TfrmConfig::btnRefreshPADClick()
+void EditorWindow::refreshPadFile()
 {
-    LoadPadFile(m_state.text(edtPADPath));
+    loadPadFile(m_state.text(edtPADPath));
 }
 
-void TfrmConfig::LoadPadFile(const QString& path)
+void EditorWindow::loadPadFile(const QString& path)
 {
     const PadImport::Mode mode
         = m_pages->currentWidget() == m_tabCompany ? PadImport::Mode::Company : PadImport::Mode::Program;
-    const PadImport::Result result = PadImport(m_editor).LoadPadFile(path, mode);
+    const PadImport::Result result = PadImport(m_editor).loadPadFile(path, mode);
     PadImport::report(result);
 }

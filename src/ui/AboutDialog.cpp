@@ -1,10 +1,10 @@
-#include "TAboutBox.h"
+#include "AboutDialog.h"
 
 #include "Helpers.h"
 #include "MessageTranslator.h"
-#include "TConfig.h"
-#include "TLanguage.h"
+#include "Settings.h"
 #include "UiTranslation.h"
+#include "WindowTranslator.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -26,7 +26,7 @@ QLabel* newLabel(QWidget* parent, const char* name, const QString& text = QStrin
 
 } // namespace
 
-TAboutBox::TAboutBox(const TConfig& config, QWidget* parent)
+AboutDialog::AboutDialog(const Settings& config, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutBox"));
@@ -58,7 +58,7 @@ TAboutBox::TAboutBox(const TConfig& config, QWidget* parent)
     link->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(homePage.toHtmlEscaped(), homePage.toHtmlEscaped()));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     link->setOpenExternalLinks(false);
-    connect(link, &QLabel::linkActivated, this, [](const QString& address) { OpenURL(address, false); });
+    connect(link, &QLabel::linkActivated, this, [](const QString& address) { openUrl(address, false); });
 
     auto* notice = newLabel(this, "Label1");
     notice->setAlignment(Qt::AlignCenter);
@@ -104,32 +104,32 @@ TAboutBox::TAboutBox(const TConfig& config, QWidget* parent)
     build->setText(buildText());
 }
 
-QString TAboutBox::makerHomePage()
+QString AboutDialog::makerHomePage()
 {
     return QStringLiteral("https://www.orlan.example/?quilletexe");
 }
 
-QString TAboutBox::productPage()
+QString AboutDialog::productPage()
 {
     return QStringLiteral("https://www.orlan.example/quillet.html?exe");
 }
 
-double TAboutBox::programVersion()
+double AboutDialog::programVersion()
 {
     return QStringLiteral(QUILLET_VERSION).toDouble();
 }
 
-QString TAboutBox::versionText()
+QString AboutDialog::versionText()
 {
-    return TranslateMsg(QStringLiteral("Version")) + QLatin1Char(' ') + QLocale().toString(programVersion(), 'f', 2);
+    return translateMsg(QStringLiteral("Version")) + QLatin1Char(' ') + QLocale().toString(programVersion(), 'f', 2);
 }
 
-QString TAboutBox::buildText()
+QString AboutDialog::buildText()
 {
-    return TranslateMsg(QStringLiteral("Build")) + QLatin1Char(' ') + QLocale().toString(programVersion(), 'f', 3);
+    return translateMsg(QStringLiteral("Build")) + QLatin1Char(' ') + QLocale().toString(programVersion(), 'f', 3);
 }
 
-void TAboutBox::showEvent(QShowEvent* event)
+void AboutDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     raise();

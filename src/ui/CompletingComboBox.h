@@ -10,12 +10,12 @@
 // not the user choosing an entry. With TextCompletion off the box is a plain
 // editable combo box. Qt's own inline completer and the insertion of typed
 // text into the list on Enter are switched off.
-class TCompletingComboBox : public QComboBox {
+class CompletingComboBox : public QComboBox {
     Q_OBJECT
     Q_PROPERTY(bool TextCompletion READ textCompletion WRITE setTextCompletion)
 
 public:
-    explicit TCompletingComboBox(QWidget* parent = nullptr);
+    explicit CompletingComboBox(QWidget* parent = nullptr);
 
     bool textCompletion() const { return m_textCompletion; }
     void setTextCompletion(bool on) { m_textCompletion = on; }

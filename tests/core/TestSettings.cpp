@@ -1,7 +1,7 @@
 #include "IniDocument.h"
 #include "ProgramSession.h"
 #include "QuilletError.h"
-#include "TConfig.h"
+#include "Settings.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -22,7 +22,7 @@ const char* const kCompanyKeys[] = {"Company", "WebSite", "EMail", "Contact", "C
 
 } // namespace
 
-class TestTConfig : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -41,55 +41,55 @@ private Q_SLOTS:
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
 };
 
-void TestTConfig::firstRunDefaults()
+void TestSettings::firstRunDefaults()
 {
     TestProgramDirectory dir;
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    config.LoadPowerPasteSettings();
-    QCOMPARE(config.AutoFillFormFields, true);
-    QCOMPARE(config.SiteFilter, QString("Dead=False AND Hide=False"));
-    QCOMPARE(config.Language, QString("English"));
-    QCOMPARE(config.SiteVer, 1.0);
-    QCOMPARE(config.BrowserContextMenuIndex, 1);
-    QCOMPARE(config.MenuItemsPerColumn, 16);
-    QCOMPARE(config.LastPADPath, dir.path());
-    QCOMPARE(config.LastArcPath, dir.path());
-    QCOMPARE(config.LastCompany, QString());
-    QCOMPARE(config.Authentication, false);
-    QCOMPARE(config.SiteEffects, true);
-    for (int i = 0; i < TProperties::Count; ++i) {
-        QVERIFY(properties[i].InPowerPaste);
-        QVERIFY(properties[i].Value.isEmpty());
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.loadPowerPasteSettings();
+    QCOMPARE(config.autoFillFormFields, true);
+    QCOMPARE(config.siteFilter, QString("Dead=False AND Hide=False"));
+    QCOMPARE(config.language, QString("English"));
+    QCOMPARE(config.siteVer, 1.0);
+    QCOMPARE(config.browserContextMenuIndex, 1);
+    QCOMPARE(config.menuItemsPerColumn, 16);
+    QCOMPARE(config.lastPadPath, dir.path());
+    QCOMPARE(config.lastArcPath, dir.path());
+    QCOMPARE(config.lastCompany, QString());
+    QCOMPARE(config.authentication, false);
+    QCOMPARE(config.siteEffects, true);
+    for (int i = 0; i < PropertyCatalogue::Count; ++i) {
+        QVERIFY(properties[i].inPowerPaste);
+        QVERIFY(properties[i].value.isEmpty());
     }
     WindowGeometry window;
     window.x = window.y = window.width = window.height = -5;
     int splitter = 0;
-    config.LoadWindowGeometry("Browser", window, splitter);
+    config.loadWindowGeometry("Browser", window, splitter);
     QCOMPARE(window.x, 10);
     QCOMPARE(window.y, 10);
     QCOMPARE(window.width, 760);
     QCOMPARE(window.height, 600);
     QCOMPARE(splitter, 80);
     ListOfIndices quickPaste;
-    config.LoadPopUpList(quickPaste);
+    config.loadPopUpList(quickPaste);
     QVERIFY(quickPaste.items.isEmpty());
     // Reading never creates a file.
     QVERIFY(!QFile::exists(dir.file("quillet.ini")));
     QVERIFY(!QFile::exists(dir.file("companies.ini")));
 }
 
-void TestTConfig::firstRunSaveWritesTheSections()
+void TestSettings::firstRunSaveWritesTheSections()
 {
     TestProgramDirectory dir;
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    config.LoadPowerPasteSettings();
-    properties[TProperties::ProgramName].SetValue("Tool");
-    properties[TProperties::Desc2000].InPowerPaste = false;
-    config.SaveSettings();
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.loadPowerPasteSettings();
+    properties[PropertyCatalogue::ProgramName].setValue("Tool");
+    properties[PropertyCatalogue::Desc2000].inPowerPaste = false;
+    config.saveSettings();
 
     const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
     QCOMPARE(ini.sectionNames(), QStringList({"General", "EMail", "Config", "LastProgram", "Options", "PowerPaste"}));
@@ -108,46 +108,46 @@ void TestTConfig::firstRunSaveWritesTheSections()
     QVERIFY(!QFile::exists(dir.file("companies.ini")));
 
     // Geometry and the quick paste list go into their own sections beside the rest.
-    config.SaveWindowGeometry("Browser", WindowGeometry {1, 2, 300, 400}, 120);
+    config.saveWindowGeometry("Browser", WindowGeometry {1, 2, 300, 400}, 120);
     ListOfIndices quickPaste;
     quickPaste.items = {16, 0};
-    config.SavePopUpList(quickPaste);
-    TProperties reloaded;
-    TConfig again(dir.path(), reloaded);
-    again.LoadSettings();
-    again.LoadPowerPasteSettings();
-    QCOMPARE(reloaded[TProperties::ProgramName].Value, QString("Tool"));
-    QCOMPARE(reloaded[TProperties::Desc2000].InPowerPaste, false);
+    config.savePopUpList(quickPaste);
+    PropertyCatalogue reloaded;
+    Settings again(dir.path(), reloaded);
+    again.loadSettings();
+    again.loadPowerPasteSettings();
+    QCOMPARE(reloaded[PropertyCatalogue::ProgramName].value, QString("Tool"));
+    QCOMPARE(reloaded[PropertyCatalogue::Desc2000].inPowerPaste, false);
     WindowGeometry window;
     int splitter = 0;
-    again.LoadWindowGeometry("Browser", window, splitter);
+    again.loadWindowGeometry("Browser", window, splitter);
     QCOMPARE(window.x, 1);
     QCOMPARE(window.height, 400);
     QCOMPARE(splitter, 120);
     ListOfIndices loaded;
-    again.LoadPopUpList(loaded);
+    again.loadPopUpList(loaded);
     QCOMPARE(loaded.items, QVector<int>({16, 0}));
-    // A later SaveSettings keeps the two sections it does not write.
-    again.SaveSettings();
+    // A later saveSettings keeps the two sections it does not write.
+    again.saveSettings();
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Geometry", "BrowserW", ""), QString("300"));
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("PopUpList", "2", ""), QString("0"));
 }
 
-void TestTConfig::companySectionMovesToCompaniesIni()
+void TestSettings::companySectionMovesToCompaniesIni()
 {
     TestProgramDirectory dir;
     dir.writeFile("quillet.ini",
         "[Config]\nLastCompany=\n[Company]\nCompany=Acme Soft\nWebSite=https://acme.test\n"
         "City=Springfield\nLinks=l\n[Other]\nx=1\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    QCOMPARE(config.LastCompany, QString("Acme Soft"));
-    QCOMPARE(properties[0].Value, QString("Acme Soft"));
-    QCOMPARE(properties[1].Value, QString("https://acme.test"));
-    QCOMPARE(properties[8].Value, QString("Springfield"));
-    QCOMPARE(properties[12].Value, QString("l"));
-    config.SaveSettings();
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QCOMPARE(config.lastCompany, QString("Acme Soft"));
+    QCOMPARE(properties[0].value, QString("Acme Soft"));
+    QCOMPARE(properties[1].value, QString("https://acme.test"));
+    QCOMPARE(properties[8].value, QString("Springfield"));
+    QCOMPARE(properties[12].value, QString("l"));
+    config.saveSettings();
 
     const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
     QVERIFY(!ini.hasSection("Company"));
@@ -163,32 +163,32 @@ void TestTConfig::companySectionMovesToCompaniesIni()
     QCOMPARE(companies.readString("Acme Soft", "City", ""), QString("Springfield"));
 
     // The next start reads the company from companies.ini.
-    TProperties next;
-    TConfig nextConfig(dir.path(), next);
-    nextConfig.LoadSettings();
-    QCOMPARE(next[1].Value, QString("https://acme.test"));
+    PropertyCatalogue next;
+    Settings nextConfig(dir.path(), next);
+    nextConfig.loadSettings();
+    QCOMPARE(next[1].value, QString("https://acme.test"));
 }
 
-void TestTConfig::loadCompanyOfUnknownName()
+void TestSettings::loadCompanyOfUnknownName()
 {
     TestProgramDirectory dir;
     dir.writeFile("companies.ini", "[Acme]\nCompany=Old name\nWebSite=w\nExtra=keep\n[Beta]\nCity=c\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadCompany("Acme");
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadCompany("Acme");
     // The section name supplies the company name, not the Company key.
-    QCOMPARE(properties[0].Value, QString("Acme"));
-    QCOMPARE(properties[1].Value, QString("w"));
-    config.LoadCompany("Nobody");
-    QCOMPARE(config.LastCompany, QString("Nobody"));
-    QCOMPARE(properties[0].Value, QString("Nobody"));
+    QCOMPARE(properties[0].value, QString("Acme"));
+    QCOMPARE(properties[1].value, QString("w"));
+    config.loadCompany("Nobody");
+    QCOMPARE(config.lastCompany, QString("Nobody"));
+    QCOMPARE(properties[0].value, QString("Nobody"));
     for (int i = 1; i <= 12; ++i)
-        QVERIFY(properties[i].Value.isEmpty());
+        QVERIFY(properties[i].value.isEmpty());
 
     // Saving writes the 13 keys and leaves the rest of the file alone.
-    config.LoadCompany("Acme");
-    properties[8].SetValue("New City");
-    config.SaveSettings();
+    config.loadCompany("Acme");
+    properties[8].setValue("New City");
+    config.saveSettings();
     const IniDocument companies = IniDocument::load(dir.file("companies.ini"));
     QCOMPARE(companies.readString("Acme", "Extra", ""), QString("keep"));
     QCOMPARE(companies.readString("Acme", "Company", ""), QString("Acme"));
@@ -196,162 +196,162 @@ void TestTConfig::loadCompanyOfUnknownName()
     QCOMPARE(companies.readString("Beta", "City", ""), QString("c"));
 }
 
-void TestTConfig::listCompaniesInFileOrder()
+void TestSettings::listCompaniesInFileOrder()
 {
     TestProgramDirectory dir;
     dir.writeFile("companies.ini", "[Zeta]\n[Alpha]\n[Mid Co]\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
     QStringList list {"stale"};
-    config.ListCompanies(list);
+    config.listCompanies(list);
     QCOMPARE(list, QStringList({"Zeta", "Alpha", "Mid Co"}));
 }
 
-void TestTConfig::popUpListStopsAtMinusOne()
+void TestSettings::popUpListStopsAtMinusOne()
 {
     TestProgramDirectory dir;
     dir.writeFile("quillet.ini", "[PopUpList]\n1=5\n2=-1\n3=7\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
     ListOfIndices list;
-    config.LoadPopUpList(list);
+    config.loadPopUpList(list);
     QCOMPARE(list.items, QVector<int>({5}));
 
     // Hand-edited indices that name no entry are skipped and reading goes on;
     // a value that is no number reads as the default -1 and ends the list.
     dir.writeFile("quillet.ini", "[PopUpList]\n1=99\n2=13\n3=0x10\n4=46\n5=abc\n6=20\n");
     ListOfIndices other;
-    config.LoadPopUpList(other);
+    config.loadPopUpList(other);
     QCOMPARE(other.items, QVector<int>({16, 46}));
 }
 
-void TestTConfig::popUpListRoundTrip()
+void TestSettings::popUpListRoundTrip()
 {
     TestProgramDirectory dir;
-    TProperties properties;
-    TConfig config(dir.path(), properties);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
     ListOfIndices list;
     for (int i = 0; i < 10; ++i)
         list.items.append(14 + i);
-    config.SavePopUpList(list);
+    config.savePopUpList(list);
     ListOfIndices loaded;
-    config.LoadPopUpList(loaded);
+    config.loadPopUpList(loaded);
     QCOMPARE(loaded.items, list.items);
     QVERIFY(!IniDocument::load(dir.file("quillet.ini")).value("PopUpList", "11"));
 
     // A shorter list ends in the mark, so the old keys behind it are not read.
     ListOfIndices shorter;
     shorter.items = {30, 31};
-    config.SavePopUpList(shorter);
+    config.savePopUpList(shorter);
     const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
     QCOMPARE(ini.readString("PopUpList", "3", ""), QString("-1"));
     QCOMPARE(ini.readString("PopUpList", "4", ""), QString("17"));
     ListOfIndices reloaded;
-    config.LoadPopUpList(reloaded);
+    config.loadPopUpList(reloaded);
     QCOMPARE(reloaded.items, QVector<int>({30, 31}));
 
     // An empty list still leaves its section.
     TestProgramDirectory fresh;
-    TConfig first(fresh.path(), properties);
-    first.SavePopUpList(ListOfIndices());
+    Settings first(fresh.path(), properties);
+    first.savePopUpList(ListOfIndices());
     QCOMPARE(IniDocument::load(fresh.file("quillet.ini")).readString("PopUpList", "1", ""), QString("-1"));
 }
 
-void TestTConfig::hexAndUnconvertibleNumbers()
+void TestSettings::hexAndUnconvertibleNumbers()
 {
     TestProgramDirectory dir;
     dir.writeFile("quillet.ini",
         "[General]\nAutomatically Fill Form Fields=0x0\n[EMail]\nAuthentication=yes\n"
         "[PowerPaste]\nBrowser context menu index=0x2\nMenu items per column=twelve\nCompany=0\n"
         "PAD Path=0X1\n[Options]\nSiteVer=abc\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    config.LoadPowerPasteSettings();
-    QCOMPARE(config.AutoFillFormFields, false);
-    QCOMPARE(config.Authentication, false);
-    QCOMPARE(config.BrowserContextMenuIndex, 2);
-    QCOMPARE(config.MenuItemsPerColumn, 16);
-    QCOMPARE(properties[0].InPowerPaste, false);
-    QCOMPARE(properties[46].InPowerPaste, true);
-    QCOMPARE(config.SiteVer, 1.0);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.loadPowerPasteSettings();
+    QCOMPARE(config.autoFillFormFields, false);
+    QCOMPARE(config.authentication, false);
+    QCOMPARE(config.browserContextMenuIndex, 2);
+    QCOMPARE(config.menuItemsPerColumn, 16);
+    QCOMPARE(properties[0].inPowerPaste, false);
+    QCOMPARE(properties[46].inPowerPaste, true);
+    QCOMPARE(config.siteVer, 1.0);
 }
 
-void TestTConfig::storedZeroAndSmallSplitter()
+void TestSettings::storedZeroAndSmallSplitter()
 {
     TestProgramDirectory dir;
     dir.writeFile(
         "quillet.ini", "[PowerPaste]\nMenu items per column=0\n[Geometry]\nSplitter Location=20\nBrowserX=-3000\n");
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadPowerPasteSettings();
-    QCOMPARE(config.MenuItemsPerColumn, 16);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadPowerPasteSettings();
+    QCOMPARE(config.menuItemsPerColumn, 16);
     WindowGeometry window;
     int splitter = 0;
-    config.LoadWindowGeometry("Browser", window, splitter);
+    config.loadWindowGeometry("Browser", window, splitter);
     QCOMPARE(splitter, 50);
     // Off-screen positions are applied as read.
     QCOMPARE(window.x, -3000);
 }
 
-void TestTConfig::siteVerUnderCommaLocale()
+void TestSettings::siteVerUnderCommaLocale()
 {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     TestProgramDirectory dir;
     {
-        TProperties properties;
-        TConfig config(dir.path(), properties);
-        config.LoadSettings();
-        config.SiteVer = 3.25;
-        config.SaveSettings();
+        PropertyCatalogue properties;
+        Settings config(dir.path(), properties);
+        config.loadSettings();
+        config.siteVer = 3.25;
+        config.saveSettings();
     }
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Options", "SiteVer", ""), QString("3,25"));
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    QCOMPARE(config.SiteVer, 3.25);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QCOMPARE(config.siteVer, 3.25);
     QLocale::setDefault(saved);
 }
 
-void TestTConfig::passwordsStoredAsTyped()
+void TestSettings::passwordsStoredAsTyped()
 {
     TestProgramDirectory dir;
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    config.EMailPassword = "p@ss =word;";
-    config.MemberPassword = "  spaced";
-    config.SaveSettings();
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.emailPassword = "p@ss =word;";
+    config.memberPassword = "  spaced";
+    config.saveSettings();
     const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
     QCOMPARE(ini.readString("EMail", "EMailPassword", ""), QString("p@ss =word;"));
     // Surrounding blanks are not kept by the file format.
     QCOMPARE(ini.readString("Config", "MemberPassword", ""), QString("spaced"));
 }
 
-void TestTConfig::unwritableSettingsRaise()
+void TestSettings::unwritableSettingsRaise()
 {
     TestProgramDirectory dir;
     QVERIFY(QDir().mkdir(dir.file("quillet.ini")));
-    TProperties properties;
-    TConfig config(dir.path(), properties);
-    config.LoadSettings();
-    QCOMPARE(config.Language, QString("English"));
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QCOMPARE(config.language, QString("English"));
     try {
-        config.SaveSettings();
+        config.saveSettings();
         QFAIL("SaveSettings succeeded");
     } catch (const QuilletError& error) {
         QCOMPARE(error.text(), "Unable to write to " + dir.file("quillet.ini"));
     }
 }
 
-void TestTConfig::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
+void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
 {
     TestProgramDirectory dir;
     {
         ProgramSession session(dir.path());
         session.start();
-        session.config().Language = "Deutsch";
+        session.config().language = "Deutsch";
         QVERIFY(session.shutdown());
         QVERIFY(!session.isRunning());
     }
@@ -381,5 +381,5 @@ void TestTConfig::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.isRunning());
 }
 
-QTEST_GUILESS_MAIN(TestTConfig)
-#include "TestTConfig.moc"
+QTEST_GUILESS_MAIN(TestSettings)
+#include "TestSettings.moc"

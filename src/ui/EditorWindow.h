@@ -12,10 +12,10 @@
 class QAction;
 class QTabWidget;
 class QWidget;
-class TConfig;
-class TDM1;
-class TLanguage;
-class TProperties;
+class Settings;
+class SubmissionDatabase;
+class WindowTranslator;
+class PropertyCatalogue;
 
 // The company and program editor "Configuration": the company's details,
 // the programs' details and descriptions, New and Delete Program, the
@@ -23,35 +23,35 @@ class TProperties;
 // shown with exec() and deleted afterwards; closing asks to save unsaved
 // company and program edits. The caller refreshes the data selector and the
 // programs list afterwards.
-class TfrmConfig : public QDialog {
+class EditorWindow : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int HelpContext = 40;
 
-    TfrmConfig(TConfig& config, TProperties& properties, TDM1& dm, QWidget* parent = nullptr);
-    ~TfrmConfig() override;
+    EditorWindow(Settings& config, PropertyCatalogue& properties, SubmissionDatabase& dm, QWidget* parent = nullptr);
+    ~EditorWindow() override;
 
     EditorState& state() { return m_state; }
     ConfigEditor& editor() { return m_editor; }
-    TLanguage* language() const { return m_language; }
+    WindowTranslator* language() const { return m_language; }
     // The control of an editor value, found by the control's objectName too.
     QWidget* control(EditorControl::Id id) const { return m_controls.at(static_cast<size_t>(id)); }
 
     // The menu commands.
-    void Savecompany1Click();
-    void Saveprogram1Click();
-    void Saveall1Click();
-    void ImportPAD1Click();
-    void Exit1Click();
-    void NewProgram1Click();
-    void DeleteProgram1Click();
-    void ConfiguringQuillet1Click();
-    void btnBrowseFileClick();
-    void btnBrowsePADClick();
-    void btnRefreshPADClick();
+    void saveCompany();
+    void saveProgram();
+    void saveAll();
+    void importPad();
+    void exitEditor();
+    void newProgram();
+    void deleteProgram();
+    void showHelp();
+    void browseFile();
+    void browsePadFile();
+    void refreshPadFile();
     // The import of one file in the mode of the active tab, with its errors shown.
-    void LoadPadFile(const QString& path);
+    void loadPadFile(const QString& path);
 
     // The paths of the window texts a language file may translate.
     static const QStringList& translationPaths();
@@ -90,7 +90,7 @@ private:
     std::array<QWidget*, EditorControl::Count> m_controls {};
     QTabWidget* m_pages = nullptr;
     QWidget* m_tabCompany = nullptr;
-    TLanguage* m_language = nullptr;
+    WindowTranslator* m_language = nullptr;
     FileChooser m_chooseFile;
     bool m_showing = false;
     bool m_closed = false;

@@ -1,10 +1,10 @@
-#include "TCompletingComboBox.h"
+#include "CompletingComboBox.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-TCompletingComboBox::TCompletingComboBox(QWidget* parent)
+CompletingComboBox::CompletingComboBox(QWidget* parent)
     : QComboBox(parent)
 {
     setEditable(true);
@@ -12,7 +12,7 @@ TCompletingComboBox::TCompletingComboBox(QWidget* parent)
     adoptLineEdit();
 }
 
-void TCompletingComboBox::adoptLineEdit()
+void CompletingComboBox::adoptLineEdit()
 {
     QLineEdit* edit = lineEdit();
     if (!edit)
@@ -25,26 +25,26 @@ void TCompletingComboBox::adoptLineEdit()
     }
 }
 
-void TCompletingComboBox::focusInEvent(QFocusEvent* event)
+void CompletingComboBox::focusInEvent(QFocusEvent* event)
 {
     adoptLineEdit();
     QComboBox::focusInEvent(event);
 }
 
-void TCompletingComboBox::keyPressEvent(QKeyEvent* event)
+void CompletingComboBox::keyPressEvent(QKeyEvent* event)
 {
     adoptLineEdit();
     QComboBox::keyPressEvent(event);
 }
 
-void TCompletingComboBox::keyReleaseEvent(QKeyEvent* event)
+void CompletingComboBox::keyReleaseEvent(QKeyEvent* event)
 {
     QComboBox::keyReleaseEvent(event);
     if (completeText(event->key()))
         event->accept();
 }
 
-bool TCompletingComboBox::eventFilter(QObject* watched, QEvent* event)
+bool CompletingComboBox::eventFilter(QObject* watched, QEvent* event)
 {
     // Keys delivered to the edit field itself rather than through the box.
     if (watched == m_watchedEdit && event->type() == QEvent::KeyRelease) {
@@ -57,7 +57,7 @@ bool TCompletingComboBox::eventFilter(QObject* watched, QEvent* event)
     return QComboBox::eventFilter(watched, event);
 }
 
-bool TCompletingComboBox::completeText(int releasedKey)
+bool CompletingComboBox::completeText(int releasedKey)
 {
     if (releasedKey == Qt::Key_Backspace || releasedKey == Qt::Key_Delete || releasedKey == Qt::Key_Shift)
         return false;

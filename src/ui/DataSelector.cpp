@@ -1,12 +1,12 @@
-#include "TfrmData.h"
+#include "DataSelector.h"
 
 #include "DataSelectorModel.h"
 #include "DataSelectorRows.h"
 #include "PowerPasteMenu.h"
+#include "PropertyCatalogue.h"
 #include "QuickPasteMenu.h"
-#include "TConfig.h"
-#include "TLanguage.h"
-#include "TProperties.h"
+#include "Settings.h"
+#include "WindowTranslator.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -21,8 +21,8 @@ constexpr int kDefaultItemsPerColumn = 16;
 
 } // namespace
 
-TfrmData::TfrmData(
-    DataSelectorRows& rows, TConfig& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste, QWidget* parent)
+DataSelector::DataSelector(
+    DataSelectorRows& rows, Settings& config, PowerPasteMenu& powerPaste, QuickPasteMenu& quickPaste, QWidget* parent)
     : QWidget(parent)
     , m_rows(rows)
     , m_config(config)
@@ -82,66 +82,66 @@ TfrmData::TfrmData(
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(m_grid);
 
-    m_language = new TLanguage(this, {QStringLiteral("frmData.Caption")});
+    m_language = new WindowTranslator(this, {QStringLiteral("frmData.Caption")});
     applyTranslation();
 
     m_quickPaste.setCaptionLookup([&rows](int row) { return rows.caption(row); });
 
     m_rows.fillCaptions();
-    m_config.LoadPopUpList(m_quickPaste);
-    m_config.LoadPowerPasteSettings();
-    BuildPowerPasteMenu();
+    m_config.loadPopUpList(m_quickPaste);
+    m_config.loadPowerPasteSettings();
+    buildPowerPasteMenu();
 }
 
-TfrmData::~TfrmData()
+DataSelector::~DataSelector()
 {
     m_quickPaste.setCaptionLookup(nullptr);
 }
 
-void TfrmData::applyTranslation()
+void DataSelector::applyTranslation()
 {
     m_language->applyLanguage(m_config);
 }
 
-int TfrmData::itemsPerColumn(int setting)
+int DataSelector::itemsPerColumn(int setting)
 {
     return setting < 1 ? kDefaultItemsPerColumn : setting;
 }
 
-void TfrmData::BuildPowerPasteMenu()
+void DataSelector::buildPowerPasteMenu()
 {
-    const TProperties& properties = m_config.properties();
-    const int perColumn = itemsPerColumn(m_config.MenuItemsPerColumn);
+    const PropertyCatalogue& properties = m_config.properties();
+    const int perColumn = itemsPerColumn(m_config.menuItemsPerColumn);
     int position = m_powerPaste.topSeparatorPosition();
     m_powerPaste.clearPropertyItems();
-    for (int i = 0; i < TProperties::Count; ++i) {
-        if (i == TProperties::Separator || !properties[i].InPowerPaste)
+    for (int i = 0; i < PropertyCatalogue::Count; ++i) {
+        if (i == PropertyCatalogue::Separator || !properties[i].inPowerPaste)
             continue;
         ++position;
-        m_powerPaste.insertPropertyItem(QStringLiteral("> ") + properties[i].Caption, i, position % perColumn == 0);
+        m_powerPaste.insertPropertyItem(QStringLiteral("> ") + properties[i].caption, i, position % perColumn == 0);
     }
 }
 
-bool TfrmData::addRowToQuickPaste(int row)
+bool DataSelector::addRowToQuickPaste(int row)
 {
-    if (!TProperties::isValidIndex(row) || row == TProperties::Separator)
+    if (!PropertyCatalogue::isValidIndex(row) || row == PropertyCatalogue::Separator)
         return false;
     return m_quickPaste.addQuickPasteItem(row);
 }
 
-void TfrmData::copyRowValue(int row)
+void DataSelector::copyRowValue(int row)
 {
     // The selected row's value, also an empty one, becomes the clipboard's text.
     QGuiApplication::clipboard()->setText(m_rows.value(row));
 }
 
-void TfrmData::showEvent(QShowEvent* event)
+void DataSelector::showEvent(QShowEvent* event)
 {
-    m_rows.RefreshData();
+    m_rows.refreshData();
     QWidget::showEvent(event);
 }
 
-bool TfrmData::eventFilter(QObject* watched, QEvent* event)
+bool DataSelector::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);

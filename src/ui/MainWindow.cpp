@@ -1,8 +1,12 @@
-#include "TForm1.h"
+#include "MainWindow.h"
 
+#include "AboutDialog.h"
 #include "BrowserView.h"
 #include "BusyIndicator.h"
+#include "CompletingComboBox.h"
+#include "DataSelector.h"
 #include "DataSelectorRows.h"
+#include "EditorWindow.h"
 #include "FormFillCommands.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
@@ -14,16 +18,12 @@
 #include "QuickPasteMenu.h"
 #include "QuickPasteShortcuts.h"
 #include "QuilletError.h"
+#include "ReportWindow.h"
 #include "SiteSearchLinks.h"
-#include "TAboutBox.h"
-#include "TCompletingComboBox.h"
-#include "TDM1.h"
-#include "TLanguage.h"
-#include "TfrmConfig.h"
-#include "TfrmData.h"
-#include "TfrmReport.h"
-#include "TfrmSites.h"
+#include "SiteSelector.h"
+#include "SubmissionDatabase.h"
 #include "UiTranslation.h"
+#include "WindowTranslator.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,7 +74,7 @@ QAction* addItem(QMenu* menu, const char* objectName, const QString& caption, co
 
 } // namespace
 
-TForm1::TForm1(TConfig& config, TProperties& properties, QWidget* parent)
+MainWindow::MainWindow(Settings& config, PropertyCatalogue& properties, QWidget* parent)
     : QMainWindow(parent)
     , m_config(config)
     , m_properties(properties)
@@ -94,8 +94,8 @@ TForm1::TForm1(TConfig& config, TProperties& properties, QWidget* parent)
     installWidgetTranslation();
     m_language = createWindowLanguage(this, kTranslationPaths);
     m_language->setLanguageFile(languageFilePath(m_config));
-    if (m_config.Language != QLatin1String("English"))
-        m_language->Translate();
+    if (m_config.language != QLatin1String("English"))
+        m_language->translate();
     buildLanguageMenu();
     restoreGeometryFromSettings();
 
@@ -107,35 +107,35 @@ TForm1::TForm1(TConfig& config, TProperties& properties, QWidget* parent)
     updateNavigationActions();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::buildActions()
+void MainWindow::buildActions()
 {
     QStyle* style = this->style();
     m_backAction = new QAction(style->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("Back"), this);
     m_backAction->setObjectName(QStringLiteral("BackAction"));
     m_backAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
-    connect(m_backAction, &QAction::triggered, this, &TForm1::BackClick);
+    connect(m_backAction, &QAction::triggered, this, &MainWindow::goBack);
     m_forwardAction = new QAction(style->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Forward"), this);
     m_forwardAction->setObjectName(QStringLiteral("ForwardAction"));
     m_forwardAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
-    connect(m_forwardAction, &QAction::triggered, this, &TForm1::ForwardClick);
+    connect(m_forwardAction, &QAction::triggered, this, &MainWindow::goForward);
     m_stopAction = new QAction(style->standardIcon(QStyle::SP_BrowserStop), QStringLiteral("Stop"), this);
     m_stopAction->setObjectName(QStringLiteral("StopAction"));
     m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
     m_refreshAction = new QAction(style->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("Refresh"), this);
     m_refreshAction->setObjectName(QStringLiteral("RefreshAction"));
     m_refreshAction->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(m_refreshAction, &QAction::triggered, this, &TForm1::FindAddress);
+    connect(m_refreshAction, &QAction::triggered, this, &MainWindow::findAddress);
     m_saveFormAction = new QAction(QStringLiteral("Save"), this);
     m_saveFormAction->setObjectName(QStringLiteral("SaveFormBtn"));
-    connect(m_saveFormAction, &QAction::triggered, this, &TForm1::Saveform1Click);
+    connect(m_saveFormAction, &QAction::triggered, this, &MainWindow::saveForm);
     m_autofillAction = new QAction(style->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Autofill"), this);
     m_autofillAction->setObjectName(QStringLiteral("LoadFormBtn"));
-    connect(m_autofillAction, &QAction::triggered, this, &TForm1::autofill1Click);
+    connect(m_autofillAction, &QAction::triggered, this, &MainWindow::autoFillForm);
 }
 
-void TForm1::buildCentralArea()
+void MainWindow::buildCentralArea()
 {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -163,7 +163,7 @@ void TForm1::buildCentralArea()
     auto* addressLabel = new QLabel(QStringLiteral("Address"), m_coolBar);
     addressLabel->setObjectName(QStringLiteral("Label1"));
     addressRow->addWidget(addressLabel);
-    m_address = new TCompletingComboBox(m_coolBar);
+    m_address = new CompletingComboBox(m_coolBar);
     m_address->setObjectName(QStringLiteral("cboUrl"));
     m_address->setEditable(true);
     m_address->setTextCompletion(true);
@@ -171,8 +171,8 @@ void TForm1::buildCentralArea()
     m_address->setFocusPolicy(Qt::ClickFocus);
     m_address->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     addressLabel->setBuddy(m_address);
-    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &TForm1::FindAddress);
-    connect(m_address, qOverload<int>(&QComboBox::activated), this, [this](int) { FindAddress(); });
+    connect(m_address->lineEdit(), &QLineEdit::returnPressed, this, &MainWindow::findAddress);
+    connect(m_address, qOverload<int>(&QComboBox::activated), this, [this](int) { findAddress(); });
     addressRow->addWidget(m_address, 1);
     coolLayout->addLayout(addressRow);
     layout->addWidget(m_coolBar);
@@ -182,13 +182,13 @@ void TForm1::buildCentralArea()
     m_splitter->setHandleWidth(8);
     m_browser = new BrowserView(m_splitter);
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
-    m_browser->setContextMenuChoice([this] { return m_config.BrowserContextMenuIndex; });
+    m_browser->setContextMenuChoice([this] { return m_config.browserContextMenuIndex; });
     connect(m_browser, &BrowserView::powerPasteRequested, m_powerPaste, &PowerPasteMenu::popup);
     connect(m_browser, &BrowserView::quickPasteRequested, this, [this](const QPoint& at) { m_quickPaste->popup(at); });
-    connect(m_browser, &QWebEngineView::loadStarted, this, &TForm1::downloadBegins);
-    connect(m_browser, &QWebEngineView::loadFinished, this, &TForm1::downloadComplete);
-    connect(m_browser, &QWebEngineView::urlChanged, this, &TForm1::navigationCompleted);
-    connect(m_browser->page(), &QWebEnginePage::linkHovered, this, &TForm1::showStatus);
+    connect(m_browser, &QWebEngineView::loadStarted, this, &MainWindow::downloadBegins);
+    connect(m_browser, &QWebEngineView::loadFinished, this, &MainWindow::downloadComplete);
+    connect(m_browser, &QWebEngineView::urlChanged, this, &MainWindow::navigationCompleted);
+    connect(m_browser->page(), &QWebEnginePage::linkHovered, this, &MainWindow::showStatus);
     m_stopAction->setEnabled(true);
     connect(m_stopAction, &QAction::triggered, m_browser, &QWebEngineView::stop);
 
@@ -199,7 +199,7 @@ void TForm1::buildCentralArea()
     m_programs = new QComboBox(m_panel);
     m_programs->setObjectName(QStringLiteral("programsComboBox"));
     m_programs->setEditable(false);
-    connect(m_programs, qOverload<int>(&QComboBox::activated), this, &TForm1::programsComboBoxChange);
+    connect(m_programs, qOverload<int>(&QComboBox::activated), this, &MainWindow::selectProgram);
     panelLayout->addWidget(m_programs);
     m_pageControl = new QTabWidget(m_panel);
     m_pageControl->setObjectName(QStringLiteral("PageControl"));
@@ -235,16 +235,16 @@ void TForm1::buildCentralArea()
     connect(m_powerPaste, &PowerPasteMenu::pasteRequested, this,
         [this] { m_browser->page()->triggerAction(QWebEnginePage::Paste); });
     connect(m_powerPaste, &PowerPasteMenu::propertyChosen, this,
-        [this](int index) { PastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
+        [this](int index) { pastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
     connect(m_powerPaste, &PowerPasteMenu::userNameChosen, this,
-        [this] { PastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->userName() : QString()); });
+        [this] { pastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->userName() : QString()); });
     connect(m_powerPaste, &PowerPasteMenu::passwordChosen, this,
-        [this] { PastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->password() : QString()); });
+        [this] { pastePropertyValueInBrowser(m_siteSelector ? m_siteSelector->password() : QString()); });
     connect(m_quickPaste, &QuickPasteMenu::itemChosen, this,
-        [this](int index) { PastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
+        [this](int index) { pastePropertyValueInBrowser(m_rows ? m_rows->value(index) : QString()); });
 }
 
-void TForm1::buildMenus()
+void MainWindow::buildMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -254,26 +254,26 @@ void TForm1::buildMenus()
     connect(addItem(file, "Refreshdata1", QStringLiteral("&Refresh data")), &QAction::triggered, this, [this] {
         if (!requireDataModule())
             return;
-        m_dm->RefreshData();
+        m_dm->refreshData();
         if (m_rows)
-            m_rows->RefreshData();
+            m_rows->refreshData();
     });
     m_languageMenu = file->addMenu(QStringLiteral("&Language"));
     m_languageMenu->setObjectName(QStringLiteral("Language2"));
     addItem(file, "Checkforupdates1", QStringLiteral("Check for site &updates"))->setEnabled(false);
     auto* saveForm = addItem(file, "Saveform1", QStringLiteral("&Save form"), QKeySequence(Qt::ALT | Qt::Key_S));
-    connect(saveForm, &QAction::triggered, this, &TForm1::Saveform1Click);
+    connect(saveForm, &QAction::triggered, this, &MainWindow::saveForm);
     auto* autofill = addItem(file, "autofill1", QStringLiteral("&Auto fill form"), QKeySequence(Qt::ALT | Qt::Key_A));
-    connect(autofill, &QAction::triggered, this, &TForm1::autofill1Click);
+    connect(autofill, &QAction::triggered, this, &MainWindow::autoFillForm);
     connect(addItem(file, "Replaceprogram1", QStringLiteral("Replace program")), &QAction::triggered, this,
-        &TForm1::showReplaceDialog);
+        &MainWindow::showReplaceDialog);
     file->addSeparator();
     connect(addItem(file, "Exit1", QStringLiteral("E&xit")), &QAction::triggered, this, &QWidget::close);
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("View1"));
     connect(addItem(view, "Configuration1", QStringLiteral("&Configuration..."), QKeySequence(Qt::ALT | Qt::Key_C)),
-        &QAction::triggered, this, &TForm1::openConfiguration);
+        &QAction::triggered, this, &MainWindow::openConfiguration);
     addItem(view, "Options", QStringLiteral("Options..."))->setEnabled(false);
     view->addSeparator();
     auto* toolbar = addItem(view, "Toolbar3", QStringLiteral("&Toolbar"));
@@ -295,19 +295,19 @@ void TForm1::buildMenus()
     go->addAction(m_forwardAction);
     go->addSeparator();
     connect(addItem(go, "HomePage", QStringLiteral("&Home Page"), QKeySequence(Qt::ALT | Qt::Key_H)),
-        &QAction::triggered, this, &TForm1::HomePageClick);
+        &QAction::triggered, this, &MainWindow::openHomePage);
     connect(addItem(go, "SearchPage", QStringLiteral("&Search Page"), QKeySequence(Qt::ALT | Qt::Key_R)),
-        &QAction::triggered, this, &TForm1::SearchPageClick);
+        &QAction::triggered, this, &MainWindow::openSearchPage);
     connect(addItem(go, "SubmitPage", QStringLiteral("Su&bmit Page"), QKeySequence(Qt::ALT | Qt::Key_B)),
-        &QAction::triggered, this, &TForm1::SubmitPageClick);
+        &QAction::triggered, this, &MainWindow::openSubmitPage);
     connect(addItem(go, "UpdatePage", QStringLiteral("&Update Page"), QKeySequence(Qt::ALT | Qt::Key_U)),
-        &QAction::triggered, this, &TForm1::UpdatePageClick);
+        &QAction::triggered, this, &MainWindow::openUpdatePage);
 
     QMenu* sites = bar->addMenu(QStringLiteral("S&ites"));
     sites->setObjectName(QStringLiteral("Sites1"));
     connect(addItem(sites, "HideCurrentSite", QStringLiteral("&Hide Current Site")), &QAction::triggered, this, [this] {
         if (requireDataModule())
-            m_dm->HideCurrentSite();
+            m_dm->hideCurrentSite();
     });
     m_showHiddenAction = addItem(sites, "ShowHiddenSites", QStringLiteral("Show H&idden Sites"));
     m_showHiddenAction->setCheckable(true);
@@ -337,10 +337,10 @@ void TForm1::buildMenus()
     for (const auto& language : languages) {
         const QString code = language.second.second;
         connect(addItem(translate, language.first, language.second.first), &QAction::triggered, this,
-            [this, code] { TranslateSite(code); });
+            [this, code] { translateSite(code); });
     }
     connect(addItem(sites, "Googlesearch1", QStringLiteral("&Google search"), QKeySequence(Qt::CTRL | Qt::Key_G)),
-        &QAction::triggered, this, &TForm1::Googlesearch1Click);
+        &QAction::triggered, this, &MainWindow::searchWithGoogle);
 
     QMenu* reports = bar->addMenu(QStringLiteral("Reports"));
     reports->setObjectName(QStringLiteral("Reports1"));
@@ -351,17 +351,17 @@ void TForm1::buildMenus()
             QStringList names;
             for (int i = 0; i < m_programs->count(); ++i)
                 names.append(m_programs->itemText(i));
-            m_reportWindow->ShowProgressReport(names);
+            m_reportWindow->showProgressReport(names);
         });
     connect(addItem(reports, "SiteAccountsListReport", QStringLiteral("Site &Accounts List...")), &QAction::triggered,
         this, [this] {
             if (m_reportWindow)
-                m_reportWindow->ShowAccountsReport();
+                m_reportWindow->showAccountsReport();
         });
     connect(addItem(reports, "HiddenSitesListReport", QStringLiteral("&Hidden Sites List..")), &QAction::triggered,
         this, [this] {
             if (m_reportWindow)
-                m_reportWindow->ShowHiddenSitesReport();
+                m_reportWindow->showHiddenSitesReport();
         });
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
@@ -372,54 +372,54 @@ void TForm1::buildMenus()
         [this] { HelpWindow::showIndex(this); });
     help->addSeparator();
     connect(addItem(help, "Orlanhomepage1", QStringLiteral("Orlan home page")), &QAction::triggered, this,
-        [] { OpenURL(TAboutBox::makerHomePage(), false); });
+        [] { openUrl(AboutDialog::makerHomePage(), false); });
     connect(addItem(help, "Quilletwebsite1", QStringLiteral("Quillet web site")), &QAction::triggered, this,
-        [] { OpenURL(TAboutBox::productPage(), false); });
+        [] { openUrl(AboutDialog::productPage(), false); });
     help->addSeparator();
     connect(addItem(help, "About1", QStringLiteral("&About...")), &QAction::triggered, this, [this] {
-        TAboutBox about(m_config, this);
+        AboutDialog about(m_config, this);
         about.exec();
     });
 }
 
-QStringList TForm1::languageNames(const QString& programDirectory)
+QStringList MainWindow::languageNames(const QString& programDirectory)
 {
     QStringList names;
     const QFileInfoList entries
         = QDir(programDirectory)
               .entryInfoList({QStringLiteral("*.lng")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries)
-        names.append(FileNameWithoutExt(entry.filePath()));
+        names.append(fileNameWithoutExt(entry.filePath()));
     return names;
 }
 
-void TForm1::buildLanguageMenu()
+void MainWindow::buildLanguageMenu()
 {
     m_languageMenu->clear();
     for (const QString& name : languageNames(m_config.programDirectory())) {
         QAction* item = m_languageMenu->addAction(name);
         item->setData(name);
-        connect(item, &QAction::triggered, this, [this, name] { LangExec(name); });
+        connect(item, &QAction::triggered, this, [this, name] { switchLanguage(name); });
     }
 }
 
-void TForm1::LangExec(const QString& language)
+void MainWindow::switchLanguage(const QString& language)
 {
     m_language->setLanguageFile(m_config.programDirectory() + language + QStringLiteral(".lng"));
-    m_language->Translate();
-    m_config.Language = language;
+    m_language->translate();
+    m_config.language = language;
     try {
-        m_config.SaveSettings();
+        m_config.saveSettings();
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
     }
 }
 
-void TForm1::restoreGeometryFromSettings()
+void MainWindow::restoreGeometryFromSettings()
 {
     WindowGeometry geometry;
     int splitter = 0;
-    m_config.LoadWindowGeometry(QStringLiteral("Browser"), geometry, splitter);
+    m_config.loadWindowGeometry(QStringLiteral("Browser"), geometry, splitter);
     resize(geometry.width, geometry.height);
     // The window opens centred with the size just restored.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -432,45 +432,45 @@ void TForm1::restoreGeometryFromSettings()
     m_splitter->setSizes({std::max(100, geometry.width - m_panelWidth), m_panelWidth});
 }
 
-void TForm1::setDataModule(TDM1* dm)
+void MainWindow::setDataModule(SubmissionDatabase* dm)
 {
     m_dm = dm;
     m_replace = dm ? std::make_unique<ProgramReplace>(*dm) : nullptr;
 }
 
-void TForm1::setSelectors(DataSelectorRows* rows, TfrmData* dataSelector, TfrmSites* siteSelector)
+void MainWindow::setSelectors(DataSelectorRows* rows, DataSelector* dataSelector, SiteSelector* siteSelector)
 {
     m_rows = rows;
     m_dataSelector = dataSelector;
     m_siteSelector = siteSelector;
     if (m_siteSelector) {
-        connect(m_siteSelector, &TfrmSites::homeRequested, this, &TForm1::HomePageClick);
-        connect(m_siteSelector, &TfrmSites::searchRequested, this, &TForm1::SearchPageClick);
-        connect(m_siteSelector, &TfrmSites::submitRequested, this, &TForm1::SubmitPageClick);
-        connect(m_siteSelector, &TfrmSites::updateRequested, this, &TForm1::UpdatePageClick);
-        connect(m_siteSelector, &TfrmSites::helpRequested, this,
+        connect(m_siteSelector, &SiteSelector::homeRequested, this, &MainWindow::openHomePage);
+        connect(m_siteSelector, &SiteSelector::searchRequested, this, &MainWindow::openSearchPage);
+        connect(m_siteSelector, &SiteSelector::submitRequested, this, &MainWindow::openSubmitPage);
+        connect(m_siteSelector, &SiteSelector::updateRequested, this, &MainWindow::openUpdatePage);
+        connect(m_siteSelector, &SiteSelector::helpRequested, this,
             [this](int context) { HelpWindow::showTopic(context, this); });
     }
 }
 
-void TForm1::setReportWindow(TfrmReport* report)
+void MainWindow::setReportWindow(ReportWindow* report)
 {
     m_reportWindow = report;
 }
 
-void TForm1::loadProgramsList()
+void MainWindow::loadProgramsList()
 {
     m_programs->clear();
     if (!m_dm || !m_dm->isTableOpen(Table::Programs))
         return;
     QStringList names;
-    m_dm->LoadPrograms(names);
+    m_dm->loadPrograms(names);
     m_programs->addItems(names);
     // No entry is chosen at start, although the last program is loaded.
     m_programs->setCurrentIndex(-1);
 }
 
-void TForm1::SetUpTabs()
+void MainWindow::setUpTabs()
 {
     const auto dock = [](QWidget* tab, QWidget* window) {
         if (!window)
@@ -487,14 +487,14 @@ void TForm1::SetUpTabs()
     // tab that is not in front gets no show event of its own, so the rows are
     // filled here.
     if (m_rows)
-        m_rows->RefreshData();
+        m_rows->refreshData();
     if (m_dataSelector)
         m_dataSelector->show();
     if (m_siteSelector)
         m_siteSelector->show();
 }
 
-void TForm1::FormDestroy()
+void MainWindow::saveWindowState()
 {
     if (m_formDestroyed)
         return;
@@ -502,65 +502,65 @@ void TForm1::FormDestroy()
     try {
         const QRect frame = geometry();
         const int paneWidth = m_panel->isVisible() ? m_panel->width() : m_panelWidth;
-        m_config.SaveWindowGeometry(
+        m_config.saveWindowGeometry(
             QStringLiteral("Browser"), WindowGeometry {frame.x(), frame.y(), frame.width(), frame.height()}, paneWidth);
-        m_config.SavePopUpList(*m_quickPaste);
+        m_config.savePopUpList(*m_quickPaste);
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
     }
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (m_siteSelector)
         m_siteSelector->commitEdits();
     QMainWindow::closeEvent(event);
 }
 
-bool TForm1::requireDataModule() const
+bool MainWindow::requireDataModule() const
 {
     return m_dm != nullptr;
 }
 
-void TForm1::updateNavigationActions()
+void MainWindow::updateNavigationActions()
 {
     m_backAction->setEnabled(m_history.canGoBack());
     m_forwardAction->setEnabled(m_history.canGoForward());
 }
 
-void TForm1::showStatus(const QString& text)
+void MainWindow::showStatus(const QString& text)
 {
     m_statusText->setText(text);
 }
 
-void TForm1::navigateTo(const QString& address)
+void MainWindow::navigateTo(const QString& address)
 {
     m_browser->load(QUrl::fromUserInput(address));
 }
 
-void TForm1::FindAddress()
+void MainWindow::findAddress()
 {
-    m_history.AddressTyped = true;
+    m_history.addressTyped = true;
     navigateTo(m_address->currentText());
 }
 
-void TForm1::BackClick()
+void MainWindow::goBack()
 {
     if (!m_history.canGoBack())
         return;
     m_address->setEditText(m_history.backTarget());
-    FindAddress();
+    findAddress();
 }
 
-void TForm1::ForwardClick()
+void MainWindow::goForward()
 {
     if (!m_history.canGoForward())
         return;
     m_address->setEditText(m_history.forwardTarget());
-    FindAddress();
+    findAddress();
 }
 
-void TForm1::navigationCompleted(const QUrl& url)
+void MainWindow::navigationCompleted(const QUrl& url)
 {
     const QString address = url.toString();
     if (address.isEmpty())
@@ -575,15 +575,15 @@ void TForm1::navigationCompleted(const QUrl& url)
     updateNavigationActions();
 }
 
-QString TForm1::navLink(const QString& kind) const
+QString MainWindow::navLink(const QString& kind) const
 {
     QString link;
     if (m_dm)
-        m_dm->GetNavLink(kind, link);
+        m_dm->getNavLink(kind, link);
     return link;
 }
 
-void TForm1::HomePageClick()
+void MainWindow::openHomePage()
 {
     const QString link = navLink(QStringLiteral("home"));
     m_address->setEditText(link);
@@ -592,35 +592,35 @@ void TForm1::HomePageClick()
     navigateTo(link);
 }
 
-void TForm1::SearchPageClick()
+void MainWindow::openSearchPage()
 {
     m_address->setEditText(navLink(QStringLiteral("search")));
-    FindAddress();
+    findAddress();
 }
 
-void TForm1::SubmitPageClick()
+void MainWindow::openSubmitPage()
 {
     const QString link = navLink(QStringLiteral("submit"));
-    if (IsEMailAddress(link)) {
+    if (isEmailAddress(link)) {
         showStatus(QStringLiteral("This site takes submissions by e-mail: %1").arg(link));
         return;
     }
     m_address->setEditText(link);
-    FindAddress();
+    findAddress();
 }
 
-void TForm1::UpdatePageClick()
+void MainWindow::openUpdatePage()
 {
     const QString link = navLink(QStringLiteral("update"));
-    if (IsEMailAddress(link)) {
+    if (isEmailAddress(link)) {
         showStatus(QStringLiteral("This site takes updates by e-mail: %1").arg(link));
         return;
     }
     m_address->setEditText(link);
-    FindAddress();
+    findAddress();
 }
 
-void TForm1::TranslateSite(const QString& code)
+void MainWindow::translateSite(const QString& code)
 {
     const QString link = navLink(QStringLiteral("home"));
     m_browser->stop();
@@ -630,28 +630,28 @@ void TForm1::TranslateSite(const QString& code)
     m_address->addItem(link);
 }
 
-void TForm1::Googlesearch1Click()
+void MainWindow::searchWithGoogle()
 {
     m_address->setEditText(SiteSearchLinks::siteSearch(
-        m_properties[TProperties::ProgramName].GetValue(), navLink(QStringLiteral("home"))));
-    FindAddress();
+        m_properties[PropertyCatalogue::ProgramName].getValue(), navLink(QStringLiteral("home"))));
+    findAddress();
 }
 
-void TForm1::downloadBegins()
+void MainWindow::downloadBegins()
 {
     m_stopAction->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_animation->start();
 }
 
-void TForm1::downloadComplete(bool)
+void MainWindow::downloadComplete(bool)
 {
     m_stopAction->setIcon(style()->standardIcon(QStyle::SP_BrowserStop));
     m_animation->stop();
-    if (m_config.AutoFillFormFields)
-        autofill1Click();
+    if (m_config.autoFillFormFields)
+        autoFillForm();
 }
 
-void TForm1::runFormCommand(bool capture)
+void MainWindow::runFormCommand(bool capture)
 {
     if (!m_rows || !m_dm)
         return;
@@ -663,8 +663,8 @@ void TForm1::runFormCommand(bool capture)
         context.site.userName = m_siteSelector->userName();
         context.site.password = m_siteSelector->password();
     }
-    context.programName = m_properties[TProperties::ProgramName].GetValue();
-    QPointer<TForm1> self(this);
+    context.programName = m_properties[PropertyCatalogue::ProgramName].getValue();
+    QPointer<MainWindow> self(this);
     const FormFillCommands::Done done = [self](const QString& status) {
         if (!self)
             return;
@@ -673,22 +673,22 @@ void TForm1::runFormCommand(bool capture)
         Q_EMIT self->formCommandFinished(status);
     };
     if (capture)
-        FormFillCommands::Saveform1Click(*m_pageAdapter, context, done);
+        FormFillCommands::saveForm(*m_pageAdapter, context, done);
     else
-        FormFillCommands::autofill1Click(*m_pageAdapter, context, done);
+        FormFillCommands::autoFillForm(*m_pageAdapter, context, done);
 }
 
-void TForm1::Saveform1Click()
+void MainWindow::saveForm()
 {
     runFormCommand(true);
 }
 
-void TForm1::autofill1Click()
+void MainWindow::autoFillForm()
 {
     runFormCommand(false);
 }
 
-void TForm1::PastePropertyValueInBrowser(const QString& text)
+void MainWindow::pastePropertyValueInBrowser(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text);
     // The value goes where the keyboard focus is: the page's field, or any
@@ -704,34 +704,34 @@ void TForm1::PastePropertyValueInBrowser(const QString& text)
     QApplication::sendEvent(focus, &release);
 }
 
-void TForm1::pasteQuickPasteItem(int n)
+void MainWindow::pasteQuickPasteItem(int n)
 {
     m_quickPaste->triggerItem(n);
 }
 
-void TForm1::programsComboBoxChange(int index)
+void MainWindow::selectProgram(int index)
 {
     if (!m_dm || index < 0)
         return;
     try {
-        m_dm->LoadProgram(m_programs->itemText(index));
+        m_dm->loadProgram(m_programs->itemText(index));
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
         return;
     }
     if (m_rows)
-        m_rows->LoadProgramData();
+        m_rows->loadProgramData();
     if (m_siteSelector)
         m_siteSelector->repaintSites();
 }
 
-void TForm1::clearFlags(const QString& flag)
+void MainWindow::clearFlags(const QString& flag)
 {
     if (!requireDataModule())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        m_dm->ClearFlagsForAllSites(flag, windowTitle());
+        m_dm->clearFlagsForAllSites(flag, windowTitle());
     } catch (const QuilletError& error) {
         QApplication::restoreOverrideCursor();
         MessageSink::current().showMessage(error.text());
@@ -742,7 +742,7 @@ void TForm1::clearFlags(const QString& flag)
         m_siteSelector->repaintSites();
 }
 
-void TForm1::showReplaceDialog()
+void MainWindow::showReplaceDialog()
 {
     if (!m_replace)
         return;
@@ -783,12 +783,12 @@ void TForm1::showReplaceDialog()
     dialog->show();
 }
 
-void TForm1::openConfiguration()
+void MainWindow::openConfiguration()
 {
     if (!requireDataModule())
         return;
     {
-        TfrmConfig editor(m_config, m_properties, *m_dm, this);
+        EditorWindow editor(m_config, m_properties, *m_dm, this);
         editor.exec();
     }
     // The editor may have added, renamed or deleted programs and changed the
@@ -799,7 +799,7 @@ void TForm1::openConfiguration()
     if (index >= 0)
         m_programs->setCurrentIndex(index);
     if (m_rows)
-        m_rows->RefreshData();
+        m_rows->refreshData();
     if (m_siteSelector)
         m_siteSelector->repaintSites();
 }

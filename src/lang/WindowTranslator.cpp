@@ -1,10 +1,10 @@
-#include "TLanguage.h"
+#include "WindowTranslator.h"
 
 #include "LanguageFile.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
-#include "TConfig.h"
+#include "Settings.h"
 
 #include <QCoreApplication>
 #include <QMetaProperty>
@@ -17,7 +17,7 @@ namespace {
 
 struct RegisteredResolver {
     int id;
-    TLanguage::PropertyResolver resolve;
+    WindowTranslator::PropertyResolver resolve;
 };
 
 std::vector<RegisteredResolver>& resolvers()
@@ -26,9 +26,9 @@ std::vector<RegisteredResolver>& resolvers()
     return list;
 }
 
-TLanguage::RootProvider& rootProvider()
+WindowTranslator::RootProvider& rootProvider()
 {
-    static TLanguage::RootProvider provider;
+    static WindowTranslator::RootProvider provider;
     return provider;
 }
 
@@ -144,11 +144,11 @@ int integerValue(const QString& value)
 
 } // namespace
 
-TLanguage::TLanguage(QObject* owner)
+WindowTranslator::WindowTranslator(QObject* owner)
     : QObject(owner)
 { }
 
-TLanguage::TLanguage(QObject* owner, const QStringList& paths, const QString& separator)
+WindowTranslator::WindowTranslator(QObject* owner, const QStringList& paths, const QString& separator)
     : QObject(owner)
     , m_properties(paths)
 {
@@ -156,12 +156,12 @@ TLanguage::TLanguage(QObject* owner, const QStringList& paths, const QString& se
     setSeparator(separator);
 }
 
-void TLanguage::setSeparator(const QString& separator)
+void WindowTranslator::setSeparator(const QString& separator)
 {
     m_separator = separator.trimmed().isEmpty() ? QStringLiteral(",") : separator;
 }
 
-bool TLanguage::Translate()
+bool WindowTranslator::translate()
 {
     if (m_onBeforeTranslation)
         m_onBeforeTranslation(this);
@@ -171,7 +171,7 @@ bool TLanguage::Translate()
             if (entry.trimmed().isEmpty())
                 continue;
             const QString* value = file->translation(entry.trimmed());
-            TranslateProperty(entry, value ? *value : QString());
+            translateProperty(entry, value ? *value : QString());
         }
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
@@ -182,7 +182,7 @@ bool TLanguage::Translate()
     return true;
 }
 
-void TLanguage::TranslateProperty(const QString& path, const QString& value)
+void WindowTranslator::translateProperty(const QString& path, const QString& value)
 {
     QString rest = path.trimmed();
     if (rest.isEmpty())
@@ -227,20 +227,20 @@ void TLanguage::TranslateProperty(const QString& path, const QString& value)
     }
 }
 
-QString TLanguage::LookupMessage(const QString& text) const
+QString WindowTranslator::lookupMessage(const QString& text) const
 {
-    return ::LookupMessage(m_languageFile, text);
+    return ::lookupMessage(m_languageFile, text);
 }
 
-bool TLanguage::applyLanguage(const TConfig& config)
+bool WindowTranslator::applyLanguage(const Settings& config)
 {
     setLanguageFile(languageFilePath(config));
-    if (config.Language == QLatin1String("English"))
+    if (config.language == QLatin1String("English"))
         return true;
-    return Translate();
+    return translate();
 }
 
-QStringList TLanguage::splitListValue(const QString& value, const QString& separator)
+QStringList WindowTranslator::splitListValue(const QString& value, const QString& separator)
 {
     QStringList items;
     QString rest = value;
@@ -258,26 +258,26 @@ QStringList TLanguage::splitListValue(const QString& value, const QString& separ
     return items;
 }
 
-int TLanguage::registerPropertyResolver(PropertyResolver resolver)
+int WindowTranslator::registerPropertyResolver(PropertyResolver resolver)
 {
     static int lastId = 0;
     resolvers().push_back({++lastId, std::move(resolver)});
     return lastId;
 }
 
-void TLanguage::unregisterPropertyResolver(int id)
+void WindowTranslator::unregisterPropertyResolver(int id)
 {
     auto& list = resolvers();
     list.erase(
         std::remove_if(list.begin(), list.end(), [id](const RegisteredResolver& r) { return r.id == id; }), list.end());
 }
 
-void TLanguage::setRootProvider(RootProvider provider)
+void WindowTranslator::setRootProvider(RootProvider provider)
 {
     rootProvider() = std::move(provider);
 }
 
-QObject* TLanguage::findWindow(const QString& name) const
+QObject* WindowTranslator::findWindow(const QString& name) const
 {
     QObject* owner = parent();
     if (owner && sameName(owner->objectName(), name))
@@ -294,7 +294,7 @@ QObject* TLanguage::findWindow(const QString& name) const
     return nullptr;
 }
 
-QObject* TLanguage::findComponent(QObject* parent, const QString& name)
+QObject* WindowTranslator::findComponent(QObject* parent, const QString& name)
 {
     // Breadth first, so a component directly on the window wins over a namesake deeper down.
     QQueue<QObject*> queue;
@@ -310,7 +310,7 @@ QObject* TLanguage::findComponent(QObject* parent, const QString& name)
     return nullptr;
 }
 
-std::optional<TranslatableProperty> TLanguage::resolveProperty(QObject* component, const QString& propertyName)
+std::optional<TranslatableProperty> WindowTranslator::resolveProperty(QObject* component, const QString& propertyName)
 {
     const auto& list = resolvers();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {

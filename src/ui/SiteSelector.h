@@ -15,22 +15,22 @@ class QToolBar;
 class QToolButton;
 class SiteListDelegate;
 class SiteListModel;
-class TConfig;
-class TDM1;
-class TLanguage;
+class Settings;
+class SubmissionDatabase;
+class WindowTranslator;
 
 // The site selector: the grid of submission sites (its current row is the
 // data module's current site), an info panel with the current program's
 // flags for the current site, the author's account and notes, the site's
 // notes and attributes and its rating, and a toolbar that asks the main
 // window to open the site's pages.
-class TfrmSites : public QWidget {
+class SiteSelector : public QWidget {
     Q_OBJECT
 public:
     static constexpr int HelpContext = 30;
 
-    TfrmSites(TDM1& dm, TConfig& config, QWidget* parent = nullptr);
-    ~TfrmSites() override;
+    SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* parent = nullptr);
+    ~SiteSelector() override;
 
     // The current site's account as shown in the panel.
     QString userName() const;
@@ -87,9 +87,9 @@ private:
     void selectAccountText(QLineEdit* edit);
     void typedInGrid(QChar character);
 
-    TDM1& m_dm;
-    TConfig& m_config;
-    TLanguage* m_language = nullptr;
+    SubmissionDatabase& m_dm;
+    Settings& m_config;
+    WindowTranslator* m_language = nullptr;
     bool m_maintainer = false;
     bool m_syncing = false;
     QString m_panelSite;

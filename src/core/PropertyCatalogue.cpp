@@ -1,4 +1,4 @@
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
 
 #include <QLocale>
 
@@ -9,7 +9,7 @@ struct Entry {
     const char* fieldName;
 };
 
-constexpr Entry kEntries[TProperties::Count] = {
+constexpr Entry kEntries[PropertyCatalogue::Count] = {
     {"Company", "Company"},
     {"WebSite", "WebSite"},
     {"EMail", "EMail"},
@@ -61,11 +61,11 @@ constexpr Entry kEntries[TProperties::Count] = {
 
 } // namespace
 
-TProperties::TProperties()
+PropertyCatalogue::PropertyCatalogue()
 {
     for (int i = 0; i < Count; ++i)
-        Items[static_cast<size_t>(i)]
-            = TProperty(QString::fromLatin1(kEntries[i].caption), QString::fromLatin1(kEntries[i].fieldName));
+        items[static_cast<size_t>(i)]
+            = CatalogueEntry(QString::fromLatin1(kEntries[i].caption), QString::fromLatin1(kEntries[i].fieldName));
 }
 
 QString fileSizeKB(qint32 bytes)
@@ -80,11 +80,11 @@ QString fileSizeMB(qint32 bytes)
     return locale.toString(static_cast<double>(bytes) / 1048576.0, 'f', 2);
 }
 
-void TProperties::setFileSize(const QString& storedText)
+void PropertyCatalogue::setFileSize(const QString& storedText)
 {
     // The stored field is a 32-bit integer; an empty field reads as 0.
     const qint32 bytes = storedText.trimmed().toInt();
-    (*this)[FileSize].SetValue(storedText);
-    (*this)[FileSizeKB].SetValue(fileSizeKB(bytes));
-    (*this)[FileSizeMB].SetValue(fileSizeMB(bytes));
+    (*this)[FileSize].setValue(storedText);
+    (*this)[FileSizeKB].setValue(fileSizeKB(bytes));
+    (*this)[FileSizeMB].setValue(fileSizeMB(bytes));
 }

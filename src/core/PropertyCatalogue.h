@@ -6,26 +6,26 @@
 
 // One fact about the author's company or the current program that can be
 // pasted or filled into a web form.
-class TProperty {
+class CatalogueEntry {
 public:
-    TProperty() = default;
-    TProperty(QString caption, QString fieldName)
-        : Caption(std::move(caption))
-        , FieldName(std::move(fieldName))
+    CatalogueEntry() = default;
+    CatalogueEntry(QString captionText, QString field)
+        : caption(std::move(captionText))
+        , fieldName(std::move(field))
     { }
 
-    const QString& GetValue() const { return Value; }
-    void SetValue(const QString& text) { Value = text; }
+    const QString& getValue() const { return value; }
+    void setValue(const QString& text) { value = text; }
 
-    QString Value;
-    QString Caption; // English; shown translated, stored untranslated as the [PowerPaste] key
-    bool InPowerPaste = true;
-    QString FieldName; // the Programs column or companies.ini key holding the value
+    QString value;
+    QString caption; // English; shown translated, stored untranslated as the [PowerPaste] key
+    bool inPowerPaste = true;
+    QString fieldName; // the Programs column or companies.ini key holding the value
 };
 
 // The fixed list of 47 properties, addressed by index everywhere: 0 to 12 the
 // company, 13 an empty separator, 14 to 46 the current program.
-class TProperties {
+class PropertyCatalogue {
 public:
     static constexpr int Count = 47;
     static constexpr int FirstCompany = 0;
@@ -46,12 +46,12 @@ public:
         PadPath = 46,
     };
 
-    TProperties();
+    PropertyCatalogue();
 
-    std::array<TProperty, Count> Items;
+    std::array<CatalogueEntry, Count> items;
 
-    TProperty& operator[](int index) { return Items.at(static_cast<size_t>(index)); }
-    const TProperty& operator[](int index) const { return Items.at(static_cast<size_t>(index)); }
+    CatalogueEntry& operator[](int index) { return items.at(static_cast<size_t>(index)); }
+    const CatalogueEntry& operator[](int index) const { return items.at(static_cast<size_t>(index)); }
 
     static bool isValidIndex(int index) { return index >= 0 && index < Count; }
 

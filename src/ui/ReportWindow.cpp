@@ -1,4 +1,4 @@
-#include "TfrmReport.h"
+#include "ReportWindow.h"
 
 #include "MessageSink.h"
 #include "QuilletError.h"
@@ -23,7 +23,7 @@ const char* const kSaveFilter = "Text files (*.txt)|*.txt|All files (*.*)|*.*";
 
 } // namespace
 
-TfrmReport::TfrmReport(const TDM1& dm, QWidget* parent)
+ReportWindow::ReportWindow(const SubmissionDatabase& dm, QWidget* parent)
     : QDialog(parent)
     , m_dm(dm)
 {
@@ -64,46 +64,46 @@ TfrmReport::TfrmReport(const TDM1& dm, QWidget* parent)
 
     // Esc closes the dialog with the "Cancel" result (QDialog::reject).
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_saveButton, &QPushButton::clicked, this, &TfrmReport::saveButtonClick);
+    connect(m_saveButton, &QPushButton::clicked, this, &ReportWindow::saveReport);
 
     setMinimumSize(QSize(150, 240).expandedTo(layout->minimumSize()));
     resize(600, 450);
 }
 
-void TfrmReport::ShowProgressReport(const QStringList& programNames)
+void ReportWindow::showProgressReport(const QStringList& programNames)
 {
     if (buildProgressReport(programNames))
         showReport();
 }
 
-void TfrmReport::ShowAccountsReport()
+void ReportWindow::showAccountsReport()
 {
     if (buildAccountsReport())
         showReport();
 }
 
-void TfrmReport::ShowHiddenSitesReport()
+void ReportWindow::showHiddenSitesReport()
 {
     if (buildHiddenSitesReport())
         showReport();
 }
 
-bool TfrmReport::buildProgressReport(const QStringList& programNames)
+bool ReportWindow::buildProgressReport(const QStringList& programNames)
 {
     return buildReport([&] { return ReportTexts(m_dm).progressReport(programNames); });
 }
 
-bool TfrmReport::buildAccountsReport()
+bool ReportWindow::buildAccountsReport()
 {
     return buildReport([&] { return ReportTexts(m_dm).accountsReport(); });
 }
 
-bool TfrmReport::buildHiddenSitesReport()
+bool ReportWindow::buildHiddenSitesReport()
 {
     return buildReport([&] { return ReportTexts(m_dm).hiddenSitesReport(); });
 }
 
-bool TfrmReport::buildReport(const std::function<QString()>& build)
+bool ReportWindow::buildReport(const std::function<QString()>& build)
 {
     QString text;
     try {
@@ -120,7 +120,7 @@ bool TfrmReport::buildReport(const std::function<QString()>& build)
     return true;
 }
 
-void TfrmReport::showReport()
+void ReportWindow::showReport()
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = frameGeometry();
@@ -131,7 +131,7 @@ void TfrmReport::showReport()
     exec();
 }
 
-QString TfrmReport::shownText() const
+QString ReportWindow::shownText() const
 {
     static const QString lineEnd = QStringLiteral("\r\n");
     const QTextDocument* document = m_reportMemo->document();
@@ -157,7 +157,7 @@ QString TfrmReport::shownText() const
     return text;
 }
 
-bool TfrmReport::saveToFile(const QString& fileName)
+bool ReportWindow::saveToFile(const QString& fileName)
 {
     QSaveFile file(fileName);
     const QByteArray bytes = shownText().toUtf8();
@@ -169,7 +169,7 @@ bool TfrmReport::saveToFile(const QString& fileName)
     return true;
 }
 
-void TfrmReport::saveButtonClick()
+void ReportWindow::saveReport()
 {
     if (m_saveReportDialog->exec() != QDialog::Accepted)
         return;
@@ -178,7 +178,7 @@ void TfrmReport::saveButtonClick()
         saveToFile(files.first());
 }
 
-QStringList TfrmReport::fileDialogFilters(const QString& pairs)
+QStringList ReportWindow::fileDialogFilters(const QString& pairs)
 {
     const QStringList parts = pairs.split(QLatin1Char('|'));
     QStringList filters;

@@ -11,35 +11,35 @@
 
 #include <array>
 
-class TConfig;
-class TProperties;
+class Settings;
+class PropertyCatalogue;
 
 // The data module: owns the connection to the three tables, brings their
 // structure up to date, keeps the site cursor under the site filter and the
 // current program's submission flags, and moves program records between the
 // Programs table and the property catalogue.
-class TDM1 : public QObject {
+class SubmissionDatabase : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* DefaultSiteFilter = "Dead=False AND Hide=False";
 
-    TDM1(TConfig& config, TProperties& properties, QObject* parent = nullptr);
-    ~TDM1() override;
+    SubmissionDatabase(Settings& config, PropertyCatalogue& properties, QObject* parent = nullptr);
+    ~SubmissionDatabase() override;
 
     // Creates missing table files, upgrades old ones, opens the tables, applies
     // the site filter and loads the last program. Damaged tables are repaired;
     // a file that is no database is reported in an "Error" box and stays
     // closed (and untouched). Raises QuilletError when a repair fails.
-    void DataModuleCreate();
+    void open();
 
     // Brings every open table to its current structure; a failing step is
     // reported and ends that table's upgrade only.
-    void DBUpdates();
+    void upgradeTables();
 
     bool isTableOpen(Table table) const { return m_open[index(table)]; }
     QSqlDatabase database() const { return m_db; }
-    TConfig& config() const { return m_config; }
-    TProperties& properties() const { return m_properties; }
+    Settings& config() const { return m_config; }
+    PropertyCatalogue& properties() const { return m_properties; }
 
     // The current-site cursor over the filtered Sites rows.
     SiteCursor& sites() { return m_sites; }
@@ -49,21 +49,21 @@ public:
     const ProgSiteFlags& programFlags() const { return m_flags; }
 
     // The site filter from the settings ("Dead=False AND Hide=False" when empty).
-    void ApplySiteFilter();
+    void applySiteFilter();
     // Sets and applies a filter; a filter that does not parse is reported and
     // the default filter applied instead.
     void setSiteFilter(const QString& filter);
 
     // Program records.
-    void LoadPrograms(QStringList& list) const;
-    void AddProgram(const QString& name);
-    void LoadProgram(const QString& name);
-    void SaveProgram(const QString& name);
-    void DeleteProgram(const QString& name);
-    void RefreshData();
+    void loadPrograms(QStringList& list) const;
+    void addProgram(const QString& name);
+    void loadProgram(const QString& name);
+    void saveProgram(const QString& name);
+    void deleteProgram(const QString& name);
+    void refreshData();
 
     // The current program's flag at the current site (false without a row).
-    bool GetProgSiteFlag(const QString& flag) const;
+    bool getProgSiteFlag(const QString& flag) const;
     // The current program's row for the current site, nullptr when it has none.
     const ProgSiteRow* currentProgSiteRow() const;
     // Sets a flag of the current program at the current site; the first
@@ -77,24 +77,24 @@ public:
 
     // The address of one of the current site's pages: "home", "search",
     // "submit", "update" or "email" (compared exactly); other kinds leave link.
-    void GetNavLink(const QString& kind, QString& link) const;
+    void getNavLink(const QString& kind, QString& link) const;
     // Moves forward to the first site whose name's first letter (lower case)
     // is not below key, or to the last site.
-    void GetSiteByKey(QChar key);
+    void getSiteByKey(QChar key);
 
     // Toggles the current site's Hide mark.
-    void HideCurrentSite();
+    void hideCurrentSite();
     // "Dead=False" when on, the default filter when off.
     void setShowHiddenSites(bool on);
     bool showHiddenSites() const { return m_showHidden; }
     // Asks, then clears the Submitted or Published flags of the current program
     // (Published also marks those sites OldVersion). False when not confirmed.
-    bool ClearFlagsForAllSites(const QString& flag, const QString& windowCaption);
+    bool clearFlagsForAllSites(const QString& flag, const QString& windowCaption);
     // Renames findText to replaceText in every flag row; returns the rows changed.
-    int ReplaceProgramAll(const QString& findText, const QString& replaceText);
+    int replaceProgramAll(const QString& findText, const QString& replaceText);
 
     // Merges program directory + "sites.zip" into Sites; true when committed.
-    bool UpdateSites();
+    bool updateSites();
 
     int tableVersion(Table table) const;
     int rowCount(Table table) const;
@@ -115,12 +115,12 @@ Q_SIGNALS:
 private:
     static int index(Table table) { return static_cast<int>(table); }
     void attachTables();
-    void OpenTable(Table table);
+    void openTable(Table table);
     void upgradeTable(Table table);
     ProgSiteRow* editableCurrentRow();
 
-    TConfig& m_config;
-    TProperties& m_properties;
+    Settings& m_config;
+    PropertyCatalogue& m_properties;
     QString m_connectionName;
     QSqlDatabase m_db;
     std::array<bool, 3> m_attached {};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TProperties.h"
+#include "PropertyCatalogue.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,49 +26,49 @@ struct WindowGeometry {
 // The settings store: every persisted option, and the moves of the current
 // company's details and the last program's name between quillet.ini,
 // companies.ini and the property catalogue.
-class TConfig {
+class Settings {
 public:
     static constexpr const char* DefaultSiteFilter = "Dead=False AND Hide=False";
     static constexpr int MaxQuickPasteItems = 10;
 
     // programDirectory ends in a separator; the catalogue outlives the store.
-    TConfig(QString programDirectory, TProperties& properties);
+    Settings(QString programDirectory, PropertyCatalogue& properties);
 
     const QString& programDirectory() const { return m_programDirectory; }
     QString settingsFile() const { return m_programDirectory + QStringLiteral("quillet.ini"); }
     QString companiesFile() const { return m_programDirectory + QStringLiteral("companies.ini"); }
-    TProperties& properties() const { return m_properties; }
+    PropertyCatalogue& properties() const { return m_properties; }
 
-    void LoadSettings();
+    void loadSettings();
     // Raises QuilletError "Unable to write to <file>" when a file cannot be written.
-    void SaveSettings();
-    void ListCompanies(QStringList& list) const;
-    void LoadCompany(const QString& name);
-    void LoadPopUpList(QuickPasteList& list) const;
-    void SavePopUpList(const QuickPasteList& list) const;
-    void LoadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const;
-    void SaveWindowGeometry(const QString& prefix, const WindowGeometry& window, int splitter) const;
-    void LoadPowerPasteSettings();
+    void saveSettings();
+    void listCompanies(QStringList& list) const;
+    void loadCompany(const QString& name);
+    void loadPopUpList(QuickPasteList& list) const;
+    void savePopUpList(const QuickPasteList& list) const;
+    void loadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const;
+    void saveWindowGeometry(const QString& prefix, const WindowGeometry& window, int splitter) const;
+    void loadPowerPasteSettings();
 
-    bool AutoFillFormFields = false;
-    QString HostAddress;
-    QString From;
-    QString EMailLoginID;
-    QString EMailPassword;
-    QString MemberLoginID;
-    QString MemberPassword;
-    QString LastCompany;
-    QString LastPADPath;
-    QString LastArcPath;
-    QString SiteFilter;
-    QString Language;
-    bool Authentication = false;
-    bool SiteEffects = false;
-    double SiteVer = 0.0;
-    int BrowserContextMenuIndex = 0;
-    int MenuItemsPerColumn = 1;
+    bool autoFillFormFields = false;
+    QString hostAddress;
+    QString from;
+    QString emailLoginId;
+    QString emailPassword;
+    QString memberLoginId;
+    QString memberPassword;
+    QString lastCompany;
+    QString lastPadPath;
+    QString lastArcPath;
+    QString siteFilter;
+    QString language;
+    bool authentication = false;
+    bool siteEffects = false;
+    double siteVer = 0.0;
+    int browserContextMenuIndex = 0;
+    int menuItemsPerColumn = 1;
 
 private:
     QString m_programDirectory;
-    TProperties& m_properties;
+    PropertyCatalogue& m_properties;
 };

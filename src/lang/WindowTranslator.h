@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-class TConfig;
+class Settings;
 
 // One translatable property of a component as the translation reaches it.
 struct TranslatableProperty {
@@ -39,9 +39,9 @@ struct TranslatableProperty {
 //
 // A plain QObject (owned by its window, named like a component) with its
 // notifications as callbacks, so the language library needs no meta-object code.
-class TLanguage : public QObject {
+class WindowTranslator : public QObject {
 public:
-    using Notification = std::function<void(TLanguage* sender)>;
+    using Notification = std::function<void(WindowTranslator* sender)>;
     // Called before each assignment with the component, the property name, the
     // old value as text and the new value, which the handler may change.
     using TranslateHandler = std::function<void(
@@ -50,9 +50,9 @@ public:
         = std::function<std::optional<TranslatableProperty>(QObject* component, const QString& propertyName)>;
     using RootProvider = std::function<QObjectList()>;
 
-    explicit TLanguage(QObject* owner = nullptr);
+    explicit WindowTranslator(QObject* owner = nullptr);
     // A window's component: named "Language1", with its paths and separator.
-    TLanguage(QObject* owner, const QStringList& paths, const QString& separator = QStringLiteral(";"));
+    WindowTranslator(QObject* owner, const QStringList& paths, const QString& separator = QStringLiteral(";"));
 
     QString languageFile() const { return m_languageFile; }
     void setLanguageFile(const QString& path) { m_languageFile = path; }
@@ -64,7 +64,7 @@ public:
     QString separator() const { return m_separator; }
     void setSeparator(const QString& separator);
 
-    // Called at the start and at the end of Translate (not after a run that stopped at an error).
+    // Called at the start and at the end of translate (not after a run that stopped at an error).
     void setOnBeforeTranslation(Notification handler) { m_onBeforeTranslation = std::move(handler); }
     void setOnAfterTranslation(Notification handler) { m_onAfterTranslation = std::move(handler); }
     void setOnTranslate(TranslateHandler handler) { m_onTranslate = std::move(handler); }
@@ -73,20 +73,20 @@ public:
     // convert (an integer property given no whole number) stops the run: the
     // error is shown through the message sink, the later paths are not applied
     // and false is returned.
-    bool Translate();
+    bool translate();
 
     // Resolves path and assigns value; nothing happens for an empty value or a
     // path that names no existing component or property. Raises ConversionError
     // "'<value>' is not a valid integer value" for an integer property.
-    void TranslateProperty(const QString& path, const QString& value);
+    void translateProperty(const QString& path, const QString& value);
 
     // The Messages value of text in LanguageFile, or text itself.
-    QString LookupMessage(const QString& text) const;
+    QString lookupMessage(const QString& text) const;
 
     // Sets LanguageFile to the file in force for config's Language and
     // translates unless the language is exactly "English". Returns false when
     // the translation stopped at an error.
-    bool applyLanguage(const TConfig& config);
+    bool applyLanguage(const Settings& config);
 
     // The items of a list value split at separator (see Separator).
     static QStringList splitListValue(const QString& value, const QString& separator);

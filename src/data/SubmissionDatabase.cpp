@@ -1,11 +1,11 @@
-#include "TDM1.h"
+#include "SubmissionDatabase.h"
 
 #include "MessageSink.h"
+#include "PropertyCatalogue.h"
 #include "QuilletError.h"
+#include "Settings.h"
 #include "SiteListMerge.h"
 #include "Sql.h"
-#include "TConfig.h"
-#include "TProperties.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -75,7 +75,7 @@ bool isFlagName(const QString& flag)
 
 } // namespace
 
-TDM1::TDM1(TConfig& config, TProperties& properties, QObject* parent)
+SubmissionDatabase::SubmissionDatabase(Settings& config, PropertyCatalogue& properties, QObject* parent)
     : QObject(parent)
     , m_config(config)
     , m_properties(properties)
@@ -84,7 +84,7 @@ TDM1::TDM1(TConfig& config, TProperties& properties, QObject* parent)
     m_connectionName = QStringLiteral("Quillet-%1").arg(++connections);
 }
 
-TDM1::~TDM1()
+SubmissionDatabase::~SubmissionDatabase()
 {
     m_sites.detach();
     if (m_db.isValid())
@@ -93,27 +93,27 @@ TDM1::~TDM1()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-QString TDM1::tablePath(Table table) const
+QString SubmissionDatabase::tablePath(Table table) const
 {
     return m_config.programDirectory() + TableSchema::fileName(table);
 }
 
-void TDM1::DataModuleCreate()
+void SubmissionDatabase::open()
 {
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_db.setDatabaseName(QStringLiteral(":memory:"));
     if (!m_db.open())
         throw QuilletError(m_db.lastError().text());
     attachTables();
-    DBUpdates();
+    upgradeTables();
     for (Table table : {Table::Programs, Table::ProgSite, Table::Sites})
-        OpenTable(table);
+        openTable(table);
     m_sites.setFilter(QString::fromLatin1(DefaultSiteFilter));
-    ApplySiteFilter();
-    LoadProgram(m_properties[TProperties::ProgramName].GetValue());
+    applySiteFilter();
+    loadProgram(m_properties[PropertyCatalogue::ProgramName].getValue());
 }
 
-void TDM1::attachTables()
+void SubmissionDatabase::attachTables()
 {
     for (Table table : TableSchema::AllTables) {
         const QString path = tablePath(table);
@@ -133,18 +133,18 @@ void TDM1::attachTables()
             if (!existed || !hasAnyTable(m_db, schema))
                 TableSchema::createTable(m_db, TableSchema::currentDefinition(table));
         } catch (const QuilletError&) {
-            // Not a database, or not readable: OpenTable reports it.
+            // Not a database, or not readable: openTable reports it.
         }
     }
 }
 
-void TDM1::DBUpdates()
+void SubmissionDatabase::upgradeTables()
 {
     for (Table table : TableSchema::AllTables) {
         if (!m_attached[index(table)])
             continue;
         try {
-            // A file that cannot be read is left to OpenTable, which reports it.
+            // A file that cannot be read is left to openTable, which reports it.
             hasAnyTable(m_db, TableSchema::tableName(table));
         } catch (const QuilletError&) {
             continue;
@@ -157,7 +157,7 @@ void TDM1::DBUpdates()
     }
 }
 
-void TDM1::upgradeTable(Table table)
+void SubmissionDatabase::upgradeTable(Table table)
 {
     int version = TableSchema::readVersion(m_db, table);
     if (version == 0) // a table that carries no version is at the installed structure
@@ -173,7 +173,7 @@ void TDM1::upgradeTable(Table table)
     }
 }
 
-void TDM1::OpenTable(Table table)
+void SubmissionDatabase::openTable(Table table)
 {
     const QString schema = TableSchema::tableName(table);
     if (!m_attached[index(table)]) {
@@ -210,18 +210,18 @@ void TDM1::OpenTable(Table table)
         m_sites.attach(m_db);
 }
 
-void TDM1::requireOpen(Table table) const
+void SubmissionDatabase::requireOpen(Table table) const
 {
     if (!isTableOpen(table))
         throw QuilletError(QStringLiteral("The table %1 is not open").arg(TableSchema::fileName(table)));
 }
 
-void TDM1::ApplySiteFilter()
+void SubmissionDatabase::applySiteFilter()
 {
-    setSiteFilter(m_config.SiteFilter.isEmpty() ? QString::fromLatin1(DefaultSiteFilter) : m_config.SiteFilter);
+    setSiteFilter(m_config.siteFilter.isEmpty() ? QString::fromLatin1(DefaultSiteFilter) : m_config.siteFilter);
 }
 
-void TDM1::setSiteFilter(const QString& filter)
+void SubmissionDatabase::setSiteFilter(const QString& filter)
 {
     if (!isTableOpen(Table::Sites)) {
         m_sites.setFilter(filter);
@@ -237,7 +237,7 @@ void TDM1::setSiteFilter(const QString& filter)
     m_sites.refresh();
 }
 
-void TDM1::LoadPrograms(QStringList& list) const
+void SubmissionDatabase::loadPrograms(QStringList& list) const
 {
     list.clear();
     requireOpen(Table::Programs);
@@ -247,13 +247,13 @@ void TDM1::LoadPrograms(QStringList& list) const
         list.append(query.value(0).toString());
 }
 
-void TDM1::AddProgram(const QString& name)
+void SubmissionDatabase::addProgram(const QString& name)
 {
     requireOpen(Table::Programs);
     Sql::exec(m_db, QStringLiteral("INSERT INTO Programs.Programs (ProgramName) VALUES (?)"), {name});
 }
 
-void TDM1::LoadProgram(const QString& name)
+void SubmissionDatabase::loadProgram(const QString& name)
 {
     requireOpen(Table::Programs);
     QSqlQuery query = Sql::exec(m_db, QStringLiteral("SELECT * FROM Programs.Programs WHERE ProgramName = ?"), {name});
@@ -263,10 +263,11 @@ void TDM1::LoadProgram(const QString& name)
         const int column = record.indexOf(field);
         return found && column >= 0 ? query.value(column).toString() : QString();
     };
-    for (int i = TProperties::FirstProgram; i <= TProperties::LastProgram; ++i) {
-        if (i == TProperties::FileSize || i == TProperties::FileSizeKB || i == TProperties::FileSizeMB)
+    for (int i = PropertyCatalogue::FirstProgram; i <= PropertyCatalogue::LastProgram; ++i) {
+        if (i == PropertyCatalogue::FileSize || i == PropertyCatalogue::FileSizeKB
+            || i == PropertyCatalogue::FileSizeMB)
             continue;
-        m_properties[i].SetValue(fieldText(m_properties[i].FieldName));
+        m_properties[i].setValue(fieldText(m_properties[i].fieldName));
     }
     m_properties.setFileSize(fieldText(QStringLiteral("FileSize")));
     query.finish();
@@ -275,7 +276,7 @@ void TDM1::LoadProgram(const QString& name)
     reloadProgramFlags();
 }
 
-void TDM1::reloadProgramFlags()
+void SubmissionDatabase::reloadProgramFlags()
 {
     const QString program = m_flags.program();
     m_flags.clear(program);
@@ -286,18 +287,18 @@ void TDM1::reloadProgramFlags()
             {program});
         while (query.next()) {
             ProgSiteRow row;
-            row.Submitted = optionalFlag(query.value(1));
-            row.Published = optionalFlag(query.value(2));
-            row.OldVersion = optionalFlag(query.value(3));
-            row.NotApplicable = optionalFlag(query.value(4));
-            row.FileID = query.value(5).toString();
+            row.submitted = optionalFlag(query.value(1));
+            row.published = optionalFlag(query.value(2));
+            row.oldVersion = optionalFlag(query.value(3));
+            row.notApplicable = optionalFlag(query.value(4));
+            row.fileId = query.value(5).toString();
             m_flags.insert(query.value(0).toString(), row);
         }
     }
     Q_EMIT programFlagsChanged();
 }
 
-void TDM1::SaveProgram(const QString& name)
+void SubmissionDatabase::saveProgram(const QString& name)
 {
     requireOpen(Table::Programs);
     QSqlQuery columnsQuery = Sql::exec(m_db, QStringLiteral("SELECT * FROM Programs.Programs LIMIT 0"));
@@ -306,15 +307,15 @@ void TDM1::SaveProgram(const QString& name)
 
     QStringList fields;
     QVariantList values;
-    for (int i = TProperties::FirstProgram + 1; i <= TProperties::LastProgram; ++i) {
-        if (i == TProperties::FileSizeKB || i == TProperties::FileSizeMB)
+    for (int i = PropertyCatalogue::FirstProgram + 1; i <= PropertyCatalogue::LastProgram; ++i) {
+        if (i == PropertyCatalogue::FileSizeKB || i == PropertyCatalogue::FileSizeMB)
             continue;
-        const int column = columns.indexOf(m_properties[i].FieldName);
+        const int column = columns.indexOf(m_properties[i].fieldName);
         if (column < 0)
             continue;
         fields.append(columns.fieldName(column));
-        values.append(i == TProperties::FileSize ? fileSizeValue(m_properties[i].GetValue())
-                                                 : QVariant(m_properties[i].GetValue()));
+        values.append(i == PropertyCatalogue::FileSize ? fileSizeValue(m_properties[i].getValue())
+                                                       : QVariant(m_properties[i].getValue()));
     }
 
     const bool exists
@@ -334,7 +335,7 @@ void TDM1::SaveProgram(const QString& name)
         QStringList quotedFields {QStringLiteral("ProgramName")};
         for (const QString& field : fields)
             quotedFields.append(Sql::quoted(field));
-        values.prepend(m_properties[TProperties::ProgramName].GetValue());
+        values.prepend(m_properties[PropertyCatalogue::ProgramName].getValue());
         const QString placeholders = QStringList(quotedFields.size(), QStringLiteral("?")).join(QStringLiteral(", "));
         Sql::exec(m_db,
             QStringLiteral("INSERT INTO Programs.Programs (%1) VALUES (%2)")
@@ -343,31 +344,31 @@ void TDM1::SaveProgram(const QString& name)
     }
 }
 
-void TDM1::DeleteProgram(const QString& name)
+void SubmissionDatabase::deleteProgram(const QString& name)
 {
     requireOpen(Table::Programs);
     Sql::exec(m_db, QStringLiteral("DELETE FROM Programs.Programs WHERE ProgramName = ?"), {name});
 }
 
-void TDM1::RefreshData()
+void SubmissionDatabase::refreshData()
 {
     m_sites.refresh();
     reloadProgramFlags();
 }
 
-bool TDM1::GetProgSiteFlag(const QString& flag) const
+bool SubmissionDatabase::getProgSiteFlag(const QString& flag) const
 {
     return m_flags.isSet(m_sites.currentSiteName(), flag);
 }
 
-const ProgSiteRow* TDM1::currentProgSiteRow() const
+const ProgSiteRow* SubmissionDatabase::currentProgSiteRow() const
 {
     if (m_sites.currentIndex() < 0)
         return nullptr;
     return m_flags.find(m_sites.currentSiteName());
 }
 
-ProgSiteRow* TDM1::editableCurrentRow()
+ProgSiteRow* SubmissionDatabase::editableCurrentRow()
 {
     requireOpen(Table::ProgSite);
     if (m_sites.currentIndex() < 0)
@@ -383,13 +384,13 @@ ProgSiteRow* TDM1::editableCurrentRow()
             QStringLiteral("SELECT NotApplicable FROM ProgSite.ProgSite WHERE ProgramName = ? AND SiteName = ?"),
             {m_flags.program(), site});
         ProgSiteRow row;
-        row.NotApplicable = optionalFlag(notApplicable);
+        row.notApplicable = optionalFlag(notApplicable);
         m_flags.insert(site, row);
     }
     return &m_flags.row(site);
 }
 
-void TDM1::setProgSiteFlag(const QString& flag, bool value)
+void SubmissionDatabase::setProgSiteFlag(const QString& flag, bool value)
 {
     if (!isFlagName(flag))
         throw QuilletError(QStringLiteral("Unknown flag %1").arg(flag));
@@ -404,18 +405,18 @@ void TDM1::setProgSiteFlag(const QString& flag, bool value)
     Q_EMIT programFlagsChanged();
 }
 
-void TDM1::setProgSiteFileID(const QString& fileId)
+void SubmissionDatabase::setProgSiteFileID(const QString& fileId)
 {
     ProgSiteRow* row = editableCurrentRow();
     if (!row)
         return;
     Sql::exec(m_db, QStringLiteral("UPDATE ProgSite.ProgSite SET FileID = ? WHERE ProgramName = ? AND SiteName = ?"),
         {fileId, m_flags.program(), m_sites.currentSiteName()});
-    row->FileID = fileId;
+    row->fileId = fileId;
     Q_EMIT programFlagsChanged();
 }
 
-void TDM1::setCurrentSiteText(const QString& field, const QString& value)
+void SubmissionDatabase::setCurrentSiteText(const QString& field, const QString& value)
 {
     static const QStringList editable {
         QStringLiteral("Username"), QStringLiteral("Password"), QStringLiteral("UserNotes"), QStringLiteral("Notes")};
@@ -429,7 +430,7 @@ void TDM1::setCurrentSiteText(const QString& field, const QString& value)
     m_sites.setCurrentValue(field, value);
 }
 
-void TDM1::GetNavLink(const QString& kind, QString& link) const
+void SubmissionDatabase::getNavLink(const QString& kind, QString& link) const
 {
     const QString home = m_sites.field(QStringLiteral("HomeUrl")).toString();
     QString search = m_sites.field(QStringLiteral("SearchUrl")).toString();
@@ -454,7 +455,7 @@ void TDM1::GetNavLink(const QString& kind, QString& link) const
         link = home;
 }
 
-void TDM1::GetSiteByKey(QChar key)
+void SubmissionDatabase::getSiteByKey(QChar key)
 {
     if (m_sites.isEmpty())
         return;
@@ -471,7 +472,7 @@ void TDM1::GetSiteByKey(QChar key)
     m_sites.moveTo(std::min(row, m_sites.count() - 1));
 }
 
-void TDM1::HideCurrentSite()
+void SubmissionDatabase::hideCurrentSite()
 {
     requireOpen(Table::Sites);
     if (m_sites.currentIndex() < 0)
@@ -482,17 +483,17 @@ void TDM1::HideCurrentSite()
     m_sites.refresh();
 }
 
-void TDM1::setShowHiddenSites(bool on)
+void SubmissionDatabase::setShowHiddenSites(bool on)
 {
     m_showHidden = on;
     setSiteFilter(on ? QStringLiteral("Dead=False") : QString::fromLatin1(DefaultSiteFilter));
 }
 
-bool TDM1::ClearFlagsForAllSites(const QString& flag, const QString& windowCaption)
+bool SubmissionDatabase::clearFlagsForAllSites(const QString& flag, const QString& windowCaption)
 {
     if (flag != QLatin1String("Submitted") && flag != QLatin1String("Published"))
         throw QuilletError(QStringLiteral("Unknown flag %1").arg(flag));
-    const QString program = m_properties[TProperties::ProgramName].GetValue();
+    const QString program = m_properties[PropertyCatalogue::ProgramName].getValue();
     const QString question
         = QStringLiteral("Are you sure you want to clear all the \"%1\" flags for program \"%2\"?").arg(flag, program);
     if (!MessageSink::current().askYesNo(question, windowCaption))
@@ -512,7 +513,7 @@ bool TDM1::ClearFlagsForAllSites(const QString& flag, const QString& windowCapti
     return true;
 }
 
-int TDM1::ReplaceProgramAll(const QString& findText, const QString& replaceText)
+int SubmissionDatabase::replaceProgramAll(const QString& findText, const QString& replaceText)
 {
     requireOpen(Table::ProgSite);
     QSqlQuery query = Sql::exec(m_db,
@@ -523,23 +524,23 @@ int TDM1::ReplaceProgramAll(const QString& findText, const QString& replaceText)
     return changed;
 }
 
-bool TDM1::UpdateSites()
+bool SubmissionDatabase::updateSites()
 {
     SiteListMerge merge(*this);
     const bool committed = merge.run();
     if (committed)
-        RefreshData();
+        refreshData();
     return committed;
 }
 
-int TDM1::tableVersion(Table table) const
+int SubmissionDatabase::tableVersion(Table table) const
 {
     requireOpen(table);
     const int version = TableSchema::readVersion(m_db, table);
     return version == 0 ? 100 : version;
 }
 
-int TDM1::rowCount(Table table) const
+int SubmissionDatabase::rowCount(Table table) const
 {
     requireOpen(table);
     const QString name = Sql::quoted(TableSchema::tableName(table));

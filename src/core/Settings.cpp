@@ -1,0 +1,179 @@
+#include "Settings.h"
+
+#include "IniDocument.h"
+
+namespace {
+
+const QString kGeneral = QStringLiteral("General");
+const QString kEMail = QStringLiteral("EMail");
+const QString kConfig = QStringLiteral("Config");
+const QString kCompany = QStringLiteral("Company");
+const QString kLastProgram = QStringLiteral("LastProgram");
+const QString kOptions = QStringLiteral("Options");
+const QString kPowerPaste = QStringLiteral("PowerPaste");
+const QString kGeometry = QStringLiteral("Geometry");
+const QString kPopUpList = QStringLiteral("PopUpList");
+
+const QString kAutoFill = QStringLiteral("Automatically Fill Form Fields");
+const QString kContextMenuIndex = QStringLiteral("Browser context menu index");
+const QString kItemsPerColumn = QStringLiteral("Menu items per column");
+const QString kSplitter = QStringLiteral("Splitter Location");
+
+constexpr int kDefaultItemsPerColumn = 16;
+constexpr int kDefaultSplitter = 80;
+constexpr int kMinimumSplitter = 50;
+
+template<typename Function> void forEachPowerPasteEntry(Function function)
+{
+    for (int i = 0; i < PropertyCatalogue::Count; ++i) {
+        if (i != PropertyCatalogue::Separator)
+            function(i);
+    }
+}
+
+} // namespace
+
+Settings::Settings(QString programDirectory, PropertyCatalogue& properties)
+    : m_programDirectory(std::move(programDirectory))
+    , m_properties(properties)
+{ }
+
+void Settings::loadSettings()
+{
+    const IniDocument ini = IniDocument::load(settingsFile());
+    autoFillFormFields = ini.readBool(kGeneral, kAutoFill, true);
+    hostAddress = ini.readString(kEMail, QStringLiteral("HostAddress"), QString());
+    from = ini.readString(kEMail, QStringLiteral("From"), QString());
+    emailLoginId = ini.readString(kEMail, QStringLiteral("EMailLoginID"), QString());
+    emailPassword = ini.readString(kEMail, QStringLiteral("EMailPassword"), QString());
+    authentication = ini.readBool(kEMail, QStringLiteral("Authentication"), false);
+    memberLoginId = ini.readString(kConfig, QStringLiteral("MemberLoginID"), QString());
+    memberPassword = ini.readString(kConfig, QStringLiteral("MemberPassword"), QString());
+    lastPadPath = ini.readString(kConfig, QStringLiteral("LastPADPath"), m_programDirectory);
+    lastArcPath = ini.readString(kConfig, QStringLiteral("LastArcPath"), m_programDirectory);
+    language = ini.readString(kConfig, QStringLiteral("Language"), QStringLiteral("English"));
+    siteFilter = ini.readString(kConfig, QStringLiteral("SiteFilter"), QString::fromLatin1(DefaultSiteFilter));
+    lastCompany = ini.readString(kConfig, QStringLiteral("LastCompany"), QString());
+
+    if (!lastCompany.isEmpty()) {
+        loadCompany(lastCompany);
+    } else {
+        // Company details kept in quillet.ini by earlier versions; saveSettings
+        // moves them to companies.ini.
+        for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+            m_properties[i].setValue(ini.readString(kCompany, m_properties[i].fieldName, QString()));
+        lastCompany = m_properties[PropertyCatalogue::Company].getValue();
+    }
+
+    m_properties[PropertyCatalogue::ProgramName].setValue(
+        ini.readString(kLastProgram, QStringLiteral("ProgramName"), QString()));
+    siteEffects = true;
+    siteVer = ini.readDouble(kOptions, QStringLiteral("SiteVer"), 1.0);
+}
+
+void Settings::saveSettings()
+{
+    IniDocument ini = IniDocument::load(settingsFile());
+    ini.writeBool(kGeneral, kAutoFill, autoFillFormFields);
+    ini.writeString(kEMail, QStringLiteral("HostAddress"), hostAddress);
+    ini.writeString(kEMail, QStringLiteral("From"), from);
+    ini.writeString(kEMail, QStringLiteral("EMailLoginID"), emailLoginId);
+    ini.writeString(kEMail, QStringLiteral("EMailPassword"), emailPassword);
+    ini.writeBool(kEMail, QStringLiteral("Authentication"), authentication);
+    ini.writeString(kConfig, QStringLiteral("MemberLoginID"), memberLoginId);
+    ini.writeString(kConfig, QStringLiteral("MemberPassword"), memberPassword);
+    ini.writeString(kConfig, QStringLiteral("LastCompany"), lastCompany);
+    ini.writeString(kConfig, QStringLiteral("LastPADPath"), lastPadPath);
+    ini.writeString(kConfig, QStringLiteral("LastArcPath"), lastArcPath);
+    ini.writeString(kConfig, QStringLiteral("Language"), language);
+    ini.writeString(kConfig, QStringLiteral("SiteFilter"), siteFilter);
+    ini.eraseSection(kCompany);
+    ini.writeString(
+        kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue());
+    ini.writeDouble(kOptions, QStringLiteral("SiteVer"), siteVer);
+    forEachPowerPasteEntry(
+        [&](int i) { ini.writeBool(kPowerPaste, m_properties[i].caption, m_properties[i].inPowerPaste); });
+    ini.writeInteger(kPowerPaste, kContextMenuIndex, browserContextMenuIndex);
+    ini.writeInteger(kPowerPaste, kItemsPerColumn, menuItemsPerColumn);
+    ini.save(settingsFile());
+
+    if (!lastCompany.isEmpty()) {
+        IniDocument companies = IniDocument::load(companiesFile());
+        for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+            companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
+        companies.save(companiesFile());
+    }
+}
+
+void Settings::listCompanies(QStringList& list) const
+{
+    list = IniDocument::load(companiesFile()).sectionNames();
+}
+
+void Settings::loadCompany(const QString& name)
+{
+    lastCompany = name;
+    m_properties[PropertyCatalogue::Company].setValue(name);
+    const IniDocument companies = IniDocument::load(companiesFile());
+    for (int i = PropertyCatalogue::FirstCompany + 1; i <= PropertyCatalogue::LastCompany; ++i)
+        m_properties[i].setValue(companies.readString(name, m_properties[i].fieldName, QString()));
+}
+
+void Settings::loadPopUpList(QuickPasteList& list) const
+{
+    const IniDocument ini = IniDocument::load(settingsFile());
+    for (int n = 1; n <= MaxQuickPasteItems; ++n) {
+        const int index = ini.readInteger(kPopUpList, QString::number(n), -1);
+        if (index == -1)
+            break;
+        // Only a hand-edited file holds other indices; such an item is skipped.
+        if (PropertyCatalogue::isValidIndex(index) && index != PropertyCatalogue::Separator)
+            list.appendQuickPasteItem(index);
+    }
+}
+
+void Settings::savePopUpList(const QuickPasteList& list) const
+{
+    IniDocument ini = IniDocument::load(settingsFile());
+    const QVector<int> items = list.quickPasteItems();
+    for (int n = 0; n < items.size(); ++n)
+        ini.writeInteger(kPopUpList, QString::number(n + 1), items.at(n));
+    // The end mark after a shorter list: a key left from a longer list (a file
+    // edited by hand) can then never be read as part of this one.
+    if (items.size() < MaxQuickPasteItems)
+        ini.writeInteger(kPopUpList, QString::number(items.size() + 1), -1);
+    ini.save(settingsFile());
+}
+
+void Settings::loadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const
+{
+    const IniDocument ini = IniDocument::load(settingsFile());
+    const WindowGeometry defaults;
+    window.x = ini.readInteger(kGeometry, prefix + QLatin1Char('X'), defaults.x);
+    window.y = ini.readInteger(kGeometry, prefix + QLatin1Char('Y'), defaults.y);
+    window.width = ini.readInteger(kGeometry, prefix + QLatin1Char('W'), defaults.width);
+    window.height = ini.readInteger(kGeometry, prefix + QLatin1Char('H'), defaults.height);
+    splitter = std::max(kMinimumSplitter, ini.readInteger(kGeometry, kSplitter, kDefaultSplitter));
+}
+
+void Settings::saveWindowGeometry(const QString& prefix, const WindowGeometry& window, int splitter) const
+{
+    IniDocument ini = IniDocument::load(settingsFile());
+    ini.writeInteger(kGeometry, prefix + QLatin1Char('X'), window.x);
+    ini.writeInteger(kGeometry, prefix + QLatin1Char('Y'), window.y);
+    ini.writeInteger(kGeometry, prefix + QLatin1Char('W'), window.width);
+    ini.writeInteger(kGeometry, prefix + QLatin1Char('H'), window.height);
+    ini.writeInteger(kGeometry, kSplitter, splitter);
+    ini.save(settingsFile());
+}
+
+void Settings::loadPowerPasteSettings()
+{
+    const IniDocument ini = IniDocument::load(settingsFile());
+    browserContextMenuIndex = ini.readInteger(kPowerPaste, kContextMenuIndex, 1);
+    menuItemsPerColumn = ini.readInteger(kPowerPaste, kItemsPerColumn, kDefaultItemsPerColumn);
+    if (menuItemsPerColumn < 1) // 0 means the default; a negative count could never lay out a menu
+        menuItemsPerColumn = kDefaultItemsPerColumn;
+    forEachPowerPasteEntry(
+        [&](int i) { m_properties[i].inPowerPaste = ini.readBool(kPowerPaste, m_properties[i].caption, true); });
+}
