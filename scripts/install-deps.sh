@@ -12,6 +12,7 @@ packages=(
     libbenchmark-dev
     python3 python3-aiosmtpd sqlite3
     xvfb xauth fonts-dejavu-core
+    desktop-file-utils appstream help2man man-db dpkg-dev file librsvg2-bin
 )
 
 missing=()

@@ -28,7 +28,8 @@ void printHelp(QTextStream& out)
     out << "Usage: quillet-cli [--dir DIR] COMMAND [ARGS]\n\n"
         << "Works on the data of the Quillet submission aid without opening a window.\n\n"
         << "Options:\n"
-        << "  --dir DIR    the program directory (default: the folder of the executable)\n"
+        << "  --dir DIR    the program directory (default: the executable's folder for a\n"
+        << "               portable copy, otherwise ~/.local/share/quillet; 'info' names it)\n"
         << "  --help       show this help\n"
         << "  --version    show the version\n\n"
         << "Commands:\n";
@@ -86,9 +87,9 @@ Command* CommandRegistry::find(const QString& name)
 
 int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
 {
-    QString directory;
+    ProgramDirectory::Choice directory;
     try {
-        directory = ProgramDirectory::resolve(arguments);
+        directory = ProgramDirectory::choose(arguments);
     } catch (const QuilletError& error) {
         err << error.text() << '\n';
         return ExitUsage;
@@ -112,6 +113,7 @@ int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
         err << "Unknown command: " << first << " (see 'quillet-cli --help')\n";
         return ExitUsage;
     }
-    CommandContext context {directory, out, err};
+    CommandContext context {directory.path, out, err};
+    context.programDirectoryRule = directory.describe();
     return command->execute(rest, context);
 }

@@ -16,6 +16,8 @@ struct CommandContext {
     QString programDirectory;
     QTextStream& out;
     QTextStream& err;
+    // Which rule chose the program directory ("--dir", "portable (...)", ...).
+    QString programDirectoryRule = QString();
 };
 
 // One quillet-cli command. Its arguments are parsed with QCommandLineParser;

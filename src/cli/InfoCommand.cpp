@@ -28,6 +28,7 @@ int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     QTextStream& out = context.out;
     out << "ProgramDirectory: " << context.programDirectory << '\n';
+    out << "ProgramDirectoryRule: " << context.programDirectoryRule << '\n';
     out << "Language: " << config.language << '\n';
     out << "SiteFilter: " << config.siteFilter << '\n';
     out << "SiteVer: " << locale.toString(config.siteVer, 'g', QLocale::FloatingPointShortest) << '\n';

@@ -5,6 +5,7 @@
 #include "Settings.h"
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
+#include "SiteListNote.h"
 #include "SubmissionDatabase.h"
 #include "WindowTranslator.h"
 
@@ -129,6 +130,8 @@ SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* pa
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &SiteSelector::homeRequested);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { gridRowChanged(current.isValid() ? current.row() : -1); });
+    // With no site at all, the list's place says how to get sites.
+    new SiteListNote(dm, m_grid);
 
     buildPanel();
 

@@ -69,7 +69,7 @@ void TestCli::infoOnEmptyFolderPrintsDefaults()
     QVERIFY(lines.contains("MenuItemsPerColumn: 16"));
     QVERIFY(lines.contains("Programs: missing"));
     QVERIFY(lines.contains("ProgSite: missing"));
-    QCOMPARE(lines.size(), 25);
+    QCOMPARE(lines.size(), 26);
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
