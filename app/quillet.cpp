@@ -64,14 +64,21 @@ int main(int argc, char* argv[])
     // Started from the desktop menu nobody reads stderr: a start-up failure is
     // shown in a box as well, unless the run is a start-up check.
     const bool exitAfterStart = arguments.removeAll(QStringLiteral("--exit-after-start")) > 0;
+    QString commandLineFolder;
+    try {
+        commandLineFolder = ProgramDirectory::takeCommandLineFolder(arguments);
+    } catch (const QuilletError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 2;
+    }
     QString directory;
     try {
-        directory = ProgramDirectory::resolve(arguments);
+        directory = ProgramDirectory::choose(commandLineFolder).path;
     } catch (const QuilletError& error) {
         std::fprintf(stderr, "%s\n", error.what());
         if (!exitAfterStart)
             MessageBoxSink().showMessage(error.text());
-        return 2;
+        return 1;
     }
 
     const QString sandbox = browserSandboxProblem();

@@ -7,7 +7,7 @@ set(CPACK_PACKAGE_VENDOR "Orlan")
 set(CPACK_PACKAGE_CONTACT "Orlan <support@orlan.example>")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "submission aid for authors of downloadable software")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Quillet keeps a database of software submission sites, your company details and one record per program, and "
     "fills the sites' submit forms in its embedded browser. quillet-cli works on the same data from scripts.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.orlan.example/quillet.html")

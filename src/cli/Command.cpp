@@ -87,9 +87,9 @@ Command* CommandRegistry::find(const QString& name)
 
 int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
 {
-    ProgramDirectory::Choice directory;
+    QString commandLineFolder;
     try {
-        directory = ProgramDirectory::choose(arguments);
+        commandLineFolder = ProgramDirectory::takeCommandLineFolder(arguments);
     } catch (const QuilletError& error) {
         err << error.text() << '\n';
         return ExitUsage;
@@ -112,6 +112,17 @@ int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
     if (!command) {
         err << "Unknown command: " << first << " (see 'quillet-cli --help')\n";
         return ExitUsage;
+    }
+    // Only a command that runs needs the program directory (and may create
+    // it); its help does not.
+    ProgramDirectory::Choice directory;
+    if (!rest.contains(QLatin1String("--help")) && !rest.contains(QLatin1String("-h"))) {
+        try {
+            directory = ProgramDirectory::choose(commandLineFolder);
+        } catch (const QuilletError& error) {
+            err << error.text() << '\n';
+            return ExitFailure;
+        }
     }
     CommandContext context {directory.path, out, err};
     context.programDirectoryRule = directory.describe();

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+
 #ifndef QUILLET_INSTALLED_MARKER
 #error "QUILLET_INSTALLED_MARKER names the desktop entry relative to the installed executables' folder"
 #endif
@@ -25,28 +29,6 @@ QString userDataReason(const QString& why)
     const QString base = userDataFromEnvironment() ? QStringLiteral("$XDG_DATA_HOME/quillet")
                                                    : QStringLiteral("~/.local/share/quillet");
     return base + QStringLiteral("; the executable's folder ") + why;
-}
-
-QString takeCommandLineFolder(QStringList& arguments)
-{
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (argument == QLatin1String("--dir")) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
-                throw QuilletError(QStringLiteral("--dir needs a folder"));
-            const QString chosen = arguments.at(i + 1);
-            arguments.remove(i, 2);
-            return chosen;
-        }
-        if (argument.startsWith(QLatin1String("--dir="))) {
-            const QString chosen = argument.mid(6);
-            if (chosen.isEmpty())
-                throw QuilletError(QStringLiteral("--dir needs a folder"));
-            arguments.remove(i);
-            return chosen;
-        }
-    }
-    return QString();
 }
 
 } // namespace
@@ -140,25 +122,53 @@ void ProgramDirectory::create(const QString& path)
     }
     if (!QFileInfo(level).isDir())
         throw failure(QStringLiteral("%1 is not a folder").arg(level));
-    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     for (const QString& folder : std::as_const(missing)) {
-        if (QDir().mkdir(folder, ownerOnly)) {
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), S_IRWXU) == 0) {
             // The mode is exact whatever the umask.
-            QFile::setPermissions(folder, ownerOnly);
-        } else if (!QFileInfo(folder).isDir()) {
-            throw failure(QStringLiteral("%1 cannot be made").arg(folder));
+            ::chmod(name.constData(), S_IRWXU);
+        } else {
+            const int error = errno;
+            if (error != EEXIST || !QFileInfo(folder).isDir())
+                throw failure(QStringLiteral("%1: %2").arg(folder, qt_error_string(error)));
         }
     }
 }
 
-ProgramDirectory::Choice ProgramDirectory::choose(QStringList& arguments)
+QString ProgramDirectory::takeCommandLineFolder(QStringList& arguments)
 {
-    const QString commandLine = takeCommandLineFolder(arguments);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--dir")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty())
+                throw QuilletError(QStringLiteral("--dir needs a folder"));
+            const QString chosen = arguments.at(i + 1);
+            arguments.remove(i, 2);
+            return chosen;
+        }
+        if (argument.startsWith(QLatin1String("--dir="))) {
+            const QString chosen = argument.mid(6);
+            if (chosen.isEmpty())
+                throw QuilletError(QStringLiteral("--dir needs a folder"));
+            arguments.remove(i);
+            return chosen;
+        }
+    }
+    return QString();
+}
+
+ProgramDirectory::Choice ProgramDirectory::choose(const QString& commandLine)
+{
     const Choice choice = commandLine.isEmpty()
         ? decide(QString(), inspect(QCoreApplication::applicationDirPath()), userDataFolder())
         : decide(commandLine, ExecutableFolder(), QString());
     create(choice.path);
     return choice;
+}
+
+ProgramDirectory::Choice ProgramDirectory::choose(QStringList& arguments)
+{
+    return choose(takeCommandLineFolder(arguments));
 }
 
 QString ProgramDirectory::resolve(QStringList& arguments)

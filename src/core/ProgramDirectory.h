@@ -40,9 +40,16 @@ public:
         QString describe() const;
     };
 
-    // Takes "--dir DIR" (or "--dir=DIR") out of arguments, picks the folder
-    // by the rules above and creates it when missing. Raises QuilletError
-    // when "--dir" has no value or the folder cannot be created.
+    // Takes "--dir DIR" (or "--dir=DIR") out of arguments and returns DIR,
+    // empty when not given. Raises QuilletError when "--dir" has no value.
+    static QString takeCommandLineFolder(QStringList& arguments);
+
+    // Picks the folder by the rules above (commandLine: the value of "--dir",
+    // or empty) and creates it when missing. Raises QuilletError when the
+    // folder cannot be created.
+    static Choice choose(const QString& commandLine);
+
+    // choose(takeCommandLineFolder(arguments)).
     static Choice choose(QStringList& arguments);
 
     // choose(arguments).path.

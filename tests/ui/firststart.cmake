@@ -1,0 +1,1 @@
+add_unit_test(NAME test_ui_first_start SOURCES TestFirstStart.cpp LIBS quillet_ui quillet_datatestsupport)
