@@ -125,7 +125,9 @@ private Q_SLOTS:
     void installedProgramStartsOnAnEmptyUserFolder();
 
 private:
-    QString prefixed(const QString& relative) const { return m_prefix.path() + relative; }
+    // relative starts with the name of an install folder: "bin/", "share/",
+    // "man/", "libexec/" or "lib/", replaced by the build's own.
+    QString prefixed(const QString& relative) const;
     QString cli() const { return prefixed(QStringLiteral("bin/quillet-cli")); }
     QString desktopFile() const { return prefixed("share/applications/" + m_appId + ".desktop"); }
     QString metainfoFile() const { return prefixed("share/metainfo/" + m_appId + ".metainfo.xml"); }
@@ -135,7 +137,14 @@ private:
     QStringList m_programs;
     QStringList m_helpers;
     QStringList m_plugins;
+    QMap<QString, QString> m_folders;
 };
+
+QString TestInstall::prefixed(const QString& relative) const
+{
+    const QString first = relative.section(QLatin1Char('/'), 0, 0);
+    return m_prefix.path() + m_folders.value(first, first) + relative.mid(first.size());
+}
 
 void TestInstall::initTestCase()
 {
@@ -143,6 +152,11 @@ void TestInstall::initTestCase()
     m_programs = qEnvironmentVariable("QUILLET_INSTALLED_PROGRAMS").split(',', Qt::SkipEmptyParts);
     m_helpers = qEnvironmentVariable("QUILLET_INSTALLED_HELPERS").split(',', Qt::SkipEmptyParts);
     m_plugins = qEnvironmentVariable("QUILLET_INSTALLED_PLUGINS").split(',', Qt::SkipEmptyParts);
+    const QStringList folders = qEnvironmentVariable("QUILLET_INSTALL_DIRS").split(',');
+    QCOMPARE(folders.size(), 5);
+    const char* names[] = {"bin", "share", "man", "libexec", "lib"};
+    for (int i = 0; i < 5; ++i)
+        m_folders.insert(names[i], folders.at(i));
     QVERIFY(!m_appId.isEmpty());
     QVERIFY(m_programs.contains("quillet"));
     QVERIFY(m_programs.contains("quillet-cli"));
@@ -153,20 +167,20 @@ void TestInstall::initTestCase()
 
 void TestInstall::installsExactlyTheExpectedFiles()
 {
-    QStringList expected {"share/applications/" + m_appId + ".desktop",
-        "share/icons/hicolor/48x48/apps/" + m_appId + ".png", "share/icons/hicolor/128x128/apps/" + m_appId + ".png",
-        "share/icons/hicolor/scalable/apps/" + m_appId + ".svg", "share/metainfo/" + m_appId + ".metainfo.xml"};
+    QStringList expected {desktopFile(), prefixed("share/icons/hicolor/48x48/apps/" + m_appId + ".png"),
+        prefixed("share/icons/hicolor/128x128/apps/" + m_appId + ".png"),
+        prefixed("share/icons/hicolor/scalable/apps/" + m_appId + ".svg"), metainfoFile()};
     for (const QString& program : std::as_const(m_programs))
-        expected << "bin/" + program << "share/man/man1/" + program + ".1.gz";
+        expected << prefixed("bin/" + program) << prefixed("man/man1/" + program + ".1.gz");
     for (const QString& helper : std::as_const(m_helpers))
-        expected << "libexec/quillet/" + helper;
+        expected << prefixed("libexec/quillet/" + helper);
     for (const QString& plugin : std::as_const(m_plugins))
-        expected << "lib/quillet/lib" + plugin + ".so";
+        expected << prefixed("lib/quillet/lib" + plugin + ".so");
 
     QStringList installed;
     QDirIterator files(m_prefix.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (files.hasNext())
-        installed << files.next().mid(m_prefix.path().size());
+        installed << files.next();
     installed.sort();
     expected.sort();
     // No test program, benchmark, static library or header comes along.
@@ -271,7 +285,7 @@ void TestInstall::manualPagesShow()
     QVERIFY(commands.contains("info"));
 
     for (const QString& program : std::as_const(m_programs)) {
-        const QString page = prefixed("share/man/man1/" + program + ".1.gz");
+        const QString page = prefixed("man/man1/" + program + ".1.gz");
         const Run man = runProgram("man", {"--warnings", "-l", page}, {"MANWIDTH=100", "MANPAGER=cat", "PAGER=cat"});
         QVERIFY2(man.code == 0, qPrintable(man.err));
         QVERIFY2(man.err.isEmpty(), qPrintable(program + ": " + man.err));
