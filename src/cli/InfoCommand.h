@@ -2,8 +2,9 @@
 
 #include "Command.h"
 
-// Prints the settings in force and the tables' versions and sizes, one
-// "key: value" line each. Writes nothing, not even missing tables.
+// Prints the program directory and the rule that chose it, the settings in
+// force and the tables' versions and sizes, one "key: value" line each.
+// Writes nothing, not even missing tables.
 class InfoCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("info"); }
