@@ -17,7 +17,7 @@
 
 namespace {
 
-// Where XDG_DATA_HOME came from, for the reason text.
+// Whether XDG_DATA_HOME names the per-user base: set and an absolute path.
 bool userDataFromEnvironment()
 {
     const QString base = qEnvironmentVariable("XDG_DATA_HOME");
