@@ -46,5 +46,12 @@ template<typename Work> void Sql::inTransaction(QSqlDatabase& db, Work work)
         rollback.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
-    exec(db, QStringLiteral("COMMIT"));
+    try {
+        exec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        // A commit the engine refuses leaves the transaction open: end it.
+        QSqlQuery rollback(db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
 }

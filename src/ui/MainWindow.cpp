@@ -12,6 +12,7 @@
 #include "Helpers.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
+#include "OptionsDialog.h"
 #include "PageFormAdapter.h"
 #include "PowerPasteMenu.h"
 #include "ProgramReplace.h"
@@ -19,6 +20,7 @@
 #include "QuickPasteShortcuts.h"
 #include "QuilletError.h"
 #include "ReportWindow.h"
+#include "SiteEditor.h"
 #include "SiteSearchLinks.h"
 #include "SiteSelector.h"
 #include "SubmissionDatabase.h"
@@ -102,8 +104,10 @@ MainWindow::MainWindow(Settings& config, PropertyCatalogue& properties, QWidget*
     m_shortcuts = std::make_unique<QuickPasteShortcuts>([this](int n) { pasteQuickPasteItem(n); });
     m_pageAdapter = std::make_unique<PageFormAdapter>(m_browser->page());
 
-    if (QFile::exists(m_config.programDirectory() + QStringLiteral("admin.key")))
+    if (QFile::exists(m_config.programDirectory() + QStringLiteral("admin.key"))) {
         m_editSiteAction->setVisible(true);
+        m_editSiteAction->setEnabled(true);
+    }
     updateNavigationActions();
 }
 
@@ -274,7 +278,10 @@ void MainWindow::buildMenus()
     view->setObjectName(QStringLiteral("View1"));
     connect(addItem(view, "Configuration1", QStringLiteral("&Configuration..."), QKeySequence(Qt::ALT | Qt::Key_C)),
         &QAction::triggered, this, &MainWindow::openConfiguration);
-    addItem(view, "Options", QStringLiteral("Options..."))->setEnabled(false);
+    connect(addItem(view, "Options", QStringLiteral("Options...")), &QAction::triggered, this, [this] {
+        OptionsDialog options(m_config, m_properties, m_dm, m_dataSelector, this);
+        options.exec();
+    });
     view->addSeparator();
     auto* toolbar = addItem(view, "Toolbar3", QStringLiteral("&Toolbar"));
     toolbar->setCheckable(true);
@@ -326,6 +333,15 @@ void MainWindow::buildMenus()
     m_editSiteAction = addItem(sites, "EditSite1", QStringLiteral("&Edit Site"), QKeySequence(Qt::ALT | Qt::Key_E));
     m_editSiteAction->setVisible(false);
     m_editSiteAction->setEnabled(false);
+    connect(m_editSiteAction, &QAction::triggered, this, [this] {
+        if (!requireDataModule())
+            return;
+        // The selector's typed account and notes reach the table before the editor reads it.
+        if (m_siteSelector)
+            m_siteSelector->commitEdits();
+        SiteEditor editor(*m_dm, this);
+        editor.exec();
+    });
     QMenu* translate = sites->addMenu(QStringLiteral("&Translate"));
     translate->setObjectName(QStringLiteral("Translate1"));
     const QList<QPair<const char*, QPair<QString, QString>>> languages {
