@@ -25,6 +25,8 @@ public:
         , m_state(state)
     { }
 
+    using QTableView::edit;
+
     // Takes the text of the open cell editor into the model and closes it.
     void commitOpenEditor()
     {
@@ -37,6 +39,17 @@ public:
     }
 
 protected:
+    // Opening a cell's editor puts the row into editing, so Post and Cancel
+    // are there while the user types.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override
+    {
+        if (!QTableView::edit(index, trigger, event))
+            return false;
+        if (index.row() == m_state.currentRow())
+            m_state.edit();
+        return true;
+    }
+
     void keyPressEvent(QKeyEvent* event) override
     {
         const bool ctrl = event->modifiers() & Qt::ControlModifier;
@@ -141,7 +154,13 @@ SiteEditor::SiteEditor(SubmissionDatabase& dm, QWidget* parent)
     syncGridToState();
 }
 
-SiteEditor::~SiteEditor() = default;
+SiteEditor::~SiteEditor()
+{
+    // The grid goes first: an open cell editor hands its text to the model
+    // when it loses the focus, which must not reach a state already gone.
+    delete m_grid;
+    delete m_model;
+}
 
 void SiteEditor::buildMenus()
 {

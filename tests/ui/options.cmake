@@ -1,0 +1,3 @@
+add_unit_test(NAME test_ui_options_dialog SOURCES TestOptionsDialog.cpp LIBS quillet_ui quillet_datatestsupport)
+add_unit_test(NAME test_ui_site_editor SOURCES TestSiteEditor.cpp LIBS quillet_ui quillet_datatestsupport)
+add_unit_test(NAME test_ui_site_commands SOURCES TestSiteCommands.cpp LIBS quillet_ui TIMEOUT 300)
