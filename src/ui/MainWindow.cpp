@@ -339,8 +339,12 @@ void MainWindow::buildMenus()
         // The selector's typed account and notes reach the table before the editor reads it.
         if (m_siteSelector)
             m_siteSelector->commitEdits();
-        SiteEditor editor(*m_dm, this);
-        editor.exec();
+        try {
+            SiteEditor editor(*m_dm, this);
+            editor.exec();
+        } catch (const QuilletError& error) {
+            MessageSink::current().showMessage(error.text());
+        }
     });
     QMenu* translate = sites->addMenu(QStringLiteral("&Translate"));
     translate->setObjectName(QStringLiteral("Translate1"));

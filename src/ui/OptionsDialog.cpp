@@ -67,6 +67,8 @@ OptionsDialog::OptionsDialog(Settings& config, PropertyCatalogue& properties, Su
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
+    // All four tabs in view: the dialog is as wide as they need.
+    m_pages->setUsesScrollButtons(false);
     m_pages->addTab(buildGeneralPage(), QStringLiteral("General"));
     m_pages->addTab(buildMailPage(), QStringLiteral("E-Mail"));
     m_pages->addTab(buildBrowserMenuPage(), QStringLiteral("Browser Menu"));

@@ -1,4 +1,5 @@
 #include "DataFixture.h"
+#include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "SiteEditState.h"
 #include "SiteFields.h"
@@ -281,6 +282,45 @@ private Q_SLOTS:
         QCOMPARE(sitesTable(f), before);
     }
 
+    void aSitesFileOfAnotherKindOpensNoEditor()
+    {
+        DataFixture f;
+        f.dir.writeFile("Sites.DAT", QByteArray("PK\x03\x04 this is a zip archive, not a table").repeated(50));
+        RecordingMessageSink sink;
+        f.open();
+        QVERIFY(!f.dm().isTableOpen(Table::Sites));
+        QCOMPARE(sink.messages.size(), 1);
+        QVERIFY_THROWS_EXCEPTION(QuilletError, SiteEditState(f.dm()));
+        QVERIFY_THROWS_EXCEPTION(QuilletError, SiteRowWriter(f.dm()));
+    }
+
+    void oddStoredValuesAreShownAndLeftAlone()
+    {
+        DataFixture f;
+        f.open();
+        skipDiskSyncs(f);
+        // Values another program may have stored: SQLite keeps whatever it is given.
+        Sql::exec(f.dm().database(),
+            QStringLiteral("INSERT INTO Sites.Sites (SiteName, Rating, Pad, Notes) VALUES ('Odd', 'abc', 'yes', ?)"),
+            {QString(100000, QLatin1Char('n'))});
+        f.dm().refreshData();
+        RecordingMessageSink sink;
+        SiteEditState state(f.dm());
+        QCOMPARE(state.text(0, column(state, "Rating")), QStringLiteral("abc"));
+        QCOMPARE(state.text(0, column(state, "Pad")), QStringLiteral("yes"));
+        QCOMPARE(state.text(0, column(state, "Notes")).size(), 100000);
+        QVERIFY(state.startFind());
+        QVERIFY(state.findNext({column(state, "Rating"), QStringLiteral("B"), false, true}));
+        // Changing another field writes that field only.
+        QVERIFY(state.setText(0, column(state, "Username"), QStringLiteral("me")));
+        QVERIFY(state.post());
+        const QVariantMap row = f.siteRow("Odd");
+        QCOMPARE(row.value("Rating").toString(), QStringLiteral("abc"));
+        QCOMPARE(row.value("Pad").toString(), QStringLiteral("yes"));
+        QCOMPARE(row.value("Username").toString(), QStringLiteral("me"));
+        QVERIFY(sink.messages.isEmpty());
+    }
+
     void refusedPostKeepsTheTyping()
     {
         DataFixture f;
@@ -547,6 +587,21 @@ private Q_SLOTS:
         // MySoftware Site's Pad is empty: neither word matches it.
         QVERIFY(!state.findNext({pad, QStringLiteral("a"), false, true}));
         QCOMPARE(state.currentRow(), 1);
+    }
+
+    void noMatchIsSaidInTheUsersLanguage()
+    {
+        DataFixture f;
+        f.open();
+        addSites(f);
+        f.dir.writeFile("German.lng", "[Messages]\nNo matches found=Keine Treffer\n");
+        f.config().language = QStringLiteral("German");
+        useLanguageOf(&f.config());
+        RecordingMessageSink sink;
+        SiteEditState state(f.dm());
+        QVERIFY(!state.findNext({column(state, "SiteName"), QStringLiteral("zzz"), false, true}));
+        useLanguageOf(nullptr);
+        QCOMPARE(sink.texts(), QStringList {"Keine Treffer"});
     }
 
     void findPostsAPendingEditFirst()

@@ -93,8 +93,8 @@ public:
 QVariantList settingsOf(OptionsFixture& f)
 {
     const Settings& c = f.config();
-    QVariantList values {c.autoFillFormFields, c.siteFilter, c.hostAddress, c.from, c.authentication,
-        c.emailLoginId, c.emailPassword, c.browserContextMenuIndex, c.menuItemsPerColumn};
+    QVariantList values {c.autoFillFormFields, c.siteFilter, c.hostAddress, c.from, c.authentication, c.emailLoginId,
+        c.emailPassword, c.browserContextMenuIndex, c.menuItemsPerColumn};
     for (int i = 0; i < PropertyCatalogue::Count; ++i)
         values.append(f.properties()[i].inPowerPaste);
     return values;
@@ -184,8 +184,8 @@ private Q_SLOTS:
         useLanguageOf(&f.config());
         QCOMPARE(translateMsg("Prog URL"), QStringLiteral("Programm-URL"));
         OptionsDialog dialog(f.config(), f.properties(), &f.dm(), nullptr);
-        QCOMPARE(child<QListWidget>(dialog, "PowerPasteItemsCheckListBox")->item(16)->text(),
-            QStringLiteral("Prog URL"));
+        QCOMPARE(
+            child<QListWidget>(dialog, "PowerPasteItemsCheckListBox")->item(16)->text(), QStringLiteral("Prog URL"));
         useLanguageOf(nullptr);
     }
 
@@ -194,8 +194,8 @@ private Q_SLOTS:
         OptionsFixture f;
         f.show();
         QCOMPARE(f.listedSites(),
-            QStringList({"B rated two, polls", "C unrated, polls", "D unrated, pad only", "F rated four",
-                "G rated three"}));
+            QStringList(
+                {"B rated two, polls", "C unrated, polls", "D unrated, pad only", "F rated four", "G rated three"}));
         f.typeInto(f.rank(), "3");
         for (const char* name : {"chkPADEnabled", "chkPADPolling"}) {
             auto* box = f.control<QCheckBox>(name);

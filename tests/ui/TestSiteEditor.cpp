@@ -171,7 +171,8 @@ private Q_SLOTS:
         const QModelIndex name = f.cell("Beta Files", "SiteName");
         f.typeInCell(name, "Alpha Downloads");
         f.action("nbPost")->trigger();
-        QCOMPARE(sink.texts(), QStringList {"A site named \"Alpha Downloads\" already exists: SiteName must be unique."});
+        QCOMPARE(
+            sink.texts(), QStringList {"A site named \"Alpha Downloads\" already exists: SiteName must be unique."});
         QCOMPARE(f.cellText(name), QStringLiteral("Alpha Downloads"));
         QCOMPARE(f.siteRow("Beta Files"), before);
         QCOMPARE(f.siteRow("Alpha Downloads").value("Rating").toInt(), 2);
