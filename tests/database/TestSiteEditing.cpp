@@ -260,6 +260,26 @@ private Q_SLOTS:
         QCOMPARE(f.siteRow("Beta Files").value("Rating").toInt(), 8);
     }
 
+    void aRefusedCommitEndsTheTransaction()
+    {
+        DataFixture f;
+        f.open();
+        QSqlDatabase db = f.dm().database();
+        // A deferred foreign key is checked only at COMMIT, which the engine then refuses.
+        Sql::exec(db, QStringLiteral("CREATE TABLE main.parent (id INTEGER PRIMARY KEY)"));
+        Sql::exec(db,
+            QStringLiteral(
+                "CREATE TABLE main.child (pid INTEGER REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)"));
+        Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+        QVERIFY_THROWS_EXCEPTION(QuilletError,
+            Sql::inTransaction(db, [&] { Sql::exec(db, QStringLiteral("INSERT INTO main.child VALUES (42)")); }));
+        // The next transaction starts: the refused one was rolled back, not left open.
+        Sql::inTransaction(db, [&] { Sql::exec(db, QStringLiteral("INSERT INTO main.parent VALUES (1)")); });
+        Sql::exec(db, QStringLiteral("PRAGMA foreign_keys = OFF"));
+        QCOMPARE(Sql::scalar(db, QStringLiteral("SELECT count(*) FROM main.child")).toInt(), 0);
+        QCOMPARE(Sql::scalar(db, QStringLiteral("SELECT count(*) FROM main.parent")).toInt(), 1);
+    }
+
     void rowsWithoutAUniqueNameAreNotGuessedAt()
     {
         DataFixture f;
