@@ -169,7 +169,7 @@ QWidget* OptionsDialog::buildMailPage()
     m_loginId = makeEdit("edtEmailLoginID", group);
     m_password = makeEdit("edtEmailPassword", group);
     auto* hashes = new HashPasswordStyle;
-    hashes->setParent(m_password);
+    hashes->setParent(this); // outlives the box, which goes with the pages
     m_password->setStyle(hashes);
     m_password->setEchoMode(QLineEdit::Password);
 
