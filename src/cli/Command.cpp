@@ -3,6 +3,7 @@
 #include "DataCommands.h"
 #include "ImportPadCommand.h"
 #include "InfoCommand.h"
+#include "MailCommands.h"
 #include "PageCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
@@ -20,6 +21,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<CaptureCommand>());
     commands.push_back(std::make_unique<FillCommand>());
     commands.push_back(std::make_unique<ImportPadCommand>());
+    commands.push_back(std::make_unique<ComposeMailCommand>());
+    commands.push_back(std::make_unique<SendMailCommand>());
     return commands;
 }
 

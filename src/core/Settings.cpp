@@ -47,6 +47,9 @@ void Settings::loadSettings()
     emailLoginId = ini.readString(kEMail, QStringLiteral("EMailLoginID"), QString());
     emailPassword = ini.readString(kEMail, QStringLiteral("EMailPassword"), QString());
     authentication = ini.readBool(kEMail, QStringLiteral("Authentication"), false);
+    emailPort = ini.readInteger(kEMail, QStringLiteral("Port"), 25);
+    emailSecurity = ini.readString(kEMail, QStringLiteral("Security"), QStringLiteral("none"));
+    emailCaFile = ini.readString(kEMail, QStringLiteral("CAFile"), QString());
     memberLoginId = ini.readString(kConfig, QStringLiteral("MemberLoginID"), QString());
     memberPassword = ini.readString(kConfig, QStringLiteral("MemberPassword"), QString());
     lastPadPath = ini.readString(kConfig, QStringLiteral("LastPADPath"), m_programDirectory);
@@ -80,6 +83,9 @@ void Settings::saveSettings()
     ini.writeString(kEMail, QStringLiteral("EMailLoginID"), emailLoginId);
     ini.writeString(kEMail, QStringLiteral("EMailPassword"), emailPassword);
     ini.writeBool(kEMail, QStringLiteral("Authentication"), authentication);
+    ini.writeInteger(kEMail, QStringLiteral("Port"), emailPort);
+    ini.writeString(kEMail, QStringLiteral("Security"), emailSecurity);
+    ini.writeString(kEMail, QStringLiteral("CAFile"), emailCaFile);
     ini.writeString(kConfig, QStringLiteral("MemberLoginID"), memberLoginId);
     ini.writeString(kConfig, QStringLiteral("MemberPassword"), memberPassword);
     ini.writeString(kConfig, QStringLiteral("LastCompany"), lastCompany);

@@ -67,6 +67,11 @@ public:
     double siteVer = 0.0;
     int browserContextMenuIndex = 0;
     int menuItemsPerColumn = 1;
+    // The SMTP server's port, "none", "starttls" or "tls", and an extra PEM
+    // file of certificates to trust ([EMail] Port, Security, CAFile).
+    int emailPort = 25;
+    QString emailSecurity;
+    QString emailCaFile;
 
 private:
     QString m_programDirectory;

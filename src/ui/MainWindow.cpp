@@ -7,6 +7,7 @@
 #include "DataSelector.h"
 #include "DataSelectorRows.h"
 #include "EditorWindow.h"
+#include "EmailSubmissionCommand.h"
 #include "FormFillCommands.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
@@ -327,9 +328,9 @@ void MainWindow::buildMenus()
         this, [this] { clearFlags(QStringLiteral("Submitted")); });
     connect(addItem(sites, "ClearPublishedFlags", QStringLiteral("Clear \"&Published\" Flags")), &QAction::triggered,
         this, [this] { clearFlags(QStringLiteral("Published")); });
-    addItem(sites, "SendMakeVelmoraFriendlyRequest1", QStringLiteral("Send \"Make &Velmora Friendly\" Request"),
-        QKeySequence(Qt::ALT | Qt::Key_T))
-        ->setEnabled(false);
+    connect(addItem(sites, "SendMakeVelmoraFriendlyRequest1", QStringLiteral("Send \"Make &Velmora Friendly\" Request"),
+                QKeySequence(Qt::ALT | Qt::Key_T)),
+        &QAction::triggered, this, &MainWindow::sendMakeVelmoraFriendlyRequest);
     m_editSiteAction = addItem(sites, "EditSite1", QStringLiteral("&Edit Site"), QKeySequence(Qt::ALT | Qt::Key_E));
     m_editSiteAction->setVisible(false);
     m_editSiteAction->setEnabled(false);
@@ -622,7 +623,7 @@ void MainWindow::openSubmitPage()
 {
     const QString link = navLink(QStringLiteral("submit"));
     if (isEmailAddress(link)) {
-        showStatus(QStringLiteral("This site takes submissions by e-mail: %1").arg(link));
+        mailSubmission(EmailSubmission::Page::Submit);
         return;
     }
     m_address->setEditText(link);
@@ -633,11 +634,22 @@ void MainWindow::openUpdatePage()
 {
     const QString link = navLink(QStringLiteral("update"));
     if (isEmailAddress(link)) {
-        showStatus(QStringLiteral("This site takes updates by e-mail: %1").arg(link));
+        mailSubmission(EmailSubmission::Page::Update);
         return;
     }
     m_address->setEditText(link);
     findAddress();
+}
+
+void MainWindow::sendMakeVelmoraFriendlyRequest()
+{
+    mailSubmission(EmailSubmission::Page::Friendly);
+}
+
+void MainWindow::mailSubmission(EmailSubmission::Page page)
+{
+    if (m_dm && m_rows)
+        EmailSubmissionCommand::run(page, m_config, *m_dm, *m_rows, this);
 }
 
 void MainWindow::translateSite(const QString& code)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserHistory.h"
+#include "EmailSubmission.h"
 #include "Settings.h"
 
 #include <QMainWindow>
@@ -74,6 +75,7 @@ public:
     void openSearchPage();
     void openSubmitPage();
     void openUpdatePage();
+    void sendMakeVelmoraFriendlyRequest();
     void translateSite(const QString& code);
     void searchWithGoogle();
 
@@ -109,6 +111,7 @@ private:
     void downloadComplete(bool ok);
     void navigateTo(const QString& address);
     QString navLink(const QString& kind) const;
+    void mailSubmission(EmailSubmission::Page page);
     void runFormCommand(bool capture);
     void showStatus(const QString& text);
     void pasteQuickPasteItem(int n);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "AttachmentFile.h"
+#include "OutgoingMail.h"
+#include "SmtpSettings.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+// Sends one mail over SMTP with libcurl: the host and port of the settings,
+// plain, STARTTLS or TLS, the LOGIN mechanism only when authentication is on
+// (even when the server offers others), the sender, the To, CC and BCC
+// recipients, and a MIME message of the body as UTF-8 quoted-printable text
+// and the attachment as Base64.
+//
+// prepare() runs on the user-interface thread (it checks the settings and
+// opens the attachment); send() may then run on any one thread, and abort()
+// may be called from any thread while it runs.
+class MailSender {
+public:
+    using StatusHandler = std::function<void(const QString& line)>;
+
+    struct Result {
+        bool sent = false;
+        bool aborted = false; // abort() ended the conversation
+        QString error;        // the failure's own text; empty when sent
+    };
+
+    MailSender(SmtpSettings settings, OutgoingMail mail);
+    ~MailSender();
+    MailSender(const MailSender&) = delete;
+    MailSender& operator=(const MailSender&) = delete;
+
+    // Checks port, security and the certificate file, and opens the
+    // attachment. Raises QuilletError with the text to report.
+    void prepare();
+
+    // Connects, sends the mail and disconnects, whether the sending succeeded
+    // or not. Every status line of the conversation (see SmtpTranscript)
+    // reaches handler on the calling thread, in order, as it comes.
+    Result send(const StatusHandler& handler);
+
+    // Ends a running send at the next chance; the send then fails.
+    void abort() { m_abort = true; }
+
+    const OutgoingMail& mail() const { return m_mail; }
+
+    // The server's address: "smtp://HOST:PORT/EHLONAME", or "smtps://" for TLS.
+    static QString serverUrl(const SmtpSettings& settings, const QString& ehloName);
+
+private:
+    SmtpSettings m_settings;
+    OutgoingMail m_mail;
+    AttachmentFile m_attachment;
+    std::atomic<bool> m_abort {false};
+    bool m_prepared = false;
+    QString m_stoppedText;
+    QString m_attachmentFailedText;
+};
