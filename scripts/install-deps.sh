@@ -10,7 +10,7 @@ packages=(
     libqt6sql6-sqlite libqt6svg6
     libzip-dev zip libcurl4-openssl-dev
     libbenchmark-dev
-    python3 python3-aiosmtpd sqlite3
+    python3 python3-aiosmtpd openssl sqlite3
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream help2man man-db dpkg-dev file librsvg2-bin
 )

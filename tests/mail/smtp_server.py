@@ -20,6 +20,9 @@ Options:
 
 import argparse
 import asyncio
+import email
+import email.policy
+import hashlib
 import json
 import os
 import socket
@@ -58,8 +61,11 @@ class Handler:
             "rcpt_tos": envelope.rcpt_tos,
             "authenticated": bool(session.authenticated),
             "login": login,
-            "tls": session.ssl is not None,
+            # STARTTLS sets session.ssl; implicit TLS shows on the transport only.
+            "tls": session.ssl is not None
+            or server.transport.get_extra_info("ssl_object") is not None,
         }
+        meta.update(summary(content))
         with open(base + ".json", "w") as f:
             json.dump(meta, f)
         # The mail becomes visible to the test only when it is complete.
@@ -72,6 +78,33 @@ class CramOfferingHandler(Handler):
     async def auth_CRAM__MD5(self, server, args):
         log_auth(self.out, "CRAM-MD5", "", "refused")
         return AuthResult(success=False, handled=False)
+
+
+def summary(content):
+    """The mail as a reader sees it, parsed by Python's email package."""
+    raw = email.message_from_bytes(content, policy=email.policy.compat32)
+    parsed = email.message_from_bytes(content, policy=email.policy.default)
+    result = {
+        "raw_headers": [[k, v] for k, v in raw.items()],
+        "headers": [[k, str(v)] for k, v in parsed.items()],
+        "text": None,
+        "attachments": [],
+        "defects": sum(len(p.defects) for p in parsed.walk()),
+    }
+    for part in parsed.walk():
+        if part.is_multipart():
+            continue
+        if part.get_content_disposition() == "attachment":
+            data = part.get_payload(decode=True) or b""
+            result["attachments"].append({
+                "filename": part.get_filename(),
+                "content_type": part.get_content_type(),
+                "size": len(data),
+                "sha256": hashlib.sha256(data).hexdigest(),
+            })
+        elif part.get_content_type() == "text/plain" and result["text"] is None:
+            result["text"] = part.get_content()
+    return result
 
 
 def log_auth(out, mechanism, login, result):
