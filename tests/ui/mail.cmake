@@ -1,0 +1,1 @@
+add_unit_test(NAME test_ui_mail_window SOURCES TestMailWindow.cpp LIBS quillet_ui quillet_datatestsupport quillet_smtptestsupport TIMEOUT 180)
