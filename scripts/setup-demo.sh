@@ -18,7 +18,7 @@ dir="$(cd "$dir" && pwd)"
 cp "$root/demo/quillet.ini" "$dir/quillet.ini"
 # One site's form is already known, so "Auto fill form" works at once there.
 mkdir -p "$dir/SiteData"
-cp "$root/demo/SiteData/"*.xml "$dir/SiteData/"
+cp "$root/demo/SiteData/"*.xml "$root/demo/SiteData/"*.txt "$dir/SiteData/"
 for pad in "$root"/demo/programs/*.xml; do
     "$cli" --dir "$dir" import-pad "$pad" >/dev/null
 done

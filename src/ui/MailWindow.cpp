@@ -133,6 +133,7 @@ void MailWindow::buildWindow()
     m_browse = new QPushButton(QStringLiteral("..."), this);
     m_browse->setObjectName(QStringLiteral("btnBrowseFile"));
     m_browse->setAutoDefault(false);
+    m_browse->setMaximumWidth(m_browse->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 24);
     m_send = new QPushButton(style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("&Mail"), this);
     m_send->setObjectName(QStringLiteral("SpeedButton1"));
     m_send->setAutoDefault(false);
