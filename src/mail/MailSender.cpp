@@ -150,6 +150,7 @@ QString MailSender::serverUrl(const SmtpSettings& settings, const QString& ehloN
 
 void MailSender::prepare()
 {
+    initialiseCurl();
     m_settings.check();
     if (serverUrl(m_settings, ehloName()).isEmpty())
         throw QuilletError(
@@ -180,7 +181,6 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
         result.error = QStringLiteral("The mail was not prepared.");
         return result;
     }
-    initialiseCurl();
     CURL* curl = curl_easy_init();
     if (!curl) {
         result.error = QStringLiteral("The SMTP client could not be created.");
