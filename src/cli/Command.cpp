@@ -37,7 +37,7 @@ void printHelp(QTextStream& out)
         << "  --version    show the version\n\n"
         << "Commands:\n";
     for (const auto& command : CommandRegistry::commands())
-        out << "  " << command->name().leftJustified(12) << ' ' << command->summary() << '\n';
+        out << "  " << command->name().leftJustified(14) << ' ' << command->summary() << '\n';
     out << "\n'quillet-cli COMMAND --help' describes a command.\n";
 }
 
