@@ -55,8 +55,9 @@ struct MailData {
     void pointAt(int port, const QString& extra = QString())
     {
         f.dir.writeFile("quillet.ini",
-            QStringLiteral("[Config]\nLastCompany=Acme Ltd\n[EMail]\nHostAddress=127.0.0.1\nFrom=Jane <jane@acme.test>\n"
-                           "Port=%1\n%2")
+            QStringLiteral(
+                "[Config]\nLastCompany=Acme Ltd\n[EMail]\nHostAddress=127.0.0.1\nFrom=Jane <jane@acme.test>\n"
+                "Port=%1\n%2")
                 .arg(port)
                 .arg(extra)
                 .toUtf8());
@@ -86,8 +87,8 @@ void TestMailCli::composeMailPrintsTheMail()
     const Result result = run({"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
-    QCOMPARE(result.out,
-        QString("To: submissions@fernhill.test\nSubject: New: Tool 2.5\n\nDear editor,\r\nAcme Ltd\r\n"));
+    QCOMPARE(
+        result.out, QString("To: submissions@fernhill.test\nSubject: New: Tool 2.5\n\nDear editor,\r\nAcme Ltd\r\n"));
     // Nothing was written by composing.
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));
     // A site the filter hides is still found by its name.
@@ -98,14 +99,14 @@ void TestMailCli::composeMailFollowsThePage()
 {
     MailData data;
     data.f.dir.writeFile("SiteData/Fernhill FilesUpdateEmailTemplate.txt", "Update %Program%\n%Version%");
-    Result result = run({"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool",
-        "--page", "update"});
+    Result result = run(
+        {"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "update"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("To: submissions@fernhill.test\nSubject: Update Tool\n\n2.5\r\n"));
 
     data.f.dir.writeFile("SiteData/VelmoraFriendlyNoticeTemplate.txt", "Please, %Company%");
-    result = run({"--dir", data.dir(), "compose-mail", "--site", "Granite Apps", "--program", "Tool", "--page",
-        "friendly"});
+    result = run(
+        {"--dir", data.dir(), "compose-mail", "--site", "Granite Apps", "--program", "Tool", "--page", "friendly"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("To: ed@granite.test\nSubject: Please, Acme Ltd\n\n"));
 }
@@ -120,7 +121,8 @@ void TestMailCli::composeMailFailures()
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("The site Granite Apps takes no e-mail at its submit page.\n"));
     QCOMPARE(result.out, QString());
-    QCOMPARE(compose("Granite Apps", "update").err, QString("The site Granite Apps takes no e-mail at its update page.\n"));
+    QCOMPARE(
+        compose("Granite Apps", "update").err, QString("The site Granite Apps takes no e-mail at its update page.\n"));
     result = compose("Acorn", "friendly");
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("This site is already velmora friendly.\n"));
@@ -152,18 +154,18 @@ void TestMailCli::usageErrors()
     MailData data;
     const QString dir = data.dir();
     QCOMPARE(run({"--dir", dir, "compose-mail", "--site", "Fernhill Files"}).code, 2);
-    QCOMPARE(run({"--dir", dir, "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "home"}).code,
-        2);
-    QCOMPARE(run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--to", "a@x.test"}).code,
-        2);
+    QCOMPARE(
+        run({"--dir", dir, "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "home"}).code, 2);
+    QCOMPARE(
+        run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--to", "a@x.test"}).code, 2);
     QCOMPARE(run({"--dir", dir, "send-mail", "--to", "a@x.test"}).code, 2);
     QCOMPARE(run({"--dir", dir, "send-mail"}).code, 2);
-    QCOMPARE(run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--subject", "x"}).code,
-        2);
+    QCOMPARE(
+        run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--subject", "x"}).code, 2);
     const Result help = run({"send-mail", "--help"});
     QCOMPARE(help.code, 0);
-    for (const char* option : {"--site", "--program", "--page", "--to", "--subject", "--body-file", "--cc", "--bcc",
-             "--attach"})
+    for (const char* option :
+        {"--site", "--program", "--page", "--to", "--subject", "--body-file", "--cc", "--bcc", "--attach"})
         QVERIFY2(help.out.contains(option), option);
     QVERIFY(run({"--help"}).out.contains("compose-mail"));
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));
@@ -201,8 +203,8 @@ void TestMailCli::sendMailToAddresses()
     data.f.dir.writeFile("body.txt", "First line\nsecond line\n");
     const QByteArray attachment = QByteArray(70000, '\0') + "tail";
     data.f.dir.writeFile("setup.zip", attachment);
-    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test, B <b@sites.test>",
-        "--subject", "Hello", "--body-file", data.f.dir.file("body.txt"), "--cc", "c@sites.test", "--attach",
+    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test, B <b@sites.test>", "--subject",
+        "Hello", "--body-file", data.f.dir.file("body.txt"), "--cc", "c@sites.test", "--attach",
         data.f.dir.file("setup.zip")});
     QVERIFY2(result.code == 0, qPrintable(result.err));
     QVERIFY(server.waitForMails(1));
@@ -212,23 +214,23 @@ void TestMailCli::sendMailToAddresses()
     QCOMPARE(mail.attachment(0).value("sha256").toString(),
         QString::fromLatin1(QCryptographicHash::hash(attachment, QCryptographicHash::Sha256).toHex()));
     const QByteArray log = data.f.dir.readFile("QuilletMail.log");
-    QVERIFY(log.contains("\r\nFirst line\r\nsecond line\r\n\r\n\r\nAttachments: " + data.f.dir.file("setup.zip").toUtf8()));
+    QVERIFY(
+        log.contains("\r\nFirst line\r\nsecond line\r\n\r\n\r\nAttachments: " + data.f.dir.file("setup.zip").toUtf8()));
 }
 
 void TestMailCli::sendMailFailureIsLogged()
 {
     MailData data;
     data.pointAt(SmtpTestServer::unusedPort());
-    const Result result
-        = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
+    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
     QCOMPARE(result.code, 1);
     QVERIFY(result.err.contains("Could not send mail, you may have an invalid SMTP host\n"));
     QVERIFY2(result.err.contains("onnect"), qPrintable(result.err));
     QVERIFY(data.f.dir.readFile("QuilletMail.log").startsWith("To: a@sites.test\r\n"));
     // A body file that is no regular file is refused before anything is sent or logged.
     QFile::remove(data.f.dir.file("QuilletMail.log"));
-    const Result device = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello",
-        "--body-file", "/dev/zero"});
+    const Result device = run(
+        {"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello", "--body-file", "/dev/zero"});
     QCOMPARE(device.code, 1);
     QCOMPARE(device.err, QString("Cannot open file /dev/zero\n"));
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));

@@ -75,6 +75,8 @@ SmtpTestServer::SmtpTestServer(const Options& options)
         arguments << "--delay" << QString::number(options.delaySeconds);
     if (options.silent)
         arguments << "--silent";
+    if (options.longGreeting > 0)
+        arguments << "--long-greeting" << QString::number(options.longGreeting);
     // Warnings of the server go to a file, so a full pipe can never stop it.
     m_process.setStandardErrorFile(m_out + QStringLiteral("/stderr.log"));
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);

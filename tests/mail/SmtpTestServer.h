@@ -18,7 +18,8 @@ public:
         bool implicitTls = false;
         QStringList refuse; // recipients answered with 550
         double delaySeconds = 0;
-        bool silent = false; // accepts connections, never answers
+        bool silent = false;  // accepts connections, never answers
+        int longGreeting = 0; // greets with a reply line this long, then says nothing
     };
 
     // One mail as the server stored it, with Python's reading of it.

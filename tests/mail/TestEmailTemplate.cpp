@@ -146,6 +146,7 @@ void TestEmailTemplate::templateThatCannotBeOpened_data()
     QTest::newRow("folder") << "folder";
     QTest::newRow("pipe") << "pipe";
     QTest::newRow("device") << "device";
+    QTest::newRow("huge") << "huge";
 }
 
 void TestEmailTemplate::templateThatCannotBeOpened()
@@ -162,6 +163,14 @@ void TestEmailTemplate::templateThatCannotBeOpened()
         path = "/dev/zero";
     QElapsedTimer timer;
     timer.start();
+    if (kind == "huge") {
+        // A sparse file: large to read, nothing on the disk.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(EmailTemplate::MaxFileSize + 1));
+        file.close();
+        QCOMPARE(errorOf([&] { EmailTemplate::load(path); }), "The template " + path + " is larger than 16 MB.");
+        return;
+    }
     QCOMPARE(errorOf([&] { EmailTemplate::load(path); }), "Cannot open file " + path);
     // A pipe without writer or an endless device must not hold the command.
     QVERIFY(timer.elapsed() < 5000);

@@ -102,6 +102,7 @@ private Q_SLOTS:
     void invalidSettingsSendAndLogNothing();
     void badSecuritySettingFailsAndIsLogged();
     void silentServerTimesOut();
+    void overlongReplyLineFails();
     void abortEndsTheSendWithoutTheMessage();
 
 private:
@@ -536,6 +537,26 @@ void TestMailSender::silentServerTimesOut()
     QVERIFY2(timer.elapsed() < 15000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(s.messages(), QStringList({kFailure}));
     QVERIFY2(s.lines.last().contains("time", Qt::CaseInsensitive), qPrintable(s.lines.last()));
+    QVERIFY(!s.log().isEmpty());
+}
+
+void TestMailSender::overlongReplyLineFails()
+{
+    // A reply line of 4 MB is refused as an error, never cut into a shorter reply.
+    SmtpTestServer::Options options;
+    options.longGreeting = 4 * 1024 * 1024;
+    SmtpTestServer server(options);
+    Sending s(server.port());
+    s.form.setTimeouts(5, 5);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!s.send(mailTo("ed@sites.test")));
+    QVERIFY(timer.elapsed() < 10000);
+    QCOMPARE(s.messages(), QStringList({kFailure}));
+    QVERIFY(indexOfLine(s.lines, "> EHLO") < 0);
+    // No status line carries the flood.
+    for (const QString& line : std::as_const(s.lines))
+        QVERIFY(line.size() < 100000);
     QVERIFY(!s.log().isEmpty());
 }
 

@@ -16,6 +16,7 @@ Options:
   --refuse ADDRESS       answer RCPT TO for ADDRESS with 550 (may be repeated)
   --delay SECONDS        wait this long before answering the end of DATA
   --silent               accept connections and never answer
+  --long-greeting N      greet with one reply line of N characters, then say nothing more
 """
 
 import argparse
@@ -141,11 +142,16 @@ async def serve(options):
     listener.listen(16)
     port = listener.getsockname()[1]
 
-    if options.silent:
+    if options.silent or options.long_greeting:
         held = []
 
+        class Greeter(asyncio.Protocol):
+            def connection_made(self, transport):
+                if options.long_greeting:
+                    transport.write(b"220 " + b"x" * options.long_greeting + b"\r\n")
+
         def factory():
-            protocol = asyncio.Protocol()
+            protocol = Greeter()
             held.append(protocol)
             return protocol
 
@@ -190,6 +196,7 @@ def main():
     parser.add_argument("--refuse", action="append")
     parser.add_argument("--delay", type=float, default=0.0)
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--long-greeting", type=int, default=0)
     options = parser.parse_args()
     asyncio.run(serve(options))
 

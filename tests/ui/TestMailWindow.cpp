@@ -263,7 +263,8 @@ void TestMailWindow::browseStartsInLastArcPathAndRejectsMissingFiles()
     });
     QTest::mouseClick(child<QPushButton>(&window, "btnBrowseFile"), Qt::LeftButton);
     QCOMPARE(shownFolder, setup.dir.path() + "archives/");
-    QCOMPARE(shownFilter, QString("Zip Files (*.Zip *.zip *.ZIP);;Executable Files (*.Exe *.exe *.EXE);;All Files (*)"));
+    QCOMPARE(
+        shownFilter, QString("Zip Files (*.Zip *.zip *.ZIP);;Executable Files (*.Exe *.exe *.EXE);;All Files (*)"));
     QCOMPARE(setup.sink.texts(), QStringList({setup.dir.file("archives/missing.zip") + " does not exist."}));
     QCOMPARE(text(&window, "edtFile"), QString());
 
@@ -311,7 +312,8 @@ void TestMailWindow::pageCommandsOpenTheMailWindow()
     f.dm().saveProgram("Tool");
     f.close();
     f.dir.writeFile("quillet.ini", "[LastProgram]\nProgramName=Tool\n[Config]\nLastCompany=Acme Ltd\n");
-    f.dir.writeFile("SiteData/Fernhill FilesEmailTemplate.txt", "New: %Program% %Version%\r\nDear editor,\r\n%Company%");
+    f.dir.writeFile(
+        "SiteData/Fernhill FilesEmailTemplate.txt", "New: %Program% %Version%\r\nDear editor,\r\n%Company%");
     RecordingMessageSink sink;
     DesktopStartup startup(f.dir.path());
     startup.start();
