@@ -53,6 +53,8 @@ OptionsModel::MailPage readMail(const Settings& config)
     page.authentication = config.authentication;
     page.loginId = config.emailLoginId;
     page.password = config.emailPassword;
+    page.port = config.emailPort;
+    page.security = config.emailSecurity;
     return page;
 }
 
@@ -63,6 +65,8 @@ void applyMail(const OptionsModel::MailPage& page, Settings& config)
     config.authentication = page.authentication;
     config.emailLoginId = page.loginId;
     config.emailPassword = page.password;
+    config.emailPort = page.port;
+    config.emailSecurity = page.security;
 }
 
 // --- Browser Menu page ----------------------------------------------------
@@ -149,6 +153,24 @@ OptionsModel::Problem OptionsModel::apply(Settings& config, PropertyCatalogue& p
     if (applied)
         applied->siteFilterChanged = filterChanged;
     return {};
+}
+
+int OptionsModel::standardPort(const QString& security)
+{
+    const QString name = security.trimmed().toLower();
+    if (name == QLatin1String("none") || name.isEmpty())
+        return 25;
+    if (name == QLatin1String("starttls"))
+        return 587;
+    if (name == QLatin1String("tls"))
+        return 465;
+    return 0;
+}
+
+int OptionsModel::portAfterSecurityChange(int port, const QString& from, const QString& to)
+{
+    const int usual = standardPort(to);
+    return usual != 0 && port == standardPort(from) ? usual : port;
 }
 
 std::optional<qint64> OptionsModel::rankOf(const QString& text)

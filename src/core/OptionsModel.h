@@ -34,6 +34,9 @@ public:
         bool authentication = false;
         QString loginId;
         QString password;
+        int port = 25;
+        // "none", "starttls" or "tls"; another stored text is kept as it is.
+        QString security = QStringLiteral("none");
     };
 
     struct BrowserMenuPage {
@@ -94,6 +97,13 @@ public:
     // The filter holds the condition "PAD=True" itself, not only as the end
     // of "PollsPAD=True".
     static bool filterHoldsPad(const QString& filter);
+
+    // The usual port of a mail security choice: 25 for "none", 587 for
+    // "starttls", 465 for "tls"; 0 for any other text.
+    static int standardPort(const QString& security);
+    // The port after the security choice changed from one to another: the
+    // new choice's usual port when port was the old choice's, port otherwise.
+    static int portAfterSecurityChange(int port, const QString& from, const QString& to);
 
     GeneralPage general;
     MailPage mail;

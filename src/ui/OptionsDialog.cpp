@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -19,6 +20,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -164,6 +166,20 @@ QWidget* OptionsDialog::buildMailPage()
     auto* group = new QGroupBox(QStringLiteral("E-Mail"), page);
 
     m_smtpHost = makeEdit("edtSMTPHost", group);
+    m_port = new QSpinBox(group);
+    m_port->setObjectName(QStringLiteral("edtSMTPPort"));
+    m_port->setRange(1, 65535);
+    m_security = new QComboBox(group);
+    m_security->setObjectName(QStringLiteral("cboSecurity"));
+    m_security->addItem(QStringLiteral("None"), QStringLiteral("none"));
+    m_security->addItem(QStringLiteral("STARTTLS"), QStringLiteral("starttls"));
+    m_security->addItem(QStringLiteral("TLS"), QStringLiteral("tls"));
+    // Picking another security moves a port that was the old choice's usual one to the new choice's.
+    connect(m_security, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        const QString chosen = m_security->itemData(index).toString();
+        m_port->setValue(OptionsModel::portAfterSecurityChange(m_port->value(), m_securityShown, chosen));
+        m_securityShown = chosen;
+    });
     m_defaultFrom = makeEdit("edtDefaultFromEMailAddress", group);
     m_authentication = makeCheckBox("chkAuthentication", QStringLiteral("Enable authentication"), group);
     m_loginId = makeEdit("edtEmailLoginID", group);
@@ -178,6 +194,8 @@ QWidget* OptionsDialog::buildMailPage()
     m_mailForm->setObjectName(QStringLiteral("EMailForm"));
     m_mailForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     m_mailForm->addRow(QStringLiteral("SMTP mail &host:"), m_smtpHost);
+    m_mailForm->addRow(QStringLiteral("P&ort:"), m_port);
+    m_mailForm->addRow(QStringLiteral("&Security:"), m_security);
     m_mailForm->addRow(QStringLiteral("Default &from:"), m_defaultFrom);
     m_mailForm->addRow(m_authentication);
     m_mailForm->addRow(QStringLiteral("&Login ID:"), m_loginId);
@@ -192,6 +210,15 @@ QWidget* OptionsDialog::buildMailPage()
 void OptionsDialog::showMail(const OptionsModel::MailPage& page)
 {
     m_smtpHost->setText(page.smtpHost);
+    m_port->setValue(page.port);
+    int security = m_security->findData(page.security.trimmed().toLower());
+    if (security < 0) {
+        // A value typed into quillet.ini by hand stays until another is chosen.
+        m_security->addItem(page.security, page.security);
+        security = m_security->count() - 1;
+    }
+    m_security->setCurrentIndex(security);
+    m_securityShown = page.security;
     m_defaultFrom->setText(page.defaultFrom);
     m_authentication->setChecked(page.authentication);
     m_loginId->setText(page.loginId);
@@ -202,6 +229,8 @@ OptionsModel::MailPage OptionsDialog::takeMail() const
 {
     OptionsModel::MailPage page;
     page.smtpHost = m_smtpHost->text();
+    page.port = m_port->value();
+    page.security = m_security->currentData().toString();
     page.defaultFrom = m_defaultFrom->text();
     page.authentication = m_authentication->isChecked();
     page.loginId = m_loginId->text();

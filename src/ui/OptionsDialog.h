@@ -9,9 +9,11 @@ class DataSelector;
 class PropertyCatalogue;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QListWidget;
+class QSpinBox;
 class QTabWidget;
 class Settings;
 class SubmissionDatabase;
@@ -82,6 +84,9 @@ private:
 
     QFormLayout* m_mailForm = nullptr;
     QLineEdit* m_smtpHost = nullptr;
+    QSpinBox* m_port = nullptr;
+    QComboBox* m_security = nullptr;
+    QString m_securityShown; // the choice the port last followed
     QLineEdit* m_defaultFrom = nullptr;
     QCheckBox* m_authentication = nullptr;
     QLineEdit* m_loginId = nullptr;

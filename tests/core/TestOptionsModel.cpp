@@ -28,7 +28,8 @@ struct Snapshot {
     {
         const Settings& c = s.config();
         values << c.autoFillFormFields << c.siteFilter << c.hostAddress << c.from << c.authentication << c.emailLoginId
-               << c.emailPassword << c.browserContextMenuIndex << c.menuItemsPerColumn;
+               << c.emailPassword << c.browserContextMenuIndex << c.menuItemsPerColumn << c.emailPort
+               << c.emailSecurity;
         for (int i = 0; i < PropertyCatalogue::Count; ++i)
             values << s.properties()[i].inPowerPaste;
     }
@@ -44,7 +45,7 @@ OptionsModel changedModel(Session& s)
     model.general.siteRank = QStringLiteral("4");
     model.general.padEnabled = true;
     model.mail = {QStringLiteral("smtp.example.test"), QStringLiteral("me@example.test"), true, QStringLiteral("login"),
-        QStringLiteral("secret")};
+        QStringLiteral("secret"), 587, QStringLiteral("starttls")};
     model.browserMenu.contextMenuIndex = 2;
     model.powerPaste.included.fill(false);
     model.powerPaste.itemsPerColumn = QStringLiteral("9");
@@ -101,7 +102,8 @@ private Q_SLOTS:
     void readsEveryOtherValue()
     {
         Session s("[EMail]\nHostAddress=mail.example.test\nFrom=a@example.test\nEMailLoginID=id\n"
-                  "EMailPassword=p#w\nAuthentication=1\n[General]\nAutomatically Fill Form Fields=0\n"
+                  "EMailPassword=p#w\nAuthentication=1\nPort=2525\nSecurity=tls\n"
+                  "[General]\nAutomatically Fill Form Fields=0\n"
                   "[PowerPaste]\nBrowser context menu index=2\nMenu items per column=7\nProg URL=0\n");
         const OptionsModel model = OptionsModel::read(s.config(), s.properties());
         QCOMPARE(model.general.autoFillFormFields, false);
@@ -110,6 +112,8 @@ private Q_SLOTS:
         QCOMPARE(model.mail.loginId, QStringLiteral("id"));
         QCOMPARE(model.mail.password, QStringLiteral("p#w"));
         QCOMPARE(model.mail.authentication, true);
+        QCOMPARE(model.mail.port, 2525);
+        QCOMPARE(model.mail.security, QStringLiteral("tls"));
         QCOMPARE(model.browserMenu.contextMenuIndex, 2);
         QCOMPARE(model.powerPaste.itemsPerColumn, QStringLiteral("7"));
         QCOMPARE(model.powerPaste.captions.size(), PropertyCatalogue::Count);
@@ -273,6 +277,22 @@ private Q_SLOTS:
         QVERIFY(Snapshot(s) == before);
     }
 
+    void securityChoiceMovesTheUsualPort()
+    {
+        QCOMPARE(OptionsModel::standardPort("none"), 25);
+        QCOMPARE(OptionsModel::standardPort("STARTTLS"), 587);
+        QCOMPARE(OptionsModel::standardPort("tls"), 465);
+        QCOMPARE(OptionsModel::standardPort("ssl"), 0);
+        QCOMPARE(OptionsModel::portAfterSecurityChange(25, "none", "tls"), 465);
+        QCOMPARE(OptionsModel::portAfterSecurityChange(465, "tls", "starttls"), 587);
+        QCOMPARE(OptionsModel::portAfterSecurityChange(587, "starttls", "none"), 25);
+        // A port of the user's own stays whatever the choice.
+        QCOMPARE(OptionsModel::portAfterSecurityChange(2525, "none", "tls"), 2525);
+        QCOMPARE(OptionsModel::portAfterSecurityChange(465, "none", "starttls"), 465);
+        // From an unknown stored value nothing is the usual port.
+        QCOMPARE(OptionsModel::portAfterSecurityChange(25, "ssl", "tls"), 25);
+    }
+
     void goodValuesApplyEverywhere()
     {
         Session s;
@@ -287,6 +307,8 @@ private Q_SLOTS:
         QCOMPARE(c.authentication, true);
         QCOMPARE(c.emailLoginId, QStringLiteral("login"));
         QCOMPARE(c.emailPassword, QStringLiteral("secret"));
+        QCOMPARE(c.emailPort, 587);
+        QCOMPARE(c.emailSecurity, QStringLiteral("starttls"));
         QCOMPARE(c.browserContextMenuIndex, 2);
         QCOMPARE(c.menuItemsPerColumn, 7);
         QCOMPARE(c.autoFillFormFields, false);

@@ -11,11 +11,15 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -94,7 +98,7 @@ QVariantList settingsOf(OptionsFixture& f)
 {
     const Settings& c = f.config();
     QVariantList values {c.autoFillFormFields, c.siteFilter, c.hostAddress, c.from, c.authentication, c.emailLoginId,
-        c.emailPassword, c.browserContextMenuIndex, c.menuItemsPerColumn};
+        c.emailPassword, c.browserContextMenuIndex, c.menuItemsPerColumn, c.emailPort, c.emailSecurity};
     for (int i = 0; i < PropertyCatalogue::Count; ++i)
         values.append(f.properties()[i].inPowerPaste);
     return values;
@@ -117,6 +121,8 @@ void changeEveryPage(OptionsFixture& f)
     f.control<QLineEdit>("edtSMTPHost")->setText("smtp.example.test");
     f.control<QCheckBox>("chkAuthentication")->setChecked(true);
     f.control<QLineEdit>("edtEmailPassword")->setText("secret");
+    f.control<QSpinBox>("edtSMTPPort")->setValue(2525);
+    f.control<QComboBox>("cboSecurity")->setCurrentIndex(2);
     f.control<QRadioButton>("BrowserContextMenuItem2")->setChecked(true);
     f.checkList()->item(20)->setCheckState(Qt::Unchecked);
     f.perColumn()->setText("5");
@@ -296,6 +302,8 @@ private Q_SLOTS:
         QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(f.config().menuItemsPerColumn, 5);
         QCOMPARE(f.config().hostAddress, QStringLiteral("smtp.example.test"));
+        QCOMPARE(f.config().emailPort, 2525);
+        QCOMPARE(f.config().emailSecurity, QStringLiteral("tls"));
         QCOMPARE(f.config().browserContextMenuIndex, 2);
     }
 
@@ -387,6 +395,71 @@ private Q_SLOTS:
         QCOMPARE(f.config().from, QStringLiteral("me@example.test"));
         QCOMPARE(f.config().emailPassword, QStringLiteral("p#ss"));
         QCOMPARE(f.config().browserContextMenuIndex, 1);
+    }
+
+    void portAndSecurityAreReadOnOpenAndAppliedOnOk()
+    {
+        OptionsFixture f;
+        f.config().emailPort = 2525;
+        f.config().emailSecurity = "starttls";
+        {
+            OptionsDialog dialog(f.config(), f.properties(), &f.dm(), nullptr);
+            auto* port = child<QSpinBox>(dialog, "edtSMTPPort");
+            auto* security = child<QComboBox>(dialog, "cboSecurity");
+            QCOMPARE(port->value(), 2525);
+            QCOMPARE(security->currentData().toString(), QStringLiteral("starttls"));
+            QCOMPARE(security->count(), 3);
+            // The rows follow the host's row, labelled as the settings are named.
+            auto* form = dialog.findChild<QFormLayout*>("EMailForm");
+            QVERIFY(form);
+            QCOMPARE(qobject_cast<QLabel*>(form->labelForField(port))->text(), QStringLiteral("P&ort:"));
+            QCOMPARE(qobject_cast<QLabel*>(form->labelForField(security))->text(), QStringLiteral("&Security:"));
+            int row = -1;
+            QFormLayout::ItemRole role;
+            form->getWidgetPosition(child<QLineEdit>(dialog, "edtSMTPHost"), &row, &role);
+            int portRow = -1;
+            form->getWidgetPosition(port, &portRow, &role);
+            QCOMPARE(portRow, row + 1);
+            // Picking TLS keeps a port of the user's own.
+            security->setCurrentIndex(2);
+            Q_EMIT security->activated(2);
+            QCOMPARE(port->value(), 2525);
+            port->setValue(465);
+            dialog.reject();
+        }
+        QCOMPARE(f.config().emailPort, 2525);
+        QCOMPARE(f.config().emailSecurity, QStringLiteral("starttls"));
+        {
+            OptionsDialog dialog(f.config(), f.properties(), &f.dm(), nullptr);
+            auto* port = child<QSpinBox>(dialog, "edtSMTPPort");
+            auto* security = child<QComboBox>(dialog, "cboSecurity");
+            port->setValue(587);
+            // The usual port of the old choice moves to the new choice's.
+            security->setCurrentIndex(2);
+            Q_EMIT security->activated(2);
+            QCOMPARE(port->value(), 465);
+            dialog.accept();
+        }
+        QCOMPARE(f.config().emailPort, 465);
+        QCOMPARE(f.config().emailSecurity, QStringLiteral("tls"));
+        QCOMPARE(f.dir.readFile("quillet.ini"), QByteArray()); // reaches the file at the next save only
+    }
+
+    void unknownStoredSecurityIsKeptUntilChanged()
+    {
+        OptionsFixture f;
+        f.config().emailSecurity = "ssl";
+        {
+            OptionsDialog dialog(f.config(), f.properties(), &f.dm(), nullptr);
+            auto* security = child<QComboBox>(dialog, "cboSecurity");
+            QCOMPARE(security->currentText(), QStringLiteral("ssl"));
+            dialog.accept();
+        }
+        QCOMPARE(f.config().emailSecurity, QStringLiteral("ssl"));
+        OptionsDialog dialog(f.config(), f.properties(), &f.dm(), nullptr);
+        child<QComboBox>(dialog, "cboSecurity")->setCurrentIndex(0);
+        dialog.accept();
+        QCOMPARE(f.config().emailSecurity, QStringLiteral("none"));
     }
 };
 
