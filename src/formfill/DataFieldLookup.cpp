@@ -1,6 +1,7 @@
 #include "DataFieldLookup.h"
 
 #include "DataSelectorRows.h"
+#include "MemoText.h"
 
 DataFieldLookup::DataFieldLookup(const DataSelectorRows& rows, const SiteAccount& account)
     : m_rows(rows)
@@ -17,7 +18,7 @@ QString DataFieldLookup::findDataField(const QString& value) const
         return passwordField();
     for (int row = 0; row < DataSelectorRows::RowCount; ++row) {
         const QString rowValue = m_rows.value(row);
-        if (!rowValue.isEmpty() && rowValue == value)
+        if (!rowValue.isEmpty() && MemoText::sameText(value, rowValue))
             return m_rows.caption(row);
     }
     return QString();

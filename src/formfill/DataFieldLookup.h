@@ -8,15 +8,17 @@ class DataSelectorRows;
 
 // The names under which form maps know values: the captions of the data
 // selector's rows, as it shows them, and "Username" and "Password" for the
-// current site's account. All comparisons are exact and case-sensitive.
+// current site's account. Comparisons are exact and case-sensitive; a
+// multi-line value is compared with its line breaks normalised (MemoText).
 class DataFieldLookup {
 public:
     DataFieldLookup(const DataSelectorRows& rows, const SiteAccount& account);
 
     // The name under which value is known: empty for an empty value; "Username"
     // or "Password" when value is the site's user name or password (they win
-    // over every row); else the caption of the first row, from the top, whose
-    // non-empty value equals value; else empty.
+    // over every row, compared exactly); else the caption of the first row,
+    // from the top, whose non-empty value is the same text as value
+    // (MemoText::sameText); else empty.
     QString findDataField(const QString& value) const;
 
     // The value that dataField names: the site's user name or password for

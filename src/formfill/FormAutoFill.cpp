@@ -6,6 +6,7 @@
 #include "FormMap.h"
 #include "Helpers.h"
 #include "IniDocument.h"
+#include "MemoText.h"
 
 #include <QFileInfo>
 
@@ -90,10 +91,12 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
         change.name = control.name;
         const QString upperType = control.type.toUpper();
         if (takesText(upperType)) {
-            if (value.isEmpty())
+            // A multi-line value goes in without the final line break it is stored with.
+            const QString text = MemoText::forPage(value);
+            if (text.isEmpty())
                 continue;
             change.kind = FormChange::Kind::Value;
-            change.value = value;
+            change.value = text;
         } else if (upperType == QLatin1String("CHECKBOX") || upperType == QLatin1String("RADIO")) {
             if (value.isEmpty() && upperType == QLatin1String("RADIO"))
                 continue;

@@ -22,8 +22,9 @@ public:
     // programDirectory ends in a separator; programName is the current program's name.
     FormAutoFill(QString programDirectory, const DataSelectorRows& rows, SiteAccount site, QString programName);
 
-    // The changes that fill snapshot. Raises QuilletError naming the map when
-    // it cannot be read. Writes nothing.
+    // The changes that fill snapshot. A text control is handed its value
+    // without the final line break of a multi-line value (MemoText::forPage).
+    // Raises QuilletError naming the map when it cannot be read. Writes nothing.
     Plan plan(const FormSnapshot& snapshot) const;
 
     // The wanted selection of a select list's options for value: the options
