@@ -1,25 +1,12 @@
 #include "Command.h"
 #include "PageCommands.h"
+#include "QtDiagnostics.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTextStream>
 
-#include <cstdio>
-
 #include <memory>
-
-namespace {
-
-// The command line's stderr carries the commands' own errors, one line each.
-// Diagnostics of Qt and its web engine go there only when asked for.
-void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg || qEnvironmentVariableIsSet("QUILLET_DEBUG"))
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -34,10 +21,8 @@ int main(int argc, char* argv[])
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
             && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(quietMessageHandler);
-        if (!qEnvironmentVariableIsSet("QUILLET_DEBUG"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-                qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --disable-logging --log-level=3");
+        // The command line's stderr carries the commands' own errors, one line each.
+        QtDiagnostics::quietUnlessDebugging();
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

@@ -3,6 +3,7 @@
 #include "MainWindow.h"
 #include "MessageBoxSink.h"
 #include "ProgramDirectory.h"
+#include "QtDiagnostics.h"
 #include "QuilletApplication.h"
 #include "QuilletError.h"
 #include "SandboxCheck.h"
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
 {
     if (answeredWithoutWindow(argc, argv))
         return 0;
+    QtDiagnostics::quietUnlessDebugging();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QuilletApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillet"));

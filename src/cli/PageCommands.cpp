@@ -4,6 +4,7 @@
 #include "DataSession.h"
 #include "FormControlKey.h"
 #include "FormFillCommands.h"
+#include "MessageTranslation.h"
 #include "PageFormAdapter.h"
 #include "QuilletError.h"
 #include "SandboxCheck.h"
@@ -54,9 +55,16 @@ public:
             sites.setFiltered(false);
             sites.refresh();
             if (!sites.locate(site))
-                throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(site));
+                throw QuilletError(translateMessage(QStringLiteral("The site \"%1\" does not exist.")).arg(site));
         }
-        dm.loadProgram(parser.value(kProgram));
+        // A program without a record would fill every field with nothing
+        // (and capture under its name): it is refused as a site is.
+        const QString program = parser.value(kProgram);
+        QStringList programs;
+        dm.loadPrograms(programs);
+        if (!programs.contains(program))
+            throw QuilletError(translateMessage(QStringLiteral("The program \"%1\" does not exist.")).arg(program));
+        dm.loadProgram(program);
         m_rows.fillCaptions();
         m_rows.refreshData();
         load(QUrl::fromUserInput(parser.positionalArguments().first(), QDir::currentPath(), QUrl::AssumeLocalFile));

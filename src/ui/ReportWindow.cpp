@@ -53,15 +53,6 @@ ReportWindow::ReportWindow(const SubmissionDatabase& dm, QWidget* parent)
     layout->addWidget(m_reportMemo, 1);
     layout->addLayout(buttons);
 
-    m_saveReportDialog = new QFileDialog(this, QStringLiteral("Save Report to File"));
-    m_saveReportDialog->setObjectName(QStringLiteral("saveReportDialog"));
-    m_saveReportDialog->setAcceptMode(QFileDialog::AcceptSave);
-    m_saveReportDialog->setFileMode(QFileDialog::AnyFile);
-    m_saveReportDialog->setDefaultSuffix(QStringLiteral("txt"));
-    m_saveReportDialog->setNameFilters(fileDialogFilters(QString::fromLatin1(kSaveFilter)));
-    // An existing file is replaced without a question, as with every report save.
-    m_saveReportDialog->setOption(QFileDialog::DontConfirmOverwrite);
-
     // Esc closes the dialog with the "Cancel" result (QDialog::reject).
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_saveButton, &QPushButton::clicked, this, &ReportWindow::saveReport);
@@ -169,11 +160,29 @@ bool ReportWindow::saveToFile(const QString& fileName)
     return true;
 }
 
+QFileDialog* ReportWindow::saveReportDialog()
+{
+    // Built when first needed: a file dialog reads and, when it goes, writes
+    // Qt's own settings file in the user's folder.
+    if (m_saveReportDialog)
+        return m_saveReportDialog;
+    m_saveReportDialog = new QFileDialog(this, QStringLiteral("Save Report to File"));
+    m_saveReportDialog->setObjectName(QStringLiteral("saveReportDialog"));
+    m_saveReportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveReportDialog->setFileMode(QFileDialog::AnyFile);
+    m_saveReportDialog->setDefaultSuffix(QStringLiteral("txt"));
+    m_saveReportDialog->setNameFilters(fileDialogFilters(QString::fromLatin1(kSaveFilter)));
+    // An existing file is replaced without a question, as with every report save.
+    m_saveReportDialog->setOption(QFileDialog::DontConfirmOverwrite);
+    return m_saveReportDialog;
+}
+
 void ReportWindow::saveReport()
 {
-    if (m_saveReportDialog->exec() != QDialog::Accepted)
+    QFileDialog* dialog = saveReportDialog();
+    if (dialog->exec() != QDialog::Accepted)
         return;
-    const QStringList files = m_saveReportDialog->selectedFiles();
+    const QStringList files = dialog->selectedFiles();
     if (!files.isEmpty() && !files.first().isEmpty())
         saveToFile(files.first());
 }

@@ -45,6 +45,9 @@ public:
     // ("Text files (*.txt)|*.txt|All files (*.*)|*.*").
     static QStringList fileDialogFilters(const QString& pairs);
 
+    // The save dialog, built on first use.
+    QFileDialog* saveReportDialog();
+
 public Q_SLOTS:
     // Asks for a file name in the save dialog and saves the report there.
     void saveReport();
@@ -57,5 +60,5 @@ private:
     QPlainTextEdit* m_reportMemo;
     QPushButton* m_saveButton;
     QPushButton* m_closeButton;
-    QFileDialog* m_saveReportDialog;
+    QFileDialog* m_saveReportDialog = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -348,12 +349,25 @@ void TestCli::pageCommandErrors()
     DataFixture f;
     f.open();
     f.addSite("Known");
+    f.properties()[PropertyCatalogue::ProgramName].setValue("Tool");
+    f.dm().saveProgram("Tool");
     f.close();
     const QString page = testDataPath("cli/submit.html");
     ProcessResult result
         = runProcess({"--dir", f.dir.path(), "capture", page, "--site", "Unknown", "--program", "Tool"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("The site \"Unknown\" does not exist.\n"));
+    // A program without a record fills nothing and captures nothing; names
+    // are matched exactly.
+    for (const char* command : {"capture", "fill"}) {
+        for (const char* program : {"Nobody", "tool"}) {
+            result = runProcess({"--dir", f.dir.path(), command, page, "--site", "Known", "--program", program});
+            QCOMPARE(result.code, 1);
+            QCOMPARE(result.err, QString("The program \"%1\" does not exist.\n").arg(program));
+            QCOMPARE(result.out, QString());
+        }
+    }
+    QVERIFY(!QFileInfo::exists(f.dir.file("SiteData")));
     result = runProcess(
         {"--dir", f.dir.path(), "capture", f.dir.file("missing.html"), "--site", "Known", "--program", "Tool"});
     QCOMPARE(result.code, 1);

@@ -88,7 +88,15 @@ void TestReportWindow::windowLayout()
     QCOMPARE(close->text(), QString("Close"));
     QVERIFY(m_window->minimumWidth() >= 150);
     QVERIFY(m_window->minimumHeight() >= 240);
-    QVERIFY(m_window->findChild<QFileDialog*>("saveReportDialog"));
+    // The save dialog is built when first needed, not with the window: a
+    // file dialog writes Qt's settings file in the user's folder.
+    QVERIFY(!m_window->findChild<QFileDialog*>());
+    QFileDialog* dialog = m_window->saveReportDialog();
+    QCOMPARE(m_window->findChild<QFileDialog*>("saveReportDialog"), dialog);
+    QCOMPARE(m_window->saveReportDialog(), dialog);
+    QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog->defaultSuffix(), QString("txt"));
+    QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 void TestReportWindow::reportShownAsBuilt()
