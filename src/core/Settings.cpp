@@ -162,6 +162,11 @@ void Settings::loadWindowGeometry(const QString& prefix, WindowGeometry& window,
     splitter = std::max(kMinimumSplitter, ini.readInteger(kGeometry, kSplitter, kDefaultSplitter));
 }
 
+bool Settings::hasSplitterLocation() const
+{
+    return !IniDocument::load(settingsFile()).readString(kGeometry, kSplitter, QString()).isEmpty();
+}
+
 void Settings::saveWindowGeometry(const QString& prefix, const WindowGeometry& window, int splitter) const
 {
     IniDocument ini = IniDocument::load(settingsFile());

@@ -48,6 +48,8 @@ public:
     void savePopUpList(const QuickPasteList& list) const;
     void loadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const;
     void saveWindowGeometry(const QString& prefix, const WindowGeometry& window, int splitter) const;
+    // True when quillet.ini holds a splitter location (one was saved at an earlier exit).
+    bool hasSplitterLocation() const;
     void loadPowerPasteSettings();
 
     bool autoFillFormFields = false;

@@ -34,33 +34,54 @@ void CompletingComboBox::focusInEvent(QFocusEvent* event)
 void CompletingComboBox::keyPressEvent(QKeyEvent* event)
 {
     adoptLineEdit();
+    keyPressing(*event);
     QComboBox::keyPressEvent(event);
 }
 
 void CompletingComboBox::keyReleaseEvent(QKeyEvent* event)
 {
     QComboBox::keyReleaseEvent(event);
-    if (completeText(event->key()))
+    if (completeTypedText())
         event->accept();
 }
 
 bool CompletingComboBox::eventFilter(QObject* watched, QEvent* event)
 {
     // Keys delivered to the edit field itself rather than through the box.
-    if (watched == m_watchedEdit && event->type() == QEvent::KeyRelease) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (completeText(key->key())) {
-            key->accept();
+    if (watched == m_watchedEdit) {
+        if (event->type() == QEvent::KeyPress) {
+            keyPressing(*static_cast<QKeyEvent*>(event));
+        } else if (event->type() == QEvent::KeyRelease && completeTypedText()) {
+            event->accept();
             return true;
         }
     }
     return QComboBox::eventFilter(watched, event);
 }
 
-bool CompletingComboBox::completeText(int releasedKey)
+void CompletingComboBox::keyPressing(const QKeyEvent& event)
 {
-    if (releasedKey == Qt::Key_Backspace || releasedKey == Qt::Key_Delete || releasedKey == Qt::Key_Shift)
+    const QString typed = event.text();
+    bool printable = !typed.isEmpty();
+    for (const QChar c : typed)
+        printable = printable && c.isPrint();
+    m_typed = printable && !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (m_typed)
+        m_textBeforeTyping = lineEdit() ? lineEdit()->text() : QString();
+}
+
+bool CompletingComboBox::completeTypedText()
+{
+    if (!m_typed)
         return false;
+    m_typed = false;
+    if (!lineEdit() || lineEdit()->text() == m_textBeforeTyping)
+        return false;
+    return completeText();
+}
+
+bool CompletingComboBox::completeText()
+{
     QLineEdit* edit = lineEdit();
     if (!m_textCompletion || !edit)
         return false;

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -88,9 +89,31 @@ DataSelector::DataSelector(
     m_quickPaste.setCaptionLookup([&rows](int row) { return rows.caption(row); });
 
     m_rows.fillCaptions();
+    m_grid->setColumnWidth(DataSelectorModel::CaptionColumn, captionColumnWidth());
     m_config.loadPopUpList(m_quickPaste);
     m_config.loadPowerPasteSettings();
     buildPowerPasteMenu();
+}
+
+int DataSelector::captionColumnWidth() const
+{
+    const QFontMetrics metrics(m_grid->font());
+    int widest = 0;
+    for (int row = 0; row < DataSelectorRows::RowCount; ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(m_rows.caption(row)));
+    const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 4;
+    return std::max(int(CaptionColumnWidth), widest + margin);
+}
+
+QSize DataSelector::sizeHint() const
+{
+    QSize hint = QWidget::sizeHint();
+    // The captions whole and about as much again for the values.
+    const int grid = 2 * m_grid->columnWidth(DataSelectorModel::CaptionColumn) + 2 * m_grid->frameWidth()
+        + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    hint.setWidth(std::max(hint.width(), grid + margins.left() + margins.right()));
+    return hint;
 }
 
 DataSelector::~DataSelector()

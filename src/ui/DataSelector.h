@@ -44,12 +44,17 @@ public:
     // MenuItemsPerColumn as the menu builder uses it: values below 1 mean 16.
     static int itemsPerColumn(int setting);
 
+    // Wide enough for every caption and some of its value at the fonts in use.
+    QSize sizeHint() const override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void copyRowValue(int row);
+    // CaptionColumnWidth, or wider when a caption needs it at the grid's font.
+    int captionColumnWidth() const;
 
     DataSelectorRows& m_rows;
     Settings& m_config;

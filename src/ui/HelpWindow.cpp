@@ -83,6 +83,11 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_contents->setObjectName(QStringLiteral("helpContents"));
     m_contents->setHeaderHidden(true);
     m_contents->setRootIsDecorated(false);
+    // Entries are shown whole: the column is as wide as the longest, with a
+    // scroll bar when the pane is narrower.
+    m_contents->header()->setStretchLastSection(false);
+    m_contents->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_contents->setTextElideMode(Qt::ElideNone);
 
     auto* indexPage = new QWidget(this);
     m_indexFilter = new QLineEdit(indexPage);
@@ -126,7 +131,6 @@ HelpWindow::HelpWindow(QWidget* parent)
     splitter->addWidget(m_tabs);
     splitter->addWidget(m_browser);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({220, 580});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(toolBar);
@@ -135,6 +139,12 @@ HelpWindow::HelpWindow(QWidget* parent)
 
     loadTopics();
     fillIndex();
+    // The contents pane opens wide enough for its longest entry.
+    int widest = 0;
+    for (const Topic& topic : std::as_const(m_topics))
+        widest = std::max(widest, m_contents->fontMetrics().horizontalAdvance(topic.title));
+    const int contentsWidth = std::max(220, widest + m_contents->indentation() + 2 * m_contents->frameWidth() + 16);
+    splitter->setSizes({contentsWidth, std::max(300, width() - contentsWidth)});
 
     connect(m_contents, &QTreeWidget::itemActivated, this,
         [this](QTreeWidgetItem* item) { openPage(item->data(0, Qt::UserRole).toString()); });
@@ -147,6 +157,8 @@ HelpWindow::HelpWindow(QWidget* parent)
     });
     connect(m_index, &QListWidget::itemActivated, this, &HelpWindow::indexItemActivated);
     connect(m_index, &QListWidget::itemClicked, this, &HelpWindow::indexItemActivated);
+    // Whatever shows a page (a link, Back, Forward), the contents list marks it.
+    connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::markContentsEntry);
 
     openPage(kContentsPage);
 }
@@ -252,13 +264,24 @@ void HelpWindow::openPage(const QString& page)
     const QUrl url(kRoot + page);
     if (m_browser->source() != url)
         m_browser->setSource(url);
+    markContentsEntry(m_browser->source());
+}
+
+void HelpWindow::markContentsEntry(const QUrl& shown)
+{
+    // The page's file name, whatever anchor or query the link had.
+    const QString page = shown.adjusted(QUrl::RemoveFragment | QUrl::RemoveQuery).fileName();
     for (int i = 0; i < m_contents->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_contents->topLevelItem(i);
         if (item->data(0, Qt::UserRole).toString() == page) {
             m_contents->setCurrentItem(item);
-            break;
+            m_contents->scrollToItem(item);
+            return;
         }
     }
+    // A page without an entry leaves no entry marked.
+    m_contents->setCurrentItem(nullptr);
+    m_contents->clearSelection();
 }
 
 void HelpWindow::openContents()

@@ -62,6 +62,8 @@ private:
     void fillIndex();
     void filterIndex(const QString& text);
     void indexItemActivated(QListWidgetItem* item);
+    // Marks the contents entry of the page shown (none for a page without one).
+    void markContentsEntry(const QUrl& shown);
     void present();
 
     QList<Topic> m_topics;

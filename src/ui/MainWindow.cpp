@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "AboutDialog.h"
+#include "AcceleratorKeys.h"
 #include "BrowserView.h"
 #include "BusyIndicator.h"
 #include "CompletingComboBox.h"
@@ -8,9 +9,11 @@
 #include "DataSelectorRows.h"
 #include "EditorWindow.h"
 #include "EmailSubmissionCommand.h"
+#include "FocusReturn.h"
 #include "FormFillCommands.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
+#include "MemoText.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "OptionsDialog.h"
@@ -104,6 +107,10 @@ MainWindow::MainWindow(Settings& config, PropertyCatalogue& properties, QWidget*
 
     m_shortcuts = std::make_unique<QuickPasteShortcuts>([this](int n) { pasteQuickPasteItem(n); });
     m_pageAdapter = std::make_unique<PageFormAdapter>(m_browser->page());
+    // Alt+letter commands win over menu mnemonics, and the focus comes back
+    // here when a dialog closes.
+    new AcceleratorKeys(this, m_browser);
+    new FocusReturn(this);
 
     if (QFile::exists(m_config.programDirectory() + QStringLiteral("admin.key"))) {
         m_editSiteAction->setVisible(true);
@@ -219,6 +226,7 @@ void MainWindow::buildCentralArea()
     m_splitter->addWidget(m_panel);
     m_splitter->setStretchFactor(0, 1);
     m_splitter->setStretchFactor(1, 0);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_panelWidth = m_panel->width(); });
     layout->addWidget(m_splitter, 1);
     setCentralWidget(central);
 
@@ -447,10 +455,17 @@ void MainWindow::restoreGeometryFromSettings()
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(geometry.width / 2, geometry.height / 2));
     }
-    // The right-hand pane keeps the width it had at the last exit, and never
-    // opens narrower than its design width would allow the lists to be read.
-    m_panelWidth = std::max(splitter, kDesignPanelWidth);
-    m_splitter->setSizes({std::max(100, geometry.width - m_panelWidth), m_panelWidth});
+    // The right-hand pane keeps the width it had at the last exit. On the
+    // first run it takes the width its lists need at the font in use, known
+    // once the selectors are docked (setUpTabs).
+    m_panelWidthSaved = m_config.hasSplitterLocation();
+    m_panelWidth = m_panelWidthSaved ? splitter : kDesignPanelWidth;
+    applyPanelWidth();
+}
+
+void MainWindow::applyPanelWidth()
+{
+    m_splitter->setSizes({std::max(100, width() - m_panelWidth), m_panelWidth});
 }
 
 void MainWindow::setDataModule(SubmissionDatabase* dm)
@@ -487,8 +502,9 @@ void MainWindow::loadProgramsList()
     QStringList names;
     m_dm->loadPrograms(names);
     m_programs->addItems(names);
-    // No entry is chosen at start, although the last program is loaded.
-    m_programs->setCurrentIndex(-1);
+    // The list shows the program whose values are in force (the last one
+    // used, at start); none when that program has no record.
+    m_programs->setCurrentIndex(m_programs->findText(m_properties[PropertyCatalogue::ProgramName].getValue()));
 }
 
 void MainWindow::setUpTabs()
@@ -513,6 +529,12 @@ void MainWindow::setUpTabs()
         m_dataSelector->show();
     if (m_siteSelector)
         m_siteSelector->show();
+    // On the first run the pane takes the width its lists need, now that
+    // they are in their tabs.
+    if (!m_panelWidthSaved) {
+        m_panelWidth = std::max({kDesignPanelWidth, m_programs->sizeHint().width(), m_pageControl->sizeHint().width()});
+        applyPanelWidth();
+    }
 }
 
 void MainWindow::saveWindowState()
@@ -533,6 +555,9 @@ void MainWindow::saveWindowState()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The pane's width as the user leaves it; the window is hidden by the time it is saved.
+    if (m_panel->isVisible())
+        m_panelWidth = m_panel->width();
     if (m_siteSelector)
         m_siteSelector->commitEdits();
     QMainWindow::closeEvent(event);
@@ -722,7 +747,8 @@ void MainWindow::autoFillForm()
 
 void MainWindow::pastePropertyValueInBrowser(const QString& text)
 {
-    QGuiApplication::clipboard()->setText(text);
+    // A multi-line value goes in without the final line break it is stored with.
+    QGuiApplication::clipboard()->setText(MemoText::forPage(text));
     // The value goes where the keyboard focus is: the page's field, or any
     // other field of the program (a Quick Paste chord works everywhere).
     QWidget* focus = QApplication::focusWidget();
@@ -823,13 +849,25 @@ void MainWindow::openConfiguration()
         EditorWindow editor(m_config, m_properties, *m_dm, this);
         editor.exec();
     }
-    // The editor may have added, renamed or deleted programs and changed the
-    // company: the lists and the data selector show the result.
-    const QString current = m_programs->currentText();
+    // The editor may have added, renamed or deleted programs, loaded another
+    // program or imported one, and changed the company: the programs list,
+    // the site flags and the data selector follow the program it left loaded.
     loadProgramsList();
-    const int index = m_programs->findText(current);
-    if (index >= 0)
-        m_programs->setCurrentIndex(index);
+    followLoadedProgram();
+}
+
+void MainWindow::followLoadedProgram()
+{
+    const QString name = m_properties[PropertyCatalogue::ProgramName].getValue();
+    // The flags belong to the program the data module loaded last, which is
+    // not the one the catalogue holds after an import or a new program.
+    if (m_dm && m_programs->currentIndex() >= 0 && m_dm->programFlags().program() != name) {
+        try {
+            m_dm->loadProgram(name);
+        } catch (const QuilletError& error) {
+            MessageSink::current().showMessage(error.text());
+        }
+    }
     if (m_rows)
         m_rows->refreshData();
     if (m_siteSelector)

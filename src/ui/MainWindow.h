@@ -56,7 +56,8 @@ public:
     // Writes the geometry and the Quick Paste list (the window's part of shutdown).
     void saveWindowState();
 
-    // Fills the programs list with every program (as the site selector's creation does).
+    // Fills the programs list with every program (as the site selector's
+    // creation does) and shows the program whose values are in force.
     void loadProgramsList();
 
     PowerPasteMenu& powerPasteMenu() { return *m_powerPaste; }
@@ -105,6 +106,10 @@ private:
     void buildCentralArea();
     void buildLanguageMenu();
     void restoreGeometryFromSettings();
+    void applyPanelWidth();
+    // After the editor: the program it left in the catalogue becomes the
+    // current program everywhere (flags, data selector, site colours).
+    void followLoadedProgram();
     void updateNavigationActions();
     void navigationCompleted(const QUrl& url);
     void downloadBegins();
@@ -153,6 +158,7 @@ private:
     std::unique_ptr<ProgramReplace> m_replace;
     WindowTranslator* m_language = nullptr;
     int m_panelWidth = 185;
+    bool m_panelWidthSaved = false; // a pane width was stored at an earlier exit
 
     QAction* m_backAction = nullptr;
     QAction* m_forwardAction = nullptr;

@@ -31,12 +31,27 @@ int QuickPasteShortcuts::itemNumber(const QEvent* event)
 
 bool QuickPasteShortcuts::eventFilter(QObject* watched, QEvent* event)
 {
+    // The release of a digit that was taken as a chord belongs to the chord,
+    // also when Ctrl came up first.
+    if (event->type() == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (m_heldDigits.contains(key->key())) {
+            if (!key->isAutoRepeat())
+                m_heldDigits.remove(key->key());
+            return true;
+        }
+    }
     const int n = itemNumber(event);
     if (n == 0)
         return QObject::eventFilter(watched, event);
     // The chord is swallowed where the filter first sees it, so each key
-    // event passes here once; the release pastes.
-    if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
-        m_trigger(n);
+    // event passes here once; the press pastes.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        m_heldDigits.insert(key->key());
+        if (!key->isAutoRepeat())
+            m_trigger(n);
+    }
+    event->accept();
     return true;
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 
 // Ctrl+1 ... Ctrl+9 (main row or keypad) anywhere in the program paste the
-// Quick Paste item of that number. The chord is swallowed, pressed and
-// released, also when there is no such item, so no window ever receives it.
+// Quick Paste item of that number as the digit goes down, once however long
+// it is held. The chord is swallowed, pressed and released (whether Ctrl is
+// still down when the digit comes up or not), also when there is no such
+// item, so no window ever receives it.
 class QuickPasteShortcuts : public QObject {
     Q_OBJECT
 public:
@@ -22,4 +25,5 @@ protected:
 
 private:
     std::function<void(int)> m_trigger;
+    QSet<int> m_heldDigits; // digit keys whose press was taken as a chord and which are not released yet
 };

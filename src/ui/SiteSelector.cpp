@@ -67,6 +67,8 @@ const QString kFileId = QStringLiteral("FileID");
 
 // Field sizes of the Sites and ProgSite tables.
 constexpr int kAccountLength = 60;
+constexpr int kDesignNameColumnWidth = 180;
+constexpr int kUsualNameLength = 26; // characters of a usual site name, "Brookside Software Archive"
 constexpr int kFileIdLength = 10;
 
 QLabel* makeLabel(const QString& name, const QString& text, QWidget* parent)
@@ -116,7 +118,9 @@ SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* pa
     m_grid->setTabKeyNavigation(false);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setColumnWidth(SiteListModel::SiteNameColumn, 180);
+    const QSize columns = columnWidths();
+    m_grid->setColumnWidth(SiteListModel::SiteNameColumn, columns.width());
+    m_grid->setColumnWidth(SiteListModel::HideColumn, columns.height());
     // Fixed row heights keep a list of many thousand sites quick to scroll.
     QHeaderView* rows = m_grid->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -360,6 +364,37 @@ void SiteSelector::buildPanel()
         connect(edit, &QLineEdit::editingFinished, this, &SiteSelector::commitEdits);
     for (QPlainTextEdit* memo : {m_userNotes, m_notes})
         memo->installEventFilter(this);
+}
+
+QSize SiteSelector::columnWidths() const
+{
+    // Each column as wide as its header at the header's font and as its
+    // cells at the grid's font, bold and italic as a site may be drawn.
+    const QHeaderView* header = m_grid->horizontalHeader();
+    QFont cellFont = m_grid->font();
+    cellFont.setBold(true);
+    cellFont.setItalic(true);
+    const QFontMetrics cells(cellFont);
+    const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 4;
+    const int name = std::max({kDesignNameColumnWidth, header->sectionSizeHint(SiteListModel::SiteNameColumn),
+        cells.averageCharWidth() * kUsualNameLength + margin});
+    const int hide = std::max(
+        {header->sectionSizeHint(SiteListModel::HideColumn), cells.horizontalAdvance(QStringLiteral("False")) + margin,
+            cells.horizontalAdvance(QStringLiteral("True")) + margin});
+    return QSize(name, hide);
+}
+
+QSize SiteSelector::sizeHint() const
+{
+    QSize hint = QWidget::sizeHint();
+    const QHeaderView* rows = m_grid->verticalHeader();
+    const QSize columns = columnWidths();
+    const int grid = qBound(rows->minimumWidth(), rows->sizeHint().width(), rows->maximumWidth()) + columns.width()
+        + columns.height() + 2 * m_grid->frameWidth()
+        + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_grid);
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    hint.setWidth(std::max(hint.width(), grid + margins.left() + margins.right()));
+    return hint;
 }
 
 QString SiteSelector::userName() const

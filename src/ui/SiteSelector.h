@@ -49,6 +49,9 @@ public:
 
     SiteListModel& model() const { return *m_model; }
 
+    // Wide enough for the grid's columns at the fonts in use.
+    QSize sizeHint() const override;
+
     // The window's translatable texts, as "frmSites.<component>.<property>".
     static QStringList translationPaths();
 
@@ -73,6 +76,9 @@ private:
         QString value;
     };
 
+    // The site name and flag columns' widths (width and height of the size)
+    // that show their headers and usual cells whole at the fonts in use.
+    QSize columnWidths() const;
     void buildToolBar();
     void buildPanel();
     void cursorMoved(int row);

@@ -135,7 +135,14 @@ void TestDataSelector::gridShowsEveryEntry()
     QCOMPARE(model.index(46, 0).data().toString(), QString("PAD Path"));
     QVERIFY(!(model.flags(model.index(3, 0)) & Qt::ItemIsSelectable));
     QVERIFY(model.flags(model.index(3, 1)) & Qt::ItemIsSelectable);
-    QCOMPARE(f.grid()->columnWidth(0), 64);
+    // The caption column is never narrower than its design width and shows
+    // every caption whole at the grid's font.
+    QVERIFY(f.grid()->columnWidth(0) >= 64);
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const QString caption = model.index(row, 0).data().toString();
+        QVERIFY2(
+            f.grid()->columnWidth(0) >= f.grid()->fontMetrics().horizontalAdvance(caption) + 4, qPrintable(caption));
+    }
     QCOMPARE(f.grid()->rowHeight(20), 15);
 }
 

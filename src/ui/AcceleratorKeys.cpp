@@ -1,0 +1,83 @@
+#include "AcceleratorKeys.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+
+// Alt alone with a letter or a digit: the keys that menu mnemonics use.
+bool isAltChord(const QKeyEvent& key)
+{
+    if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier)
+        return false;
+    const int code = key.key();
+    return (code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9);
+}
+
+} // namespace
+
+AcceleratorKeys::AcceleratorKeys(QWidget* window, QWidget* page)
+    : QObject(window)
+    , m_window(window)
+    , m_page(page)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+AcceleratorKeys::~AcceleratorKeys()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+}
+
+QAction* AcceleratorKeys::actionFor(const QKeyEvent& key) const
+{
+    if (!m_window || !isAltChord(key))
+        return nullptr;
+    const QKeySequence wanted(QKeyCombination(Qt::AltModifier, Qt::Key(key.key())));
+    const QList<QAction*> actions = m_window->findChildren<QAction*>();
+    for (QAction* action : actions) {
+        if (action->isEnabled() && action->isVisible() && action->shortcuts().contains(wanted))
+            return action;
+    }
+    return nullptr;
+}
+
+bool AcceleratorKeys::isInWindow(QObject* receiver) const
+{
+    if (!m_window || !receiver)
+        return false;
+    if (receiver->isWidgetType())
+        return static_cast<QWidget*>(receiver)->window() == m_window;
+    return receiver == m_window->windowHandle();
+}
+
+bool AcceleratorKeys::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    if (!isInWindow(watched) || QApplication::activePopupWidget())
+        return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    QAction* action = actionFor(*key);
+    if (!action) {
+        // A key press gets this far only when no shortcut or mnemonic took it.
+        QWidget* focus = QApplication::focusWidget();
+        const bool inPage = m_page && focus && (focus == m_page || m_page->isAncestorOf(focus));
+        if (type == QEvent::KeyPress && isAltChord(*key) && !inPage) {
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    // The override keeps Qt's shortcut map (and its ambiguity) out of the
+    // way; the key press that follows runs the action.
+    event->accept();
+    if (type == QEvent::KeyPress && (!key->isAutoRepeat() || action->autoRepeat()))
+        action->trigger();
+    return true;
+}
