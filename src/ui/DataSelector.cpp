@@ -2,6 +2,7 @@
 
 #include "DataSelectorModel.h"
 #include "DataSelectorRows.h"
+#include "MemoText.h"
 #include "PowerPasteMenu.h"
 #include "PropertyCatalogue.h"
 #include "QuickPasteMenu.h"
@@ -154,8 +155,10 @@ bool DataSelector::addRowToQuickPaste(int row)
 
 void DataSelector::copyRowValue(int row)
 {
-    // The selected row's value, also an empty one, becomes the clipboard's text.
-    QGuiApplication::clipboard()->setText(m_rows.value(row));
+    // The selected row's value, also an empty one, becomes the clipboard's
+    // text; a multi-line value without the final line break it is stored
+    // with, as it goes into a page.
+    QGuiApplication::clipboard()->setText(MemoText::forPage(m_rows.value(row)));
 }
 
 void DataSelector::showEvent(QShowEvent* event)

@@ -175,6 +175,7 @@ void TestDataSelector::selectingARowCopiesItsValue()
     f.properties()[0].setValue("Acme Ltd");
     f.properties()[1].setValue("https://acme.test/");
     f.properties()[3].setValue("Jo Bloggs");
+    f.properties()[4].setValue("First line\r\nSecond line\r\n");
     f.show();
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText("before");
@@ -197,6 +198,9 @@ void TestDataSelector::selectingARowCopiesItsValue()
     clipboard->setText("something else");
     QTest::mouseClick(f.grid()->viewport(), Qt::LeftButton, {}, f.cell(3, 1));
     QCOMPARE(clipboard->text(), QString("Jo Bloggs"));
+    // A multi-line value comes without the final line break it is stored with.
+    QTest::keyClick(f.grid(), Qt::Key_Down);
+    QCOMPARE(clipboard->text(), QString("First line\r\nSecond line"));
     // Plain clicks add nothing to the Quick Paste menu.
     QCOMPARE(f.quickPaste.itemCount(), 0);
 }
