@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QWidget>
 #include <QWindow>
 
@@ -15,6 +16,18 @@ bool isAltChord(const QKeyEvent& key)
         return false;
     const int code = key.key();
     return (code >= Qt::Key_A && code <= Qt::Key_Z) || (code >= Qt::Key_0 && code <= Qt::Key_9);
+}
+
+// The window an action belongs to: its first owner that is a window, menus
+// passed over (a menu is a window of its own while it is open).
+QWidget* ownerWindow(const QAction* action)
+{
+    for (QObject* owner = action->parent(); owner; owner = owner->parent()) {
+        auto* widget = qobject_cast<QWidget*>(owner);
+        if (widget && widget->isWindow() && !qobject_cast<QMenu*>(widget))
+            return widget;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -40,7 +53,9 @@ QAction* AcceleratorKeys::actionFor(const QKeyEvent& key) const
     const QKeySequence wanted(QKeyCombination(Qt::AltModifier, Qt::Key(key.key())));
     const QList<QAction*> actions = m_window->findChildren<QAction*>();
     for (QAction* action : actions) {
-        if (action->isEnabled() && action->isVisible() && action->shortcuts().contains(wanted))
+        // Actions of the window's own dialogs (children while they are open) are theirs.
+        if (action->isEnabled() && action->isVisible() && action->shortcuts().contains(wanted)
+            && ownerWindow(action) == m_window)
             return action;
     }
     return nullptr;

@@ -185,6 +185,22 @@ void TestKeyboardAndFocus::hiddenAndMnemonicKeysKeepTheirOwnMeaning()
     QVERIFY(!QApplication::activePopupWidget());
     QCOMPARE(window()->addressBox()->currentText(), QString());
 
+    // An Alt shortcut of another window of the program (here a tool window
+    // the main window owns) is that window's, not the main window's.
+    QWidget tool(window(), Qt::Tool);
+    auto* toolAction = new QAction(str("Tool command"), &tool);
+    toolAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_K));
+    tool.addAction(toolAction);
+    QSignalSpy toolTriggered(toolAction, &QAction::triggered);
+    tool.show();
+    window()->activateWindow();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), window()->windowHandle());
+    focusOn(window()->addressBox());
+    QVERIFY(RealKeyboard::chord(Qt::Key_K, Qt::AltModifier, str("k")));
+    QCOMPARE(toolTriggered.count(), 0);
+    tool.hide();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), window()->windowHandle());
+
     // A mnemonic no command takes still opens its menu.
     QVERIFY(RealKeyboard::chord(Qt::Key_F, Qt::AltModifier, str("f")));
     QTRY_VERIFY(QApplication::activePopupWidget());
