@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <functional>
+#include <memory>
 
 // Keys as a keyboard sends them: every press and release on its own, to the
 // window that has the keyboard focus (none: the key is lost, as it is on a
@@ -92,28 +94,28 @@ inline bool type(const QString& text)
 }
 
 // Runs answer once on the next modal dialog that has the keyboard focus
-// (within ten seconds); answer usually presses a key in it.
-inline void whenModalAppears(std::function<void(QWidget* dialog)> answer)
+// (within ten seconds); answer usually presses a key in it. Deleting the
+// returned timer gives up waiting.
+inline QPointer<QTimer> whenModalAppears(std::function<void(QWidget* dialog)> answer)
 {
     auto* timer = new QTimer(qApp);
-    auto* waited = new int(0);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, waited, answer] {
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ticks, answer] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (dialog && dialog->isVisible() && dialog->windowHandle()
             && QGuiApplication::focusWindow() == dialog->windowHandle()) {
             timer->stop();
             timer->deleteLater();
-            delete waited;
             answer(dialog);
             return;
         }
-        if (++*waited > 500) {
+        if (++*ticks > 500) {
             timer->stop();
             timer->deleteLater();
-            delete waited;
         }
     });
     timer->start(20);
+    return timer;
 }
 
 } // namespace RealKeyboard

@@ -161,15 +161,21 @@ void TestKeyboardAndFocus::altShortcutsWinOverMenuMnemonicsWhereverTheFocusIs()
             QSignalSpy triggered(candidate, &QAction::triggered);
             const Qt::Key key = candidate->shortcut()[0].key();
             const QString text = QString(QChar(char16_t('a' + (key - Qt::Key_A))));
-            // The editor opens modally: Escape closes it.
-            if (candidate->objectName() == QLatin1String("Configuration1"))
-                RealKeyboard::whenModalAppears([](QWidget*) { RealKeyboard::tap(Qt::Key_Escape); });
+            // A command that opens a dialog (the editor, a mail): Escape closes it.
+            bool dialogClosed = false;
+            const QPointer<QTimer> closer = RealKeyboard::whenModalAppears([&dialogClosed](QWidget*) {
+                dialogClosed = true;
+                RealKeyboard::tap(Qt::Key_Escape);
+            });
             QVERIFY(RealKeyboard::chord(key, Qt::AltModifier, text));
             const QString what = candidate->objectName() + str(" from the ") + str(placeName);
             QVERIFY2(triggered.count() == 1, qPrintable(what));
             QVERIFY2(!QApplication::activePopupWidget(), qPrintable(what + str(": a menu opened")));
             QTRY_VERIFY2(!QApplication::activeModalWidget(), qPrintable(what));
             QTRY_COMPARE(QGuiApplication::focusWindow(), window()->windowHandle());
+            if (candidate->objectName() == QLatin1String("Configuration1"))
+                QVERIFY(dialogClosed);
+            delete closer.data();
         }
     }
 }
