@@ -4,6 +4,7 @@
 #include "DataSession.h"
 #include "FormControlKey.h"
 #include "FormFillCommands.h"
+#include "LateFieldWatch.h"
 #include "MessageTranslation.h"
 #include "PageFormAdapter.h"
 #include "QuilletError.h"
@@ -24,6 +25,13 @@ const QCommandLineOption kSite(
     QStringLiteral("site"), QStringLiteral("The site the page belongs to."), QStringLiteral("NAME"));
 const QCommandLineOption kProgram(
     QStringLiteral("program"), QStringLiteral("The program whose values are used."), QStringLiteral("NAME"));
+const QCommandLineOption kSettle(QStringLiteral("settle"),
+    QStringLiteral("How long to go on filling fields the page adds after the fill before printing (default 3000; "
+                   "0 prints at once)."),
+    QStringLiteral("MS"));
+const QCommandLineOption kPreview(QStringLiteral("preview"),
+    QStringLiteral(
+        "Print only the controls the fill would change, as it would leave them, and leave the page as it was."));
 constexpr int kLoadTimeoutMs = 60000;
 
 void addPageOptions(QCommandLineParser& parser)
@@ -142,6 +150,27 @@ QString controlJson(const FormControl& control)
     return json + QLatin1Char('}');
 }
 
+// The note on frames of other sites left out, on stderr so that stdout keeps
+// its one format.
+void printUnreadFramesNote(CommandContext& context, int unreadFrames)
+{
+    const QString note = FormFillCommands::unreadFramesNote(unreadFrames);
+    if (!note.isEmpty())
+        context.err << note << '\n';
+}
+
+// Lets the fields the page adds after the fill be filled until the watch's window is over.
+void settle(PageFormAdapter& adapter, int windowMs)
+{
+    LateFieldWatch* watch = LateFieldWatch::running(adapter);
+    if (!watch)
+        return;
+    QEventLoop loop;
+    QObject::connect(watch, &LateFieldWatch::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(windowMs + kLoadTimeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 int checkPageArguments(const QCommandLineParser& parser, CommandContext& context, const QString& command)
 {
     if (parser.positionalArguments().size() != 1 || !parser.isSet(kSite) || !parser.isSet(kProgram)) {
@@ -173,28 +202,55 @@ int CaptureCommand::run(const QCommandLineParser& parser, CommandContext& contex
     if (const int usage = checkPageArguments(parser, context, name()))
         return usage;
     PageSession session(parser, context.programDirectory);
-    const QString status = FormFillCommands::saveFormAndWait(session.adapter(), session.fillContext());
-    if (status.isEmpty())
+    const FormFillCommands::Outcome outcome
+        = FormFillCommands::runAndWait(FormFillCommands::Command::SaveForm, session.adapter(), session.fillContext());
+    if (outcome.status.isEmpty())
         return ExitFailure;
-    context.out << status << '\n';
+    context.out << outcome.status << '\n';
+    printUnreadFramesNote(context, outcome.unreadFrames);
     return ExitSuccess;
 }
 
 void FillCommand::configure(QCommandLineParser& parser) const
 {
     addPageOptions(parser);
+    parser.addOption(kSettle);
+    parser.addOption(kPreview);
 }
 
 int FillCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (const int usage = checkPageArguments(parser, context, name()))
         return usage;
+    int settleMs = FormFillContext::DefaultLateFieldWindowMs;
+    if (parser.isSet(kSettle)) {
+        bool number = false;
+        settleMs = parser.value(kSettle).toInt(&number);
+        if (!number || settleMs < 0) {
+            context.err << name() << ": --settle takes a number of milliseconds, 0 or more\n";
+            return ExitUsage;
+        }
+    }
     PageSession session(parser, context.programDirectory);
-    FormFillCommands::autoFillAndWait(session.adapter(), session.fillContext());
+    FormFillCommands::Context fillContext = session.fillContext();
+    fillContext.lateFieldWindowMs = settleMs;
+    if (parser.isSet(kPreview)) {
+        const FormFillCommands::Outcome outcome
+            = FormFillCommands::runAndWait(FormFillCommands::Command::Preview, session.adapter(), fillContext);
+        if (outcome.status.isEmpty())
+            return ExitFailure; // the error has been shown
+        for (const FormControl& control : outcome.preview)
+            context.out << controlJson(control) << '\n';
+        printUnreadFramesNote(context, outcome.unreadFrames);
+        return ExitSuccess;
+    }
+    FormFillCommands::autoFillAndWait(session.adapter(), fillContext);
+    settle(session.adapter(), settleMs);
     const PageFormAdapter::SnapshotResult result = session.adapter().snapshot();
     if (!result.ok)
         throw QuilletError(QStringLiteral("The form of the page could not be read. %1").arg(result.error));
     for (const FormControl& control : result.snapshot.controls)
         context.out << controlJson(control) << '\n';
+    printUnreadFramesNote(context, result.snapshot.unreadFrames);
     return ExitSuccess;
 }

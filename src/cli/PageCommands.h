@@ -16,7 +16,9 @@ protected:
     int run(const QCommandLineParser& parser, CommandContext& context) override;
 };
 
-// Loads a page, fills it as "Auto fill form" does and prints every form control.
+// Loads a page, fills it as "Auto fill form" does, lets the fields the page
+// adds afterwards be filled for a while (--settle MS) and prints every form
+// control; with --preview prints only what the fill would change.
 class FillCommand : public Command {
 public:
     QString name() const override { return QStringLiteral("fill"); }

@@ -42,6 +42,7 @@ public:
         FileSizeKB = 20,
         FileSizeMB = 21,
         FileDate = 22,
+        FileName = 23,
         Desc2000 = 44,
         PadPath = 46,
     };

@@ -7,6 +7,7 @@
 #include "Helpers.h"
 #include "IniDocument.h"
 #include "MemoText.h"
+#include "UploadField.h"
 
 #include <QFileInfo>
 
@@ -89,6 +90,7 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
         change.position = control.position;
         change.tag = control.tag;
         change.name = control.name;
+        change.dataField = *dataField;
         const QString upperType = control.type.toUpper();
         if (takesText(upperType)) {
             // A multi-line value goes in without the final line break it is stored with.
@@ -107,8 +109,13 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
             change.selected = selection(control, value);
             for (const FormOption& option : control.options)
                 change.optionTexts.append(option.text);
+        } else if (UploadField::isUpload(control)) {
+            const QString path = UploadField::offeredPath(value);
+            if (!path.isEmpty())
+                plan.fileOffers.append({control.position, control.tag, control.name, path, *dataField});
+            continue;
         } else {
-            continue; // file, button, reset, image ...: nothing
+            continue; // button, reset, image ...: nothing
         }
         plan.changes.append(change);
     }

@@ -14,9 +14,10 @@ class DataSelectorRows;
 class FormAutoFill {
 public:
     struct Plan {
-        bool haveMap = false;        // false: neither the site nor the general form map exists
-        QString mapPath;             // the map used
-        QVector<FormChange> changes; // in document order
+        bool haveMap = false;          // false: neither the site nor the general form map exists
+        QString mapPath;               // the map used
+        QVector<FormChange> changes;   // in document order
+        QVector<FileOffer> fileOffers; // upload fields whose value names a file, in document order
     };
 
     // programDirectory ends in a separator; programName is the current program's name.
@@ -24,7 +25,9 @@ public:
 
     // The changes that fill snapshot. A text control is handed its value
     // without the final line break of a multi-line value (MemoText::forPage).
-    // Raises QuilletError naming the map when it cannot be read. Writes nothing.
+    // An upload field gets no change: when its value names an existing file
+    // (by absolute path) the plan offers it that file. Raises QuilletError
+    // naming the map when it cannot be read. Writes nothing.
     Plan plan(const FormSnapshot& snapshot) const;
 
     // The wanted selection of a select list's options for value: the options

@@ -8,6 +8,7 @@
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "QuilletError.h"
+#include "UploadField.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,7 +91,9 @@ void FormCapture::capture(const FormSnapshot& snapshot)
             if (control.tag == QLatin1String("SELECT"))
                 value = selectedTexts(control);
 
-            const QString dataField = lookup.findDataField(value);
+            QString dataField = lookup.findDataField(value);
+            if (dataField.isEmpty())
+                dataField = UploadField::dataFieldOfChosenFile(control, m_rows);
             if (!map.setControl(key, type, dataField)) {
                 ++m_unstorable;
                 continue;

@@ -5,9 +5,11 @@
 #include <QVector>
 
 // What the page's document holds at one moment: every form control of the
-// top-level document (frames are not entered), in document order. Capture and
-// fill read a snapshot and answer with a list of changes; the document adapter
-// takes the snapshot and applies the changes.
+// top-level document, of the open shadow roots inside it and of the frames of
+// the same site inside it (at any depth), in document order: a shadow root's
+// and a frame's controls come right after their host or frame element. Capture
+// and fill read a snapshot and answer with a list of changes; the document
+// adapter takes the snapshot and applies the changes.
 
 struct FormOption {
     QString text; // the option's text as the document gives it
@@ -15,13 +17,14 @@ struct FormOption {
 };
 
 struct FormControl {
-    int position = -1; // index of the element among all elements of the document, in document order
+    int position = -1; // address of the element: its index in document order among all elements walked
     QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...
     QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...
     QString name;      // the name attribute, unchanged; empty when absent
     QString value;     // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
+    QStringList files;           // file upload fields only: the names of the chosen files
 };
 
 struct FormSnapshot {
@@ -29,6 +32,7 @@ struct FormSnapshot {
     bool hasBody = false;
     QString documentToken; // identifies the document the snapshot was taken of
     QVector<FormControl> controls;
+    int unreadFrames = 0; // frames of other sites that hold a form: they cannot be read and were left out
 };
 
 // One change to one control, addressed by the position it had in the snapshot.
@@ -45,13 +49,43 @@ struct FormChange {
     bool checked = false;    // Kind::Checked
     QVector<bool> selected;  // Kind::Selection: the wanted state of every option
     QStringList optionTexts; // Kind::Selection: the option texts the wanted state was worked out for
+    QString dataField;       // the map's DataField for the control (empty: the value came from the site values file)
+};
+
+// A file upload field and the file the fill offers for it. Nothing is put into
+// the field: the file is pre-selected in the file chooser when the user clicks it.
+struct FileOffer {
+    int position = -1;
+    QString tag;
+    QString name;
+    QString path;      // absolute path of an existing file
+    QString dataField; // the map's DataField that named the file
+};
+
+// How the adapter applies a list of changes.
+struct FormApplyOptions {
+    bool dryRun = false;       // work out what the changes would do; the page stays as it was
+    bool lateFields = false;   // the changes address controls that lateControls() reported
+    int lateFieldWindowMs = 0; // > 0: watch for controls added after this fill for so long
+    QVector<FileOffer> offers; // upload fields and the files they are offered
+};
+
+// The state a control takes (or, in a dry run, would take) through a fill.
+struct FormOutcome {
+    int position = -1;
+    QString value;          // the control's value afterwards (for a select list: its first selected option's)
+    bool checked = false;   // check boxes and radio buttons
+    QVector<bool> selected; // select lists: every option
 };
 
 struct FormApplyResult {
-    bool ok = false;              // false: the page could not be reached or raised an error
-    bool documentChanged = false; // another document is shown than the one of the snapshot; nothing was applied
-    int applied = 0;              // changes made to their controls (including those that found the value in place)
-    int changed = 0;              // controls whose value really changed, and which were sent input and change events
-    int skipped = 0;              // changes whose control is gone, was replaced or has other options now
+    bool ok = false;               // false: the page could not be reached or raised an error
+    bool documentChanged = false;  // another document is shown than the one of the snapshot; nothing was applied
+    int applied = 0;               // changes made to their controls (including those that found the value in place)
+    int changed = 0;               // controls whose value really changed, and which were sent input and change events
+    int skipped = 0;               // changes whose control is gone, was replaced or has other options now
+    int userEdited = 0;            // late fields left alone because the user edited them since the fill
+    int offered = 0;               // upload fields that were offered their file
+    QVector<FormOutcome> outcomes; // dry runs: every control whose state would change, in document order
     QString error;
 };

@@ -1,10 +1,19 @@
 #include "BrowserView.h"
 
+#include "UploadChooserPage.h"
+#include "UploadFileDialog.h"
+
 #include <QContextMenuEvent>
 
 BrowserView::BrowserView(QWidget* parent)
     : QWebEngineView(parent)
-{ }
+{
+    // Upload fields that a fill offered a file open the chooser with that file selected.
+    auto* page = new UploadChooserPage(this);
+    page->setChooser(
+        [this](const UploadChooserPage::Request& request) { return UploadFileDialog::choose(this, request); });
+    setPage(page);
+}
 
 void BrowserView::contextMenuEvent(QContextMenuEvent* event)
 {

@@ -6,7 +6,9 @@
 
 // The embedded browser. A right-click on the page opens the menu the settings
 // choose instead of the browser's own: the browser's (0), the Power Paste
-// menu (1), the Quick Paste menu (2), or none (any other value).
+// menu (1), the Quick Paste menu (2), or none (any other value). An upload
+// field that a fill offered a file opens the file chooser with that file
+// selected.
 class BrowserView : public QWebEngineView {
     Q_OBJECT
 public:

@@ -278,6 +278,10 @@ void MainWindow::buildMenus()
     connect(saveForm, &QAction::triggered, this, &MainWindow::saveForm);
     auto* autofill = addItem(file, "autofill1", QStringLiteral("&Auto fill form"), QKeySequence(Qt::ALT | Qt::Key_A));
     connect(autofill, &QAction::triggered, this, &MainWindow::autoFillForm);
+    m_previewAction
+        = addItem(file, "Previewautofill1", QStringLiteral("Pre&view auto fill"), QKeySequence(Qt::ALT | Qt::Key_P));
+    m_previewAction->setCheckable(true);
+    connect(m_previewAction, &QAction::triggered, this, &MainWindow::previewAutoFill);
     connect(addItem(file, "Replaceprogram1", QStringLiteral("Replace program")), &QAction::triggered, this,
         &MainWindow::showReplaceDialog);
     file->addSeparator();
@@ -696,6 +700,7 @@ void MainWindow::searchWithGoogle()
 
 void MainWindow::downloadBegins()
 {
+    m_previewAction->setChecked(false);
     m_stopAction->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_animation->start();
 }
@@ -708,7 +713,7 @@ void MainWindow::downloadComplete(bool)
         autoFillForm();
 }
 
-void MainWindow::runFormCommand(bool capture)
+void MainWindow::runFormCommand(int command)
 {
     if (!m_rows || !m_dm)
         return;
@@ -721,28 +726,39 @@ void MainWindow::runFormCommand(bool capture)
         context.site.password = m_siteSelector->password();
     }
     context.programName = m_properties[PropertyCatalogue::ProgramName].getValue();
+    const auto which = static_cast<FormFillCommands::Command>(command);
+    if (which != FormFillCommands::Command::PreviewWithMarks)
+        m_previewAction->setChecked(false); // a fill or capture removes the outlines
     QPointer<MainWindow> self(this);
-    const FormFillCommands::Done done = [self](const QString& status) {
+    const FormFillCommands::Done done = [self](const FormFillCommands::Outcome& outcome) {
         if (!self)
             return;
-        if (!status.isEmpty())
-            self->showStatus(status);
-        Q_EMIT self->formCommandFinished(status);
+        if (!outcome.status.isEmpty())
+            self->showStatus(outcome.statusLine());
+        Q_EMIT self->formCommandFinished(outcome.status);
     };
-    if (capture)
-        FormFillCommands::saveForm(*m_pageAdapter, context, done);
-    else
-        FormFillCommands::autoFillForm(*m_pageAdapter, context, done);
+    FormFillCommands::run(which, *m_pageAdapter, context, done);
 }
 
 void MainWindow::saveForm()
 {
-    runFormCommand(true);
+    runFormCommand(static_cast<int>(FormFillCommands::Command::SaveForm));
 }
 
 void MainWindow::autoFillForm()
 {
-    runFormCommand(false);
+    runFormCommand(static_cast<int>(FormFillCommands::Command::AutoFill));
+}
+
+void MainWindow::previewAutoFill(bool show)
+{
+    m_previewAction->setChecked(show);
+    if (show) {
+        runFormCommand(static_cast<int>(FormFillCommands::Command::PreviewWithMarks));
+        return;
+    }
+    m_pageAdapter->clearMarks([](const FormApplyResult&) { });
+    showStatus(QString());
 }
 
 void MainWindow::pastePropertyValueInBrowser(const QString& text)

@@ -83,6 +83,9 @@ public:
     // Form commands.
     void saveForm();
     void autoFillForm();
+    // Outlines the controls "Auto fill form" would set, each with the value it
+    // takes as tooltip, or (show false) removes the outlines.
+    void previewAutoFill(bool show);
 
     // Pastes text into the page's focused field through the clipboard.
     void pastePropertyValueInBrowser(const QString& text);
@@ -117,7 +120,7 @@ private:
     void navigateTo(const QString& address);
     QString navLink(const QString& kind) const;
     void mailSubmission(EmailSubmission::Page page);
-    void runFormCommand(bool capture);
+    void runFormCommand(int command);
     void showStatus(const QString& text);
     void pasteQuickPasteItem(int n);
     void clearFlags(const QString& flag);
@@ -166,6 +169,7 @@ private:
     QAction* m_refreshAction = nullptr;
     QAction* m_saveFormAction = nullptr;
     QAction* m_autofillAction = nullptr;
+    QAction* m_previewAction = nullptr;
     QAction* m_editSiteAction = nullptr;
     QAction* m_showHiddenAction = nullptr;
 };
