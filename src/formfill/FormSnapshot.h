@@ -68,6 +68,7 @@ struct FormApplyOptions {
     bool lateFields = false;   // the changes address controls that lateControls() reported
     int lateFieldWindowMs = 0; // > 0: watch for controls added after this fill for so long
     QVector<FileOffer> offers; // upload fields and the files they are offered
+    QString uploadReportKey;   // set by the adapter: marks its reports of clicks on upload fields
 };
 
 // The state a control takes (or, in a dry run, would take) through a fill.

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTimer>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -404,8 +405,12 @@ const char* const kLibrary = R"JS(
         return true;
     }
 
-    // A click on an upload field is noted, so that the file chooser it opens
-    // can be handed the file offered for that very field.
+    // A click on an upload field is noted, and reported at once to the
+    // program through the console with the key it gave this world, so that
+    // the file chooser the click opens can be handed the file offered for that
+    // very field. The page's scripts cannot read the key, so they cannot
+    // forge a report.
+    var UPLOAD_REPORT = '\u2060quillet-upload ';
     function listenForUploads(state, doc) {
         if (!state.uploadDocs)
             state.uploadDocs = new WeakSet();
@@ -414,11 +419,15 @@ const char* const kLibrary = R"JS(
         state.uploadDocs.add(doc);
         doc.addEventListener('click', function (e) {
             var t = targetOf(e);
-            if (t && t.nodeType === 1 && tagOf(t) === 'INPUT' && typeOf(t) === 'file')
-                state.lastUploadClick = t;
+            if (!t || t.nodeType !== 1 || tagOf(t) !== 'INPUT' || typeOf(t) !== 'file')
+                return;
+            state.lastUploadClick = t;
+            var path = state.offers ? state.offers.get(t) : undefined;
+            if (state.uploadKey)
+                console.debug(UPLOAD_REPORT + state.uploadKey + ' ' + (typeof path === 'string' ? path : ''));
         }, true);
     }
-    function offerFiles(state, elements, offers, out) {
+    function offerFiles(state, elements, offers, options, out) {
         for (var i = 0; i < offers.length; ++i) {
             var o = offers[i];
             var el = elements.get(o.p);
@@ -429,6 +438,7 @@ const char* const kLibrary = R"JS(
             if (!state.offers)
                 state.offers = new WeakMap();
             state.offers.set(el, o.path);
+            state.uploadKey = text(options.key);
             listenForUploads(state, el.ownerDocument);
             ++out.offered;
         }
@@ -670,7 +680,7 @@ const char* const kLibrary = R"JS(
         if (dry) {
             out.outcomes = ops.outcomes();
         } else if (out.ok) {
-            offerFiles(state, elements, options.offers || [], out);
+            offerFiles(state, elements, options.offers || [], options, out);
             if (!late && options.watch > 0)
                 startWatch(state, options.watch);
         }
@@ -807,6 +817,8 @@ QJsonArray boolArray(const QVector<bool>& list)
 PageFormAdapter::PageFormAdapter(QWebEnginePage* page, QObject* parent)
     : QObject(parent)
     , m_page(page)
+    , m_uploadKey(QString::number(QRandomGenerator::system()->generate64(), 36)
+          + QString::number(QRandomGenerator::system()->generate64(), 36))
 {
     if (!m_page)
         return;
@@ -867,7 +879,8 @@ QString PageFormAdapter::applyScript(
             {QStringLiteral("n"), offer.name}, {QStringLiteral("path"), offer.path}});
     }
     const QJsonObject settings {{QStringLiteral("dry"), options.dryRun}, {QStringLiteral("late"), options.lateFields},
-        {QStringLiteral("watch"), qMax(0, options.lateFieldWindowMs)}, {QStringLiteral("offers"), offers}};
+        {QStringLiteral("watch"), qMax(0, options.lateFieldWindowMs)}, {QStringLiteral("offers"), offers},
+        {QStringLiteral("key"), options.uploadReportKey}};
     return call(QStringLiteral("apply"), {literal(documentToken), literal(list), literal(settings)});
 }
 
@@ -963,8 +976,33 @@ void PageFormAdapter::applyChanges(
 void PageFormAdapter::applyChanges(const QString& documentToken, const QVector<FormChange>& changes,
     const FormApplyOptions& options, ApplyCallback callback)
 {
-    run(applyScript(documentToken, changes, options),
+    run(applyScript(documentToken, changes, withUploadKey(options)),
         [callback](const QVariant& answer) { callback(readApplyResult(answer)); });
+}
+
+FormApplyOptions PageFormAdapter::withUploadKey(const FormApplyOptions& options)
+{
+    FormApplyOptions keyed = options;
+    keyed.uploadReportKey = m_uploadKey;
+    for (const FileOffer& offer : options.offers)
+        m_offeredFiles.insert(offer.path);
+    return keyed;
+}
+
+bool PageFormAdapter::readUploadReport(const QString& message, QString* offeredFile) const
+{
+    const QString marker = QStringLiteral("\u2060quillet-upload ") + m_uploadKey + QLatin1Char(' ');
+    if (!message.startsWith(marker))
+        return false;
+    const QString path = message.mid(marker.size());
+    // Only a file that a fill of this adapter offered: nothing else can be pre-selected.
+    *offeredFile = m_offeredFiles.contains(path) ? path : QString();
+    return true;
+}
+
+bool PageFormAdapter::hasOfferedFiles() const
+{
+    return !m_offeredFiles.isEmpty();
 }
 
 void PageFormAdapter::takeLateControls(const QString& documentToken, bool finish, SnapshotCallback callback)

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QVariant>
 #include <QWebEnginePage>
 
@@ -85,9 +86,17 @@ public:
         const FormApplyOptions& options, int timeoutMs = DefaultTimeoutMs);
 
     // The file the last fill offered for the upload field the user has just
-    // clicked, or empty when that field was offered none. Asked by the page's
-    // file chooser; waits at most timeoutMs.
+    // clicked, or empty when that field was offered none. Asks the page and
+    // waits at most timeoutMs.
     QString offeredFileForChooser(int timeoutMs = 2000);
+
+    // A click on an upload field is reported at once through the page's
+    // console, marked with a key that only this adapter and its script world
+    // know. True when message is such a report; offeredFile is then the file
+    // offered for the clicked field, empty when none (or one that no fill of
+    // this adapter offered).
+    bool readUploadReport(const QString& message, QString* offeredFile) const;
+    bool hasOfferedFiles() const;
 
     // The scripts and the reading of their answers, for tests and benchmarks.
     static QString snapshotScript();
@@ -102,5 +111,9 @@ private:
     QVariant runAndWait(const QString& script, int timeoutMs, bool* answered);
     FormApplyResult applyAndWait(const QString& script, int timeoutMs);
 
+    FormApplyOptions withUploadKey(const FormApplyOptions& options);
+
     QPointer<QWebEnginePage> m_page;
+    QString m_uploadKey;
+    QSet<QString> m_offeredFiles;
 };

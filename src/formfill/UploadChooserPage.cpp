@@ -4,6 +4,13 @@
 
 #include <QFileInfo>
 
+namespace {
+
+constexpr int kReportLifetimeMs = 5000;
+constexpr int kAskTimeoutMs = 500;
+
+} // namespace
+
 UploadChooserPage::UploadChooserPage(QObject* parent)
     : QWebEnginePage(parent)
 { }
@@ -18,7 +25,13 @@ QStringList UploadChooserPage::chooseFiles(
     if (!m_chooser)
         return QWebEnginePage::chooseFiles(mode, oldFiles, acceptedMimeTypes);
     Request request;
-    request.offeredFile = m_adapter ? m_adapter->offeredFileForChooser() : QString();
+    if (m_reportedAt.isValid() && m_reportedAt.elapsed() < kReportLifetimeMs) {
+        request.offeredFile = m_reportedFile;
+    } else if (m_adapter && m_adapter->hasOfferedFiles()) {
+        // No report came: ask the page, briefly, since the user waits for the chooser.
+        request.offeredFile = m_adapter->offeredFileForChooser(kAskTimeoutMs);
+    }
+    m_reportedAt.invalidate();
     // The file may have gone since the fill offered it.
     if (!request.offeredFile.isEmpty() && !QFileInfo(request.offeredFile).isFile())
         request.offeredFile.clear();
@@ -26,4 +39,16 @@ QStringList UploadChooserPage::chooseFiles(
     request.oldFiles = oldFiles;
     request.acceptedMimeTypes = acceptedMimeTypes;
     return m_chooser(request);
+}
+
+void UploadChooserPage::javaScriptConsoleMessage(
+    JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber, const QString& sourceId)
+{
+    QString offered;
+    if (m_adapter && m_adapter->readUploadReport(message, &offered)) {
+        m_reportedFile = offered;
+        m_reportedAt.start();
+        return;
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
 }

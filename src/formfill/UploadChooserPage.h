@@ -2,6 +2,7 @@
 
 #include "PageFormAdapter.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QWebEnginePage>
@@ -37,8 +38,13 @@ public:
 protected:
     QStringList chooseFiles(
         FileSelectionMode mode, const QStringList& oldFiles, const QStringList& acceptedMimeTypes) override;
+    void javaScriptConsoleMessage(
+        JavaScriptConsoleMessageLevel level, const QString& message, int lineNumber, const QString& sourceId) override;
 
 private:
     QPointer<PageFormAdapter> m_adapter;
     Chooser m_chooser;
+    // The adapter's report of the upload field just clicked, which comes before the chooser opens.
+    QString m_reportedFile;
+    QElapsedTimer m_reportedAt;
 };

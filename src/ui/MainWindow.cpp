@@ -757,7 +757,7 @@ void MainWindow::previewAutoFill(bool show)
         runFormCommand(static_cast<int>(FormFillCommands::Command::PreviewWithMarks));
         return;
     }
-    m_pageAdapter->clearMarks([](const FormApplyResult&) { });
+    m_pageAdapter->clearMarks([](const FormApplyResult&) {});
     showStatus(QString());
 }
 

@@ -1,0 +1,1 @@
+add_unit_test(NAME test_ui_form_preview SOURCES TestFormPreview.cpp LIBS quillet_ui quillet_datatestsupport quillet_pagetestkit TIMEOUT 300)
