@@ -920,7 +920,12 @@ PageFormAdapter::SnapshotResult PageFormAdapter::readSnapshot(const QVariant& an
         snapshot.controls.append(control);
     }
     result.documentChanged = object.value(QStringLiteral("documentChanged")).toBool();
-    result.ok = !result.documentChanged;
+    if (result.documentChanged) {
+        snapshot.controls.clear();
+        result.error = QStringLiteral("The page shows another document now.");
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 
