@@ -57,6 +57,8 @@ const char* const kLibrary = R"JS(
         if (!el.isConnected)
             return false;
         var doc = el.ownerDocument;
+        if (doc === window.document)
+            return true;
         var view = doc && doc.defaultView;
         return !!view && view.document === doc;
     }
@@ -643,8 +645,11 @@ const char* const kLibrary = R"JS(
         var dry = options.dry === true;
         if (!dry) {
             clearMarks(state);
-            if (!late)
+            if (!late) {
                 state.filled = new WeakSet();
+                if (w)
+                    stopWatch(state); // the watch of the fill before; this fill may start its own
+            }
         }
         var ops = dry ? dryOps(state) : liveOps(state, out);
         state.filling = true;
