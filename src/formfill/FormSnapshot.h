@@ -24,7 +24,7 @@ struct FormControl {
     QString value;     // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
-    QStringList files;           // file upload fields only: the names of the chosen files
+    QStringList files = {};      // file upload fields only: the names of the chosen files
 };
 
 struct FormSnapshot {
