@@ -7,6 +7,7 @@
 #include "PageCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
+#include "UpdateCommands.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<ImportPadCommand>());
     commands.push_back(std::make_unique<ComposeMailCommand>());
     commands.push_back(std::make_unique<SendMailCommand>());
+    commands.push_back(std::make_unique<CheckUpdatesCommand>());
+    commands.push_back(std::make_unique<PublishSitesCommand>());
     return commands;
 }
 

@@ -57,6 +57,7 @@ void Settings::loadSettings()
     language = ini.readString(kConfig, QStringLiteral("Language"), QStringLiteral("English"));
     siteFilter = ini.readString(kConfig, QStringLiteral("SiteFilter"), QString::fromLatin1(DefaultSiteFilter));
     lastCompany = ini.readString(kConfig, QStringLiteral("LastCompany"), QString());
+    updateServer = ini.readString(kConfig, QStringLiteral("UpdateServer"), QString());
 
     if (!lastCompany.isEmpty()) {
         loadCompany(lastCompany);
@@ -93,6 +94,7 @@ void Settings::saveSettings()
     ini.writeString(kConfig, QStringLiteral("LastArcPath"), lastArcPath);
     ini.writeString(kConfig, QStringLiteral("Language"), language);
     ini.writeString(kConfig, QStringLiteral("SiteFilter"), siteFilter);
+    ini.writeString(kConfig, QStringLiteral("UpdateServer"), updateServer);
     ini.eraseSection(kCompany);
     ini.writeString(
         kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue());

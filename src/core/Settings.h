@@ -64,6 +64,8 @@ public:
     QString lastArcPath;
     QString siteFilter;
     QString language;
+    // Base address of the update server ("http://host" or "https://host/path"); empty when none is set.
+    QString updateServer;
     bool authentication = false;
     bool siteEffects = false;
     double siteVer = 0.0;

@@ -27,6 +27,7 @@
 #include "SiteEditor.h"
 #include "SiteSearchLinks.h"
 #include "SiteSelector.h"
+#include "SiteUpdateCommand.h"
 #include "SubmissionDatabase.h"
 #include "UiTranslation.h"
 #include "WindowTranslator.h"
@@ -240,6 +241,8 @@ void MainWindow::buildCentralArea()
     m_progressBar->hide();
     statusBar()->addWidget(m_progressBar);
     statusBar()->addWidget(m_statusText, 1);
+    m_siteUpdates = new SiteUpdateCommand(m_config, this, m_statusText, m_progressBar);
+    connect(m_stopAction, &QAction::triggered, m_siteUpdates, &SiteUpdateCommand::cancel);
 
     connect(m_powerPaste, &PowerPasteMenu::cutRequested, this,
         [this] { m_browser->page()->triggerAction(QWebEnginePage::Cut); });
@@ -273,7 +276,8 @@ void MainWindow::buildMenus()
     });
     m_languageMenu = file->addMenu(QStringLiteral("&Language"));
     m_languageMenu->setObjectName(QStringLiteral("Language2"));
-    addItem(file, "Checkforupdates1", QStringLiteral("Check for site &updates"))->setEnabled(false);
+    connect(addItem(file, "Checkforupdates1", QStringLiteral("Check for site &updates")), &QAction::triggered,
+        m_siteUpdates, &SiteUpdateCommand::run);
     auto* saveForm = addItem(file, "Saveform1", QStringLiteral("&Save form"), QKeySequence(Qt::ALT | Qt::Key_S));
     connect(saveForm, &QAction::triggered, this, &MainWindow::saveForm);
     auto* autofill = addItem(file, "autofill1", QStringLiteral("&Auto fill form"), QKeySequence(Qt::ALT | Qt::Key_A));
@@ -476,6 +480,7 @@ void MainWindow::setDataModule(SubmissionDatabase* dm)
 {
     m_dm = dm;
     m_replace = dm ? std::make_unique<ProgramReplace>(*dm) : nullptr;
+    m_siteUpdates->setDataModule(dm);
 }
 
 void MainWindow::setSelectors(DataSelectorRows* rows, DataSelector* dataSelector, SiteSelector* siteSelector)

@@ -31,6 +31,7 @@ class WindowTranslator;
 class DataSelector;
 class ReportWindow;
 class SiteSelector;
+class SiteUpdateCommand;
 
 // The main window: the embedded browser with its toolbar and address box, the
 // programs list, the "Sites" and "Data" tabs, and the menus that reach every
@@ -67,6 +68,7 @@ public:
     QComboBox* programsComboBox() const { return m_programs; }
     const BrowserHistory& history() const { return m_history; }
     QMenu* languageMenu() const { return m_languageMenu; }
+    SiteUpdateCommand* siteUpdates() const { return m_siteUpdates; }
 
     // Navigation.
     void findAddress();
@@ -159,6 +161,7 @@ private:
     std::unique_ptr<QuickPasteShortcuts> m_shortcuts;
     std::unique_ptr<PageFormAdapter> m_pageAdapter;
     std::unique_ptr<ProgramReplace> m_replace;
+    SiteUpdateCommand* m_siteUpdates = nullptr;
     WindowTranslator* m_language = nullptr;
     int m_panelWidth = 185;
     bool m_panelWidthSaved = false; // a pane width was stored at an earlier exit

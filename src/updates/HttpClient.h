@@ -1,0 +1,89 @@
+#pragma once
+
+#include "QuilletError.h"
+
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+// A transfer that ended because it was cancelled (the Stop command, or the
+// program closing while it ran) rather than because it failed.
+class TransferCancelled : public QuilletError {
+public:
+    using QuilletError::QuilletError;
+};
+
+// The HTTP client of the update check: one GET of an address into a local
+// file at a time, waiting in a local event loop so the window keeps
+// repainting and taking commands meanwhile.
+//
+// Every request carries "Accept: text/html, */*" and the program's
+// User-Agent, goes to the server directly (never through a proxy) and sends
+// back the cookies that replies set during the run. Credentials are never
+// sent before a server asks for them: on a challenge from the host of the
+// address asked for, the login set with setLogin is offered once; a server
+// that refuses it ends the transfer with its 401 status.
+class HttpClient : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int DefaultConnectTimeoutMs = 30000;
+    static constexpr int DefaultIdleTimeoutMs = 60000;
+
+    // What the server answered: status code and its status line ("200 OK").
+    struct Reply {
+        int status = 0;
+        QString statusText;
+    };
+
+    explicit HttpClient(QObject* parent = nullptr);
+    ~HttpClient() override;
+
+    // The login offered on a server's challenge (DownloadLoginID / DownloadPassword).
+    void setLogin(const QString& loginId, const QString& password);
+    QString loginId() const { return m_loginId; }
+
+    // Time allowed to reach the server, and without any data afterwards.
+    void setTimeouts(int connectMs, int idleMs);
+
+    // Creates localFile anew and writes the reply body into it as it arrives.
+    // Returns what the server answered when the reply came back normally:
+    // any 2xx or 3xx status, the caller deciding what a status other than
+    // 200 means. Raises QuilletError with the status line for a 4xx or 5xx
+    // reply (after any login was offered), with the client's text for a
+    // transfer that fails (no connection, a time-out, a dropped connection,
+    // a body longer than maxBytes, a file that cannot be written), and
+    // TransferCancelled when cancel() or the end of the application's event
+    // loops stops it. The file is closed in every case and what was written
+    // stays on disk.
+    Reply download(const QUrl& url, const QString& localFile, qint64 maxBytes);
+
+    bool isBusy() const { return m_busy; }
+
+    // Stops the transfer under way, if any.
+    void cancel();
+
+    // The request headers sent with every request.
+    static QByteArray acceptHeader();
+    static QByteArray userAgent();
+
+Q_SIGNALS:
+    // A text of the client's own about the connection ("Connecting to host:port.").
+    void statusChanged(const QString& text);
+    // The body starts; expected is its length, 0 when the server did not say.
+    void workBegin(qint64 expected);
+    // Bytes of the body received so far.
+    void work(qint64 done);
+    // The body has ended (also after a failure, once it had begun).
+    void workEnd();
+
+private:
+    QNetworkAccessManager m_manager;
+    QString m_loginId;
+    QString m_password;
+    int m_connectTimeoutMs = DefaultConnectTimeoutMs;
+    int m_idleTimeoutMs = DefaultIdleTimeoutMs;
+    bool m_busy = false;
+    QNetworkReply* m_reply = nullptr;
+    bool m_cancelled = false;
+};
