@@ -92,8 +92,13 @@ void SiteUpdateCommand::run()
     UpdateCheck check(m_config, *m_dm, m_client, m_progress, user);
     try {
         check.run();
-    } catch (const TransferCancelled&) {
+    } catch (const TransferCancelled& cancelled) {
         // Stopped by the user, or the program is closing: nothing more to say.
+        m_statusText->setText(cancelled.text());
+    } catch (const QuilletError& error) {
+        // The status bar keeps what went wrong after the message box has gone.
+        m_statusText->setText(error.text());
+        throw;
     }
 }
 

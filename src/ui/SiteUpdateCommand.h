@@ -28,7 +28,7 @@ public:
 
     // The command. A failed transfer raises QuilletError, which the command
     // leaves to the application's error handler; a cancelled one ends it
-    // without a message.
+    // without a message. Either way the status bar says what happened.
     void run();
 
     // Stops a transfer under way (the window's Stop command).

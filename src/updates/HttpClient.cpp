@@ -2,7 +2,6 @@
 
 #include "MessageTranslator.h"
 
-#include <QAuthenticator>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -28,16 +27,6 @@ struct ReplyDeleter {
             reply->abort();
         delete reply;
     }
-};
-
-// What one transfer has seen so far.
-struct TransferState {
-    bool connected = false;
-    bool begun = false;
-    bool finished = false;
-    bool loginOffered = false;
-    qint64 written = 0;
-    QString failure;
 };
 
 QString seconds(int ms)
@@ -106,6 +95,132 @@ void HttpClient::cancel()
         m_reply->abort();
 }
 
+// What one request has seen.
+struct HttpClient::Attempt {
+    bool connected = false;
+    bool begun = false;
+    bool finished = false;
+    bool challenged = false; // a Basic challenge that may be answered with the login
+    qint64 written = 0;
+    QString failure;
+    int status = 0;
+    QString statusText;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QString errorString;
+    QUrl url; // where the reply came from, after any redirects
+};
+
+QNetworkRequest HttpClient::makeRequest(const QUrl& url) const
+{
+    QNetworkRequest request(url);
+    request.setRawHeader(QByteArrayLiteral("Accept"), acceptHeader());
+    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaximumRedirects);
+    return request;
+}
+
+void HttpClient::fetch(
+    const QNetworkRequest& request, const QUrl& server, QFile& file, qint64 maxBytes, bool answerable, Attempt& attempt)
+{
+    QEventLoop loop;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    std::unique_ptr<QNetworkReply, ReplyDeleter> owner(m_manager.get(request));
+    QNetworkReply* reply = owner.get();
+    m_reply = reply;
+    const auto forget = qScopeGuard([this] { m_reply = nullptr; });
+
+    const auto fail = [&](const QString& text) {
+        if (attempt.failure.isEmpty())
+            attempt.failure = text;
+        reply->abort();
+    };
+    const auto alive = [&] {
+        attempt.connected = true;
+        watchdog.start(m_idleTimeoutMs);
+    };
+    // A 401 with a Basic challenge from the server's own host is answered
+    // with the login, once; its body is not the file's.
+    const auto checkChallenge = [&] {
+        if (!answerable || attempt.challenged
+            || reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 401
+            || reply->url().host().compare(server.host(), Qt::CaseInsensitive) != 0)
+            return;
+        const QByteArray challenge = reply->rawHeader(QByteArrayLiteral("WWW-Authenticate")).trimmed().toLower();
+        attempt.challenged
+            = challenge.startsWith("basic") || challenge.contains(", basic") || challenge.contains("\nbasic");
+    };
+    // Progress follows what reaches the file, chunk by chunk (the reply's own
+    // progress signal is held back to one every 100 ms).
+    const auto begin = [&] {
+        if (attempt.begun)
+            return;
+        attempt.begun = true;
+        Q_EMIT workBegin(expectedLength(reply));
+    };
+
+    connect(&watchdog, &QTimer::timeout, &loop, [&] {
+        if (attempt.connected)
+            fail(translateMsg(QStringLiteral("The server sent no data for %1 seconds.")).arg(seconds(m_idleTimeoutMs)));
+        else
+            fail(translateMsg(QStringLiteral("Could not connect to %1 within %2 seconds."))
+                     .arg(request.url().host(), seconds(m_connectTimeoutMs)));
+    });
+    connect(reply, &QNetworkReply::socketStartedConnecting, &loop,
+        [&] { Q_EMIT statusChanged(QStringLiteral("Connecting to %1.").arg(request.url().host())); });
+    connect(reply, &QNetworkReply::requestSent, &loop, alive);
+    connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        alive();
+        checkChallenge();
+    });
+    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        alive();
+        checkChallenge();
+        const QByteArray chunk = reply->readAll();
+        if (!attempt.failure.isEmpty() || attempt.challenged)
+            return;
+        begin();
+        if (attempt.written + chunk.size() > maxBytes) {
+            fail(translateMsg(QStringLiteral("The reply from %1 is longer than %2 bytes."))
+                     .arg(request.url().toDisplayString())
+                     .arg(maxBytes));
+            return;
+        }
+        if (file.write(chunk) != chunk.size()) {
+            fail(QStringLiteral("Cannot write to file %1. %2")
+                     .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+            return;
+        }
+        attempt.written += chunk.size();
+        Q_EMIT work(attempt.written);
+    });
+    connect(reply, &QNetworkReply::finished, &loop, [&] {
+        checkChallenge();
+        // A reply without a body has begun and ended all the same.
+        if (attempt.failure.isEmpty() && !attempt.challenged && reply->error() == QNetworkReply::NoError
+            && !attempt.begun) {
+            begin();
+            Q_EMIT work(0);
+        }
+        attempt.finished = true;
+        loop.quit();
+    });
+
+    watchdog.start(m_connectTimeoutMs);
+    if (reply->isFinished())
+        attempt.finished = true;
+    else
+        loop.exec();
+    watchdog.stop();
+
+    attempt.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    attempt.statusText = statusLine(reply);
+    attempt.error = reply->error();
+    attempt.errorString = reply->errorString();
+    attempt.url = reply->url();
+}
+
 HttpClient::Reply HttpClient::download(const QUrl& url, const QString& localFile, qint64 maxBytes)
 {
     if (m_busy)
@@ -118,136 +233,38 @@ HttpClient::Reply HttpClient::download(const QUrl& url, const QString& localFile
 
     m_busy = true;
     m_cancelled = false;
-    const auto idle = qScopeGuard([this] {
-        m_busy = false;
-        m_reply = nullptr;
-    });
+    const auto idle = qScopeGuard([this] { m_busy = false; });
 
-    // Neither credentials nor connections of an earlier transfer are reused:
-    // a login is sent only when this request is challenged. (The request must
-    // not be marked for manual authentication: Qt then never sends a login.)
+    // Neither credentials nor connections of an earlier transfer are reused.
     m_manager.clearAccessCache();
-    QNetworkRequest request(url);
-    request.setRawHeader(QByteArrayLiteral("Accept"), acceptHeader());
-    request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaximumRedirects);
+    Attempt attempt;
+    fetch(makeRequest(url), url, file, maxBytes, true, attempt);
+    if (attempt.challenged && attempt.finished && attempt.failure.isEmpty() && !m_cancelled) {
+        QNetworkRequest authorized = makeRequest(attempt.url);
+        authorized.setRawHeader(QByteArrayLiteral("Authorization"),
+            QByteArrayLiteral("Basic ") + (m_loginId + QLatin1Char(':') + m_password).toUtf8().toBase64());
+        attempt = Attempt();
+        fetch(authorized, url, file, maxBytes, false, attempt);
+    }
 
-    TransferState state;
-    QEventLoop loop;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    std::unique_ptr<QNetworkReply, ReplyDeleter> owner(m_manager.get(request));
-    QNetworkReply* reply = owner.get();
-    m_reply = reply;
-
-    const auto fail = [&](const QString& text) {
-        if (state.failure.isEmpty())
-            state.failure = text;
-        reply->abort();
-    };
-    const auto alive = [&] {
-        state.connected = true;
-        watchdog.start(m_idleTimeoutMs);
-    };
-
-    connect(&watchdog, &QTimer::timeout, &loop, [&] {
-        if (state.connected)
-            fail(translateMsg(QStringLiteral("The server sent no data for %1 seconds.")).arg(seconds(m_idleTimeoutMs)));
-        else
-            fail(translateMsg(QStringLiteral("Could not connect to %1 within %2 seconds."))
-                     .arg(url.host(), seconds(m_connectTimeoutMs)));
-    });
-    connect(reply, &QNetworkReply::socketStartedConnecting, &loop,
-        [&] { Q_EMIT statusChanged(QStringLiteral("Connecting to %1.").arg(url.host())); });
-    connect(reply, &QNetworkReply::requestSent, &loop, alive);
-    connect(reply, &QNetworkReply::metaDataChanged, &loop, alive);
-    // Progress follows what reaches the file, chunk by chunk (the reply's own
-    // progress signal is held back to one every 100 ms).
-    const auto begin = [&] {
-        if (state.begun)
-            return;
-        state.begun = true;
-        Q_EMIT workBegin(expectedLength(reply));
-    };
-    connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        alive();
-        const QByteArray chunk = reply->readAll();
-        if (!state.failure.isEmpty())
-            return;
-        begin();
-        if (state.written + chunk.size() > maxBytes) {
-            fail(translateMsg(QStringLiteral("The reply from %1 is longer than %2 bytes."))
-                     .arg(url.toDisplayString())
-                     .arg(maxBytes));
-            return;
-        }
-        if (file.write(chunk) != chunk.size()) {
-            fail(QStringLiteral("Cannot write to file %1. %2")
-                     .arg(QDir::toNativeSeparators(localFile), file.errorString()));
-            return;
-        }
-        state.written += chunk.size();
-        Q_EMIT work(state.written);
-    });
-    connect(&m_manager, &QNetworkAccessManager::authenticationRequired, &loop,
-        [&](QNetworkReply* challenged, QAuthenticator* authenticator) {
-            // The login goes to the server it was typed for, and only once:
-            // a second challenge means it was refused.
-            if (challenged != reply || state.loginOffered
-                || challenged->url().host().compare(url.host(), Qt::CaseInsensitive) != 0)
-                return;
-            state.loginOffered = true;
-            authenticator->setUser(m_loginId);
-            authenticator->setPassword(m_password);
-        });
-    connect(reply, &QNetworkReply::finished, &loop, [&] {
-        // A reply without a body has begun and ended all the same.
-        if (state.failure.isEmpty() && reply->error() == QNetworkReply::NoError) {
-            if (!state.begun) {
-                begin();
-                Q_EMIT work(0);
-            }
-        }
-        state.finished = true;
-        loop.quit();
-    });
-
-    watchdog.start(m_connectTimeoutMs);
-    if (!reply->isFinished())
-        loop.exec();
-    else
-        state.finished = true;
-    watchdog.stop();
-
-    if (state.begun)
+    if (attempt.begun)
         Q_EMIT workEnd();
     file.close();
-    if (state.failure.isEmpty() && file.error() != QFileDevice::NoError)
-        state.failure = QStringLiteral("Cannot write to file %1. %2")
-                            .arg(QDir::toNativeSeparators(localFile), file.errorString());
+    if (attempt.failure.isEmpty() && file.error() != QFileDevice::NoError)
+        attempt.failure = QStringLiteral("Cannot write to file %1. %2")
+                              .arg(QDir::toNativeSeparators(localFile), file.errorString());
 
     // The application's event loops ended (the program is closing), or the user stopped it.
-    if (!state.finished || m_cancelled) {
-        const QString text = translateMsg(QStringLiteral("The transfer was cancelled."));
-        Q_EMIT statusChanged(text);
-        throw TransferCancelled(text);
+    if (!attempt.finished || m_cancelled)
+        throw TransferCancelled(translateMsg(QStringLiteral("The transfer was cancelled.")));
+    if (!attempt.failure.isEmpty())
+        throw QuilletError(attempt.failure);
+    if (attempt.error != QNetworkReply::NoError) {
+        if (attempt.status >= 400)
+            throw QuilletError(
+                attempt.statusText + QStringLiteral(" (") + attempt.url.toDisplayString() + QLatin1Char(')'));
+        throw QuilletError(
+            translateMsg(QStringLiteral("Could not download %1: %2")).arg(url.toDisplayString(), attempt.errorString));
     }
-    if (!state.failure.isEmpty()) {
-        Q_EMIT statusChanged(state.failure);
-        throw QuilletError(state.failure);
-    }
-
-    Reply result;
-    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    result.statusText = statusLine(reply);
-    if (reply->error() != QNetworkReply::NoError) {
-        const QString text = result.status >= 400
-            ? result.statusText + QStringLiteral(" (") + reply->url().toDisplayString() + QLatin1Char(')')
-            : translateMsg(QStringLiteral("Could not download %1: %2"))
-                  .arg(url.toDisplayString(), reply->errorString());
-        Q_EMIT statusChanged(text);
-        throw QuilletError(text);
-    }
-    return result;
+    return Reply {attempt.status, attempt.statusText};
 }

@@ -2,6 +2,7 @@
 
 #include "QuilletError.h"
 
+#include <QFile>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
@@ -21,9 +22,11 @@ public:
 // Every request carries "Accept: text/html, */*" and the program's
 // User-Agent, goes to the server directly (never through a proxy) and sends
 // back the cookies that replies set during the run. Credentials are never
-// sent before a server asks for them: on a challenge from the host of the
-// address asked for, the login set with setLogin is offered once; a server
-// that refuses it ends the transfer with its 401 status.
+// sent before a server asks for them: on a Basic challenge from the host of
+// the address asked for, the request is sent once more with the login set
+// with setLogin (encoded as UTF-8); a server that refuses it ends the
+// transfer with its 401 status. A challenge from another host (after a
+// redirect) gets no login.
 class HttpClient : public QObject {
     Q_OBJECT
 public:
@@ -78,6 +81,13 @@ Q_SIGNALS:
     void workEnd();
 
 private:
+    struct Attempt;
+    // One request; the reply body goes to file unless it is a Basic challenge
+    // that may be answered (answerable), which is recorded instead.
+    void fetch(const QNetworkRequest& request, const QUrl& server, QFile& file, qint64 maxBytes, bool answerable,
+        Attempt& attempt);
+    QNetworkRequest makeRequest(const QUrl& url) const;
+
     QNetworkAccessManager m_manager;
     QString m_loginId;
     QString m_password;

@@ -114,9 +114,9 @@ void TestHttpClient::loginOnlyWhenChallengedAndOnlyThere()
 {
     m_server->writeFile("members/sites.zip", "members only");
     m_server->writeFile("download/quilletver.ini", "[Versions]\n");
-    m_server->configure(QJsonObject {{"auth", membersLogin("author", "pa:ss word")}});
+    m_server->configure(QJsonObject {{"auth", membersLogin("author", "pa:ss wörd")}});
     HttpClient client;
-    client.setLogin("author", "pa:ss word");
+    client.setLogin("author", "pa:ss wörd");
     const HttpClient::Reply reply
         = client.download(QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"), 1000);
     QCOMPARE(reply.status, 200);
@@ -130,7 +130,8 @@ void TestHttpClient::loginOnlyWhenChallengedAndOnlyThere()
     QCOMPARE(requests.size(), 5);
     QVERIFY(requests[0]["authorization"].isNull());
     QCOMPARE(requests[0]["status"].toInt(), 401);
-    QCOMPARE(requests[1]["authorization"].toString(), QString("Basic " + QByteArray("author:pa:ss word").toBase64()));
+    QCOMPARE(
+        requests[1]["authorization"].toString(), QString("Basic " + QString("author:pa:ss wörd").toUtf8().toBase64()));
     QCOMPARE(requests[1]["status"].toInt(), 200);
     QVERIFY(requests[2]["authorization"].isNull());
     QVERIFY(requests[3]["authorization"].isNull());
@@ -293,11 +294,8 @@ void TestHttpClient::stalledServerTimesOutAndKeepsWhatArrived()
     m_server->configure(routes("/members/sites.zip", QJsonObject {{"stall_after", 100}, {"stall", 10}}));
     HttpClient client;
     client.setTimeouts(5000, 300);
-    TransferProgress progress;
-    progress.attach(client);
     const QString failure = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"));
     QCOMPARE(failure, QString("The server sent no data for 0.3 seconds."));
-    QCOMPARE(progress.statusText(), failure);
     QCOMPARE(m_dir->readFile("sites.zip"), pattern(100));
     QVERIFY(!client.isBusy());
 }

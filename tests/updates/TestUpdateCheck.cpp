@@ -71,6 +71,7 @@ private Q_SLOTS:
     void replyOtherThan200IsShownAndStops();
     void rolledBackMergeKeepsSiteVer();
     void failedManifestEndsTheCheck();
+    void archiveThatIsNoArchive();
     void noUsableServer_data();
     void noUsableServer();
     void secondCheckIsRefusedWhileOneRuns();
@@ -135,6 +136,8 @@ void TestUpdateCheck::announcementsAndUpToDate_data()
     QTest::newRow("letters") << QByteArray("[Versions]\nQuilletVer=three\nSitesVer=1\n") << QStringList {upToDate};
     QTest::newRow("infinite") << QByteArray("[Versions]\nQuilletVer=inf\nSitesVer=1\n") << QStringList {upToDate};
     QTest::newRow("html page") << QByteArray("<html><body>[Versions] QuilletVer=9</body></html>\n") << QStringList {};
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe[Versions]\x00QuilletVer=9\r\x00SitesVer=9\n", 39)
+                            << QStringList {};
 }
 
 void TestUpdateCheck::announcementsAndUpToDate()
@@ -298,6 +301,26 @@ void TestUpdateCheck::failedManifestEndsTheCheck()
     QVERIFY(m_user->messages.isEmpty());
     QCOMPARE(m_user->loginsAsked, 0);
     QCOMPARE(m_server->requestedPaths(), QStringList {"/download/quilletver.ini"});
+}
+
+void TestUpdateCheck::archiveThatIsNoArchive()
+{
+    // A server (or a portal on the way) answering 200 with a page instead of the archive.
+    m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=2\n");
+    m_server->writeFile("members/sites.zip", "<html><body>Please log in</body></html>");
+    m_f->addSite("Mine", {{"HomeUrl", "http://mine/"}});
+    RecordingMessageSink sink;
+    try {
+        runCheck();
+        QFAIL("an archive without a site list must end the check with an error");
+    } catch (const QuilletError& error) {
+        QVERIFY2(error.text().contains("sites.csv"), qPrintable(error.text()));
+    }
+    QCOMPARE(sink.messages.size(), 1);
+    QCOMPARE(sink.messages[0].title, QString("Extract Error"));
+    QVERIFY(m_user->messages.isEmpty());
+    QCOMPARE(m_f->config().siteVer, 1.0);
+    QCOMPARE(m_f->visibleSites(), QStringList {"Mine"});
 }
 
 void TestUpdateCheck::noUsableServer_data()

@@ -211,6 +211,7 @@ void TestUpdateCommands::failuresExitWithOne()
     QCOMPARE(result.out, QString());
     QVERIFY2(result.err.endsWith(QString("404 Not Found (%1/download/quilletver.ini)\n").arg(m_server->base())),
         qPrintable(result.err));
+    QCOMPARE(result.err.count("404 Not Found"), 1);
 
     m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=3\n");
     m_server->writeFile("members/sites.zip", zipArchive({{"sites.csv", "One,,,,,,,,,,,,many\r\n"}}));
