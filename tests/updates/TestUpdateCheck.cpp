@@ -1,6 +1,7 @@
 #include "DataFixture.h"
 #include "HttpClient.h"
 #include "IniDocument.h"
+#include "MessageTranslator.h"
 #include "TransferProgress.h"
 #include "UpdateCheck.h"
 #include "UpdateManifest.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void noUsableServer();
     void secondCheckIsRefusedWhileOneRuns();
     void decimalCommaLocale();
+    void messagesInTheLanguageInForce();
 
 private:
     UpdateCheck::Outcome runCheck();
@@ -390,6 +393,26 @@ void TestUpdateCheck::decimalCommaLocale()
     QVERIFY(IniDocument::load(m_f->config().settingsFile()).readString("Options", "SiteVer", "").contains("1,005"));
     m_f->config().loadSettings();
     QCOMPARE(m_f->config().siteVer, 1.005);
+}
+
+void TestUpdateCheck::messagesInTheLanguageInForce()
+{
+    m_f->dir.writeFile("Deutsch.lng",
+        "[Messages]\nQuillet version=Quillet-Version\nis now available.=ist erschienen.\n"
+        "Your site data is up to date.=Ihre Seitenliste ist aktuell.\nLoading=Laden\n"
+        "A check for site updates is already running.=Es wird schon gesucht.\n");
+    m_f->config().language = "Deutsch";
+    useLanguageOf(&m_f->config());
+    const auto english = qScopeGuard([] { useLanguageOf(nullptr); });
+    m_server->writeFile("download/quilletver.ini", "[Versions]\nQuilletVer=4.5\nSitesVer=1\n");
+    QStringList statuses;
+    connect(m_progress.get(), &TransferProgress::statusTextChanged, this,
+        [&](const QString& text) { statuses.append(text); });
+    QCOMPARE(runCheck(), UpdateCheck::Outcome::UpToDate);
+    QCOMPARE(m_user->messages, QStringList({"Quillet-Version 4.5 ist erschienen.", "Ihre Seitenliste ist aktuell."}));
+    QCOMPARE(statuses.first(), QString("Laden"));
+    // Texts without a translation stay English.
+    QCOMPARE(statuses.last(), QString("Done"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdateCheck)
