@@ -4,7 +4,7 @@
 #include "ImportPadCommand.h"
 #include "InfoCommand.h"
 #include "MailCommands.h"
-#include "PageCommands.h"
+#include "PageCommandProxy.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 #include "UpdateCommands.h"
@@ -19,8 +19,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<SitesCommand>());
     commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<MergeSitesCommand>());
-    commands.push_back(std::make_unique<CaptureCommand>());
-    commands.push_back(std::make_unique<FillCommand>());
+    commands.push_back(std::make_unique<PageCommandProxy>(kCaptureCommandInfo));
+    commands.push_back(std::make_unique<PageCommandProxy>(kFillCommandInfo));
     commands.push_back(std::make_unique<ImportPadCommand>());
     commands.push_back(std::make_unique<ComposeMailCommand>());
     commands.push_back(std::make_unique<SendMailCommand>());

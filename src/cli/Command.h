@@ -30,7 +30,7 @@ public:
     virtual QString summary() const = 0;
 
     // Runs the command on arguments (the command's name first).
-    int execute(const QStringList& arguments, CommandContext& context);
+    virtual int execute(const QStringList& arguments, CommandContext& context);
 
 protected:
     // Adds the command's options and positional arguments.

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "Command.h"
+#include "PageCommandInfo.h"
 
 // Loads a page in a headless browser page and saves its form as "Save form" does.
 class CaptureCommand : public Command {
 public:
-    QString name() const override { return QStringLiteral("capture"); }
-    QString summary() const override
-    {
-        return QStringLiteral("Load a page and record its form for a site, as \"Save form\" does.");
-    }
+    QString name() const override { return QString::fromLatin1(kCaptureCommandInfo.name); }
+    QString summary() const override { return QString::fromLatin1(kCaptureCommandInfo.summary); }
 
 protected:
     void configure(QCommandLineParser& parser) const override;
@@ -21,11 +19,8 @@ protected:
 // control; with --preview prints only what the fill would change.
 class FillCommand : public Command {
 public:
-    QString name() const override { return QStringLiteral("fill"); }
-    QString summary() const override
-    {
-        return QStringLiteral("Load a page, fill its form as \"Auto fill form\" does and print the controls as JSON.");
-    }
+    QString name() const override { return QString::fromLatin1(kFillCommandInfo.name); }
+    QString summary() const override { return QString::fromLatin1(kFillCommandInfo.summary); }
 
 protected:
     void configure(QCommandLineParser& parser) const override;

@@ -170,6 +170,33 @@ QVector<QPair<QString, QString>> IniDocument::entries(const QString& section) co
     return result;
 }
 
+QHash<QString, QString> IniDocument::valuesOfKey(const QString& key) const
+{
+    QHash<QString, QString> result;
+    QSet<QString> seen;
+    QString section;   // case folded
+    bool open = false; // the lines belong to the first section of its name
+    bool found = false;
+    for (const QString& line : m_lines) {
+        const QString trimmed = line.trimmed();
+        if (isHeader(trimmed)) {
+            section = headerName(trimmed).toCaseFolded();
+            open = !seen.contains(section);
+            seen.insert(section);
+            found = false;
+            continue;
+        }
+        if (!open || found || isComment(trimmed))
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0 || !sameName(line.left(eq).trimmed(), key))
+            continue;
+        result.insert(section, valueOfLine(line));
+        found = true;
+    }
+    return result;
+}
+
 QString IniDocument::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     return value(section, key).value_or(defaultValue);

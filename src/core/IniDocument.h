@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -35,6 +36,10 @@ public:
     std::optional<QString> value(const QString& section, const QString& key) const;
     // Every key of section with its value, in file order, the first of a name only.
     QVector<QPair<QString, QString>> entries(const QString& section) const;
+    // For every section that has key, its value, by the section's name case
+    // folded: what value(section, key) gives, for all sections in one pass
+    // over the file (the first section and the first key of a name win).
+    QHash<QString, QString> valuesOfKey(const QString& key) const;
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     // Decimal, or hexadecimal after "0x" / "0X"; a value that is no integer gives the default.

@@ -89,6 +89,16 @@ private:
     qsizetype m_pos = 0;
 };
 
+// The SQL of a chain of operands joined by one operator: one operand as it
+// is, several in one pair of parentheses. The operands are appended, never
+// re-copied, so a long chain costs time in proportion to its length.
+QString joinChain(const QStringList& operands, const QString& separator)
+{
+    if (operands.size() == 1)
+        return operands.first();
+    return QLatin1Char('(') + operands.join(separator) + QLatin1Char(')');
+}
+
 class Parser {
 public:
     Parser(const QString& text, const QStringList& columns)
@@ -119,32 +129,37 @@ private:
 
     QString parseOr()
     {
-        QString sql = parseAnd();
+        QStringList operands {parseAnd()};
         while (isKeyword("OR")) {
             advance();
-            sql = QStringLiteral("(%1 OR %2)").arg(sql, parseAnd());
+            operands.append(parseAnd());
         }
-        return sql;
+        return joinChain(operands, QStringLiteral(" OR "));
     }
 
     QString parseAnd()
     {
-        QString sql = parseFactor();
+        QStringList operands {parseFactor()};
         while (isKeyword("AND")) {
             advance();
-            sql = QStringLiteral("(%1 AND %2)").arg(sql, parseFactor());
+            operands.append(parseFactor());
         }
-        return sql;
+        return joinChain(operands, QStringLiteral(" AND "));
     }
 
     QString parseFactor()
     {
         if (m_token.kind == Token::Open) {
+            if (++m_depth > FilterExpression::MaxNesting)
+                throw FilterError(QStringLiteral("parentheses nest deeper than %1 levels at position %2")
+                                      .arg(FilterExpression::MaxNesting)
+                                      .arg(m_token.position));
             advance();
             const QString sql = parseOr();
             if (m_token.kind != Token::Close)
                 throw FilterError(QStringLiteral("missing \")\" at position %1").arg(m_token.position));
             advance();
+            --m_depth;
             return sql;
         }
         return parseComparison();
@@ -156,6 +171,8 @@ private:
             throw FilterError(m_token.kind == Token::End
                     ? QStringLiteral("a field name is missing at the end")
                     : QStringLiteral("a field name is expected at position %1").arg(m_token.position));
+        if (++m_comparisons > FilterExpression::MaxComparisons)
+            throw FilterError(QStringLiteral("more than %1 comparisons").arg(FilterExpression::MaxComparisons));
         const QString column = resolveColumn(m_token.text);
         advance();
         const Token op = m_token;
@@ -208,6 +225,8 @@ private:
     Lexer m_lexer;
     const QStringList& m_columns;
     Token m_token;
+    int m_depth = 0;
+    int m_comparisons = 0;
 };
 
 } // namespace

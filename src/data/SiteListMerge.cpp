@@ -1,25 +1,33 @@
 #include "SiteListMerge.h"
 
-#include "Helpers.h"
+#include "FieldSplitter.h"
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "QuilletError.h"
 #include "Settings.h"
+#include "SiteListReader.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
-#include "TextDecoding.h"
 #include "ZipExtractor.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 
 namespace {
 
+constexpr int kFieldCount = 16;
+constexpr int kRatingField = 12;
 constexpr int kDeadField = 15;
+const QString kListName = QStringLiteral("sites.csv");
 
-QVariant booleanField(const QString& line, int index)
+const QString kColumns = QStringLiteral("SiteName, HomeUrl, SearchUrl, SubmitUrl, UpdateUrl, Notes, VelmoraFriendly, "
+                                        "Pad, AntiFreeSpeech, Ftp, PollsPAD, CountryCode, Rating");
+
+QVariant booleanField(const QString& text)
 {
-    return getField(line, QLatin1Char(','), index) == QLatin1String("True") ? 1 : 0;
+    return text == QLatin1String("True") ? 1 : 0;
 }
 
 QVariant ratingField(const QString& text)
@@ -40,7 +48,87 @@ void showExtractError(const QString& what)
         translateMessage(QStringLiteral("Extract Error")));
 }
 
+bool hasExtension(const QString& name, const char* extension)
+{
+    const QString suffix = QLatin1Char('.') + QLatin1String(extension);
+    return name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive);
+}
+
+// Removes what stands at the list's name: a file or a link, or a folder left
+// by an earlier archive when it is empty.
+void removeStaleList(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        QDir().rmdir(path);
+    else if (info.exists() || info.isSymLink())
+        QFile::remove(path);
+}
+
+// The statements of one merge: an upsert by site name when the table's key
+// allows it, else an update followed, when it changed no row, by an insert.
+class SiteWriter {
+public:
+    explicit SiteWriter(const QSqlDatabase& db)
+        : m_upsert(db)
+        , m_update(db)
+        , m_insert(db)
+    {
+        m_useUpsert = m_upsert.prepare(
+            QStringLiteral("INSERT INTO Sites.Sites (%1, Dead) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0) "
+                           "ON CONFLICT (SiteName) DO UPDATE SET HomeUrl = excluded.HomeUrl, SearchUrl = "
+                           "excluded.SearchUrl, SubmitUrl = excluded.SubmitUrl, UpdateUrl = excluded.UpdateUrl, Notes "
+                           "= excluded.Notes, VelmoraFriendly = excluded.VelmoraFriendly, Pad = excluded.Pad, "
+                           "AntiFreeSpeech = excluded.AntiFreeSpeech, Ftp = excluded.Ftp, PollsPAD = excluded.PollsPAD, "
+                           "CountryCode = excluded.CountryCode, Rating = excluded.Rating, Dead = 0")
+                .arg(kColumns));
+        if (m_useUpsert)
+            return;
+        if (!m_update.prepare(QStringLiteral(
+                "UPDATE Sites.Sites SET HomeUrl = ?, SearchUrl = ?, SubmitUrl = ?, UpdateUrl = ?, Notes = ?, "
+                "VelmoraFriendly = ?, Pad = ?, AntiFreeSpeech = ?, Ftp = ?, PollsPAD = ?, CountryCode = ?, Rating = ?, "
+                "Dead = 0 WHERE SiteName = ?")))
+            throw QuilletError(Sql::errorText(m_update));
+        if (!m_insert.prepare(
+                QStringLiteral("INSERT INTO Sites.Sites (%1, Dead) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)")
+                    .arg(kColumns)))
+            throw QuilletError(Sql::errorText(m_insert));
+    }
+
+    // values: the site name, then the twelve merged fields in column order.
+    void write(const QVariantList& values)
+    {
+        if (m_useUpsert) {
+            Sql::run(m_upsert, values);
+            return;
+        }
+        QVariantList byName = values.mid(1);
+        byName.append(values.first());
+        Sql::run(m_update, byName);
+        if (m_update.numRowsAffected() == 0)
+            Sql::run(m_insert, values);
+    }
+
+private:
+    QSqlQuery m_upsert;
+    QSqlQuery m_update;
+    QSqlQuery m_insert;
+    bool m_useUpsert = false;
+};
+
 } // namespace
+
+bool SiteListMerge::isSiteListMember(const QString& name)
+{
+    if (name == kListName)
+        return true;
+    if (name.contains(QLatin1Char('/'))) {
+        const QString inFolder = name.section(QLatin1Char('/'), 1);
+        return name.startsWith(QLatin1String("SiteData/")) && !inFolder.contains(QLatin1Char('/'))
+            && (hasExtension(inFolder, "xml") || hasExtension(inFolder, "txt"));
+    }
+    return hasExtension(name, "lng");
+}
 
 bool SiteListMerge::run()
 {
@@ -48,26 +136,30 @@ bool SiteListMerge::run()
     const QString archive = folder + QStringLiteral("sites.zip");
     if (!QFile::exists(archive))
         return false;
+    const QString listPath = folder + kListName;
+    removeStaleList(listPath);
     extract(archive);
     QFile::remove(archive);
 
-    const QString listPath = folder + QStringLiteral("sites.csv");
     QFile listFile(listPath);
-    if (!listFile.open(QIODevice::ReadOnly))
-        throw QuilletError(QStringLiteral("Cannot open file \"%1\". %2").arg(listPath, listFile.errorString()));
-    const QStringList lines = splitLines(decodeText(listFile.readAll()));
-    listFile.close();
-    listFile.remove();
+    const QFileInfo listInfo(listPath);
+    if (listInfo.isDir() || !listFile.open(QIODevice::ReadOnly))
+        throw QuilletError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(listPath,
+                                   listInfo.isDir() ? QStringLiteral("It is a folder.") : listFile.errorString()));
 
     SiteCursor& sites = m_dm.sites();
     sites.setFiltered(false);
     bool committed = false;
     try {
-        mergeLines(lines);
+        SiteListReader reader(listFile);
+        mergeLines(reader);
         committed = true;
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
     }
+    listFile.close();
+    listFile.remove();
     sites.setFiltered(true);
     return committed;
 }
@@ -75,41 +167,45 @@ bool SiteListMerge::run()
 void SiteListMerge::extract(const QString& archive)
 {
     try {
-        const ZipExtractor::Result result = ZipExtractor::extractAll(archive, m_dm.config().programDirectory());
-        for (const QString& skipped : result.skipped)
-            showExtractError(skipped + QStringLiteral(" (outside the program directory)"));
+        const ZipExtractor::Result result
+            = ZipExtractor::extract(archive, m_dm.config().programDirectory(), &SiteListMerge::isSiteListMember);
+        if (result.skipped.isEmpty())
+            return;
+        QStringList names;
+        for (const ZipExtractor::Skipped& skipped : result.skipped)
+            names.append(QStringLiteral("%1 (%2)").arg(skipped.name, skipped.reason));
+        showExtractError(names.join(QStringLiteral(", ")));
     } catch (const QuilletError&) {
         showExtractError(archive);
     }
 }
 
-void SiteListMerge::mergeLines(const QStringList& lines)
+void SiteListMerge::mergeLines(SiteListReader& reader)
 {
     m_dm.requireOpen(Table::Sites);
     QSqlDatabase db = m_dm.database();
     Sql::inTransaction(db, [&] {
-        QSqlQuery update(db);
-        update.prepare(
-            QStringLiteral("UPDATE Sites.Sites SET HomeUrl = ?, SearchUrl = ?, SubmitUrl = ?, UpdateUrl = ?, "
-                           "Notes = ?, VelmoraFriendly = ?, Pad = ?, AntiFreeSpeech = ?, Ftp = ?, PollsPAD = ?, "
-                           "CountryCode = ?, Rating = ?, Dead = 0 WHERE SiteName = ?"));
-        QSqlQuery insert(db);
-        insert.prepare(QStringLiteral("INSERT INTO Sites.Sites (HomeUrl, SearchUrl, SubmitUrl, UpdateUrl, Notes, "
-                                      "VelmoraFriendly, Pad, AntiFreeSpeech, Ftp, PollsPAD, CountryCode, Rating, Dead, "
-                                      "SiteName) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?)"));
-        for (const QString& line : lines) {
+        SiteWriter writer(db);
+        QString line;
+        QVariantList values;
+        values.reserve(kRatingField + 1);
+        while (reader.readLine(line)) {
             // A blank line names no site.
             if (line.trimmed().isEmpty())
                 continue;
-            if (getField(line, QLatin1Char(','), kDeadField) == QLatin1String("True"))
+            const QStringList fields = splitFields(line, QLatin1Char(','), kFieldCount);
+            if (fields.at(kDeadField) == QLatin1String("True"))
                 continue;
-            const auto text = [&](int index) { return QVariant(getField(line, QLatin1Char(','), index)); };
-            const QVariantList values {text(1), text(2), text(3), text(4), text(5), booleanField(line, 6),
-                booleanField(line, 7), booleanField(line, 8), booleanField(line, 9), booleanField(line, 10), text(11),
-                ratingField(getField(line, QLatin1Char(','), 12)), text(0)};
-            Sql::run(update, values);
-            if (update.numRowsAffected() == 0)
-                Sql::run(insert, values);
+            values.clear();
+            // A site without a name is the site named "", merged like any
+            // other, never a new nameless row at every merge.
+            values << (fields.at(0).isNull() ? QStringLiteral("") : fields.at(0));
+            for (int i = 1; i <= 5; ++i)
+                values << fields.at(i);
+            for (int i = 6; i <= 10; ++i)
+                values << booleanField(fields.at(i));
+            values << fields.at(11) << ratingField(fields.at(kRatingField));
+            writer.write(values);
         }
     });
 }

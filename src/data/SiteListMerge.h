@@ -4,11 +4,20 @@
 #include <QStringList>
 
 class SubmissionDatabase;
+class SiteListReader;
 
 // Merges the central site list into the Sites table: program directory +
 // "sites.zip" is extracted, its "sites.csv" merged line by line in one
 // transaction (all or nothing), and both files deleted. The author's own data
 // on a site (account, notes, hidden mark, mail address) and the flags survive.
+//
+// Of the archive only the files a site list can sensibly bring are taken:
+// "sites.csv", form maps and e-mail templates in SiteData ("SiteData/*.xml",
+// "SiteData/*.txt") and language files ("*.lng"); every other member is
+// skipped and all of them are named in one message. A "sites.csv" left over
+// from an interrupted merge is deleted before extraction, so a damaged archive
+// never merges an old list. The list is read as a stream, once, one upsert per
+// line.
 class SiteListMerge {
 public:
     explicit SiteListMerge(SubmissionDatabase& dataModule)
@@ -19,9 +28,12 @@ public:
     // QuilletError when sites.csv cannot be read.
     bool run();
 
+    // True for a member name ("/" separated) that a site list may bring.
+    static bool isSiteListMember(const QString& name);
+
 private:
     void extract(const QString& archive);
-    void mergeLines(const QStringList& lines);
+    void mergeLines(SiteListReader& reader);
 
     SubmissionDatabase& m_dm;
 };

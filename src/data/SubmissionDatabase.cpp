@@ -4,10 +4,15 @@
 #include "PropertyCatalogue.h"
 #include "QuilletError.h"
 #include "Settings.h"
+#include "MessageTranslation.h"
+#include "ReplacingFile.h"
 #include "SiteListMerge.h"
 #include "Sql.h"
+#include "TableCloseRecord.h"
+#include "TableRepair.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -21,12 +26,14 @@ struct CheckResult {
     QString text;
 };
 
-// Runs the engine's integrity check on one attached file.
-CheckResult checkIntegrity(const QSqlDatabase& db, const QString& schema)
+// Runs the engine's integrity check (or its quick form, which leaves out
+// whether the indexes match the rows) on one attached file.
+CheckResult checkIntegrity(const QSqlDatabase& db, const QString& schema, bool quick = false)
 {
     CheckResult result;
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA %1.integrity_check").arg(Sql::quoted(schema)))) {
+    const QString pragma = quick ? QStringLiteral("quick_check") : QStringLiteral("integrity_check");
+    if (!query.exec(QStringLiteral("PRAGMA %1.%2").arg(Sql::quoted(schema), pragma))) {
         result.text = Sql::errorText(query);
         result.damaged = (Sql::errorCode(query) & 0xFF) == kSqliteCorrupt;
         return result;
@@ -86,11 +93,21 @@ SubmissionDatabase::SubmissionDatabase(Settings& config, PropertyCatalogue& prop
 
 SubmissionDatabase::~SubmissionDatabase()
 {
+    QStringList closed;
+    for (Table table : TableSchema::AllTables) {
+        if (m_open[index(table)])
+            closed.append(TableSchema::fileName(table));
+    }
+    const bool wasOpen = m_db.isValid() && m_db.isOpen();
     m_sites.detach();
     if (m_db.isValid())
         m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
+    // Files closed cleanly need no check at the next open. (The settings
+    // store may be gone by now: the folder was noted at open.)
+    if (wasOpen)
+        TableCloseRecord(m_directory).noteClosed(closed);
 }
 
 QString SubmissionDatabase::tablePath(Table table) const
@@ -100,6 +117,7 @@ QString SubmissionDatabase::tablePath(Table table) const
 
 void SubmissionDatabase::open()
 {
+    m_directory = m_config.programDirectory();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     m_db.setDatabaseName(QStringLiteral(":memory:"));
     if (!m_db.open())
@@ -115,10 +133,28 @@ void SubmissionDatabase::open()
 
 void SubmissionDatabase::attachTables()
 {
+    const TableCloseRecord record(m_directory);
     for (Table table : TableSchema::AllTables) {
         const QString path = tablePath(table);
         const QString schema = TableSchema::tableName(table);
         const bool existed = QFile::exists(path);
+        if (existed) {
+            switch (record.stateOf(TableSchema::fileName(table))) {
+            case TableCloseRecord::State::AsClosed:
+                m_check[index(table)] = Check::None;
+                break;
+            case TableCloseRecord::State::WrittenSince:
+                m_check[index(table)] = Check::Quick;
+                break;
+            case TableCloseRecord::State::Unknown:
+                m_check[index(table)] = Check::Full;
+                break;
+            }
+        } else {
+            // A new table file holds the site accounts' passwords: owner-only.
+            createNewFile(path);
+            m_check[index(table)] = Check::None;
+        }
         QSqlQuery attach(m_db);
         attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(Sql::quoted(schema)));
         attach.addBindValue(path);
@@ -173,6 +209,47 @@ void SubmissionDatabase::upgradeTable(Table table)
     }
 }
 
+void SubmissionDatabase::detachTable(Table table)
+{
+    QSqlQuery detach(m_db);
+    detach.exec(QStringLiteral("DETACH DATABASE %1").arg(Sql::quoted(TableSchema::tableName(table))));
+    m_attached[index(table)] = false;
+}
+
+void SubmissionDatabase::repairTable(Table table)
+{
+    const QString path = tablePath(table);
+    const QString schema = TableSchema::tableName(table);
+    detachTable(table);
+    const TableRepair::Result repaired = TableRepair::repair(path, table);
+    if (!repaired.ok) {
+        m_attachError[index(table)] = repaired.error;
+        throw QuilletError(translateMessage(QStringLiteral("The table file %1 is damaged and could not be repaired (%2). "
+                                                           "The file has been left as it was."))
+                               .arg(path, repaired.error));
+    }
+    QSqlQuery attach(m_db);
+    attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(Sql::quoted(schema)));
+    attach.addBindValue(path);
+    if (!attach.exec())
+        throw QuilletError(Sql::errorText(attach));
+    m_attached[index(table)] = true;
+    const CheckResult check = checkIntegrity(m_db, schema);
+    if (!check.ok)
+        throw QuilletError(check.text);
+    QString text = translateMessage(QStringLiteral("The table file %1 was damaged and has been repaired. The repaired "
+                                                   "table holds %2 rows. A copy of the damaged file is kept as %3."))
+                       .arg(path)
+                       .arg(repaired.rows)
+                       .arg(repaired.copyPath);
+    if (repaired.rowsLeftOut > 0)
+        text += QLatin1Char(' ')
+            + translateMessage(QStringLiteral("%1 rows repeated a key of another row and were left out; the copy "
+                                              "still holds them."))
+                  .arg(repaired.rowsLeftOut);
+    MessageSink::current().showMessage(text);
+}
+
 void SubmissionDatabase::openTable(Table table)
 {
     const QString schema = TableSchema::tableName(table);
@@ -180,14 +257,16 @@ void SubmissionDatabase::openTable(Table table)
         MessageSink::current().showMessage(m_attachError[index(table)], QStringLiteral("Error"));
         return;
     }
-    CheckResult check = checkIntegrity(m_db, schema);
+    // A file as the program closed it needs no check; one the engine wrote
+    // since gets the quick check; any other the full one. Only a file that
+    // fails is checked in full and repaired.
+    CheckResult check;
+    check.ok = true;
+    if (m_check[index(table)] != Check::None)
+        check = checkIntegrity(m_db, schema, m_check[index(table)] == Check::Quick);
     if (!check.ok && check.damaged) {
-        // Rebuild the indexes, then the whole file, and check again.
-        Sql::exec(m_db, QStringLiteral("REINDEX %1.%2").arg(Sql::quoted(schema), Sql::quoted(schema)));
-        Sql::exec(m_db, QStringLiteral("VACUUM %1").arg(Sql::quoted(schema)));
-        check = checkIntegrity(m_db, schema);
-        if (!check.ok)
-            throw QuilletError(check.text);
+        repairTable(table);
+        check.ok = true;
     }
     if (check.ok) {
         try {
@@ -199,15 +278,20 @@ void SubmissionDatabase::openTable(Table table)
     }
     if (!check.ok) {
         MessageSink::current().showMessage(check.text, QStringLiteral("Error"));
-        QSqlQuery detach(m_db);
-        detach.exec(QStringLiteral("DETACH DATABASE %1").arg(Sql::quoted(schema)));
-        m_attached[index(table)] = false;
+        detachTable(table);
         m_attachError[index(table)] = check.text;
         return;
     }
     m_open[index(table)] = true;
-    if (table == Table::Sites)
+    if (table == Table::Sites) {
+        try {
+            TableSchema::ensureOrderIndex(m_db);
+        } catch (const QuilletError& error) {
+            // A file that cannot be written is read without the index, more slowly.
+            qWarning("The site order index could not be made: %s", qPrintable(error.text()));
+        }
         m_sites.attach(m_db);
+    }
 }
 
 void SubmissionDatabase::requireOpen(Table table) const
@@ -528,8 +612,9 @@ bool SubmissionDatabase::updateSites()
 {
     SiteListMerge merge(*this);
     const bool committed = merge.run();
+    // The merge changes Sites only: the program's flags stay as they were read.
     if (committed)
-        refreshData();
+        m_sites.refresh();
     return committed;
 }
 

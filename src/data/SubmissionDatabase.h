@@ -26,10 +26,17 @@ public:
     SubmissionDatabase(Settings& config, PropertyCatalogue& properties, QObject* parent = nullptr);
     ~SubmissionDatabase() override;
 
-    // Creates missing table files, upgrades old ones, opens the tables, applies
-    // the site filter and loads the last program. Damaged tables are repaired;
-    // a file that is no database is reported in an "Error" box and stays
-    // closed (and untouched). Raises QuilletError when a repair fails.
+    // Creates missing table files (owner-only), upgrades old ones, opens the
+    // tables, applies the site filter and loads the last program.
+    //
+    // A table file as this program closed it last is not checked; one the
+    // engine wrote since (the program ended without closing it) gets the
+    // engine's quick check, and any other the full integrity check. A damaged
+    // file is copied beside itself ("Sites.DAT.damaged-YYYYMMDD-HHMMSS") and
+    // repaired from the copy, and a message says so, with the repaired table's
+    // row count and where the copy is. A file that is no database is reported
+    // in an "Error" box and stays closed (and untouched). Raises QuilletError
+    // when a repair fails; the damaged file is then left exactly as it was.
     void open();
 
     // Brings every open table to its current structure; a failing step is
@@ -114,18 +121,24 @@ Q_SIGNALS:
 
 private:
     static int index(Table table) { return static_cast<int>(table); }
+    enum class Check { None, Quick, Full };
+
     void attachTables();
     void openTable(Table table);
+    void detachTable(Table table);
+    void repairTable(Table table);
     void upgradeTable(Table table);
     ProgSiteRow* editableCurrentRow();
 
     Settings& m_config;
     PropertyCatalogue& m_properties;
     QString m_connectionName;
+    QString m_directory; // the program directory the tables were opened in
     QSqlDatabase m_db;
     std::array<bool, 3> m_attached {};
     std::array<bool, 3> m_open {};
     std::array<QString, 3> m_attachError;
+    std::array<Check, 3> m_check {Check::Full, Check::Full, Check::Full};
     SiteCursor m_sites;
     ProgSiteFlags m_flags;
     bool m_showHidden = false;

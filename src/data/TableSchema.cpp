@@ -138,12 +138,25 @@ QString createStatement(const QString& schema, const QString& table, const Table
         .arg(Sql::quoted(schema), Sql::quoted(table), parts.join(QStringLiteral(", ")));
 }
 
+QString indexColumns(const IndexDef& index)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < index.columns.size(); ++i) {
+        QString part = Sql::quoted(index.columns.at(i));
+        const QString collation = index.collations.value(i);
+        if (!collation.isEmpty() && collation.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) != 0)
+            part += QStringLiteral(" COLLATE ") + Sql::quoted(collation);
+        parts.append(part);
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
 void createIndexes(const QSqlDatabase& db, const QString& schema, const TableDef& def)
 {
     for (const IndexDef& index : def.indexes) {
         Sql::exec(db,
             QStringLiteral("CREATE INDEX %1.%2 ON %3 (%4)")
-                .arg(Sql::quoted(schema), Sql::quoted(index.name), Sql::quoted(def.name), columnList(index.columns)));
+                .arg(Sql::quoted(schema), Sql::quoted(index.name), Sql::quoted(def.name), indexColumns(index)));
     }
 }
 
@@ -200,7 +213,7 @@ TableDef baseDefinition(Table table)
         def.fields = {text("ProgramName", 40), text("SiteName", 60), boolean("Submitted"), boolean("Published"),
             boolean("OldVersion")};
         def.primaryKey = QStringList {QStringLiteral("ProgramName"), QStringLiteral("SiteName")};
-        def.indexes = {IndexDef {QStringLiteral("ProgSite_SiteName"), QStringList {QStringLiteral("SiteName")}}};
+        def.indexes = {IndexDef {QStringLiteral("ProgSite_SiteName"), QStringList {QStringLiteral("SiteName")}, {}}};
         break;
     }
     return def;
@@ -229,7 +242,32 @@ TableDef currentDefinition(Table table)
         step.change(def.fields);
         def.version = step.to;
     }
+    if (table == Table::Sites)
+        def.indexes.append(siteOrderIndex());
     return def;
+}
+
+IndexDef siteOrderIndex()
+{
+    return {QStringLiteral("Sites_SiteOrder"), {QStringLiteral("SiteName"), QStringLiteral("SiteName")},
+        {QStringLiteral("NOCASE"), QString()}};
+}
+
+void ensureOrderIndex(const QSqlDatabase& db)
+{
+    const IndexDef index = siteOrderIndex();
+    const QString schema = tableName(Table::Sites);
+    const bool present = Sql::scalar(db,
+                             QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'index' AND name = ?")
+                                 .arg(Sql::quoted(schema)),
+                             {index.name})
+                             .toInt()
+        > 0;
+    if (present)
+        return;
+    Sql::exec(db,
+        QStringLiteral("CREATE INDEX %1.%2 ON %3 (%4)")
+            .arg(Sql::quoted(schema), Sql::quoted(index.name), Sql::quoted(schema), indexColumns(index)));
 }
 
 QString versionText(int version)
@@ -239,16 +277,26 @@ QString versionText(int version)
 
 void createTable(const QSqlDatabase& db, const TableDef& def)
 {
-    Sql::exec(db, createStatement(def.name, def.name, def));
-    createIndexes(db, def.name, def);
-    setVersion(db, def.name, def.version);
+    createTable(db, def, def.name);
+}
+
+void createTable(const QSqlDatabase& db, const TableDef& def, const QString& schema)
+{
+    Sql::exec(db, createStatement(schema, def.name, def));
+    createIndexes(db, schema, def);
+    setVersion(db, schema, def.version);
 }
 
 TableDef readDefinition(const QSqlDatabase& db, Table table)
 {
+    return readDefinition(db, table, tableName(table));
+}
+
+TableDef readDefinition(const QSqlDatabase& db, Table table, const QString& schemaName)
+{
     TableDef def;
     def.name = tableName(table);
-    const QString schema = Sql::quoted(def.name);
+    const QString schema = Sql::quoted(schemaName);
     QVector<QPair<int, QString>> keyColumns;
     QSqlQuery columns = Sql::exec(db, QStringLiteral("PRAGMA %1.table_info(%2)").arg(schema, Sql::quoted(def.name)));
     while (columns.next()) {
@@ -271,13 +319,19 @@ TableDef readDefinition(const QSqlDatabase& db, Table table)
             indexNames.append(indexes.value(1).toString());
     }
     for (const QString& name : indexNames) {
-        IndexDef index {name, {}};
-        QSqlQuery info = Sql::exec(db, QStringLiteral("PRAGMA %1.index_info(%2)").arg(schema, Sql::quoted(name)));
-        while (info.next())
+        IndexDef index {name, {}, {}};
+        // index_xinfo lists the key columns (key = 1) with their collations,
+        // then the row id.
+        QSqlQuery info = Sql::exec(db, QStringLiteral("PRAGMA %1.index_xinfo(%2)").arg(schema, Sql::quoted(name)));
+        while (info.next()) {
+            if (info.value(5).toInt() == 0)
+                continue;
             index.columns.append(info.value(2).toString());
+            index.collations.append(info.value(4).toString());
+        }
         def.indexes.append(index);
     }
-    def.version = readVersion(db, table);
+    def.version = Sql::scalar(db, QStringLiteral("PRAGMA %1.user_version").arg(schema)).toInt();
     return def;
 }
 

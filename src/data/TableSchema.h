@@ -20,6 +20,7 @@ struct FieldDef {
 struct IndexDef {
     QString name;
     QStringList columns;
+    QStringList collations; // per column; empty or "BINARY" for the column's own
 };
 
 struct TableDef {
@@ -54,11 +55,23 @@ TableDef currentDefinition(Table table);
 // "1.4" for 104.
 QString versionText(int version);
 
-// Creates the table at def (with its indexes and version) in schema.
-void createTable(const QSqlDatabase& db, const TableDef& def);
+// The index that keeps Sites in the site list's order: names without regard
+// to case, then exactly. Part of the current structure; tables made before it
+// get it when opened (ensureOrderIndex).
+IndexDef siteOrderIndex();
+// Creates the site order index in the attached Sites file when it lacks it.
+// Raises QuilletError when the file refuses (a read-only file, for one).
+void ensureOrderIndex(const QSqlDatabase& db);
 
-// Reads the table's structure as it is in the file.
+// Creates the table at def (with its indexes and version) in the schema named
+// like the table, or in schema.
+void createTable(const QSqlDatabase& db, const TableDef& def);
+void createTable(const QSqlDatabase& db, const TableDef& def, const QString& schema);
+
+// Reads the table's structure as it is in the file attached under the
+// table's own name, or under schema.
 TableDef readDefinition(const QSqlDatabase& db, Table table);
+TableDef readDefinition(const QSqlDatabase& db, Table table, const QString& schema);
 
 // Rebuilds the table with newFields in their order inside one transaction,
 // keeping every row and the values of every column that stays, and sets the

@@ -1,11 +1,12 @@
 #include "ZipExtractor.h"
 
 #include "QuilletError.h"
+#include "ReplacingFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <memory>
@@ -19,13 +20,6 @@ struct MemberCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 
-QString normalisedName(const QString& name)
-{
-    QString result = name;
-    result.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return result;
-}
-
 QString libzipError(int code)
 {
     zip_error_t error;
@@ -35,7 +29,55 @@ QString libzipError(int code)
     return text;
 }
 
+QString megabytes(qint64 bytes)
+{
+    return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
+}
+
+bool isLinkMember(zip_t* archive, zip_uint64_t index)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+        return false;
+    return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & S_IFMT) == S_IFLNK;
+}
+
+// The folder a member goes into, made when missing; empty with reason set
+// when that cannot be done without going through a link.
+QString memberFolder(const QString& root, const QString& name, QString& reason)
+{
+    const QStringList parts = name.split(QLatin1Char('/'));
+    QString folder = root;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (parts.at(i).isEmpty() || parts.at(i) == QLatin1String("."))
+            continue;
+        folder = QDir(folder).filePath(parts.at(i));
+        const QFileInfo info(folder);
+        if (info.isSymLink()) {
+            reason = QStringLiteral("the folder %1 is a link").arg(parts.at(i));
+            return QString();
+        }
+        if (info.exists() && !info.isDir()) {
+            reason = QStringLiteral("%1 is not a folder").arg(parts.at(i));
+            return QString();
+        }
+        if (!info.exists() && !QDir().mkdir(folder)) {
+            reason = QStringLiteral("the folder %1 cannot be made").arg(parts.at(i));
+            return QString();
+        }
+    }
+    return folder;
+}
+
 } // namespace
+
+QString ZipExtractor::normalisedName(const QString& name)
+{
+    QString result = name;
+    result.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return result;
+}
 
 bool ZipExtractor::isSafeMemberName(const QString& rawName)
 {
@@ -52,7 +94,13 @@ bool ZipExtractor::isSafeMemberName(const QString& rawName)
     return true;
 }
 
-ZipExtractor::Result ZipExtractor::extractAll(const QString& archivePath, const QString& folder)
+ZipExtractor::Result ZipExtractor::extract(const QString& archive, const QString& folder, const Acceptor& accept)
+{
+    return extract(archive, folder, accept, Limits());
+}
+
+ZipExtractor::Result ZipExtractor::extract(
+    const QString& archivePath, const QString& folder, const Acceptor& accept, const Limits& limits)
 {
     int errorCode = 0;
     std::unique_ptr<zip_t, ArchiveCloser> archive(
@@ -61,46 +109,94 @@ ZipExtractor::Result ZipExtractor::extractAll(const QString& archivePath, const 
         throw QuilletError(QStringLiteral("%1: %2").arg(archivePath, libzipError(errorCode)));
 
     Result result;
-    const QDir target(folder);
+    qint64 total = 0;
     const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
-        const char* rawName = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-        if (!rawName)
-            throw QuilletError(QString::fromUtf8(zip_strerror(archive.get())));
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
+        if (!rawName) {
+            result.skipped.append({QStringLiteral("#%1").arg(i + 1), QStringLiteral("no readable name")});
+            continue;
+        }
         const QString memberName = QString::fromUtf8(rawName);
-        if (!isSafeMemberName(memberName)) {
-            result.skipped.append(memberName);
-            continue;
-        }
         const QString name = normalisedName(memberName);
-        const QString path = target.filePath(name);
-        if (name.endsWith(QLatin1Char('/'))) {
-            QDir().mkpath(path);
+        // Folder members make nothing: a folder appears when a file needs it.
+        if (name.endsWith(QLatin1Char('/')))
+            continue;
+        if (!isSafeMemberName(name)) {
+            result.skipped.append({memberName, QStringLiteral("outside the program directory")});
             continue;
         }
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (isLinkMember(archive.get(), index)) {
+            result.skipped.append({memberName, QStringLiteral("a link")});
+            continue;
+        }
+        if (!accept(name)) {
+            result.skipped.append({memberName, QStringLiteral("not a file a site list may bring")});
+            continue;
+        }
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)
+            && stat.size > zip_uint64_t(limits.memberBytes)) {
+            result.skipped.append({memberName, QStringLiteral("larger than %1").arg(megabytes(limits.memberBytes))});
+            continue;
+        }
+        QString reason;
+        const QString target = memberFolder(folder, name, reason);
+        if (target.isEmpty()) {
+            result.skipped.append({memberName, reason});
+            continue;
+        }
+        const QString path = QDir(target).filePath(name.section(QLatin1Char('/'), -1));
 
-        std::unique_ptr<zip_file_t, MemberCloser> member(
-            zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(i), 0));
-        if (!member)
-            throw QuilletError(
-                QStringLiteral("%1: %2").arg(memberName, QString::fromUtf8(zip_strerror(archive.get()))));
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly))
-            throw QuilletError(QStringLiteral("%1: %2").arg(path, out.errorString()));
+        std::unique_ptr<zip_file_t, MemberCloser> member(zip_fopen_index(archive.get(), index, 0));
+        if (!member) {
+            result.skipped.append({memberName, QString::fromUtf8(zip_strerror(archive.get()))});
+            continue;
+        }
+        // A file replaced keeps its permissions; a new one is readable by all, as before.
+        const QFileInfo existing(path);
+        const QFileDevice::Permissions permissions = existing.isFile() && !existing.isSymLink()
+            ? existing.permissions()
+            : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        ReplacingFile out(path);
+        if (!out.open(permissions)) {
+            result.skipped.append({memberName, out.errorString()});
+            continue;
+        }
+        qint64 size = 0;
         char buffer[65536];
         for (;;) {
             const zip_int64_t read = zip_fread(member.get(), buffer, sizeof buffer);
-            if (read < 0)
-                throw QuilletError(
-                    QStringLiteral("%1: %2").arg(memberName, QString::fromUtf8(zip_file_strerror(member.get()))));
+            if (read < 0) {
+                reason = QString::fromUtf8(zip_file_strerror(member.get()));
+                break;
+            }
             if (read == 0)
                 break;
-            if (out.write(buffer, read) != read)
-                throw QuilletError(QStringLiteral("%1: %2").arg(path, out.errorString()));
+            size += read;
+            if (size > limits.memberBytes) {
+                reason = QStringLiteral("larger than %1").arg(megabytes(limits.memberBytes));
+                break;
+            }
+            if (total + size > limits.totalBytes) {
+                reason = QStringLiteral("the archive unpacks to more than %1").arg(megabytes(limits.totalBytes));
+                break;
+            }
+            if (!out.write(buffer, read)) {
+                reason = out.errorString();
+                break;
+            }
         }
-        if (!out.commit())
-            throw QuilletError(QStringLiteral("%1: %2").arg(path, out.errorString()));
+        if (reason.isEmpty() && !out.commit())
+            reason = out.errorString();
+        if (!reason.isEmpty()) {
+            out.cancel();
+            result.skipped.append({memberName, reason});
+            continue;
+        }
+        total += size;
         result.extracted.append(memberName);
     }
     return result;

@@ -71,8 +71,11 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
     if (!snapshot.hasDocument || !snapshot.hasBody)
         return plan;
 
-    const IniDocument values
-        = IniDocument::load(FormFileNames::siteValues(m_programDirectory, m_programName, m_site.siteName));
+    // The values typed by hand, indexed once: one look-up per control keeps
+    // the plan linear in the page's controls.
+    const QHash<QString, QString> typedValues
+        = IniDocument::load(FormFileNames::siteValues(m_programDirectory, m_programName, m_site.siteName))
+              .valuesOfKey(QStringLiteral("Value"));
     const DataFieldLookup lookup(m_rows, m_site);
 
     for (const FormControl& control : snapshot.controls) {
@@ -84,7 +87,7 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
             continue;
         QString value = lookup.getDataFieldValue(*dataField);
         if (value.isEmpty() && !key.isEmpty())
-            value = values.readString(key, QStringLiteral("Value"), QString());
+            value = typedValues.value(key.toCaseFolded());
 
         FormChange change;
         change.position = control.position;

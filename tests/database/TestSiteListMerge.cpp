@@ -46,7 +46,7 @@ private Q_SLOTS:
     void lineEndsAndWindows1252();
     void ratingWithLettersRollsBackEverything();
     void memberClimbingOutIsNotWritten();
-    void damagedArchiveIsReportedAndTheMergeGoesOn();
+    void damagedArchiveNeverMergesAnOldList();
     void missingListRaises();
 };
 
@@ -202,29 +202,35 @@ void TestSiteListMerge::memberClimbingOutIsNotWritten()
             {"SiteData/General.xml", "<XML_SITE_SUBMIT_INFO></XML_SITE_SUBMIT_INFO>\r\n"}});
     RecordingMessageSink sink;
     QVERIFY(f.dm().updateSites());
-    QCOMPARE(sink.messages.size(), 2);
+    // Every member left out is named in one message.
+    QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.at(0).title, QString("Extract Error"));
-    QCOMPARE(sink.messages.at(0).text, "Could not extract: " + escapeName + " (outside the program directory)");
+    QCOMPARE(sink.messages.at(0).text,
+        "Could not extract: " + escapeName
+            + " (outside the program directory), /tmp/quillet-absolute-member.txt (outside the program directory)");
     QVERIFY(!QFile::exists(QDir(f.dir.path()).absoluteFilePath(escapeName)));
     QVERIFY(!QFile::exists("/tmp/quillet-absolute-member.txt"));
     QVERIFY(QFile::exists(f.dir.file("SiteData/General.xml")));
     QCOMPARE(f.visibleSites(), QStringList({"Safe"}));
 }
 
-void TestSiteListMerge::damagedArchiveIsReportedAndTheMergeGoesOn()
+void TestSiteListMerge::damagedArchiveNeverMergesAnOldList()
 {
     DataFixture f;
     f.open();
+    f.addSite("Kept", {{"HomeUrl", "http://kept/"}});
     f.dir.writeFile("sites.zip", "PK\x03\x04 this is not really a zip archive");
-    // A list left from an earlier extraction is merged all the same.
+    // A list left by an interrupted merge is not the list of this archive.
     f.dir.writeFile("sites.csv", "Leftover,http://l/\n");
     RecordingMessageSink sink;
-    QVERIFY(f.dm().updateSites());
+    QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().updateSites());
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().title, QString("Extract Error"));
     QCOMPARE(sink.messages.first().text, "Could not extract: " + f.dir.file("sites.zip"));
     QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
-    QCOMPARE(f.visibleSites(), QStringList({"Leftover"}));
+    QVERIFY(!QFile::exists(f.dir.file("sites.csv")));
+    QCOMPARE(f.visibleSites(), QStringList({"Kept"}));
+    QVERIFY(f.dm().sites().isFiltered());
 }
 
 void TestSiteListMerge::missingListRaises()
@@ -235,7 +241,9 @@ void TestSiteListMerge::missingListRaises()
     RecordingMessageSink sink;
     QVERIFY_THROWS_EXCEPTION(QuilletError, f.dm().updateSites());
     QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
-    QVERIFY(QFile::exists(f.dir.file("readme.txt")));
+    // A file no site list brings is not extracted; the message names it.
+    QVERIFY(!QFile::exists(f.dir.file("readme.txt")));
+    QCOMPARE(sink.texts(), QStringList({"Could not extract: readme.txt (not a file a site list may bring)"}));
     QVERIFY(f.dm().sites().isFiltered());
 }
 

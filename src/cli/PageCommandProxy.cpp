@@ -1,0 +1,61 @@
+#include "PageCommandProxy.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringDecoder>
+
+QString PageCommandProxy::helperPath()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QString::fromLatin1(kPageCommandProgram);
+}
+
+int PageCommandProxy::execute(const QStringList& arguments, CommandContext& context)
+{
+    const QString helper = helperPath();
+    if (!QFileInfo(helper).isExecutable()) {
+        context.err << name() << ": needs the program " << helper << ", which is missing" << '\n';
+        return ExitFailure;
+    }
+    QProcess process;
+    process.setProgram(helper);
+    // The folder quillet-cli chose, whatever rule chose it (none for a help text).
+    QStringList helperArguments;
+    if (!context.programDirectory.isEmpty())
+        helperArguments << QStringLiteral("--dir") << context.programDirectory;
+    process.setArguments(helperArguments + arguments);
+    process.setInputChannelMode(QProcess::ForwardedInputChannel);
+    process.start();
+    if (!process.waitForStarted(-1)) {
+        context.err << name() << ": " << helper << ": " << process.errorString() << '\n';
+        return ExitFailure;
+    }
+    // Pass the output on as it comes, so a long page load shows what is done;
+    // a character split between two reads is decoded whole.
+    QStringDecoder outText(QStringDecoder::Utf8);
+    QStringDecoder errText(QStringDecoder::Utf8);
+    const auto forward = [&] {
+        const QByteArray out = process.readAllStandardOutput();
+        if (!out.isEmpty())
+            context.out << QString(outText.decode(out));
+        const QByteArray err = process.readAllStandardError();
+        if (!err.isEmpty())
+            context.err << QString(errText.decode(err));
+        context.out.flush();
+        context.err.flush();
+    };
+    while (!process.waitForFinished(200))
+        forward();
+    forward();
+    if (process.exitStatus() != QProcess::NormalExit) {
+        context.err << name() << ": " << helper << " ended abnormally" << '\n';
+        return ExitFailure;
+    }
+    return process.exitCode();
+}
+
+int PageCommandProxy::run(const QCommandLineParser&, CommandContext&)
+{
+    // execute() hands everything to the helper; nothing runs here.
+    return ExitFailure;
+}
