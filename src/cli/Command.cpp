@@ -119,12 +119,13 @@ int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
         err << "Unknown command: " << first << " (see 'quillet-cli --help')\n";
         return ExitUsage;
     }
-    // Only a command that runs needs the program directory (and may create
-    // it); its help does not.
+    // Only a command that runs needs the program directory, and only one
+    // that writes creates it; its help needs none.
     ProgramDirectory::Choice directory;
     if (!rest.contains(QLatin1String("--help")) && !rest.contains(QLatin1String("-h"))) {
         try {
-            directory = ProgramDirectory::choose(commandLineFolder);
+            directory = command->writesProgramDirectory() ? ProgramDirectory::choose(commandLineFolder)
+                                                          : ProgramDirectory::locate(commandLineFolder);
         } catch (const QuilletError& error) {
             err << error.text() << '\n';
             return ExitFailure;

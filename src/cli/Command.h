@@ -9,7 +9,9 @@
 #include <memory>
 #include <vector>
 
-enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+// ExitMergedNotSaved: a site list merge was committed, but the settings (the
+// site list version) could not be saved.
+enum ExitCode { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitMergedNotSaved = 3 };
 
 // What a command works on and where it writes.
 struct CommandContext {
@@ -28,6 +30,9 @@ public:
 
     virtual QString name() const = 0;
     virtual QString summary() const = 0;
+    // False for a command that writes nothing: a missing program directory
+    // is then not created for it.
+    virtual bool writesProgramDirectory() const { return true; }
 
     // Runs the command on arguments (the command's name first).
     virtual int execute(const QStringList& arguments, CommandContext& context);

@@ -2,6 +2,7 @@
 
 #include "DataSession.h"
 #include "FilterExpression.h"
+#include "PathChecks.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
 
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QSaveFile>
+
+#include <cmath>
 
 namespace {
 
@@ -101,6 +104,9 @@ int ReportCommand::run(const QCommandLineParser& parser, CommandContext& context
         return ExitSuccess;
     }
     const QString fileName = parser.value(kOutput);
+    const QString problem = outputFileProblem(fileName);
+    if (!problem.isEmpty())
+        throw QuilletError(problem);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
         throw QuilletError(QStringLiteral("Cannot create file %1").arg(fileName));
@@ -124,14 +130,16 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
         siteVersion = QLocale().toDouble(parser.value(kSiteVersion), &ok);
         if (!ok)
             siteVersion = QLocale::c().toDouble(parser.value(kSiteVersion), &ok);
-        if (!ok)
+        // Not a number (nan) or infinite: no version a site list can have.
+        if (!ok || !std::isfinite(siteVersion))
             return usageError(context, name(), QStringLiteral("--site-version takes a number"));
     }
     const QString archive = arguments.first();
-    if (!QFileInfo(archive).isFile())
-        throw QuilletError(QStringLiteral("%1 does not exist.").arg(archive));
 
     DataSession data(context.programDirectory);
+    const QString problem = inputFileProblem(archive);
+    if (!problem.isEmpty())
+        throw QuilletError(problem);
     const QString target = context.programDirectory + QStringLiteral("sites.zip");
     if (QFileInfo(archive).canonicalFilePath() != QFileInfo(target).canonicalFilePath()) {
         QFile::remove(target);
@@ -142,7 +150,15 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
         return ExitFailure;
     if (parser.isSet(kSiteVersion)) {
         data.config().siteVer = siteVersion;
-        data.config().saveSettings();
+        try {
+            data.config().saveSettings();
+        } catch (const QuilletError& error) {
+            // The merge stays committed: say so rather than a plain failure,
+            // which means that it was rolled back.
+            context.err << "The site list was merged, but the settings could not be saved: " << error.text()
+                        << '\n';
+            return ExitMergedNotSaved;
+        }
     }
     return ExitSuccess;
 }

@@ -1,6 +1,11 @@
 #include "ImportPadCommand.h"
 
+#include "MessageTranslator.h"
 #include "PadImportRunner.h"
+#include "PathChecks.h"
+#include "ProgramSession.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -21,6 +26,15 @@ int ImportPadCommand::run(const QCommandLineParser& parser, CommandContext& cont
     if (files.size() != 1) {
         context.err << name() << ": takes exactly one FILE" << '\n';
         return ExitUsage;
+    }
+    if (QFileInfo(files.first()).isDir()) {
+        // Said in the language of the program directory's settings.
+        ProgramSession session(context.programDirectory);
+        session.start();
+        useLanguageOf(&session.config());
+        context.err << inputFileProblem(files.first()) << '\n';
+        useLanguageOf(nullptr);
+        return ExitFailure;
     }
     return runPadImport(context.programDirectory, files.first(), parser.isSet(kCompany), context.out, context.err) == 0
         ? ExitSuccess

@@ -12,6 +12,7 @@ public:
     {
         return QStringLiteral("Show the program directory, the settings in force and the tables.");
     }
+    bool writesProgramDirectory() const override { return false; }
 
 protected:
     int run(const QCommandLineParser& parser, CommandContext& context) override;

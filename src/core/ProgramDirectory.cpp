@@ -159,11 +159,16 @@ QString ProgramDirectory::takeCommandLineFolder(QStringList& arguments)
 
 ProgramDirectory::Choice ProgramDirectory::choose(const QString& commandLine)
 {
-    const Choice choice = commandLine.isEmpty()
-        ? decide(QString(), inspect(QCoreApplication::applicationDirPath()), userDataFolder())
-        : decide(commandLine, ExecutableFolder(), QString());
+    const Choice choice = locate(commandLine);
     create(choice.path);
     return choice;
+}
+
+ProgramDirectory::Choice ProgramDirectory::locate(const QString& commandLine)
+{
+    return commandLine.isEmpty()
+        ? decide(QString(), inspect(QCoreApplication::applicationDirPath()), userDataFolder())
+        : decide(commandLine, ExecutableFolder(), QString());
 }
 
 ProgramDirectory::Choice ProgramDirectory::choose(QStringList& arguments)

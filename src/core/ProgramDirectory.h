@@ -52,6 +52,10 @@ public:
     // choose(takeCommandLineFolder(arguments)).
     static Choice choose(QStringList& arguments);
 
+    // The folder choose() picks, without creating it (for a command that
+    // writes nothing). Touches no file.
+    static Choice locate(const QString& commandLine);
+
     // choose(arguments).path.
     static QString resolve(QStringList& arguments);
 

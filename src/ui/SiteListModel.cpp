@@ -24,15 +24,53 @@ SiteListModel::SiteListModel(SubmissionDatabase& dm, const Settings& config, QOb
     , m_config(config)
 {
     cacheColumns();
+    m_rows = m_dm.sites().fetchedCount();
     m_indicatorRow = m_dm.sites().currentIndex();
+    m_background = new QTimer(this);
+    m_background->setSingleShot(true);
+    m_background->setInterval(0);
+    connect(m_background, &QTimer::timeout, this, [this] {
+        m_dm.sites().fetchMore(BackgroundBatch);
+        scheduleBackgroundFetch();
+    });
     SiteCursor& sites = m_dm.sites();
     connect(&sites, &SiteCursor::rowsReset, this, &SiteListModel::resetRows);
+    connect(&sites, &SiteCursor::rowsFetched, this, &SiteListModel::rowsFetched);
     connect(&sites, &SiteCursor::rowChanged, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
     });
     connect(&sites, &SiteCursor::currentChanged, this, &SiteListModel::currentMoved);
     connect(&m_dm, &SubmissionDatabase::programFlagsChanged, this, &SiteListModel::restyleAll);
+    scheduleBackgroundFetch();
+}
+
+void SiteListModel::scheduleBackgroundFetch()
+{
+    if (m_dm.sites().canFetchMore())
+        m_background->start();
+}
+
+bool SiteListModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && m_dm.sites().canFetchMore();
+}
+
+void SiteListModel::fetchMore(const QModelIndex& parent)
+{
+    if (!parent.isValid())
+        m_dm.sites().fetchMore();
+}
+
+void SiteListModel::rowsFetched(int first, int last)
+{
+    if (first != m_rows) {
+        resetRows();
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, last);
+    m_rows = last + 1;
+    endInsertRows();
 }
 
 void SiteListModel::cacheColumns()
@@ -53,8 +91,10 @@ void SiteListModel::resetRows()
 {
     beginResetModel();
     cacheColumns();
+    m_rows = m_dm.sites().fetchedCount();
     m_indicatorRow = m_dm.sites().currentIndex();
     endResetModel();
+    scheduleBackgroundFetch();
 }
 
 void SiteListModel::currentMoved(int row)
@@ -76,7 +116,7 @@ void SiteListModel::restyleAll()
 
 int SiteListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_dm.sites().count();
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int SiteListModel::columnCount(const QModelIndex& parent) const

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
+#include <QTimer>
 #include <QString>
 
 #include <optional>
@@ -12,8 +13,13 @@ class SubmissionDatabase;
 
 // The site selector's grid: the filtered Sites rows of the data module's
 // cursor, in its order, with the columns SiteName and Hide. Cells are read
-// from the cursor's in-memory rows and the current program's in-memory flags
-// when the view asks for them, so a long site list costs no query per cell.
+// from the cursor (which reads the table a page at a time) and the current
+// program's in-memory flags when the view asks for them.
+//
+// The grid starts with the rows whose keys the cursor knows (the first page)
+// and grows as more become known: when the view scrolls to the end
+// (fetchMore), when the cursor reads further for a command, and in the
+// background, a batch at a time between events, until every row is there.
 //
 // With the setting SiteEffects on, each row carries the look that tells the
 // program's progress with the site and the kind of site, through the
@@ -45,7 +51,12 @@ public:
 
     SiteListModel(SubmissionDatabase& dm, const Settings& config, QObject* parent = nullptr);
 
+    // Keys read per step of the background walk.
+    static constexpr int BackgroundBatch = 4096;
+
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
@@ -81,10 +92,14 @@ private:
     void cacheColumns();
     bool siteFlag(int row, int column) const;
     void resetRows();
+    void rowsFetched(int first, int last);
     void currentMoved(int index);
+    void scheduleBackgroundFetch();
 
     SubmissionDatabase& m_dm;
     const Settings& m_config;
     Columns m_columns;
+    int m_rows = 0; // the cursor's rows the grid shows
     int m_indicatorRow = -1;
+    QTimer* m_background;
 };

@@ -49,6 +49,12 @@ private Q_SLOTS:
     void mergeSitesRolledBack();
     void captureThenFillAnotherProgram();
     void pageCommandErrors();
+    void siteVersionMustBeFinite_data();
+    void siteVersionMustBeFinite();
+    void mergeCommittedButSettingsNotSaved();
+    void infoLeavesAMissingFolderMissing();
+    void folderWhereAFileIsExpected();
+    void commandsWithoutAPageLoadNoBrowserEngine();
 };
 
 void TestCli::infoOnEmptyFolderPrintsDefaults()
@@ -216,7 +222,7 @@ void TestCli::reportToStdoutAndFile()
     QVERIFY(QDir().mkdir(f.dir.file("taken")));
     result = run({"--dir", f.dir.path(), "report", "accounts", "--output", f.dir.file("taken")});
     QCOMPARE(result.code, 1);
-    QCOMPARE(result.err, "Cannot create file " + f.dir.file("taken") + "\n");
+    QCOMPARE(result.err, f.dir.file("taken") + " is a folder.\n");
 }
 
 void TestCli::mergeSites()
@@ -388,6 +394,123 @@ void TestCli::pageCommandErrors()
             {"QTWEBENGINE_DISABLE_SANDBOX"});
         QCOMPARE(result.code, 1);
         QVERIFY(result.err.contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
+    }
+}
+
+namespace {
+
+// A site list archive made with the zip tool, as a server would make it.
+QString zipList(const TestProgramDirectory& source, const QByteArray& csv)
+{
+    source.writeFile("sites.csv", csv);
+    QProcess zip;
+    zip.setWorkingDirectory(source.path());
+    zip.start("zip", {"-q", "list.zip", "sites.csv"});
+    zip.waitForFinished(30000);
+    return source.file("list.zip");
+}
+
+} // namespace
+
+void TestCli::siteVersionMustBeFinite_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::newRow("nan") << "nan";
+    QTest::newRow("NaN") << "NaN";
+    QTest::newRow("inf") << "inf";
+    QTest::newRow("-inf") << "-inf";
+    QTest::newRow("letters") << "two";
+}
+
+void TestCli::siteVersionMustBeFinite()
+{
+    QFETCH(QString, version);
+    DataFixture f;
+    f.open();
+    f.close();
+    TestProgramDirectory source;
+    const QString archive = zipList(source, "Merged,http://m/\r\n");
+    const Result result = run({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", version});
+    QCOMPARE(result.code, 2);
+    QCOMPARE(result.err, QString("merge-sites: --site-version takes a number\n"));
+    // Refused before anything happened: no merge, no version.
+    QCOMPARE(run({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
+    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
+}
+
+void TestCli::mergeCommittedButSettingsNotSaved()
+{
+    DataFixture f;
+    f.open();
+    f.close();
+    // A settings file that cannot be replaced (a folder stands at its name;
+    // file permissions do not stop the root user the tests may run as).
+    QVERIFY(QDir().mkdir(f.dir.file("quillet.ini")));
+    TestProgramDirectory source;
+    const QString archive = zipList(source, "Merged,http://m/\r\n");
+    const Result result = run({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", "4"});
+    QCOMPARE(result.code, 3);
+    QVERIFY2(result.err.startsWith("The site list was merged, but the settings could not be saved: "),
+        qPrintable(result.err));
+    // The merge itself stays.
+    QCOMPARE(run({"--dir", f.dir.path(), "sites"}).out, QString("Merged\n"));
+}
+
+void TestCli::infoLeavesAMissingFolderMissing()
+{
+    TestProgramDirectory parent;
+    const QString missing = parent.file("not/there");
+    const Result result = run({"--dir", missing, "info"});
+    QCOMPARE(result.code, 0);
+    QVERIFY(result.out.startsWith("ProgramDirectory: " + missing + "/\n"));
+    QVERIFY(result.out.contains("Sites: missing\n"));
+    QVERIFY(!QFileInfo::exists(parent.file("not")));
+    // A command that writes makes the folder as before.
+    QCOMPARE(run({"--dir", missing, "programs"}).code, 0);
+    QVERIFY(QFileInfo(missing).isDir());
+}
+
+void TestCli::folderWhereAFileIsExpected()
+{
+    DataFixture f;
+    f.open();
+    f.close();
+    QVERIFY(QDir().mkdir(f.dir.file("folder.zip")));
+    Result result = run({"--dir", f.dir.path(), "merge-sites", f.dir.file("folder.zip")});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, f.dir.file("folder.zip") + " is a folder.\n");
+    result = run({"--dir", f.dir.path(), "merge-sites", f.dir.file("none.zip")});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, f.dir.file("none.zip") + " does not exist.\n");
+    result = run({"--dir", f.dir.path(), "import-pad", f.dir.file("folder.zip")});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, f.dir.file("folder.zip") + " is a folder.\n");
+}
+
+void TestCli::commandsWithoutAPageLoadNoBrowserEngine()
+{
+    DataFixture f;
+    f.open();
+    f.addSite("Known");
+    f.close();
+    TestProgramDirectory source;
+    const QString archive = zipList(source, "Merged,http://m/\r\n");
+    const QList<QStringList> commands {{"--version"}, {"programs"}, {"sites"}, {"report", "accounts"},
+        {"merge-sites", archive}, {"info"}};
+    for (const QStringList& command : commands) {
+        // The dynamic loader names every library it loads, plug-ins included.
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LD_DEBUG", "files");
+        process.setProcessEnvironment(environment);
+        process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", QStringList {"--dir", f.dir.path()} + command);
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        const QString loaded = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(loaded.contains("libQt6Core"), qPrintable(command.join(' ')));
+        QVERIFY2(!loaded.contains("WebEngine"), qPrintable(command.join(' ')));
+        QVERIFY2(!loaded.contains("libQt6Quick"), qPrintable(command.join(' ')));
+        QVERIFY2(!loaded.contains("libQt6Gui"), qPrintable(command.join(' ')));
     }
 }
 
