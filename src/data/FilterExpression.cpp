@@ -89,15 +89,16 @@ private:
     qsizetype m_pos = 0;
 };
 
-// The SQL of a chain of operands joined by one operator: one operand as it
-// is, several in one pair of parentheses. The operands are appended, never
-// re-copied, so a long chain costs time in proportion to its length.
-QString joinChain(const QStringList& operands, const QString& separator)
-{
-    if (operands.size() == 1)
-        return operands.first();
-    return QLatin1Char('(') + operands.join(separator) + QLatin1Char(')');
-}
+// A part of the condition and how it is built: one comparison, or a chain of
+// operands joined by AND or by OR. Parentheses go only where the engine needs
+// them (an OR chain inside an AND chain), so the condition nests no deeper
+// than the filter's own groups; the operands are appended, never re-copied, so
+// a long chain costs time in proportion to its length.
+struct Condition {
+    enum Kind { Single, AndChain, OrChain };
+    QString sql;
+    Kind kind = Single;
+};
 
 class Parser {
 public:
@@ -110,11 +111,11 @@ public:
 
     QString parseAll()
     {
-        const QString sql = parseOr();
+        const Condition condition = parseOr();
         if (m_token.kind != Token::End)
             throw FilterError(
                 QStringLiteral("unexpected \"%1\" at position %2").arg(m_token.text).arg(m_token.position));
-        return sql;
+        return condition.kind == Condition::Single ? condition.sql : QLatin1Char('(') + condition.sql + QLatin1Char(')');
     }
 
     QVariantList parameters;
@@ -127,27 +128,41 @@ private:
         return m_token.kind == Token::Identifier && m_token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
     }
 
-    QString parseOr()
+    Condition parseOr()
     {
-        QStringList operands {parseAnd()};
+        Condition chain = parseAnd();
+        if (!isKeyword("OR"))
+            return chain;
+        // AND binds more tightly in the engine too: its chains need no parentheses here.
         while (isKeyword("OR")) {
             advance();
-            operands.append(parseAnd());
+            chain.sql += QStringLiteral(" OR ") + parseAnd().sql;
         }
-        return joinChain(operands, QStringLiteral(" OR "));
+        chain.kind = Condition::OrChain;
+        return chain;
     }
 
-    QString parseAnd()
+    Condition parseAnd()
     {
-        QStringList operands {parseFactor()};
+        Condition chain = parseFactor();
+        if (!isKeyword("AND"))
+            return chain;
+        chain.sql = operandOfAnd(chain);
         while (isKeyword("AND")) {
             advance();
-            operands.append(parseFactor());
+            chain.sql += QStringLiteral(" AND ") + operandOfAnd(parseFactor());
         }
-        return joinChain(operands, QStringLiteral(" AND "));
+        chain.kind = Condition::AndChain;
+        return chain;
     }
 
-    QString parseFactor()
+    static QString operandOfAnd(const Condition& condition)
+    {
+        return condition.kind == Condition::OrChain ? QLatin1Char('(') + condition.sql + QLatin1Char(')')
+                                                    : condition.sql;
+    }
+
+    Condition parseFactor()
     {
         if (m_token.kind == Token::Open) {
             if (++m_depth > FilterExpression::MaxNesting)
@@ -155,14 +170,14 @@ private:
                                       .arg(FilterExpression::MaxNesting)
                                       .arg(m_token.position));
             advance();
-            const QString sql = parseOr();
+            Condition group = parseOr();
             if (m_token.kind != Token::Close)
                 throw FilterError(QStringLiteral("missing \")\" at position %1").arg(m_token.position));
             advance();
             --m_depth;
-            return sql;
+            return group;
         }
-        return parseComparison();
+        return Condition {parseComparison(), Condition::Single};
     }
 
     QString parseComparison()

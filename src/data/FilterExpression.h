@@ -24,7 +24,7 @@
 // parses. Parsing takes time in proportion to the text's length.
 class FilterExpression {
 public:
-    static constexpr int MaxNesting = 32;
+    static constexpr int MaxNesting = 12;
     static constexpr int MaxComparisons = 500;
 
     // Parses text against the table's columns. An empty text gives a filter

@@ -1,3 +1,4 @@
+#include "DataFixture.h"
 #include "FilterExpression.h"
 #include "Sql.h"
 
@@ -7,6 +8,26 @@
 namespace {
 
 const QStringList kColumns {"SiteName", "Rating", "Dead", "Hide", "Pad", "PollsPAD", "Notes"};
+
+// Nested groups that alternate AND and OR, so every level is a group of its
+// own in the condition: depth 1 is "(Rating > 0 OR Dead=True)".
+QString nestedFilter(int depth)
+{
+    QString text = "Rating = 1";
+    for (int level = 0; level < depth; ++level)
+        text = level % 2 == 0 ? "(Rating > 0 AND " + text + ") OR Dead=True" : "(Dead=False OR " + text + ") AND Pad=True";
+    return text;
+}
+
+
+// The form that takes the engine's parser the most room per level.
+QString hardestFilter(int depth)
+{
+    QString text = "Rating = 1";
+    for (int level = 0; level < depth; ++level)
+        text = "Dead=False OR Pad=True AND (" + text + " OR Hide=True)";
+    return text;
+}
 
 } // namespace
 
@@ -22,9 +43,15 @@ private Q_SLOTS:
     void rejects_data();
     void rejects();
     void textNeverReachesTheSql();
+    void deepNestingIsRefusedNotFollowed();
+    void groupsKeepTheirMeaning_data();
+    void groupsKeepTheirMeaning();
+    void longChainsAreRefusedOrRun();
+    void hostileSavedFilterFallsBackToDefault();
 
 private:
     QStringList select(const FilterExpression& filter);
+    QStringList selectWritten(const QString& filter);
     QSqlDatabase m_db;
 };
 
@@ -140,6 +167,103 @@ void TestFilterExpression::textNeverReachesTheSql()
     QVERIFY(select(parsed).isEmpty());
     // Field names are written as the table spells them.
     QCOMPARE(FilterExpression::parse("pollspad=true", kColumns).sql(), QString("\"PollsPAD\" = 1"));
+}
+
+
+void TestFilterExpression::deepNestingIsRefusedNotFollowed()
+{
+    // Twelve thousand parentheses: a recursive parser would run out of stack.
+    const QString deep = QString(12000, '(') + "Dead=False" + QString(12000, ')');
+    const FilterExpression parsed = FilterExpression::parse(deep, kColumns);
+    QVERIFY(!parsed.isValid());
+    QCOMPARE(parsed.errorText(), QString("parentheses nest deeper than 12 levels at position 13"));
+    QCOMPARE(parsed.sql(), QString("1"));
+    QVERIFY(parsed.parameters().isEmpty());
+    // One level more than allowed, written the other way, is refused too.
+    QVERIFY(!FilterExpression::parse(nestedFilter(FilterExpression::MaxNesting + 1), kColumns).isValid());
+    // Redundant parentheses count as nesting as well.
+    QVERIFY(FilterExpression::parse(QString(12, '(') + "Dead=False" + QString(12, ')'), kColumns).isValid());
+    QVERIFY(!FilterExpression::parse(QString(13, '(') + "Dead=False" + QString(13, ')'), kColumns).isValid());
+}
+
+QStringList TestFilterExpression::selectWritten(const QString& filter)
+{
+    // These filters use numbers, True and False only, so written as SQL by
+    // hand they mean the same (AND binds more tightly in SQL too).
+    QString sql = filter;
+    sql.replace("True", "1").replace("False", "0");
+    QSqlQuery query = Sql::exec(m_db, "SELECT SiteName FROM Sites WHERE " + sql + " ORDER BY rowid");
+    QStringList names;
+    while (query.next())
+        names.append(query.value(0).toString());
+    return names;
+}
+
+void TestFilterExpression::groupsKeepTheirMeaning_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::newRow("or of ands") << "Rating > 1 AND Dead=False OR Pad=True AND Hide=False";
+    QTest::newRow("and of ors") << "(Rating > 1 OR Dead=True) AND (Pad=True OR Hide=True)";
+    QTest::newRow("group inside a chain") << "Dead=False AND (Rating > 3 OR Pad=True) AND Hide=False OR Rating = 1";
+    QTest::newRow("redundant groups") << "((Dead=False)) AND (((Pad=True OR Hide=True)))";
+    QTest::newRow("or group inside or") << "Pad=True OR (Dead=True OR Hide=True) OR Rating > 4";
+    QTest::newRow("and group inside and") << "Pad=True AND (Dead=False AND Hide=False)";
+    QTest::newRow("nested 5") << nestedFilter(5);
+    QTest::newRow("deepest accepted") << nestedFilter(FilterExpression::MaxNesting);
+    QTest::newRow("deepest accepted, hardest to parse") << hardestFilter(FilterExpression::MaxNesting);
+}
+
+void TestFilterExpression::groupsKeepTheirMeaning()
+{
+    // The condition the parser makes selects what the filter written as SQL
+    // selects, up to the deepest filter accepted (which the engine parses).
+    QFETCH(QString, filter);
+    const FilterExpression parsed = FilterExpression::parse(filter, kColumns);
+    QVERIFY2(parsed.isValid(), qPrintable(parsed.errorText()));
+    QCOMPARE(select(parsed), selectWritten(filter));
+}
+
+void TestFilterExpression::longChainsAreRefusedOrRun()
+{
+    // The longest chain allowed runs in the engine, with every value bound.
+    QStringList terms;
+    for (int i = 0; i < FilterExpression::MaxComparisons; ++i)
+        terms.append(QString("Notes = 'n%1'").arg(i));
+    terms.last() = "Notes = 'ok'";
+    FilterExpression parsed = FilterExpression::parse(terms.join(" OR "), kColumns);
+    QVERIFY2(parsed.isValid(), qPrintable(parsed.errorText()));
+    QCOMPARE(parsed.parameters().size(), FilterExpression::MaxComparisons);
+    QCOMPARE(select(parsed), QStringList({"plain"}));
+    parsed = FilterExpression::parse(QStringList(FilterExpression::MaxComparisons, "Dead=False").join(" AND "), kColumns);
+    QVERIFY(parsed.isValid());
+    QCOMPARE(select(parsed), QStringList({"plain", "hiddenTop", "unrated", "low"}));
+
+    // Two hundred thousand terms are refused at the first one too many; a
+    // parser that copied its growing condition at every term would not
+    // finish within the test's time.
+    const QString huge = QStringList(200000, "Dead=False").join(" AND ");
+    parsed = FilterExpression::parse(huge, kColumns);
+    QVERIFY(!parsed.isValid());
+    QCOMPARE(parsed.errorText(), QString("more than 500 comparisons"));
+    terms.append("Dead=False");
+    QVERIFY(!FilterExpression::parse(terms.join(" OR "), kColumns).isValid());
+}
+
+void TestFilterExpression::hostileSavedFilterFallsBackToDefault()
+{
+    // Saved as the site filter, a filter too deep for the parser leaves the
+    // program with the default filter and a message, never failing.
+    DataFixture f;
+    const QString deep = QString(12000, '(') + "Dead=False" + QString(12000, ')');
+    f.dir.writeFile("quillet.ini", "[Config]\nSiteFilter=" + deep.toUtf8() + "\n");
+    RecordingMessageSink sink;
+    f.open();
+    QCOMPARE(sink.messages.size(), 1);
+    QVERIFY(sink.messages.first().text.contains("parentheses nest deeper than 12 levels"));
+    QVERIFY(sink.messages.first().text.endsWith("The filter \"Dead=False AND Hide=False\" is used instead."));
+    f.addSite("alive");
+    f.addSite("dead", {{"Dead", 1}});
+    QCOMPARE(f.visibleSites(), QStringList({"alive"}));
 }
 
 QTEST_GUILESS_MAIN(TestFilterExpression)
