@@ -31,7 +31,10 @@ QString libzipError(int code)
 
 QString megabytes(qint64 bytes)
 {
-    return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
+    constexpr qint64 mebibyte = 1024 * 1024;
+    if (bytes % mebibyte == 0)
+        return QStringLiteral("%1 MB").arg(bytes / mebibyte);
+    return QStringLiteral("%1 bytes").arg(bytes);
 }
 
 bool isLinkMember(zip_t* archive, zip_uint64_t index)
