@@ -3,6 +3,7 @@
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
 #include "SiteSelector.h"
+#include "Sql.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void flagsFollowSiteAndProgram();
     void flagsReadOnlyWithoutProgram();
     void typedKeysMoveForward();
+    void longListGrowsAsItIsRead();
     void gridAndCursorInStep();
     void accountAndNotesWrittenBack();
     void pendingEditKeptWhenCursorMovesAway();
@@ -438,6 +440,40 @@ void TestSiteSelector::typedKeysMoveForward()
     sites.locate("Alpha");
     QTest::keyClick(grid, Qt::Key_Down);
     QCOMPARE(sites.currentSiteName(), QString("beta"));
+}
+
+void TestSiteSelector::longListGrowsAsItIsRead()
+{
+    SitesFixture f;
+    QSqlDatabase db = f.dm().database();
+    Sql::inTransaction(db, [&] {
+        QSqlQuery insert(db);
+        insert.prepare("INSERT INTO Sites.Sites (SiteName) VALUES (?)");
+        for (int i = 0; i < 3000; ++i)
+            Sql::run(insert, {QString("Site %1").arg(i, 4, 10, QChar('0'))});
+        Sql::run(insert, {QString("Zulu")});
+    });
+    f.dm().refreshData();
+    SiteSelector window(f.dm(), f.config());
+    auto* grid = child<QTableView>(window, "sitesDBGrid");
+    // The grid starts with the rows read so far, not the whole table; a jump
+    // past them (before any event lets the rest come) brings the grid along.
+    QVERIFY(grid->model()->rowCount() < 3001);
+    QTest::keyClick(grid, 'z');
+    QCOMPARE(f.dm().sites().currentSiteName(), QString("Zulu"));
+    QCOMPARE(grid->model()->rowCount(), 3001);
+    QCOMPARE(grid->currentIndex().row(), 3000);
+    QCOMPARE(grid->currentIndex().data().toString(), QString("Zulu"));
+
+    // After a refresh the rest comes in the background, without a command.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    f.dm().sites().first();
+    f.dm().refreshData();
+    QVERIFY(grid->model()->rowCount() < 3001);
+    QTRY_COMPARE(grid->model()->rowCount(), 3001);
+    QCOMPARE(grid->model()->index(2999, 0).data().toString(), QString("Site 2999"));
+    QCOMPARE(grid->currentIndex().row(), 0);
 }
 
 void TestSiteSelector::gridAndCursorInStep()
