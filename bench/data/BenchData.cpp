@@ -1,5 +1,7 @@
-// Speed of the database work the author waits for: merging a large site list,
-// switching the current program, drawing flags and building the reports.
+// Speed of the database work the author waits for: merging a large site list
+// (against its floor), switching the current program, drawing flags and
+// building the reports.
+#include "ChildProcess.h"
 #include "ProgramSession.h"
 #include "ReportTexts.h"
 #include "Sql.h"
@@ -75,36 +77,86 @@ LargeDirectory& large()
     return instance;
 }
 
-void zipInto(const QString& folder, const QByteArray& csv)
+// The archive of a list of lines, made with the zip tool as a server makes it.
+QString zipList(const QString& folder, int lines, int variant)
 {
+    const QString name = QStringLiteral("list-%1-%2").arg(lines).arg(variant);
     QFile file(folder + "sites.csv");
     file.open(QIODevice::WriteOnly);
-    file.write(csv);
+    file.write(siteList(lines, variant));
     file.close();
     QProcess zip;
     zip.setWorkingDirectory(folder);
-    zip.start("zip", {"-q", "-m", "sites.zip", "sites.csv"});
+    zip.start("zip", {"-q", "-m", name + ".zip", "sites.csv"});
     zip.waitForFinished(-1);
+    return folder + name + ".zip";
 }
 
 } // namespace
 
-// The whole updateSites of a 20,000-line list into a table of 20,000 sites:
-// extraction, reading, the transaction and re-reading the cursor.
-static void BM_MergeSiteList(benchmark::State& state)
+// quillet-cli merge-sites as a whole process, against the bare libraries
+// doing the same work in a process of their own (bench_merge_floor): read the
+// list out of the archive, split the lines, upsert every site in one
+// transaction. Range: lines, and 1 to merge into a table that already holds
+// every site (0: into an empty table). The time is quillet-cli's; the
+// counters give the floor's time, the ratio and both peaks of memory.
+static void BM_MergeSites(benchmark::State& state)
 {
-    LargeDirectory& data = large();
-    const QString folder = data.session.programDirectory();
-    int variant = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        zipInto(folder, siteList(kSites, ++variant));
-        state.ResumeTiming();
-        if (!data.dm->updateSites())
-            state.SkipWithError("merge failed");
+    const int lines = int(state.range(0));
+    const bool full = state.range(1) != 0;
+    QTemporaryDir work;
+    const QString root = work.path() + QLatin1Char('/');
+    const QString program = root + "program/";
+    const QString floorTable = root + "floor.DAT";
+    const QString cli = binaryFolder() + "/quillet-cli";
+    const QString floor = binaryFolder() + "/bench_merge_floor";
+    if (!runChild(cli, {"--dir", program, "programs"}).ok) {
+        state.SkipWithError("quillet-cli did not run");
+        return;
     }
+    int variant = 0;
+    if (full) {
+        // Both tables first take every site, unmeasured.
+        const QString archive = zipList(root, lines, variant++);
+        if (!runChild(floor, {floorTable, archive}).ok || !runChild(cli, {"--dir", program, "merge-sites", archive}).ok) {
+            state.SkipWithError("the first merge failed");
+            return;
+        }
+    }
+    double floorSeconds = 0;
+    double seconds = 0;
+    double peak = 0;
+    double floorPeak = 0;
+    for (auto _ : state) {
+        const QString archive = zipList(root, lines, variant++);
+        if (!full) {
+            QFile::remove(floorTable);
+            QFile::remove(program + "Sites.DAT");
+        }
+        const ChildRun bare = runChild(floor, {floorTable, archive});
+        const ChildRun run = runChild(cli, {"--dir", program, "merge-sites", archive});
+        if (!bare.ok || !run.ok) {
+            state.SkipWithError("a merge failed");
+            break;
+        }
+        state.SetIterationTime(run.seconds);
+        floorSeconds += bare.seconds;
+        seconds += run.seconds;
+        peak = std::max(peak, run.peakMB);
+        floorPeak = std::max(floorPeak, bare.peakMB);
+        QFile::remove(archive);
+    }
+    state.counters["floor_ms"] = benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = floorSeconds > 0 ? seconds / floorSeconds : 0;
+    state.counters["peak_MB"] = peak;
+    state.counters["floor_peak_MB"] = floorPeak;
 }
-BENCHMARK(BM_MergeSiteList)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_MergeSites)
+    ->Args({20000, 0})
+    ->Args({100000, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // Choosing another program: its record and its 20,000 flag rows.
 static void BM_SwitchProgram(benchmark::State& state)

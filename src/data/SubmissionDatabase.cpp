@@ -166,7 +166,8 @@ void SubmissionDatabase::attachTables()
         try {
             // A missing file is a new installation; an empty database file gets
             // its table too. An existing table is never replaced.
-            if (!existed || !hasAnyTable(m_db, schema))
+            // (A file as the program closed it has its table.)
+            if (!existed || (m_check[index(table)] != Check::None && !hasAnyTable(m_db, schema)))
                 TableSchema::createTable(m_db, TableSchema::currentDefinition(table));
         } catch (const QuilletError&) {
             // Not a database, or not readable: openTable reports it.
@@ -181,7 +182,8 @@ void SubmissionDatabase::upgradeTables()
             continue;
         try {
             // A file that cannot be read is left to openTable, which reports it.
-            hasAnyTable(m_db, TableSchema::tableName(table));
+            if (m_check[index(table)] != Check::None)
+                hasAnyTable(m_db, TableSchema::tableName(table));
         } catch (const QuilletError&) {
             continue;
         }
@@ -268,7 +270,7 @@ void SubmissionDatabase::openTable(Table table)
         repairTable(table);
         check.ok = true;
     }
-    if (check.ok) {
+    if (check.ok && m_check[index(table)] != Check::None) {
         try {
             TableSchema::readDefinition(m_db, table);
         } catch (const QuilletError& error) {

@@ -1,5 +1,6 @@
 #include "ZipExtractor.h"
 
+#include "Libzip.h"
 #include "QuilletError.h"
 #include "ReplacingFile.h"
 
@@ -7,25 +8,25 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
-#include <zip.h>
 
 #include <memory>
 
 namespace {
 
 struct ArchiveCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
+    void operator()(zip_t* archive) const { Libzip::get().discard(archive); }
 };
 struct MemberCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
+    void operator()(zip_file_t* file) const { Libzip::get().fclose(file); }
 };
 
 QString libzipError(int code)
 {
+    const Libzip& zip = Libzip::get();
     zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromUtf8(zip_error_strerror(&error));
-    zip_error_fini(&error);
+    zip.errorInitWithCode(&error, code);
+    const QString text = QString::fromUtf8(zip.errorStrerror(&error));
+    zip.errorFini(&error);
     return text;
 }
 
@@ -41,7 +42,7 @@ bool isLinkMember(zip_t* archive, zip_uint64_t index)
 {
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
-    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+    if (Libzip::get().fileGetExternalAttributes(archive, index, 0, &system, &attributes) != 0)
         return false;
     return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & S_IFMT) == S_IFLNK;
 }
@@ -105,18 +106,19 @@ ZipExtractor::Result ZipExtractor::extract(const QString& archive, const QString
 ZipExtractor::Result ZipExtractor::extract(
     const QString& archivePath, const QString& folder, const Acceptor& accept, const Limits& limits)
 {
+    const Libzip& zip = Libzip::get();
     int errorCode = 0;
     std::unique_ptr<zip_t, ArchiveCloser> archive(
-        zip_open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &errorCode));
+        zip.open(QFile::encodeName(archivePath).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &errorCode));
     if (!archive)
         throw QuilletError(QStringLiteral("%1: %2").arg(archivePath, libzipError(errorCode)));
 
     Result result;
     qint64 total = 0;
-    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    const zip_int64_t count = zip.getNumEntries(archive.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
-        const char* rawName = zip_get_name(archive.get(), index, ZIP_FL_ENC_GUESS);
+        const char* rawName = zip.getName(archive.get(), index, ZIP_FL_ENC_GUESS);
         if (!rawName) {
             result.skipped.append({QStringLiteral("#%1").arg(i + 1), QStringLiteral("no readable name")});
             continue;
@@ -139,8 +141,8 @@ ZipExtractor::Result ZipExtractor::extract(
             continue;
         }
         zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat_index(archive.get(), index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)
+        zip.statInit(&stat);
+        if (zip.statIndex(archive.get(), index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)
             && stat.size > zip_uint64_t(limits.memberBytes)) {
             result.skipped.append({memberName, QStringLiteral("larger than %1").arg(megabytes(limits.memberBytes))});
             continue;
@@ -153,9 +155,9 @@ ZipExtractor::Result ZipExtractor::extract(
         }
         const QString path = QDir(target).filePath(name.section(QLatin1Char('/'), -1));
 
-        std::unique_ptr<zip_file_t, MemberCloser> member(zip_fopen_index(archive.get(), index, 0));
+        std::unique_ptr<zip_file_t, MemberCloser> member(zip.fopenIndex(archive.get(), index, 0));
         if (!member) {
-            result.skipped.append({memberName, QString::fromUtf8(zip_strerror(archive.get()))});
+            result.skipped.append({memberName, QString::fromUtf8(zip.strerror(archive.get()))});
             continue;
         }
         // A file replaced keeps its permissions; a new one is readable by all, as before.
@@ -171,9 +173,9 @@ ZipExtractor::Result ZipExtractor::extract(
         qint64 size = 0;
         char buffer[65536];
         for (;;) {
-            const zip_int64_t read = zip_fread(member.get(), buffer, sizeof buffer);
+            const zip_int64_t read = zip.fread(member.get(), buffer, sizeof buffer);
             if (read < 0) {
-                reason = QString::fromUtf8(zip_file_strerror(member.get()));
+                reason = QString::fromUtf8(zip.fileStrerror(member.get()));
                 break;
             }
             if (read == 0)
