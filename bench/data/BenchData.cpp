@@ -118,7 +118,8 @@ static void BM_MergeSites(benchmark::State& state)
     if (full) {
         // Both tables first take every site, unmeasured.
         const QString archive = zipList(root, lines, variant++);
-        if (!runChild(floor, {floorTable, archive}).ok || !runChild(cli, {"--dir", program, "merge-sites", archive}).ok) {
+        if (!runChild(floor, {floorTable, archive}).ok
+            || !runChild(cli, {"--dir", program, "merge-sites", archive}).ok) {
             state.SkipWithError("the first merge failed");
             return;
         }

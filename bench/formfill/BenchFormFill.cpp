@@ -25,10 +25,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <QWebEngineScript>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 
 #include <benchmark/benchmark.h>
 

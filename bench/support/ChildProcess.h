@@ -6,10 +6,10 @@
 // One run of a program as its own process, as a user or a script starts it:
 // the wall time from start to exit and the process's peak resident memory.
 struct ChildRun {
-    bool ok = false;      // started and exited normally with code 0
+    bool ok = false; // started and exited normally with code 0
     int exitCode = -1;
-    double seconds = 0;   // from before the start to after the exit
-    double peakMB = 0;    // the child's own peak resident set
+    double seconds = 0; // from before the start to after the exit
+    double peakMB = 0;  // the child's own peak resident set
 };
 
 // Runs program with arguments, its output and errors thrown away, with the

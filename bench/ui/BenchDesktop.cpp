@@ -53,8 +53,9 @@ QString largeDirectory()
                 "INSERT INTO ProgSite.ProgSite (ProgramName, SiteName, Submitted, Published) VALUES (?, ?, ?, ?)");
             for (int i = 0; i < kSites; ++i) {
                 const QString name = QString("Site %1").arg(i, 6, 10, QChar('0'));
-                Sql::run(site, {name, QString("http://site%1.test/").arg(i), QString("Notes of site %1").arg(i),
-                                   i % 6, i % 2, i % 3 == 0 ? 1 : 0});
+                Sql::run(site,
+                    {name, QString("http://site%1.test/").arg(i), QString("Notes of site %1").arg(i), i % 6, i % 2,
+                        i % 3 == 0 ? 1 : 0});
                 if (i % (kSites / kFlaggedSites) == 0)
                     Sql::run(flags, {QStringLiteral("First"), name, i % 2, i % 5 == 0 ? 1 : 0});
                 Sql::run(flags, {QStringLiteral("Second"), name, i % 2, i % 5 == 0 ? 1 : 0});

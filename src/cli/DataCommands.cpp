@@ -155,8 +155,7 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
         } catch (const QuilletError& error) {
             // The merge stays committed: say so rather than a plain failure,
             // which means that it was rolled back.
-            context.err << "The site list was merged, but the settings could not be saved: " << error.text()
-                        << '\n';
+            context.err << "The site list was merged, but the settings could not be saved: " << error.text() << '\n';
             return ExitMergedNotSaved;
         }
     }

@@ -65,8 +65,8 @@ bool ReplacingFile::open(QFileDevice::Permissions permissions)
 {
     cancel();
     const QFileInfo target(m_path);
-    QByteArray pattern
-        = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray pattern = QFile::encodeName(
+        target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     // mkstemp creates a new file only (never through a link) and opens it 0600.
     m_fd = ::mkstemp(pattern.data());
     if (m_fd < 0)
@@ -140,8 +140,8 @@ bool ReplacingFile::replace(
 
 bool createNewFile(const QString& path, QFileDevice::Permissions permissions)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-        modeOf(permissions));
+    const int fd = ::open(
+        QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, modeOf(permissions));
     if (fd < 0)
         return false;
     // The mode asked for, whatever the process's umask takes away.

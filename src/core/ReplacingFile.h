@@ -47,5 +47,5 @@ private:
 // Creates path as a new, empty file with permissions (owner read and write by
 // default). False when anything (a file, a folder or a link) already stands
 // at the name, or the folder refuses; nothing existing is ever touched.
-bool createNewFile(const QString& path,
-    QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+bool createNewFile(
+    const QString& path, QFileDevice::Permissions permissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner);

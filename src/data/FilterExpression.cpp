@@ -115,7 +115,8 @@ public:
         if (m_token.kind != Token::End)
             throw FilterError(
                 QStringLiteral("unexpected \"%1\" at position %2").arg(m_token.text).arg(m_token.position));
-        return condition.kind == Condition::Single ? condition.sql : QLatin1Char('(') + condition.sql + QLatin1Char(')');
+        return condition.kind == Condition::Single ? condition.sql
+                                                   : QLatin1Char('(') + condition.sql + QLatin1Char(')');
     }
 
     QVariantList parameters;

@@ -35,8 +35,8 @@ const Libzip& Libzip::get()
         && bind(library, "zip_error_init_with_code", bound.errorInitWithCode)
         && bind(library, "zip_error_strerror", bound.errorStrerror) && bind(library, "zip_error_fini", bound.errorFini);
     if (!ok)
-        throw QuilletError(QStringLiteral("%1 lacks a function the program needs")
-                               .arg(QString::fromLatin1(QUILLET_LIBZIP_SONAME)));
+        throw QuilletError(
+            QStringLiteral("%1 lacks a function the program needs").arg(QString::fromLatin1(QUILLET_LIBZIP_SONAME)));
     api = bound;
     loaded = true;
     return api;

@@ -129,7 +129,7 @@ private:
     mutable QVector<qint64> m_rowIds;
     mutable QVector<QString> m_names;
     mutable bool m_complete = false;
-    mutable bool m_lastKeyNull = false; // the last key known has no name (SQL NULL)
-    mutable bool m_announce = true; // rowsFetched is sent (not while refreshing)
+    mutable bool m_lastKeyNull = false;       // the last key known has no name (SQL NULL)
+    mutable bool m_announce = true;           // rowsFetched is sent (not while refreshing)
     mutable QHash<int, QVector<Row>> m_pages; // page number -> the page's rows
 };

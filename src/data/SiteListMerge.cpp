@@ -74,14 +74,14 @@ public:
         , m_update(db)
         , m_insert(db)
     {
-        m_useUpsert = m_upsert.prepare(
-            QStringLiteral("INSERT INTO Sites.Sites (%1, Dead) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0) "
-                           "ON CONFLICT (SiteName) DO UPDATE SET HomeUrl = excluded.HomeUrl, SearchUrl = "
-                           "excluded.SearchUrl, SubmitUrl = excluded.SubmitUrl, UpdateUrl = excluded.UpdateUrl, Notes "
-                           "= excluded.Notes, VelmoraFriendly = excluded.VelmoraFriendly, Pad = excluded.Pad, "
-                           "AntiFreeSpeech = excluded.AntiFreeSpeech, Ftp = excluded.Ftp, PollsPAD = excluded.PollsPAD, "
-                           "CountryCode = excluded.CountryCode, Rating = excluded.Rating, Dead = 0")
-                .arg(kColumns));
+        m_useUpsert = m_upsert.prepare(QStringLiteral(
+            "INSERT INTO Sites.Sites (%1, Dead) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0) "
+            "ON CONFLICT (SiteName) DO UPDATE SET HomeUrl = excluded.HomeUrl, SearchUrl = "
+            "excluded.SearchUrl, SubmitUrl = excluded.SubmitUrl, UpdateUrl = excluded.UpdateUrl, Notes "
+            "= excluded.Notes, VelmoraFriendly = excluded.VelmoraFriendly, Pad = excluded.Pad, "
+            "AntiFreeSpeech = excluded.AntiFreeSpeech, Ftp = excluded.Ftp, PollsPAD = excluded.PollsPAD, "
+            "CountryCode = excluded.CountryCode, Rating = excluded.Rating, Dead = 0")
+                                           .arg(kColumns));
         if (m_useUpsert)
             return;
         if (!m_update.prepare(QStringLiteral(
@@ -144,9 +144,9 @@ bool SiteListMerge::run()
     QFile listFile(listPath);
     const QFileInfo listInfo(listPath);
     if (listInfo.isDir() || !listFile.open(QIODevice::ReadOnly))
-        throw QuilletError(QStringLiteral("Cannot open file \"%1\". %2")
-                               .arg(listPath,
-                                   listInfo.isDir() ? QStringLiteral("It is a folder.") : listFile.errorString()));
+        throw QuilletError(
+            QStringLiteral("Cannot open file \"%1\". %2")
+                .arg(listPath, listInfo.isDir() ? QStringLiteral("It is a folder.") : listFile.errorString()));
 
     SiteCursor& sites = m_dm.sites();
     sites.setFiltered(false);

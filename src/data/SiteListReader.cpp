@@ -27,7 +27,8 @@ QString SiteListReader::decodeLine(QByteArrayView bytes)
     if (isAscii(bytes))
         return QString::fromLatin1(bytes.data(), bytes.size());
     // A byte order mark inside the file is text like any other.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;

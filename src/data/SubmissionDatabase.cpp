@@ -1,11 +1,11 @@
 #include "SubmissionDatabase.h"
 
 #include "MessageSink.h"
+#include "MessageTranslation.h"
 #include "PropertyCatalogue.h"
 #include "QuilletError.h"
-#include "Settings.h"
-#include "MessageTranslation.h"
 #include "ReplacingFile.h"
+#include "Settings.h"
 #include "SiteListMerge.h"
 #include "Sql.h"
 #include "TableCloseRecord.h"
@@ -226,9 +226,10 @@ void SubmissionDatabase::repairTable(Table table)
     const TableRepair::Result repaired = TableRepair::repair(path, table);
     if (!repaired.ok) {
         m_attachError[index(table)] = repaired.error;
-        throw QuilletError(translateMessage(QStringLiteral("The table file %1 is damaged and could not be repaired (%2). "
-                                                           "The file has been left as it was."))
-                               .arg(path, repaired.error));
+        throw QuilletError(
+            translateMessage(QStringLiteral("The table file %1 is damaged and could not be repaired (%2). "
+                                            "The file has been left as it was."))
+                .arg(path, repaired.error));
     }
     QSqlQuery attach(m_db);
     attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(Sql::quoted(schema)));

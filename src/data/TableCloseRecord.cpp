@@ -18,7 +18,7 @@ constexpr qint64 kRecordLimit = 64 * 1024;
 // The clock the kernel stamps file times with.
 qint64 coarseNowNs()
 {
-    struct timespec now {};
+    struct timespec now { };
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
@@ -28,7 +28,9 @@ qint64 coarseTimeAfter(qint64 ns)
 {
     qint64 now = coarseNowNs();
     for (int i = 0; i < 200 && now <= ns; ++i) {
-        struct timespec pause {0, 250'000};
+        struct timespec pause {
+            0, 250'000
+        };
         ::nanosleep(&pause, nullptr);
         now = coarseNowNs();
     }
@@ -70,7 +72,7 @@ TableCloseRecord::TableCloseRecord(QString programDirectory)
 TableCloseRecord::Identity TableCloseRecord::identityOf(const QString& path)
 {
     Identity identity;
-    struct stat info {};
+    struct stat info { };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return identity;
     identity.size = info.st_size;
@@ -82,8 +84,8 @@ TableCloseRecord::Identity TableCloseRecord::identityOf(const QString& path)
     const QByteArray header = file.read(kCounterOffset + 4);
     if (header.size() == kCounterOffset + 4) {
         const auto* bytes = reinterpret_cast<const uchar*>(header.constData() + kCounterOffset);
-        identity.changeCounter = (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8)
-            | quint32(bytes[3]);
+        identity.changeCounter
+            = (quint32(bytes[0]) << 24) | (quint32(bytes[1]) << 16) | (quint32(bytes[2]) << 8) | quint32(bytes[3]);
     }
     identity.valid = true;
     return identity;

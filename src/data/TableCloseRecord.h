@@ -42,8 +42,8 @@ public:
         quint32 changeCounter = 0;
         bool operator==(const Identity& other) const
         {
-            return valid == other.valid && size == other.size && modifiedNs == other.modifiedNs
-                && inode == other.inode && changeCounter == other.changeCounter;
+            return valid == other.valid && size == other.size && modifiedNs == other.modifiedNs && inode == other.inode
+                && changeCounter == other.changeCounter;
         }
     };
     static Identity identityOf(const QString& path);

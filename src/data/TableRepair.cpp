@@ -92,7 +92,8 @@ TableRepair::Result rebuildInto(const QString& damagedPath, const QString& newPa
                 const int written = copy.numRowsAffected();
                 copy.finish();
                 const int read = Sql::scalar(db,
-                    QStringLiteral("SELECT count(*) FROM %1.%2 NOT INDEXED").arg(Sql::quoted(kDamaged), Sql::quoted(def.name)))
+                    QStringLiteral("SELECT count(*) FROM %1.%2 NOT INDEXED")
+                        .arg(Sql::quoted(kDamaged), Sql::quoted(def.name)))
                                      .toInt();
                 result.rowsLeftOut = std::max(0, read - written);
             });
@@ -100,8 +101,8 @@ TableRepair::Result rebuildInto(const QString& damagedPath, const QString& newPa
                 = Sql::scalar(db, QStringLiteral("PRAGMA %1.integrity_check").arg(Sql::quoted(schema))).toString();
             if (check != QLatin1String("ok"))
                 throw QuilletError(check);
-            result.rows = Sql::scalar(db,
-                QStringLiteral("SELECT count(*) FROM %1.%2").arg(Sql::quoted(schema), Sql::quoted(def.name)))
+            result.rows = Sql::scalar(
+                db, QStringLiteral("SELECT count(*) FROM %1.%2").arg(Sql::quoted(schema), Sql::quoted(def.name)))
                               .toInt();
             result.ok = true;
         } catch (const QuilletError& error) {

@@ -3,8 +3,8 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QFont>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 
 #include <optional>
 

@@ -495,15 +495,16 @@ void TestCli::commandsWithoutAPageLoadNoBrowserEngine()
     f.close();
     TestProgramDirectory source;
     const QString archive = zipList(source, "Merged,http://m/\r\n");
-    const QList<QStringList> commands {{"--version"}, {"programs"}, {"sites"}, {"report", "accounts"},
-        {"merge-sites", archive}, {"info"}};
+    const QList<QStringList> commands {
+        {"--version"}, {"programs"}, {"sites"}, {"report", "accounts"}, {"merge-sites", archive}, {"info"}};
     for (const QStringList& command : commands) {
         // The dynamic loader names every library it loads, plug-ins included.
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("LD_DEBUG", "files");
         process.setProcessEnvironment(environment);
-        process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", QStringList {"--dir", f.dir.path()} + command);
+        process.start(
+            qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", QStringList {"--dir", f.dir.path()} + command);
         QVERIFY(process.waitForFinished(30000));
         QCOMPARE(process.exitCode(), 0);
         const QString loaded = QString::fromLocal8Bit(process.readAllStandardError());

@@ -59,7 +59,8 @@ void TestFieldSplitter::agreesWithGetFieldOnRandomLines()
         for (int i = 0; i < 16; ++i) {
             const QString expected = getField(line, ',', i);
             if (split.at(i) != expected || split.at(i).isNull() != expected.isNull())
-                QFAIL(qPrintable(QString("line [%1] field %2: [%3] instead of [%4]").arg(line).arg(i).arg(split.at(i), expected)));
+                QFAIL(qPrintable(
+                    QString("line [%1] field %2: [%3] instead of [%4]").arg(line).arg(i).arg(split.at(i), expected)));
         }
     }
 }

@@ -15,10 +15,10 @@ QString nestedFilter(int depth)
 {
     QString text = "Rating = 1";
     for (int level = 0; level < depth; ++level)
-        text = level % 2 == 0 ? "(Rating > 0 AND " + text + ") OR Dead=True" : "(Dead=False OR " + text + ") AND Pad=True";
+        text = level % 2 == 0 ? "(Rating > 0 AND " + text + ") OR Dead=True"
+                              : "(Dead=False OR " + text + ") AND Pad=True";
     return text;
 }
-
 
 // The form that takes the engine's parser the most room per level.
 QString hardestFilter(int depth)
@@ -169,7 +169,6 @@ void TestFilterExpression::textNeverReachesTheSql()
     QCOMPARE(FilterExpression::parse("pollspad=true", kColumns).sql(), QString("\"PollsPAD\" = 1"));
 }
 
-
 void TestFilterExpression::deepNestingIsRefusedNotFollowed()
 {
     // Twelve thousand parentheses: a recursive parser would run out of stack.
@@ -234,7 +233,8 @@ void TestFilterExpression::longChainsAreRefusedOrRun()
     QVERIFY2(parsed.isValid(), qPrintable(parsed.errorText()));
     QCOMPARE(parsed.parameters().size(), FilterExpression::MaxComparisons);
     QCOMPARE(select(parsed), QStringList({"plain"}));
-    parsed = FilterExpression::parse(QStringList(FilterExpression::MaxComparisons, "Dead=False").join(" AND "), kColumns);
+    parsed
+        = FilterExpression::parse(QStringList(FilterExpression::MaxComparisons, "Dead=False").join(" AND "), kColumns);
     QVERIFY(parsed.isValid());
     QCOMPARE(select(parsed), QStringList({"plain", "hiddenTop", "unrated", "low"}));
 

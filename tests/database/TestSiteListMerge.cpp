@@ -3,11 +3,11 @@
 #include "SiteListReader.h"
 #include "Sql.h"
 
+#include "ZipExtractor.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include "ZipExtractor.h"
 #include <QTest>
 
 #include <sys/stat.h>
@@ -42,7 +42,8 @@ void writeLinkZip(const QString& path, const QByteArray& name, const QByteArray&
     zip_source_t* source = zip_source_buffer(archive, copy, zip_uint64_t(target.size()), 1);
     const zip_int64_t index = zip_file_add(archive, name.constData(), source, ZIP_FL_OVERWRITE);
     QVERIFY(index >= 0);
-    QCOMPARE(zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, (S_IFLNK | 0777) << 16), 0);
+    QCOMPARE(
+        zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, (S_IFLNK | 0777) << 16), 0);
     QCOMPARE(zip_close(archive), 0);
 }
 
@@ -50,7 +51,8 @@ void writeLinkZip(const QString& path, const QByteArray& name, const QByteArray&
 QStringList filesIn(const QString& folder)
 {
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         files.append(QDir(folder).relativeFilePath(path) + (QFileInfo(path).isSymLink() ? "->" : ""));
@@ -319,9 +321,9 @@ void TestSiteListMerge::onlySiteListFilesAreExtracted()
     QCOMPARE(sink.messages.size(), 1);
     QCOMPARE(sink.messages.first().title, QString("Extract Error"));
     QStringList skipped;
-    for (const char* name : {"Sites.DAT", "Programs.DAT", "ProgSite.DAT", "quillet.ini", "companies.ini",
-             "SiteData/ToolMine.ini", "SiteData/deeper/Listed.xml", "Deutsch.lng.exe", "tool.sh", "SiteData/.xml",
-             "sites.csv.bak", "Sites.csv"})
+    for (const char* name :
+        {"Sites.DAT", "Programs.DAT", "ProgSite.DAT", "quillet.ini", "companies.ini", "SiteData/ToolMine.ini",
+            "SiteData/deeper/Listed.xml", "Deutsch.lng.exe", "tool.sh", "SiteData/.xml", "sites.csv.bak", "Sites.csv"})
         skipped.append(QString::fromLatin1(name) + " (not a file a site list may bring)");
     QCOMPARE(sink.messages.first().text, "Could not extract: " + skipped.join(", "));
     f.close();
@@ -408,8 +410,9 @@ void TestSiteListMerge::sizesAreCountedWhileInflating()
     limits.totalBytes = 1500;
 
     // Honest headers: one member too large, then the whole archive too large.
-    writeZip(archive, {{"a.txt", QByteArray(600, 'a')}, {"big.txt", QByteArray(5000, 'b')},
-                          {"c.txt", QByteArray(600, 'c')}, {"d.txt", QByteArray(600, 'd')}});
+    writeZip(archive,
+        {{"a.txt", QByteArray(600, 'a')}, {"big.txt", QByteArray(5000, 'b')}, {"c.txt", QByteArray(600, 'c')},
+            {"d.txt", QByteArray(600, 'd')}});
     ZipExtractor::Result result = ZipExtractor::extract(archive, dir.path(), accept, limits);
     QCOMPARE(result.extracted, QStringList({"a.txt", "c.txt"}));
     QCOMPARE(result.skipped.size(), 2);
@@ -429,7 +432,7 @@ void TestSiteListMerge::sizesAreCountedWhileInflating()
         bytes[at + 2] = 0;
         bytes[at + 3] = 0;
     };
-    claim(22);                                  // local header: uncompressed size
+    claim(22);                               // local header: uncompressed size
     claim(bytes.indexOf("PK\x01\x02") + 24); // central directory: uncompressed size
     dir.writeFile("list.zip", bytes);
     result = ZipExtractor::extract(archive, dir.path(), accept, limits);
@@ -484,8 +487,7 @@ void TestSiteListMerge::linesAreDecodedOneByOne()
     DataFixture f;
     f.open();
     // One line in UTF-8, one in Windows-1252: each reads as written.
-    writeZip(f.dir.file("sites.zip"),
-        {{"sites.csv", "\xEF\xBB\xBFM\xC3\xBCller,http://m/\r\nCaf\xE9,http://c/\r\n"}});
+    writeZip(f.dir.file("sites.zip"), {{"sites.csv", "\xEF\xBB\xBFM\xC3\xBCller,http://m/\r\nCaf\xE9,http://c/\r\n"}});
     QVERIFY(f.dm().updateSites());
     QCOMPARE(f.visibleSites(), QStringList({QString::fromUtf8("Café"), QString::fromUtf8("Müller")}));
 }

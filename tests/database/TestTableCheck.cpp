@@ -32,7 +32,7 @@ int rootPage(const QString& path, const QString& name)
 // as a damage that no file time shows.
 void overwriteKeepingTime(const QString& path, const QByteArray& bytes)
 {
-    struct stat before {};
+    struct stat before { };
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadWrite));
