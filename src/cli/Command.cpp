@@ -119,13 +119,15 @@ int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
         err << "Unknown command: " << first << " (see 'quillet-cli --help')\n";
         return ExitUsage;
     }
-    // Only a command that runs needs the program directory, and only one
-    // that writes creates it; its help needs none.
+    // Only a command that runs needs the program directory (and may create
+    // it); its help does not. A folder named with --dir is created only for a
+    // command that writes: a mistyped name given to "info" leaves no trace.
     ProgramDirectory::Choice directory;
     if (!rest.contains(QLatin1String("--help")) && !rest.contains(QLatin1String("-h"))) {
         try {
-            directory = command->writesProgramDirectory() ? ProgramDirectory::choose(commandLineFolder)
-                                                          : ProgramDirectory::locate(commandLineFolder);
+            const bool create = command->writesProgramDirectory() || commandLineFolder.isEmpty();
+            directory = create ? ProgramDirectory::choose(commandLineFolder)
+                               : ProgramDirectory::locate(commandLineFolder);
         } catch (const QuilletError& error) {
             err << error.text() << '\n';
             return ExitFailure;

@@ -31,7 +31,7 @@ public:
     virtual QString name() const = 0;
     virtual QString summary() const = 0;
     // False for a command that writes nothing: a missing program directory
-    // is then not created for it.
+    // named with --dir is then not created for it.
     virtual bool writesProgramDirectory() const { return true; }
 
     // Runs the command on arguments (the command's name first).

@@ -13,5 +13,5 @@ inline constexpr PageCommandInfo kCaptureCommandInfo {
 inline constexpr PageCommandInfo kFillCommandInfo {
     "fill", "Load a page, fill its form as \"Auto fill form\" does and print the controls as JSON."};
 
-// The helper executable that runs them, beside quillet-cli.
+// The helper executable that runs them (see PageCommandProxy::helperPath).
 inline constexpr const char* kPageCommandProgram = "quillet-cli-page";

@@ -1,13 +1,21 @@
 #include "PageCommandProxy.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStringDecoder>
 
 QString PageCommandProxy::helperPath()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QString::fromLatin1(kPageCommandProgram);
+    const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    const QString name = QString::fromLatin1(kPageCommandProgram);
+    // Beside quillet-cli in a build or a portable copy; in the helpers'
+    // folder of an installed copy.
+    const QString beside = folder + name;
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QDir::cleanPath(folder + QStringLiteral(QUILLET_INSTALLED_HELPER_DIR) + QLatin1Char('/') + name);
 }
 
 int PageCommandProxy::execute(const QStringList& arguments, CommandContext& context)

@@ -4,8 +4,9 @@
 #include "PageCommandInfo.h"
 
 // A command that loads a page, as quillet-cli lists and starts it: the
-// command itself runs in the helper program quillet-cli-page beside
-// quillet-cli, so that no other command loads the browser engine. The
+// command itself runs in the helper program quillet-cli-page (beside
+// quillet-cli, or in an installed copy's helpers' folder), so that no other
+// command loads the browser engine. The
 // arguments (and "--help") go to the helper unchanged, with the program
 // directory in force; its output, errors and exit code come back as the
 // command's own.
@@ -20,7 +21,8 @@ public:
 
     int execute(const QStringList& arguments, CommandContext& context) override;
 
-    // The helper program: quillet-cli-page in the folder of the running program.
+    // The helper program: quillet-cli-page beside the running program, or in
+    // the helpers' folder of an installed copy.
     static QString helperPath();
 
 protected:

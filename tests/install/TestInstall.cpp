@@ -123,6 +123,7 @@ private Q_SLOTS:
     void copiedExecutableIsPortable();
     void unwritableFolderFallsBackToTheUserFolder();
     void installedProgramStartsOnAnEmptyUserFolder();
+    void pageCommandsRunInTheInstalledHelper();
 
 private:
     // relative starts with the name of an install folder: "bin/", "share/",
@@ -387,6 +388,12 @@ void TestInstall::dirWinsForTheInstalledCopy()
     QVERIFY2(info.code == 0, qPrintable(info.err));
     QCOMPARE(infoValue(info.out, "ProgramDirectory"), data.file("given/deep/"));
     QCOMPARE(infoValue(info.out, "ProgramDirectoryRule"), QString("--dir"));
+    // "info" writes nothing, so it leaves a folder named with --dir unmade;
+    // a command that writes makes it.
+    QVERIFY(!QFileInfo::exists(data.file("given")));
+    const Run programs
+        = runProgram(cli(), {"--dir", data.file("given/deep"), "programs"}, {"XDG_DATA_HOME=" + data.file("xdg")});
+    QVERIFY2(programs.code == 0, qPrintable(programs.err));
     QCOMPARE(modeOf(data.file("given")), 0700);
     QCOMPARE(modeOf(data.file("given/deep")), 0700);
     QVERIFY(!QFileInfo::exists(data.file("xdg")));
@@ -454,6 +461,20 @@ void TestInstall::installedProgramStartsOnAnEmptyUserFolder()
     QCOMPARE(infoValue(info.out, "ProgramDirectory"), folder);
     QCOMPARE(infoValue(info.out, "Sites rows"), QString("0"));
     QCOMPARE(infoValue(info.out, "Programs rows"), QString("0"));
+}
+
+void TestInstall::pageCommandsRunInTheInstalledHelper()
+{
+    // quillet-cli hands capture and fill to its helper in libexec/quillet,
+    // which answers as the command itself would.
+    TestProgramDirectory data;
+    const Run help = runProgram(cli(), {"--dir", data.path(), "fill", "--help"});
+    QVERIFY2(help.code == 0, qPrintable(help.err));
+    QVERIFY2(help.out.startsWith("Usage: quillet-cli [--dir DIR] fill"), qPrintable(help.out));
+    QVERIFY(help.out.contains("--site <NAME>"));
+    const Run usage = runProgram(cli(), {"--dir", data.path(), "capture", "page.html"});
+    QCOMPARE(usage.code, 2);
+    QCOMPARE(usage.err, QString("capture: give URL, --site NAME and --program NAME\n"));
 }
 
 QTEST_MAIN(TestInstall)
