@@ -28,9 +28,10 @@ SiteListModel::SiteListModel(SubmissionDatabase& dm, const Settings& config, QOb
     m_indicatorRow = m_dm.sites().currentIndex();
     m_background = new QTimer(this);
     m_background->setSingleShot(true);
-    m_background->setInterval(0);
     connect(m_background, &QTimer::timeout, this, [this] {
         m_dm.sites().fetchMore(BackgroundBatch);
+        // The next batch as soon as the events waiting have run.
+        m_background->setInterval(0);
         scheduleBackgroundFetch();
     });
     SiteCursor& sites = m_dm.sites();
@@ -42,12 +43,12 @@ SiteListModel::SiteListModel(SubmissionDatabase& dm, const Settings& config, QOb
     });
     connect(&sites, &SiteCursor::currentChanged, this, &SiteListModel::currentMoved);
     connect(&m_dm, &SubmissionDatabase::programFlagsChanged, this, &SiteListModel::restyleAll);
-    scheduleBackgroundFetch();
+    startBackgroundFetch();
 }
 
 void SiteListModel::scheduleBackgroundFetch()
 {
-    if (m_dm.sites().canFetchMore())
+    if (m_dm.sites().canFetchMore() && !m_background->isActive())
         m_background->start();
 }
 
@@ -94,6 +95,15 @@ void SiteListModel::resetRows()
     m_rows = m_dm.sites().fetchedCount();
     m_indicatorRow = m_dm.sites().currentIndex();
     endResetModel();
+    startBackgroundFetch();
+}
+
+void SiteListModel::startBackgroundFetch()
+{
+    // The walk waits until the window is up and the first events are done;
+    // nobody scrolls that far in the first moment.
+    m_background->stop();
+    m_background->setInterval(BackgroundDelayMs);
     scheduleBackgroundFetch();
 }
 

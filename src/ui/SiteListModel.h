@@ -19,7 +19,8 @@ class SubmissionDatabase;
 // The grid starts with the rows whose keys the cursor knows (the first page)
 // and grows as more become known: when the view scrolls to the end
 // (fetchMore), when the cursor reads further for a command, and in the
-// background, a batch at a time between events, until every row is there.
+// background: a moment after the rows were (re)read, a batch at a time
+// between events, until every row is there.
 //
 // With the setting SiteEffects on, each row carries the look that tells the
 // program's progress with the site and the kind of site, through the
@@ -51,8 +52,10 @@ public:
 
     SiteListModel(SubmissionDatabase& dm, const Settings& config, QObject* parent = nullptr);
 
-    // Keys read per step of the background walk.
-    static constexpr int BackgroundBatch = 4096;
+    // Keys read per step of the background walk, and the pause before its
+    // first step.
+    static constexpr int BackgroundBatch = 2048;
+    static constexpr int BackgroundDelayMs = 250;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     bool canFetchMore(const QModelIndex& parent) const override;
@@ -94,6 +97,7 @@ private:
     void resetRows();
     void rowsFetched(int first, int last);
     void currentMoved(int index);
+    void startBackgroundFetch();
     void scheduleBackgroundFetch();
 
     SubmissionDatabase& m_dm;
