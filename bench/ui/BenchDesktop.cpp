@@ -119,7 +119,7 @@ static void BM_StartWithLargeSiteList(benchmark::State& state)
     state.counters["floor_peak_MB"] = floorPeak;
     state.counters["peak_diff_MB"] = peak - floorPeak;
 }
-BENCHMARK(BM_StartWithLargeSiteList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartWithLargeSiteList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 // Choosing the other program in the programs list: its record, its flag rows
 // (1,000 for one, 100,000 for the other), the data selector's rows and the

@@ -126,8 +126,8 @@ int runCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
     if (!rest.contains(QLatin1String("--help")) && !rest.contains(QLatin1String("-h"))) {
         try {
             const bool create = command->writesProgramDirectory() || commandLineFolder.isEmpty();
-            directory = create ? ProgramDirectory::choose(commandLineFolder)
-                               : ProgramDirectory::locate(commandLineFolder);
+            directory
+                = create ? ProgramDirectory::choose(commandLineFolder) : ProgramDirectory::locate(commandLineFolder);
         } catch (const QuilletError& error) {
             err << error.text() << '\n';
             return ExitFailure;

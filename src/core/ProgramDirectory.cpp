@@ -166,9 +166,8 @@ ProgramDirectory::Choice ProgramDirectory::choose(const QString& commandLine)
 
 ProgramDirectory::Choice ProgramDirectory::locate(const QString& commandLine)
 {
-    return commandLine.isEmpty()
-        ? decide(QString(), inspect(QCoreApplication::applicationDirPath()), userDataFolder())
-        : decide(commandLine, ExecutableFolder(), QString());
+    return commandLine.isEmpty() ? decide(QString(), inspect(QCoreApplication::applicationDirPath()), userDataFolder())
+                                 : decide(commandLine, ExecutableFolder(), QString());
 }
 
 ProgramDirectory::Choice ProgramDirectory::choose(QStringList& arguments)
