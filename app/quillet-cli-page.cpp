@@ -1,4 +1,5 @@
-#include "PageCommandLine.h"
+#include "HelperCommandLine.h"
+#include "PageCommands.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -34,9 +35,12 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<CaptureCommand>());
+    commands.push_back(std::make_unique<FillCommand>());
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int code = runPageCommandLine(QCoreApplication::arguments(), out, err);
+    const int code = runHelperCommandLine(QCoreApplication::arguments(), out, err, commands);
     out.flush();
     err.flush();
     return code;

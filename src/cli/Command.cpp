@@ -1,10 +1,9 @@
 #include "Command.h"
 
 #include "DataCommands.h"
+#include "HelperCommandProxy.h"
 #include "ImportPadCommand.h"
 #include "InfoCommand.h"
-#include "MailCommands.h"
-#include "PageCommandProxy.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 #include "UpdateCommands.h"
@@ -19,11 +18,11 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<SitesCommand>());
     commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<MergeSitesCommand>());
-    commands.push_back(std::make_unique<PageCommandProxy>(kCaptureCommandInfo));
-    commands.push_back(std::make_unique<PageCommandProxy>(kFillCommandInfo));
+    commands.push_back(std::make_unique<HelperCommandProxy>(kCaptureCommandInfo, kPageCommandProgram));
+    commands.push_back(std::make_unique<HelperCommandProxy>(kFillCommandInfo, kPageCommandProgram));
     commands.push_back(std::make_unique<ImportPadCommand>());
-    commands.push_back(std::make_unique<ComposeMailCommand>());
-    commands.push_back(std::make_unique<SendMailCommand>());
+    commands.push_back(std::make_unique<HelperCommandProxy>(kComposeMailCommandInfo, kMailCommandProgram));
+    commands.push_back(std::make_unique<HelperCommandProxy>(kSendMailCommandInfo, kMailCommandProgram));
     commands.push_back(std::make_unique<CheckUpdatesCommand>());
     commands.push_back(std::make_unique<PublishSitesCommand>());
     return commands;

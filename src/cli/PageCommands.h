@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Command.h"
-#include "PageCommandInfo.h"
+#include "HelperCommandInfo.h"
 
 // Loads a page in a headless browser page and saves its form as "Save form" does.
 class CaptureCommand : public Command {

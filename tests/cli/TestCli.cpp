@@ -54,7 +54,7 @@ private Q_SLOTS:
     void mergeCommittedButSettingsNotSaved();
     void infoLeavesAMissingFolderMissing();
     void folderWhereAFileIsExpected();
-    void commandsWithoutAPageLoadNoBrowserEngine();
+    void commandsLoadNoHeavyLibraryTheyDoNotUse();
 };
 
 void TestCli::infoOnEmptyFolderPrintsDefaults()
@@ -487,7 +487,7 @@ void TestCli::folderWhereAFileIsExpected()
     QCOMPARE(result.err, f.dir.file("folder.zip") + " is a folder.\n");
 }
 
-void TestCli::commandsWithoutAPageLoadNoBrowserEngine()
+void TestCli::commandsLoadNoHeavyLibraryTheyDoNotUse()
 {
     DataFixture f;
     f.open();
@@ -512,6 +512,9 @@ void TestCli::commandsWithoutAPageLoadNoBrowserEngine()
         QVERIFY2(!loaded.contains("WebEngine"), qPrintable(command.join(' ')));
         QVERIFY2(!loaded.contains("libQt6Quick"), qPrintable(command.join(' ')));
         QVERIFY2(!loaded.contains("libQt6Gui"), qPrintable(command.join(' ')));
+        QVERIFY2(!loaded.contains("libcurl"), qPrintable(command.join(' ')));
+        // libzip only where an archive is opened.
+        QCOMPARE(loaded.contains("libzip"), command.contains("merge-sites"));
     }
 }
 

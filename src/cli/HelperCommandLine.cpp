@@ -1,12 +1,12 @@
-#include "PageCommandLine.h"
+#include "HelperCommandLine.h"
 
-#include "PageCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 
-#include <memory>
+#include <QFileInfo>
 
-int runPageCommandLine(QStringList arguments, QTextStream& out, QTextStream& err)
+int runHelperCommandLine(
+    QStringList arguments, QTextStream& out, QTextStream& err, const std::vector<std::unique_ptr<Command>>& commands)
 {
     QString commandLineFolder;
     try {
@@ -16,13 +16,17 @@ int runPageCommandLine(QStringList arguments, QTextStream& out, QTextStream& err
         return ExitUsage;
     }
     const QStringList rest = arguments.mid(1);
-    std::unique_ptr<Command> command;
-    if (!rest.isEmpty() && rest.first() == QLatin1String(kCaptureCommandInfo.name))
-        command = std::make_unique<CaptureCommand>();
-    else if (!rest.isEmpty() && rest.first() == QLatin1String(kFillCommandInfo.name))
-        command = std::make_unique<FillCommand>();
+    Command* command = nullptr;
+    for (const auto& candidate : commands) {
+        if (!rest.isEmpty() && candidate->name() == rest.first())
+            command = candidate.get();
+    }
     if (!command) {
-        err << "Usage: " << kPageCommandProgram << " [--dir DIR] capture|fill ARGS (run by quillet-cli)\n";
+        QStringList names;
+        for (const auto& candidate : commands)
+            names.append(candidate->name());
+        err << "Usage: " << QFileInfo(arguments.first()).fileName() << " [--dir DIR] " << names.join(QLatin1Char('|'))
+            << " ARGS (run by quillet-cli)\n";
         return ExitUsage;
     }
     // A command's help needs no program directory.

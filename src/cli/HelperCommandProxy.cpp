@@ -1,4 +1,4 @@
-#include "PageCommandProxy.h"
+#include "HelperCommandProxy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -6,10 +6,10 @@
 #include <QProcess>
 #include <QStringDecoder>
 
-QString PageCommandProxy::helperPath()
+QString HelperCommandProxy::helperPath(const QString& program)
 {
     const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    const QString name = QString::fromLatin1(kPageCommandProgram);
+    const QString& name = program;
     // Beside quillet-cli in a build or a portable copy; in the helpers'
     // folder of an installed copy.
     const QString beside = folder + name;
@@ -18,9 +18,9 @@ QString PageCommandProxy::helperPath()
     return QDir::cleanPath(folder + QStringLiteral(QUILLET_INSTALLED_HELPER_DIR) + QLatin1Char('/') + name);
 }
 
-int PageCommandProxy::execute(const QStringList& arguments, CommandContext& context)
+int HelperCommandProxy::execute(const QStringList& arguments, CommandContext& context)
 {
-    const QString helper = helperPath();
+    const QString helper = helperPath(QString::fromLatin1(m_program));
     if (!QFileInfo(helper).isExecutable()) {
         context.err << name() << ": needs the program " << helper << ", which is missing" << '\n';
         return ExitFailure;
@@ -62,7 +62,7 @@ int PageCommandProxy::execute(const QStringList& arguments, CommandContext& cont
     return process.exitCode();
 }
 
-int PageCommandProxy::run(const QCommandLineParser&, CommandContext&)
+int HelperCommandProxy::run(const QCommandLineParser&, CommandContext&)
 {
     // execute() hands everything to the helper; nothing runs here.
     return ExitFailure;
