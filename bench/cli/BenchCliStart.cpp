@@ -33,9 +33,9 @@ void measure(benchmark::State& state, const QStringList& arguments, const QStrin
     const QString cli = binaryFolder() + "/quillet-cli";
     const QString bare = binaryFolder() + "/bench_bare_core";
     const QString bareSql = binaryFolder() + "/bench_bare_sql";
-    double seconds = 0;
-    double floorSeconds = 0;
-    double sqlSeconds = 0;
+    std::vector<double> seconds;
+    std::vector<double> floorSeconds;
+    std::vector<double> sqlSeconds;
     for (auto _ : state) {
         const ChildRun floor = runChild(bare, {});
         const ChildRun sql = sqlFolder.isEmpty() ? ChildRun {true, 0, 0, 0} : runChild(bareSql, {sqlFolder});
@@ -45,15 +45,17 @@ void measure(benchmark::State& state, const QStringList& arguments, const QStrin
             break;
         }
         state.SetIterationTime(run.seconds);
-        seconds += run.seconds;
-        floorSeconds += floor.seconds;
-        sqlSeconds += sql.seconds;
+        seconds.push_back(run.seconds);
+        floorSeconds.push_back(floor.seconds);
+        sqlSeconds.push_back(sql.seconds);
     }
-    state.counters["floor_ms"] = benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = floorSeconds > 0 ? seconds / floorSeconds : 0;
+    // Medians: the time column is the mean, which a slowed run pulls up.
+    state.counters["median_ms"] = median(seconds) * 1000;
+    state.counters["floor_ms"] = median(floorSeconds) * 1000;
+    state.counters["ratio"] = median(floorSeconds) > 0 ? median(seconds) / median(floorSeconds) : 0;
     if (!sqlFolder.isEmpty()) {
-        state.counters["sql_floor_ms"] = benchmark::Counter(sqlSeconds * 1000, benchmark::Counter::kAvgIterations);
-        state.counters["ratio_to_sql"] = sqlSeconds > 0 ? seconds / sqlSeconds : 0;
+        state.counters["sql_floor_ms"] = median(sqlSeconds) * 1000;
+        state.counters["ratio_to_sql"] = median(sqlSeconds) > 0 ? median(seconds) / median(sqlSeconds) : 0;
     }
 }
 
@@ -63,14 +65,14 @@ static void BM_CliVersion(benchmark::State& state)
 {
     measure(state, {"--version"});
 }
-BENCHMARK(BM_CliVersion)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_CliVersion)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 
 static void BM_CliPrograms(benchmark::State& state)
 {
     const QString folder = preparedDirectory();
     measure(state, {"--dir", folder, "programs"}, folder);
 }
-BENCHMARK(BM_CliPrograms)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_CliPrograms)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
 
 int main(int argc, char** argv)
 {

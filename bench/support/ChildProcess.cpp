@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 #include <fcntl.h>
@@ -24,6 +25,15 @@ double now()
 }
 
 } // namespace
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 
 QString binaryFolder()
 {

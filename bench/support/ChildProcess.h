@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // One run of a program as its own process, as a user or a script starts it:
 // the wall time from start to exit and the process's peak resident memory.
 struct ChildRun {
@@ -18,3 +20,8 @@ ChildRun runChild(const QString& program, const QStringList& arguments, const QS
 
 // The folder of the running benchmark, where the programs are built.
 QString binaryFolder();
+
+// The middle value (the mean of the two middle ones for an even count): what
+// the ratios are taken of, so that a run slowed by other work on the machine
+// does not decide them.
+double median(std::vector<double> values);
