@@ -1,28 +1,17 @@
 #include "HelperCommandLine.h"
 #include "MailCommands.h"
+#include "QtDiagnostics.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
-
-#include <cstdio>
-
-namespace {
-
-// The command line's stderr carries the commands' own errors and the mail
-// status lines. Diagnostics of Qt go there only when asked for.
-void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg || qEnvironmentVariableIsSet("QUILLET_DEBUG"))
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-} // namespace
 
 // The mail commands of quillet-cli (compose-mail, send-mail), started by
 // quillet-cli: only they load the mail transfer library.
 int main(int argc, char* argv[])
 {
-    qInstallMessageHandler(quietMessageHandler);
+    // The command line's stderr carries the commands' own errors and the mail
+    // status lines.
+    QtDiagnostics::quietUnlessDebugging();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));

@@ -1,23 +1,10 @@
 #include "HelperCommandLine.h"
 #include "PageCommands.h"
+#include "QtDiagnostics.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTextStream>
-
-#include <cstdio>
-
-namespace {
-
-// The command line's stderr carries the commands' own errors, one line each.
-// Diagnostics of Qt and its web engine go there only when asked for.
-void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtFatalMsg || qEnvironmentVariableIsSet("QUILLET_DEBUG"))
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-} // namespace
 
 // The page commands of quillet-cli (capture, fill), started by quillet-cli.
 // A page needs a GUI application object; on a machine without a display it
@@ -27,10 +14,9 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietMessageHandler);
-    if (!qEnvironmentVariableIsSet("QUILLET_DEBUG"))
-        qputenv(
-            "QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --disable-logging --log-level=3");
+    // The command line's stderr carries the commands' own errors, one line
+    // each; Qt's and the browser engine's own diagnostics stay out of it.
+    QtDiagnostics::quietUnlessDebugging();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
