@@ -6,7 +6,6 @@
 #include "InfoCommand.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
-#include "UpdateCommands.h"
 
 namespace {
 
@@ -23,8 +22,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<ImportPadCommand>());
     commands.push_back(std::make_unique<HelperCommandProxy>(kComposeMailCommandInfo, kMailCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kSendMailCommandInfo, kMailCommandProgram));
-    commands.push_back(std::make_unique<CheckUpdatesCommand>());
-    commands.push_back(std::make_unique<PublishSitesCommand>());
+    commands.push_back(std::make_unique<HelperCommandProxy>(kCheckUpdatesCommandInfo, kUpdateCommandProgram));
+    commands.push_back(std::make_unique<HelperCommandProxy>(kPublishSitesCommandInfo, kUpdateCommandProgram));
     return commands;
 }
 

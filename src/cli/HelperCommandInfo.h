@@ -4,7 +4,8 @@
 // starts for them (HelperCommandProxy), so that every other command starts
 // without that library: the page commands need the browser engine
 // (quillet-cli-page), the mail commands the mail transfer library
-// (quillet-cli-mail). quillet-cli lists them by these names and summaries.
+// (quillet-cli-mail), the update commands Qt Network and the zip writer
+// (quillet-cli-updates). quillet-cli lists them by these names and summaries.
 struct CommandInfo {
     const char* name;
     const char* summary;
@@ -18,7 +19,12 @@ inline constexpr CommandInfo kComposeMailCommandInfo {
     "compose-mail", "Print the mail a site's e-mail submission would open in the mail window."};
 inline constexpr CommandInfo kSendMailCommandInfo {
     "send-mail", "Send a mail over SMTP as the mail window does, logging it in QuilletMail.log."};
+inline constexpr CommandInfo kCheckUpdatesCommandInfo {
+    "check-updates", "Check the update server for a newer program and site list; merge a newer list."};
+inline constexpr CommandInfo kPublishSitesCommandInfo {
+    "publish-sites", "Write the sites and a manifest into a folder for an update server to serve."};
 
 // The helper programs (see HelperCommandProxy::helperPath).
 inline constexpr const char* kPageCommandProgram = "quillet-cli-page";
 inline constexpr const char* kMailCommandProgram = "quillet-cli-mail";
+inline constexpr const char* kUpdateCommandProgram = "quillet-cli-updates";

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "Command.h"
+#include "HelperCommandInfo.h"
 
 // Runs the check for site updates against the update server set in the
 // settings, as the window's "Check for site updates" does.
 class CheckUpdatesCommand : public Command {
 public:
-    QString name() const override { return QStringLiteral("check-updates"); }
-    QString summary() const override
-    {
-        return QStringLiteral("Check the update server for a newer program and site list; merge a newer list.");
-    }
+    QString name() const override { return QString::fromLatin1(kCheckUpdatesCommandInfo.name); }
+    QString summary() const override { return QString::fromLatin1(kCheckUpdatesCommandInfo.summary); }
 
 protected:
     void configure(QCommandLineParser& parser) const override;
@@ -21,11 +19,8 @@ protected:
 // and DIR/members/sites.zip.
 class PublishSitesCommand : public Command {
 public:
-    QString name() const override { return QStringLiteral("publish-sites"); }
-    QString summary() const override
-    {
-        return QStringLiteral("Write the sites and a manifest into a folder for an update server to serve.");
-    }
+    QString name() const override { return QString::fromLatin1(kPublishSitesCommandInfo.name); }
+    QString summary() const override { return QString::fromLatin1(kPublishSitesCommandInfo.summary); }
 
 protected:
     void configure(QCommandLineParser& parser) const override;
