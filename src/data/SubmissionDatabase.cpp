@@ -553,10 +553,12 @@ void SubmissionDatabase::getSiteByKey(QChar key)
         const char16_t c = name.at(0).unicode();
         return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
     };
+    // The walk reads the site list's keys only as far as it goes; past the
+    // last site the cursor stays on the last.
     int row = m_sites.currentIndex();
-    while (row < m_sites.count() && firstLetter(row) < key.unicode())
+    while (m_sites.hasRow(row) && firstLetter(row) < key.unicode())
         ++row;
-    m_sites.moveTo(std::min(row, m_sites.count() - 1));
+    m_sites.moveTo(row);
 }
 
 void SubmissionDatabase::hideCurrentSite()
