@@ -1,5 +1,7 @@
 #include "DataCommands.h"
 
+#include "FileSaver.h"
+
 #include "DataSession.h"
 #include "FilterExpression.h"
 #include "PathChecks.h"
@@ -9,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -107,8 +108,8 @@ int ReportCommand::run(const QCommandLineParser& parser, CommandContext& context
     const QString problem = outputFileProblem(fileName);
     if (!problem.isEmpty())
         throw QuilletError(problem);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+    // The accounts report holds passwords: a new file is its owner's alone.
+    if (!FileSaver::save(fileName, text.toUtf8(), FileSaver::Access::OwnerOnly))
         throw QuilletError(QStringLiteral("Cannot create file %1").arg(fileName));
     return ExitSuccess;
 }

@@ -1,6 +1,8 @@
 #include "Settings.h"
 
 #include "IniDocument.h"
+#include "MessageTranslation.h"
+#include "QuilletError.h"
 
 namespace {
 
@@ -103,14 +105,26 @@ void Settings::saveSettings()
         [&](int i) { ini.writeBool(kPowerPaste, m_properties[i].caption, m_properties[i].inPowerPaste); });
     ini.writeInteger(kPowerPaste, kContextMenuIndex, browserContextMenuIndex);
     ini.writeInteger(kPowerPaste, kItemsPerColumn, menuItemsPerColumn);
-    ini.save(settingsFile());
+    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
 
     if (!lastCompany.isEmpty()) {
+        const QString problem = companyNameProblem(lastCompany);
+        if (!problem.isEmpty())
+            throw QuilletError(problem);
         IniDocument companies = IniDocument::load(companiesFile());
         for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
             companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
-        companies.save(companiesFile());
+        companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
     }
+}
+
+QString Settings::companyNameProblem(const QString& name)
+{
+    if (IniDocument::isSectionName(name))
+        return QString();
+    if (name.trimmed() != name && IniDocument::isSectionName(name.trimmed()))
+        return translateMessage(QStringLiteral("A company name cannot begin or end with a blank."));
+    return translateMessage(QStringLiteral("A company name cannot contain \"]\" or a line break."));
 }
 
 void Settings::listCompanies(QStringList& list) const
@@ -150,7 +164,7 @@ void Settings::savePopUpList(const QuickPasteList& list) const
     // edited by hand) can then never be read as part of this one.
     if (items.size() < MaxQuickPasteItems)
         ini.writeInteger(kPopUpList, QString::number(items.size() + 1), -1);
-    ini.save(settingsFile());
+    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
 }
 
 void Settings::loadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const
@@ -177,7 +191,7 @@ void Settings::saveWindowGeometry(const QString& prefix, const WindowGeometry& w
     ini.writeInteger(kGeometry, prefix + QLatin1Char('W'), window.width);
     ini.writeInteger(kGeometry, prefix + QLatin1Char('H'), window.height);
     ini.writeInteger(kGeometry, kSplitter, splitter);
-    ini.save(settingsFile());
+    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
 }
 
 void Settings::loadPowerPasteSettings()

@@ -40,9 +40,15 @@ public:
     PropertyCatalogue& properties() const { return m_properties; }
 
     void loadSettings();
-    // Raises QuilletError "Unable to write to <file>" when a file cannot be written.
+    // Raises QuilletError "Unable to write to <file>" when a file cannot be
+    // written, and companyNameProblem() (after quillet.ini is written, with
+    // companies.ini untouched) when LastCompany cannot be a section name.
+    // Both files are created readable by their owner only: they hold passwords.
     void saveSettings();
     void listCompanies(QStringList& list) const;
+    // Why name cannot be a company's section in companies.ini (it would read
+    // back as another name or break the file), or an empty text when it can.
+    static QString companyNameProblem(const QString& name);
     void loadCompany(const QString& name);
     void loadPopUpList(QuickPasteList& list) const;
     void savePopUpList(const QuickPasteList& list) const;

@@ -46,11 +46,38 @@ constexpr char16_t kHighControls[32] = {
 
 QString decodeWindows1252(const QByteArray& bytes)
 {
+    return decodeWindows1252(QByteArrayView(bytes));
+}
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
     QString result(bytes.size(), Qt::Uninitialized);
     QChar* out = result.data();
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         *out++ = (b >= 0x80 && b <= 0x9F) ? QChar(kHighControls[b - 0x80]) : QChar(b);
+    }
+    return result;
+}
+
+QByteArray encodeWindows1252(QStringView text)
+{
+    QByteArray result(text.size(), Qt::Uninitialized);
+    char* out = result.data();
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        char byte = '?';
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            byte = static_cast<char>(u);
+        } else {
+            for (int i = 0; i < 32; ++i) {
+                if (kHighControls[i] == u) {
+                    byte = static_cast<char>(0x80 + i);
+                    break;
+                }
+            }
+        }
+        *out++ = byte;
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include "MessageTranslator.h"
 #include "PropertyCatalogue.h"
 #include "QuilletError.h"
+#include "RegularFile.h"
 #include "Settings.h"
 #include "SubmissionDatabase.h"
 #include "TextDecoding.h"
@@ -54,10 +55,10 @@ void ConfigEditor::open()
     m_state.programChanged = false;
     m_state.siteEffects = m_config.siteEffects;
 
-    QFile osList(m_config.programDirectory() + QStringLiteral("OS.txt"));
-    if (osList.exists()) {
-        if (!osList.open(QIODevice::ReadOnly))
-            throw QuilletError(QStringLiteral("%1: %2").arg(osList.fileName(), osList.errorString()));
+    const QString osListPath = m_config.programDirectory() + QStringLiteral("OS.txt");
+    if (QFileInfo::exists(osListPath)) {
+        QFile osList;
+        RegularFile::openOrRaise(osList, osListPath);
         m_state.setItems(cboOS, splitLines(decodeText(osList.readAll())));
     }
 }
@@ -96,7 +97,16 @@ void ConfigEditor::loadCompanyData()
 
 void ConfigEditor::saveCompanyData()
 {
-    m_config.lastCompany = m_state.text(cbCompany);
+    // The name becomes a section name of companies.ini: blanks at its ends
+    // go, as reading would drop them, and a name that would read back as
+    // another one is refused before anything changes.
+    const QString name = m_state.text(cbCompany).trimmed();
+    const QString problem = Settings::companyNameProblem(name);
+    if (!problem.isEmpty())
+        throw QuilletError(problem);
+    if (name != m_state.text(cbCompany))
+        m_state.setText(cbCompany, name, Origin::Editor);
+    m_config.lastCompany = name;
     for (int id = cbCompany; id <= LastCompanyEdit; ++id)
         saveText(static_cast<Id>(id));
     m_state.companyChanged = false;
@@ -283,9 +293,8 @@ bool ConfigEditor::browseFile(const QString& path)
     }
     m_config.lastArcPath = chosen.absolutePath() + QLatin1Char('/');
 
-    QFile file(chosen.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        throw QuilletError(QStringLiteral("%1: %2").arg(chosen.absoluteFilePath(), file.errorString()));
+    QFile file;
+    RegularFile::openOrRaise(file, chosen.absoluteFilePath());
     const qint64 size = file.size();
     if (size > std::numeric_limits<qint32>::max())
         throw QuilletError(translateMsg(QStringLiteral("%1 is larger than 2 GB; its size cannot be stored."))

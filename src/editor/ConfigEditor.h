@@ -32,6 +32,8 @@ public:
     bool close();
 
     void loadCompanyData();
+    // Raises QuilletError, changing nothing, for a company name that holds
+    // "]" or a line break (it could not be read back from companies.ini).
     void saveCompanyData();
     void loadProgramData();
     void saveProgramData(bool withName);

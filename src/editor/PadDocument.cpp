@@ -1,6 +1,7 @@
 #include "PadDocument.h"
 
 #include "MessageTranslator.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 #include <QFile>
@@ -79,10 +80,13 @@ QString PadDocument::decode(const QByteArray& bytes, const QString& sourceName)
 
 PadDocument PadDocument::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QuilletError(
-            translateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, file.errorString()));
+    QFile file;
+    QString reason;
+    const RegularFile::Problem problem = RegularFile::open(file, path, &reason);
+    if (problem == RegularFile::Problem::Unreadable)
+        throw QuilletError(translateMsg(QStringLiteral("Cannot read the PAD file %1: %2")).arg(path, reason));
+    if (problem != RegularFile::Problem::None)
+        throw QuilletError(RegularFile::problemText(problem, path));
     if (file.size() > MaxFileSize)
         throw QuilletError(translateMsg(QStringLiteral("The PAD file %1 is too large.")).arg(path));
     const QByteArray bytes = file.read(MaxFileSize + 1);

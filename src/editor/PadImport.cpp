@@ -65,6 +65,13 @@ const QHash<QString, Id>& programTable()
     return table;
 }
 
+QString withoutLineBreaks(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
 } // namespace
 
 PadImport::PadImport(ConfigEditor& editor)
@@ -107,6 +114,15 @@ PadImport::Result PadImport::loadPadFile(const QString& path, Mode mode)
         result.error = error.text();
     }
 
+    if (!result.error.isEmpty()) {
+        // An import that stopped part way stores nothing: the editor shows
+        // what was read, unsaved, for the user to correct and save. (The
+        // company details carry their own mark: every edit sets it.)
+        if (mode == Mode::Program)
+            m_state.programChanged = true;
+        return result;
+    }
+
     // Store what the editor now shows. A program without a name is not stored.
     const QString name = m_state.text(cboProgramName);
     if (name.isEmpty()) {
@@ -117,17 +133,7 @@ PadImport::Result PadImport::loadPadFile(const QString& path, Mode mode)
     try {
         m_editor.saveProgramData(true);
         PropertyCatalogue& properties = m_editor.properties();
-        // A size that is no whole number stays in the size box for the user
-        // to correct; the record is stored without it.
-        const QString sizeText = properties[PropertyCatalogue::FileSize].getValue().trimmed();
-        bool sizeOk = true;
-        if (!sizeText.isEmpty())
-            sizeText.toInt(&sizeOk);
-        if (!sizeOk)
-            properties[PropertyCatalogue::FileSize].setValue(QString());
         m_editor.dm().saveProgram(properties[PropertyCatalogue::ProgramName].getValue());
-        if (!sizeOk)
-            m_state.programChanged = true;
         m_state.appendItem(cboProgramName, name);
         result.programStored = true;
         result.programName = name;
@@ -180,8 +186,11 @@ void PadImport::applyCompanyElement(const QString& name, const QString& text)
         return;
     }
     const auto row = companyTable().constFind(name);
-    if (row != companyTable().constEnd())
-        m_state.setText(row.value(), text, Origin::Editor);
+    if (row == companyTable().constEnd())
+        return;
+    // The company's name is a section name of companies.ini, which cannot
+    // hold a line break: one becomes a blank.
+    m_state.setText(row.value(), row.value() == cbCompany ? withoutLineBreaks(text) : text, Origin::Editor);
 }
 
 void PadImport::applyProgramElement(const QString& name, const QString& text)

@@ -7,7 +7,8 @@
 
 // Reads a PAD file into the company and program editor: in company mode the
 // company controls, in program mode the program and description controls;
-// then stores the program the editor shows.
+// then stores the program the editor shows. An import that stops on an error
+// stores nothing: the editor keeps what was read, marked as changed.
 class PadImport {
 public:
     enum class Mode { Company, Program };

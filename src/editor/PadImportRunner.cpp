@@ -29,18 +29,19 @@ int importInto(ProgramSession& session, const QString& padFile, bool companyMode
     PadImport import(editor);
     const PadImport::Result result = import.loadPadFile(
         file.absoluteFilePath(), companyMode ? PadImport::Mode::Company : PadImport::Mode::Program);
-    int exitCode = 0;
     if (!result.error.isEmpty()) {
+        // Nothing was stored, and nothing of the company is saved either.
         err << result.error << '\n';
-        exitCode = 1;
+        return 1;
     }
+    int exitCode = 0;
     if (!result.storeError.isEmpty()) {
         err << result.storeError << '\n';
         exitCode = 1;
     }
 
     if (companyMode) {
-        const QString company = state.text(EditorControl::cbCompany);
+        const QString company = state.text(EditorControl::cbCompany).trimmed();
         if (company.isEmpty()) {
             err << translateMsg(QStringLiteral("The PAD file names no company.")) << '\n';
             return 1;

@@ -14,7 +14,8 @@
 // settings store do (companies.ini and LastCompany); prints the company's name.
 //
 // Returns 0 on success; 1, with the error on err, when the file does not
-// exist, when the walk stopped on an error (what was read before is stored
-// all the same) or when nothing was stored.
+// exist, when the walk stopped on an error (nothing is stored then: no
+// program, no company, no settings), when the company's name cannot be
+// stored or when nothing was stored.
 int runPadImport(
     const QString& programDirectory, const QString& padFile, bool companyMode, QTextStream& out, QTextStream& err);

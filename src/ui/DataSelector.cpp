@@ -28,8 +28,8 @@ DataSelector::DataSelector(
     : QWidget(parent)
     , m_rows(rows)
     , m_config(config)
-    , m_powerPaste(powerPaste)
-    , m_quickPaste(quickPaste)
+    , m_powerPaste(&powerPaste)
+    , m_quickPaste(&quickPaste)
 {
     setObjectName(QStringLiteral("frmData"));
     setWindowTitle(QStringLiteral("Data selector"));
@@ -87,11 +87,11 @@ DataSelector::DataSelector(
     m_language = new WindowTranslator(this, {QStringLiteral("frmData.Caption")});
     applyTranslation();
 
-    m_quickPaste.setCaptionLookup([&rows](int row) { return rows.caption(row); });
+    m_quickPaste->setCaptionLookup([&rows](int row) { return rows.caption(row); });
 
     m_rows.fillCaptions();
     m_grid->setColumnWidth(DataSelectorModel::CaptionColumn, captionColumnWidth());
-    m_config.loadPopUpList(m_quickPaste);
+    m_config.loadPopUpList(*m_quickPaste);
     m_config.loadPowerPasteSettings();
     buildPowerPasteMenu();
 }
@@ -119,7 +119,8 @@ QSize DataSelector::sizeHint() const
 
 DataSelector::~DataSelector()
 {
-    m_quickPaste.setCaptionLookup(nullptr);
+    if (m_quickPaste)
+        m_quickPaste->setCaptionLookup(nullptr);
 }
 
 void DataSelector::applyTranslation()
@@ -134,23 +135,25 @@ int DataSelector::itemsPerColumn(int setting)
 
 void DataSelector::buildPowerPasteMenu()
 {
+    if (!m_powerPaste)
+        return;
     const PropertyCatalogue& properties = m_config.properties();
     const int perColumn = itemsPerColumn(m_config.menuItemsPerColumn);
-    int position = m_powerPaste.topSeparatorPosition();
-    m_powerPaste.clearPropertyItems();
+    int position = m_powerPaste->topSeparatorPosition();
+    m_powerPaste->clearPropertyItems();
     for (int i = 0; i < PropertyCatalogue::Count; ++i) {
         if (i == PropertyCatalogue::Separator || !properties[i].inPowerPaste)
             continue;
         ++position;
-        m_powerPaste.insertPropertyItem(QStringLiteral("> ") + properties[i].caption, i, position % perColumn == 0);
+        m_powerPaste->insertPropertyItem(QStringLiteral("> ") + properties[i].caption, i, position % perColumn == 0);
     }
 }
 
 bool DataSelector::addRowToQuickPaste(int row)
 {
-    if (!PropertyCatalogue::isValidIndex(row) || row == PropertyCatalogue::Separator)
+    if (!m_quickPaste || !PropertyCatalogue::isValidIndex(row) || row == PropertyCatalogue::Separator)
         return false;
-    return m_quickPaste.addQuickPasteItem(row);
+    return m_quickPaste->addQuickPasteItem(row);
 }
 
 void DataSelector::copyRowValue(int row)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class DataSelectorModel;
@@ -59,8 +60,10 @@ private:
     DataSelectorRows& m_rows;
     Settings& m_config;
     WindowTranslator* m_language = nullptr;
-    PowerPasteMenu& m_powerPaste;
-    QuickPasteMenu& m_quickPaste;
+    // The main window owns the two menus and may be destroyed first: the
+    // selector then leaves them alone.
+    QPointer<PowerPasteMenu> m_powerPaste;
+    QPointer<QuickPasteMenu> m_quickPaste;
     DataSelectorModel* m_model = nullptr;
     QTableView* m_grid = nullptr;
 };

@@ -90,11 +90,12 @@ void DesktopStartup::shutdown()
         m_mainWindow->saveWindowState();
     m_session.shutdown();
     useLanguageOf(nullptr);
-    // The selectors live in the main window's tabs once docked.
-    delete m_mainWindow;
-    delete m_dataSelector;
-    delete m_siteSelector;
+    // The windows that use the main window's menus and signals go first, docked
+    // in its tabs or not; the main window, which owns the paste menus, last.
     delete m_reportWindow;
+    delete m_siteSelector;
+    delete m_dataSelector;
+    delete m_mainWindow;
     m_rows.reset();
     m_dm.reset();
 }

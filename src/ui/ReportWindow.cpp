@@ -1,5 +1,7 @@
 #include "ReportWindow.h"
 
+#include "FileSaver.h"
+
 #include "MessageSink.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
@@ -11,7 +13,6 @@
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -150,9 +151,8 @@ QString ReportWindow::shownText() const
 
 bool ReportWindow::saveToFile(const QString& fileName)
 {
-    QSaveFile file(fileName);
-    const QByteArray bytes = shownText().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // The accounts report holds passwords: a new file is its owner's alone.
+    if (!FileSaver::save(fileName, shownText().toUtf8(), FileSaver::Access::OwnerOnly)) {
         MessageSink::current().showMessage(
             QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(fileName)));
         return false;

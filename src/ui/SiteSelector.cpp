@@ -181,7 +181,19 @@ void SiteSelector::applyTranslation()
     m_language->applyLanguage(m_config);
 }
 
-SiteSelector::~SiteSelector() = default;
+SiteSelector::~SiteSelector()
+{
+    // Edits not written yet are written while the window is whole. Then its
+    // own controls stop reporting to it: a field that loses the focus while
+    // the window is taken down (and so reports editingFinished) must not
+    // reach a window that is half destroyed.
+    commitEdits();
+    const QList<QObject*> parts = findChildren<QObject*>();
+    for (QObject* part : parts) {
+        part->disconnect(this);
+        part->removeEventFilter(this);
+    }
+}
 
 QStringList SiteSelector::translationPaths()
 {

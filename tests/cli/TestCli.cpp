@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -211,9 +212,12 @@ void TestCli::reportToStdoutAndFile()
         "Hidden Sites List Report\r\n" + expected
             + "\r\n\r\nh\r\n\thttp://h/\r\n\r\n\r\n"
               "There are 1 sites listed above.\r\n");
+    const mode_t savedMask = ::umask(022);
     result = run({"--dir", f.dir.path(), "report", "hidden", "--output", f.dir.file("hidden.txt")});
+    ::umask(savedMask);
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString());
+    QCOMPARE(QFileInfo(f.dir.file("hidden.txt")).permissions() & 0x0077, QFileDevice::Permissions());
     QCOMPARE(QString::fromUtf8(f.dir.readFile("hidden.txt")), run({"--dir", f.dir.path(), "report", "hidden"}).out);
     result = run({"--dir", f.dir.path(), "report", "progress"});
     QVERIFY(result.out.startsWith("Software Submission Progress Status Report\r\n"));

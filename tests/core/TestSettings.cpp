@@ -5,8 +5,11 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,6 +42,11 @@ private Q_SLOTS:
     void passwordsStoredAsTyped();
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
+    void settingsFilesAreCreatedForTheOwnerOnly();
+    void companyNameThatIsNoSectionNameIsNeverWritten_data();
+    void companyNameThatIsNoSectionNameIsNeverWritten();
+    void companyWithAccentsSurvivesAStrayByte();
+    void utf16SettingsAreRead();
 };
 
 void TestSettings::firstRunDefaults()
@@ -379,6 +387,122 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.shutdown());
     QCOMPARE(sink.texts(), QStringList({"Unable to write to " + blocked.file("quillet.ini")}));
     QVERIFY(!session.isRunning());
+}
+
+void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
+{
+    TestProgramDirectory dir;
+    dir.writeFile("companies.ini", "[Other]\nCity=X\n");
+    QVERIFY(::chmod(QFile::encodeName(dir.file("companies.ini")).constData(), 0644) == 0);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.emailPassword = "secret";
+    config.lastCompany = "Acme";
+    const mode_t saved = ::umask(022);
+    config.saveSettings();
+    ::umask(saved);
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    // A file that was there keeps the mode its owner gave it.
+    QCOMPARE(::stat(QFile::encodeName(dir.file("companies.ini")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0644));
+
+    TestProgramDirectory fresh;
+    PropertyCatalogue freshProperties;
+    Settings freshConfig(fresh.path(), freshProperties);
+    freshConfig.lastCompany = "Acme";
+    ::umask(022);
+    freshConfig.saveSettings();
+    ::umask(saved);
+    QCOMPARE(::stat(QFile::encodeName(fresh.file("companies.ini")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+}
+
+void TestSettings::companyNameThatIsNoSectionNameIsNeverWritten_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    const QString bracket = QStringLiteral("A company name cannot contain \"]\" or a line break.");
+    QTest::newRow("bracket") << "Doe [UK] Ltd" << bracket;
+    QTest::newRow("line break") << "Doe\n[Config]" << bracket;
+    QTest::newRow("carriage return") << "Doe\rLtd" << bracket;
+    QTest::newRow("blank at the end") << "Doe "
+                                      << "A company name cannot begin or end with a blank.";
+}
+
+void TestSettings::companyNameThatIsNoSectionNameIsNeverWritten()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    TestProgramDirectory dir;
+    const QByteArray companies = "[Acme]\r\nCity=Springfield\r\n";
+    dir.writeFile("companies.ini", companies);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.lastCompany = name;
+    config.hostAddress = "mail.example";
+    QCOMPARE(Settings::companyNameProblem(name), message);
+    try {
+        config.saveSettings();
+        QFAIL("the company was written");
+    } catch (const QuilletError& error) {
+        QCOMPARE(error.text(), message);
+    }
+    QCOMPARE(dir.readFile("companies.ini"), companies);
+    // The rest of the settings were saved before the company was refused.
+    QCOMPARE(IniFile(dir.file("quillet.ini")).readString("EMail", "HostAddress", ""), QString("mail.example"));
+    // A "[" alone reads back as it was written.
+    QCOMPARE(Settings::companyNameProblem("Doe [UK Ltd"), QString());
+}
+
+void TestSettings::companyWithAccentsSurvivesAStrayByte()
+{
+    TestProgramDirectory dir;
+    // One Windows-1252 byte (\xe9) in an unrelated section of a UTF-8 file.
+    const QByteArray original = "[M\xc3\xbcller GmbH]\r\nCompany=M\xc3\xbcller GmbH\r\nCity=K\xc3\xb6ln\r\n"
+                                "[Old]\r\nNote=caf\xe9\r\n";
+    dir.writeFile("companies.ini", original);
+    dir.writeFile("quillet.ini", "[Config]\r\nLastCompany=M\xc3\xbcller GmbH\r\n");
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QStringList names;
+    config.listCompanies(names);
+    QCOMPARE(names, QStringList({QString::fromUtf8("Müller GmbH"), QString("Old")}));
+    QCOMPARE(config.lastCompany, QString::fromUtf8("Müller GmbH"));
+    QCOMPARE(properties[8].getValue(), QString::fromUtf8("Köln"));
+    config.saveSettings();
+    const QByteArray saved = dir.readFile("companies.ini");
+    QVERIFY2(saved.startsWith("[M\xc3\xbcller GmbH]\r\nCompany=M\xc3\xbcller GmbH\r\nCity=K\xc3\xb6ln\r\n"),
+        saved.constData());
+    QVERIFY(saved.endsWith("[Old]\r\nNote=caf\xe9\r\n"));
+    names.clear();
+    config.listCompanies(names);
+    QCOMPARE(names.size(), 2);
+}
+
+void TestSettings::utf16SettingsAreRead()
+{
+    TestProgramDirectory dir;
+    QByteArray bytes("\xff\xfe");
+    const QString text = QStringLiteral("[EMail]\r\nHostAddress=smtp.example\r\n[Config]\r\nLanguage=Deutsch\r\n");
+    for (const QChar c : text)
+        bytes.append(char(c.cell())).append(char(c.row()));
+    dir.writeFile("quillet.ini", bytes);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QCOMPARE(config.hostAddress, QString("smtp.example"));
+    QCOMPARE(config.language, QString("Deutsch"));
+    config.saveSettings();
+    // Still UTF-16 with its byte order mark, and still read the same.
+    QVERIFY(dir.readFile("quillet.ini").startsWith("\xff\xfe[\0E\0M\0"));
+    Settings again(dir.path(), properties);
+    again.loadSettings();
+    QCOMPARE(again.hostAddress, QString("smtp.example"));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

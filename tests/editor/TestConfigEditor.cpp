@@ -188,6 +188,61 @@ private Q_SLOTS:
         QVERIFY(sink.messages.isEmpty());
     }
 
+    void companyNamesThatCannotBeSectionNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bracket") << "Gamma ] Ltd";
+        QTest::newRow("line break") << "Gamma\n[Config]";
+        QTest::newRow("carriage return and line feed") << "Gamma\r\nLtd";
+    }
+
+    void companyNamesThatCannotBeSectionNamesAreRefused()
+    {
+        QFETCH(QString, name);
+        EditorFixture f;
+        RecordingMessageSink sink;
+        f.editor.open();
+        f.editor.selectCompany(name);
+        f.editor.userChangedText(edtCity, QStringLiteral("Ogdenville"));
+        try {
+            f.editor.saveCompany();
+            QFAIL("the company was saved");
+        } catch (const QuilletError& error) {
+            QCOMPARE(error.text(), QStringLiteral("A company name cannot contain \"]\" or a line break."));
+        }
+        // Nothing changed: the current company, its values and the marks.
+        QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Acme"));
+        QCOMPARE(f.fixture.properties()[0].getValue(), QStringLiteral("Acme"));
+        QCOMPARE(f.fixture.properties()[8].getValue(), QStringLiteral("Springfield"));
+        QVERIFY(f.state.companyChanged);
+        // Closing asks, and the refused save is reported instead of written.
+        QVERIFY(!f.editor.close());
+        QCOMPARE(sink.texts(), QStringList {QStringLiteral("A company name cannot contain \"]\" or a line break.")});
+        f.fixture.config().saveSettings();
+        QStringList companies;
+        f.fixture.config().listCompanies(companies);
+        QCOMPARE(companies, (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft")}));
+        QVERIFY(!f.fixture.dir.readFile(QStringLiteral("companies.ini")).contains("Gamma"));
+        QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
+                     .readString(QStringLiteral("Acme"), QStringLiteral("City"), QString()),
+            QStringLiteral("Springfield"));
+    }
+
+    void blanksAroundACompanyNameAreDropped()
+    {
+        EditorFixture f;
+        f.editor.open();
+        f.editor.selectCompany(QStringLiteral("  Gamma "));
+        f.editor.saveCompany();
+        QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Gamma"));
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Gamma"));
+        f.fixture.config().saveSettings();
+        QStringList companies;
+        f.fixture.config().listCompanies(companies);
+        QCOMPARE(
+            companies, (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft"), QStringLiteral("Gamma")}));
+    }
+
     void switchingProgramAfterEditsStoresThemUnderTheShownProgram_data()
     {
         QTest::addColumn<bool>("answerYes");
@@ -420,6 +475,34 @@ private Q_SLOTS:
         f.fixture.dir.writeFile(QStringLiteral("OS.txt"), "Windows\r\nLinux\r\n");
         f.editor.open();
         QCOMPARE(f.state.items(cboOS), (QStringList {QStringLiteral("Windows"), QStringLiteral("Linux")}));
+    }
+
+    void filesThatAreNoRegularFilesAreRefusedAtOnce()
+    {
+        EditorFixture f;
+        RecordingMessageSink sink;
+        TestFifo fifo(f.fixture.dir.file(QStringLiteral("program.zip")));
+        QString error;
+        QVERIFY(fifo.returnsPromptly([&] {
+            try {
+                f.editor.browseFile(fifo.path());
+            } catch (const QuilletError& e) {
+                error = e.text();
+            }
+        }));
+        QCOMPARE(error, fifo.path() + QStringLiteral(" is not a regular file."));
+        QCOMPARE(f.state.text(edtFileSize), QString());
+
+        TestFifo osList(f.fixture.dir.file(QStringLiteral("OS.txt")));
+        error.clear();
+        QVERIFY(osList.returnsPromptly([&] {
+            try {
+                f.editor.open();
+            } catch (const QuilletError& e) {
+                error = e.text();
+            }
+        }));
+        QCOMPARE(error, osList.path() + QStringLiteral(" is not a regular file."));
     }
 
     void padFileChoiceRemembersItsFolder()

@@ -187,11 +187,43 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.0"));
         QCOMPARE(f.state.text(edtKeywords), QString());
 
-        // What was read is stored; the size that is no number stays for the user to correct.
-        QVERIFY(result.programStored);
-        const QVariantMap row = f.record(QStringLiteral("Grouped Size"));
-        QCOMPARE(row.value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
-        QVERIFY(row.value(QStringLiteral("FileSize")).isNull());
+        // Nothing is stored; the editor shows what was read, unsaved, for the
+        // user to correct.
+        QVERIFY(!result.programStored);
+        QVERIFY(f.record(QStringLiteral("Grouped Size")).isEmpty());
+        QVERIFY(!f.state.items(cboProgramName).contains(QStringLiteral("Grouped Size")));
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Grouped Size"));
+        QVERIFY(f.state.programChanged);
+    }
+
+    void stoppedImportLeavesAnExistingProgramAlone()
+    {
+        ImportFixture f;
+        PropertyCatalogue& p = f.fixture.properties();
+        const auto entry = [&p](const char* fieldName) -> CatalogueEntry& {
+            for (int i = PropertyCatalogue::FirstProgram; i < PropertyCatalogue::Count; ++i) {
+                if (p[i].fieldName == QLatin1String(fieldName))
+                    return p[i];
+            }
+            qFatal("no catalogue entry %s", fieldName);
+        };
+        p[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Grouped Size"));
+        for (int i = PropertyCatalogue::ProgramName + 1; i < PropertyCatalogue::Count; ++i)
+            p[i].setValue(QString());
+        entry("Keywords").setValue(QStringLiteral("notes, outliner"));
+        entry("FileSize").setValue(QStringLiteral("2048"));
+        entry("ProgramUrl").setValue(QStringLiteral("http://127.0.0.1/grouped"));
+        f.fixture.dm().saveProgram(QStringLiteral("Grouped Size"));
+        const QVariantMap before = f.record(QStringLiteral("Grouped Size"));
+        QCOMPARE(before.value(QStringLiteral("Keywords")).toString(), QStringLiteral("notes, outliner"));
+
+        const PadImport::Result result
+            = f.import(padFixture(QStringLiteral("size-with-separators.xml")), Mode::Program);
+        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!result.programStored);
+        QCOMPARE(f.record(QStringLiteral("Grouped Size")), before);
+        // The catalogue still holds the stored program, not the half import.
+        QCOMPARE(entry("Keywords").getValue(), QStringLiteral("notes, outliner"));
         QVERIFY(f.state.programChanged);
     }
 
@@ -202,8 +234,48 @@ private Q_SLOTS:
         QCOMPARE(result.error, QStringLiteral("'2003-2-29' is not a valid date"));
         QCOMPARE(f.state.text(edtVersion), QString());
         QCOMPARE(f.state.date(dteFile), QDate::currentDate());
-        QVERIFY(result.programStored);
-        QCOMPARE(result.programName, QStringLiteral("Leap"));
+        QVERIFY(!result.programStored);
+        QVERIFY(f.record(QStringLiteral("Leap")).isEmpty());
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Leap"));
+    }
+
+    void failedCompanyImportChangesNothing()
+    {
+        ImportFixture f;
+        const QByteArray before = f.fixture.dir.readFile(QStringLiteral("companies.ini"));
+        const QString programBefore = f.state.text(cboProgramName);
+        const int programsBefore = f.programCount();
+        f.fixture.dir.writeFile(QStringLiteral("broken.xml"),
+            "<XML_DIZ_INFO><Company_Info><Company_Name>Half Read</Company_Name>"
+            "<City_Town>Springfield</City_Town></Company_Info><Broken></XML_DIZ_INFO>");
+        const PadImport::Result result = f.import(f.fixture.dir.file(QStringLiteral("broken.xml")), Mode::Company);
+        QVERIFY(result.error.contains(QStringLiteral("not well-formed")));
+        QVERIFY(!result.programStored);
+        QCOMPARE(result.storeError, QString());
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Acme"));
+        QVERIFY(!f.state.companyChanged);
+        QCOMPARE(f.state.text(cboProgramName), programBefore);
+        QCOMPARE(f.programCount(), programsBefore);
+        QCOMPARE(f.fixture.dir.readFile(QStringLiteral("companies.ini")), before);
+        QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Acme"));
+    }
+
+    void lineBreaksInTheCompanyNameBecomeBlanks()
+    {
+        ImportFixture f;
+        f.fixture.dir.writeFile(QStringLiteral("company.xml"),
+            "<XML_DIZ_INFO><Company_Info><Company_Name>Doe\r\nSoftware&#10;Ltd&#13;UK</Company_Name>"
+            "<Address_1>Line one&#10;Line two</Address_1></Company_Info></XML_DIZ_INFO>");
+        const PadImport::Result result = f.import(f.fixture.dir.file(QStringLiteral("company.xml")), Mode::Company);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cbCompany), QStringLiteral("Doe Software Ltd UK"));
+        // Other company details are values, whose line breaks the settings store handles.
+        QCOMPARE(f.state.text(edtAddr1), QStringLiteral("Line one\nLine two"));
+        f.editor.saveCompanyData();
+        f.fixture.config().saveSettings();
+        QStringList companies;
+        f.fixture.config().listCompanies(companies);
+        QCOMPARE(companies, QStringList({QStringLiteral("Acme"), QStringLiteral("Doe Software Ltd UK")}));
     }
 
     void companyModeReadsOnlyCompanyDetails()
@@ -308,14 +380,14 @@ private Q_SLOTS:
         QVERIFY2(result.error.contains(QStringLiteral("not well-formed")), qPrintable(result.error));
         QVERIFY2(result.error.contains(QStringLiteral("line 5,")), qPrintable(result.error));
         QVERIFY(result.error.contains(QStringLiteral("malformed.xml")));
-        // Nothing was applied and no nameless program is stored.
+        // Nothing was applied and nothing is stored: the one message is the error.
         QCOMPARE(f.state.text(edtVersion), QString());
-        QCOMPARE(result.storeError, QStringLiteral("The PAD file names no program."));
+        QCOMPARE(result.storeError, QString());
         QVERIFY(!result.programStored);
         QCOMPARE(f.programCount(), before);
 
         PadImport::report(result);
-        QCOMPARE(sink.texts(), (QStringList {result.error, result.storeError}));
+        QCOMPARE(sink.texts(), (QStringList {result.error}));
     }
 
     void fileWithoutProgramNameStoresNothing()
@@ -523,19 +595,82 @@ private Q_SLOTS:
         QVERIFY(programNames(dir.path()).isEmpty());
     }
 
-    void runnerFailsOnAnErrorButKeepsWhatWasRead()
+    void runnerStoresNothingWhenTheWalkStops_data()
     {
+        QTest::addColumn<bool>("company");
+        QTest::newRow("program") << false;
+        QTest::newRow("company") << true;
+    }
+
+    void runnerStoresNothingWhenTheWalkStops()
+    {
+        QFETCH(bool, company);
         TestProgramDirectory dir;
+        const QByteArray companies = "[Acme]\r\nCity=Springfield\r\n";
+        const QByteArray settings = "[Config]\r\nLastCompany=Acme\r\n";
+        dir.writeFile(QStringLiteral("companies.ini"), companies);
+        dir.writeFile(QStringLiteral("quillet.ini"), settings);
+        dir.writeFile(QStringLiteral("stops.xml"),
+            "<XML_DIZ_INFO><Company_Info><Company_Name>Doe Software</Company_Name></Company_Info>"
+            "<Program_Info><Program_Name>Grouped Size</Program_Name>"
+            "<File_Size_Bytes>1,536,000</File_Size_Bytes></Program_Info></XML_DIZ_INFO>");
         QString output;
         QString errors;
         QTextStream out(&output);
         QTextStream err(&errors);
-        const int code
-            = runPadImport(dir.path(), padFixture(QStringLiteral("size-with-separators.xml")), false, out, err);
+        const int code = runPadImport(dir.path(), dir.file(QStringLiteral("stops.xml")), company, out, err);
+        if (company) {
+            // The company walk meets no size; a walk that stops does the same.
+            QCOMPARE(code, 0);
+            dir.writeFile(QStringLiteral("companies.ini"), companies);
+            dir.writeFile(QStringLiteral("quillet.ini"), settings);
+            dir.writeFile(QStringLiteral("stops.xml"),
+                "<XML_DIZ_INFO><Company_Info><Company_Name>Doe Software</Company_Name></Company_Info><x>");
+            output.clear();
+            errors.clear();
+            QCOMPARE(runPadImport(dir.path(), dir.file(QStringLiteral("stops.xml")), company, out, err), 1);
+            QVERIFY2(errors.contains(QStringLiteral("not well-formed")), qPrintable(errors));
+        } else {
+            QCOMPARE(code, 1);
+            QCOMPARE(errors, QStringLiteral("'1,536,000' is not a valid integer value\n"));
+        }
+        QCOMPARE(output, QString());
+        QVERIFY(programNames(dir.path()).isEmpty());
+        QCOMPARE(dir.readFile(QStringLiteral("companies.ini")), companies);
+        QCOMPARE(dir.readFile(QStringLiteral("quillet.ini")), settings);
+    }
+
+    void fifoIsRefusedAtOnce()
+    {
+        TestProgramDirectory dir;
+        TestFifo fifo(dir.file(QStringLiteral("program.xml")));
+        int code = 0;
+        QString output;
+        QString errors;
+        QVERIFY(fifo.returnsPromptly([&] {
+            QTextStream out(&output);
+            QTextStream err(&errors);
+            code = runPadImport(dir.path(), fifo.path(), false, out, err);
+        }));
         QCOMPARE(code, 1);
-        QCOMPARE(errors, QStringLiteral("'1,536,000' is not a valid integer value\n"));
-        QCOMPARE(output, QStringLiteral("Grouped Size\n"));
-        QCOMPARE(programNames(dir.path()), QStringList {QStringLiteral("Grouped Size")});
+        QCOMPARE(errors, fifo.path() + QStringLiteral(" is not a regular file.\n"));
+        QVERIFY(programNames(dir.path()).isEmpty());
+    }
+
+    void runnerRefusesACompanyNameWithABracket()
+    {
+        TestProgramDirectory dir;
+        dir.writeFile(QStringLiteral("company.xml"),
+            "<XML_DIZ_INFO><Company_Info><Company_Name>Doe [UK] Software</Company_Name>"
+            "<City_Town>Leeds</City_Town></Company_Info></XML_DIZ_INFO>");
+        QString output;
+        QString errors;
+        QTextStream out(&output);
+        QTextStream err(&errors);
+        QCOMPARE(runPadImport(dir.path(), dir.file(QStringLiteral("company.xml")), true, out, err), 1);
+        QCOMPARE(errors, QStringLiteral("A company name cannot contain \"]\" or a line break.\n"));
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("companies.ini"))));
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("quillet.ini"))));
     }
 
     void runnerFailsWhenNothingIsStored_data()

@@ -5,6 +5,15 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <chrono>
+#include <exception>
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 TestProgramDirectory::TestProgramDirectory()
 {
     if (!m_dir.isValid())
@@ -70,4 +79,41 @@ QStringList RecordingMessageSink::texts() const
 QString testDataPath(const QString& name)
 {
     return qEnvironmentVariable("QUILLET_TEST_DATA") + QLatin1Char('/') + name;
+}
+
+TestFifo::TestFifo(QString path)
+    : m_path(std::move(path))
+{
+    if (::mkfifo(QFile::encodeName(m_path).constData(), 0600) != 0)
+        qFatal("cannot create the FIFO %s", qPrintable(m_path));
+}
+
+TestFifo::~TestFifo()
+{
+    QFile::remove(m_path);
+}
+
+bool TestFifo::returnsPromptly(const std::function<void()>& work, int seconds)
+{
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread worker([&work, &done] {
+        try {
+            work();
+            done.set_value();
+        } catch (...) {
+            done.set_exception(std::current_exception());
+        }
+    });
+    const bool prompt = finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready;
+    while (finished.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        // A reader waits for a writer: be one, then leave, so it reads an end of file.
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        finished.wait_for(std::chrono::milliseconds(50));
+    }
+    worker.join();
+    finished.get();
+    return prompt;
 }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 // A fresh, empty program directory for one test, removed afterwards.
 class TestProgramDirectory {
 public:
@@ -53,3 +55,25 @@ private:
 
 // Path of a file under tests/data.
 QString testDataPath(const QString& name);
+
+// A FIFO for tests of readers that must refuse one instead of waiting for a
+// writer. Removed afterwards.
+class TestFifo {
+public:
+    explicit TestFifo(QString path);
+    ~TestFifo();
+
+    TestFifo(const TestFifo&) = delete;
+    TestFifo& operator=(const TestFifo&) = delete;
+
+    const QString& path() const { return m_path; }
+
+    // Runs work on another thread and tells whether it returned within
+    // seconds. A reader stuck on the FIFO is then released (a writer opens
+    // and closes it), so a failing test fails instead of hanging. An
+    // exception work raises is raised again here.
+    bool returnsPromptly(const std::function<void()>& work, int seconds = 10);
+
+private:
+    QString m_path;
+};

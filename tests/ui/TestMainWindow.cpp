@@ -82,6 +82,8 @@ private Q_SLOTS:
     void selectorsStayTwoPixelsInsideTheirTabs();
     void uncaughtErrorIsShownAndTheProgramGoesOn();
     void quickPasteChordPastesIntoOtherFieldsToo();
+    void shutdownReleasesTheSelectorsBeforeTheMenusTheyUse_data();
+    void shutdownReleasesTheSelectorsBeforeTheMenusTheyUse();
 };
 
 void TestMainWindow::startupCreatesWindowsInOrderAndFirstRunWritesSettings()
@@ -110,6 +112,46 @@ void TestMainWindow::startupCreatesWindowsInOrderAndFirstRunWritesSettings()
     QVERIFY(ini.readInteger("Geometry", "Splitter Location", 0) >= 50);
     for (const char* table : {"Programs.DAT", "Sites.DAT", "ProgSite.DAT"})
         QVERIFY(QFile::exists(dir.file(table)));
+}
+
+void TestMainWindow::shutdownReleasesTheSelectorsBeforeTheMenusTheyUse_data()
+{
+    QTest::addColumn<bool>("docked");
+    QTest::newRow("docked in the tabs") << true;
+    QTest::newRow("tabs failed") << false;
+}
+
+void TestMainWindow::shutdownReleasesTheSelectorsBeforeTheMenusTheyUse()
+{
+    QFETCH(bool, docked);
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    if (!docked) {
+        startup.setStepObserver([](const QString& step) {
+            if (step == QLatin1String("tabs"))
+                throw QuilletError("no tabs");
+        });
+    }
+    startup.start();
+    QCOMPARE(startup.mainWindow()->tabsReady(), docked);
+    QStringList order;
+    const auto watch = [&order](QObject* object, const QString& name) {
+        QVERIFY(object);
+        QObject::connect(object, &QObject::destroyed, [&order, name] { order.append(name); });
+    };
+    watch(startup.dataSelector(), "data selector");
+    watch(startup.siteSelector(), "site selector");
+    watch(&startup.mainWindow()->quickPasteMenu(), "quick paste");
+    watch(&startup.mainWindow()->powerPasteMenu(), "power paste");
+    watch(startup.mainWindow(), "main window");
+    startup.shutdown();
+    QCOMPARE(order.size(), 5);
+    QVERIFY2(order.indexOf("data selector") < order.indexOf("quick paste"), qPrintable(order.join(", ")));
+    QVERIFY2(order.indexOf("data selector") < order.indexOf("power paste"), qPrintable(order.join(", ")));
+    QVERIFY2(order.indexOf("site selector") < order.indexOf("main window"), qPrintable(order.join(", ")));
+    QVERIFY(!startup.dataSelector());
+    QVERIFY(!startup.mainWindow());
 }
 
 void TestMainWindow::creationErrorDoesNotStopStartup()

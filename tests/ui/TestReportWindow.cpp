@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace {
 
@@ -135,7 +138,13 @@ void TestReportWindow::savedBytesEqualTheReport()
     QCOMPARE(m_data->dir.readFile("accounts.txt"), texts.accountsReport().toUtf8());
 
     QVERIFY(m_window->buildProgressReport({"Editor Pro"}));
+    const mode_t savedMask = ::umask(022);
     QVERIFY(m_window->saveToFile(m_data->dir.file("progress.txt")));
+    ::umask(savedMask);
+    // A new report is its owner's alone (the accounts report holds passwords);
+    // the replaced one kept its mode.
+    QCOMPARE(QFileInfo(m_data->dir.file("progress.txt")).permissions() & 0x0077, QFileDevice::Permissions());
+    QVERIFY(QFileInfo(m_data->dir.file("accounts.txt")).permissions() & QFileDevice::ReadOther);
     QCOMPARE(m_data->dir.readFile("progress.txt"), texts.progressReport({"Editor Pro"}).toUtf8());
     // Tabs and the trailing blanks of "NOTES:     " survive as they are.
     QVERIFY(m_data->dir.readFile("progress.txt").contains("\r\n\tNumber of sites published to: 1  ( 25.00% )\r\n"));

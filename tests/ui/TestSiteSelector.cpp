@@ -79,6 +79,7 @@ private Q_SLOTS:
     void infoPanel_data();
     void infoPanel();
     void infoHintsTranslated();
+    void destroyedWithAFocusedFieldWritesItsEdit();
     void ratingStars_data();
     void ratingStars();
     void flagsShowUndecidedAndTickingCreatesTheRow();
@@ -543,6 +544,26 @@ void TestSiteSelector::accountAndNotesWrittenBack()
     f.dm().sites().locate("a");
     QCOMPARE(notes->toPlainText(), QString("call first"));
     QCOMPARE(window.password(), QString("s3cret"));
+}
+
+void TestSiteSelector::destroyedWithAFocusedFieldWritesItsEdit()
+{
+    SitesFixture f;
+    f.addSite("a", {{"Username", "old"}});
+    auto* window = new SiteSelector(f.dm(), f.config());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->activateWindow();
+    auto* userName = child<QLineEdit>(*window, "dedUsername");
+    userName->setFocus();
+    QTRY_VERIFY(userName->hasFocus());
+    userName->selectAll();
+    QTest::keyClicks(userName, "typed");
+    // The field still has the focus while its window is taken down: the
+    // edit is written, and the field's editingFinished on losing the focus
+    // must not reach the half-destroyed window (the sanitizer pass checks).
+    delete window;
+    QCOMPARE(f.siteRow("a").value("Username").toString(), QString("typed"));
 }
 
 void TestSiteSelector::pendingEditKeptWhenCursorMovesAway()

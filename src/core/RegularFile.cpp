@@ -1,0 +1,103 @@
+#include "RegularFile.h"
+
+#include "MessageTranslation.h"
+#include "QuilletError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+RegularFile::Problem RegularFile::open(QFile& file, const QString& path, QString* reason)
+{
+    if (file.isOpen())
+        file.close();
+#ifdef Q_OS_UNIX
+    // Opened without blocking, so that a FIFO without a writer returns at once;
+    // the kind of file is then taken from the open descriptor itself, so a file
+    // swapped for something else between a check and the open cannot slip through.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR || (error == ELOOP && !QFileInfo::exists(path)))
+            return Problem::Missing;
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(error));
+        return Problem::Unreadable;
+    }
+    struct stat status { };
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(error));
+        return Problem::Unreadable;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return Problem::Folder;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return Problem::NotRegular;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.setFileName(path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (reason)
+            *reason = file.errorString();
+        return Problem::Unreadable;
+    }
+    return Problem::None;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Problem::Missing;
+    if (info.isDir())
+        return Problem::Folder;
+    if (!info.isFile())
+        return Problem::NotRegular;
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
+        return Problem::Unreadable;
+    }
+    return Problem::None;
+#endif
+}
+
+void RegularFile::openOrRaise(QFile& file, const QString& path)
+{
+    QString reason;
+    const Problem problem = open(file, path, &reason);
+    if (problem != Problem::None)
+        throw QuilletError(problemText(problem, path, reason));
+}
+
+QString RegularFile::problemText(Problem problem, const QString& path, const QString& reason)
+{
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::Missing:
+        return path + QLatin1Char(' ') + translateMessage(QStringLiteral("does not exist."));
+    case Problem::Folder:
+        return path + QLatin1Char(' ') + translateMessage(QStringLiteral("is a folder."));
+    case Problem::NotRegular:
+        return path + QLatin1Char(' ') + translateMessage(QStringLiteral("is not a regular file."));
+    case Problem::Unreadable:
+        return translateMessage(QStringLiteral("Cannot read %1: %2")).arg(path, reason);
+    }
+    return QString();
+}

@@ -1,0 +1,168 @@
+#include "FileSaver.h"
+#include "IniDocument.h"
+#include "QuilletError.h"
+#include "RegularFile.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using Problem = RegularFile::Problem;
+
+class TestRegularFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void regularFilesAndLinksToThemOpen();
+    void otherKindsAreRefused_data();
+    void otherKindsAreRefused();
+    void fifoIsRefusedWithoutWaiting();
+    void iniDocumentTreatsAFifoAsUnreadable();
+    void problemTexts();
+    void ownerOnlyFilesAreCreated0600();
+    void existingFileKeepsItsMode();
+    void failedSaveLeavesTheOldFile();
+};
+
+void TestRegularFile::regularFilesAndLinksToThemOpen()
+{
+    TestProgramDirectory dir;
+    dir.writeFile("plain.txt", "hello\n");
+    QVERIFY(QFile::link(dir.file("plain.txt"), dir.file("link.txt")));
+    for (const char* name : {"plain.txt", "link.txt"}) {
+        QFile file;
+        QCOMPARE(RegularFile::open(file, dir.file(name)), Problem::None);
+        QVERIFY(file.isOpen());
+        QCOMPARE(file.readAll(), QByteArray("hello\n"));
+    }
+    // An empty regular file is a file.
+    dir.writeFile("empty.txt", "");
+    QFile empty;
+    QCOMPARE(RegularFile::open(empty, dir.file("empty.txt")), Problem::None);
+    QCOMPARE(empty.size(), 0);
+}
+
+void TestRegularFile::otherKindsAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("problem");
+    QTest::newRow("missing") << "nothing.txt" << int(Problem::Missing);
+    QTest::newRow("dangling link") << "dangling" << int(Problem::Missing);
+    QTest::newRow("folder") << "folder" << int(Problem::Folder);
+    QTest::newRow("link to folder") << "folderlink" << int(Problem::Folder);
+    QTest::newRow("missing folder on the way") << "nothing/inside.txt" << int(Problem::Missing);
+    QTest::newRow("character device") << "/dev/null" << int(Problem::NotRegular);
+    QTest::newRow("terminal device") << "/dev/tty" << int(Problem::NotRegular);
+}
+
+void TestRegularFile::otherKindsAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(int, problem);
+    TestProgramDirectory dir;
+    QVERIFY(QDir().mkdir(dir.file("folder")));
+    QVERIFY(QFile::link(dir.file("folder"), dir.file("folderlink")));
+    QVERIFY(QFile::link(dir.file("gone"), dir.file("dangling")));
+    const QString path = name.startsWith('/') ? name : dir.file(name);
+    if (name == "/dev/tty" && !QFileInfo::exists(path))
+        QSKIP("no /dev/tty here");
+    QFile file;
+    QString reason;
+    const Problem found = RegularFile::open(file, path, &reason);
+    // Opening /dev/tty without a terminal fails before its kind is known.
+    if (name == "/dev/tty" && found == Problem::Unreadable)
+        QVERIFY(!reason.isEmpty());
+    else
+        QCOMPARE(int(found), problem);
+    QVERIFY(!file.isOpen());
+}
+
+void TestRegularFile::fifoIsRefusedWithoutWaiting()
+{
+    TestProgramDirectory dir;
+    TestFifo fifo(dir.file("pipe"));
+    Problem found = Problem::None;
+    QVERIFY(fifo.returnsPromptly([&] {
+        QFile file;
+        found = RegularFile::open(file, fifo.path());
+    }));
+    QCOMPARE(found, Problem::NotRegular);
+    QString text;
+    QVERIFY(fifo.returnsPromptly([&] {
+        QFile file;
+        try {
+            RegularFile::openOrRaise(file, fifo.path());
+        } catch (const QuilletError& error) {
+            text = error.text();
+        }
+    }));
+    QCOMPARE(text, fifo.path() + " is not a regular file.");
+}
+
+void TestRegularFile::iniDocumentTreatsAFifoAsUnreadable()
+{
+    TestProgramDirectory dir;
+    TestFifo fifo(dir.file("quillet.ini"));
+    IniDocument doc;
+    QVERIFY(fifo.returnsPromptly([&] { doc = IniDocument::load(fifo.path()); }));
+    QVERIFY(doc.isEmpty());
+    // A file that could not be read is never written over.
+    doc.writeString("Config", "Language", "English");
+    QVERIFY_THROWS_EXCEPTION(QuilletError, doc.save(fifo.path()));
+    QVERIFY(!QFileInfo(fifo.path()).isFile());
+}
+
+void TestRegularFile::problemTexts()
+{
+    QCOMPARE(RegularFile::problemText(Problem::Missing, "/x/a.xml"), QString("/x/a.xml does not exist."));
+    QCOMPARE(RegularFile::problemText(Problem::Folder, "/x"), QString("/x is a folder."));
+    QCOMPARE(RegularFile::problemText(Problem::NotRegular, "/dev/zero"), QString("/dev/zero is not a regular file."));
+    QCOMPARE(RegularFile::problemText(Problem::Unreadable, "/x/a.xml", "Permission denied"),
+        QString("Cannot read /x/a.xml: Permission denied"));
+}
+
+void TestRegularFile::ownerOnlyFilesAreCreated0600()
+{
+    TestProgramDirectory dir;
+    const mode_t saved = ::umask(022);
+    QVERIFY(FileSaver::save(dir.file("secret.ini"), "password=x\n", FileSaver::Access::OwnerOnly));
+    QVERIFY(FileSaver::save(dir.file("plain.txt"), "text\n", FileSaver::Access::Default));
+    ::umask(saved);
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("secret.ini")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    QCOMPARE(::stat(QFile::encodeName(dir.file("plain.txt")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0644));
+    QCOMPARE(dir.readFile("secret.ini"), QByteArray("password=x\n"));
+}
+
+void TestRegularFile::existingFileKeepsItsMode()
+{
+    TestProgramDirectory dir;
+    dir.writeFile("shared.ini", "old\n");
+    QVERIFY(::chmod(QFile::encodeName(dir.file("shared.ini")).constData(), 0640) == 0);
+    QVERIFY(FileSaver::save(dir.file("shared.ini"), "new\n", FileSaver::Access::OwnerOnly));
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("shared.ini")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0640));
+    QCOMPARE(dir.readFile("shared.ini"), QByteArray("new\n"));
+}
+
+void TestRegularFile::failedSaveLeavesTheOldFile()
+{
+    TestProgramDirectory dir;
+    QVERIFY(QDir().mkdir(dir.file("taken")));
+    QString error;
+    QVERIFY(!FileSaver::save(dir.file("taken"), "bytes", FileSaver::Access::OwnerOnly, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFileInfo(dir.file("taken")).isDir());
+    // No temporary file is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestRegularFile)
+#include "TestRegularFile.moc"
