@@ -19,6 +19,7 @@ private Q_SLOTS:
     void missingFileOrKeyStaysEnglish();
     void changedFileSeenAtNextCall();
     void windows1252LanguageFile();
+    void languageFileThatIsAFifoIsEmpty();
     void lowerLayersTranslateThroughTheHook();
     void dataSelectorCaptionsTranslated();
 };
@@ -107,6 +108,17 @@ void TestTranslation::windows1252LanguageFile()
         "[Messages]\nLoading=T\xe9l\xe9"
         "chargement\n");
     QCOMPARE(lookupMessage(dir.file("Francais.lng"), "Loading"), QString::fromUtf8("Téléchargement"));
+}
+
+void TestTranslation::languageFileThatIsAFifoIsEmpty()
+{
+    TestProgramDirectory dir;
+    TestFifo fifo(dir.file("Deutsch.lng"));
+    std::shared_ptr<const LanguageFile> language;
+    QVERIFY(fifo.returnsPromptly([&] { language = LanguageFile::open(fifo.path()); }));
+    QVERIFY(language);
+    QVERIFY(language->isEmpty());
+    QCOMPARE(language->message("does not exist."), QString("does not exist."));
 }
 
 void TestTranslation::lowerLayersTranslateThroughTheHook()
