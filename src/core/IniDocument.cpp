@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -62,6 +63,15 @@ bool isValidUtf8(QByteArrayView bytes)
     return bytes.isValidUtf8();
 }
 
+// UTF-8 to text, a byte order mark at the start kept as a character (the
+// file's own mark is taken off before): the text turns back into the same bytes.
+QString fromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 } // namespace
 
 void IniDocument::appendDecodedLines(QStringView text)
@@ -101,7 +111,7 @@ void IniDocument::appendByteLines(QByteArrayView bytes)
         const QByteArrayView raw = bytes.sliced(from, to - from);
         Line line;
         if (isValidUtf8(raw)) {
-            line.text = QString::fromUtf8(raw);
+            line.text = fromUtf8(raw);
         } else {
             line.text = decodeWindows1252(raw);
             line.windows1252 = true;
@@ -153,7 +163,7 @@ IniDocument IniDocument::fromBytes(const QByteArray& bytes)
         view = view.sliced(3);
     }
     if (isValidUtf8(view))
-        doc.appendDecodedLines(QString::fromUtf8(view));
+        doc.appendDecodedLines(fromUtf8(view));
     else
         doc.appendByteLines(view);
     if (view.contains("\r\n"))

@@ -247,6 +247,12 @@ void TestIniDocument::byteOrderMarksStay()
     QCOMPARE(file.readString("S", "name", ""), QString::fromUtf8("Café"));
     file.writeString("S", "k", "v");
     QCOMPARE(dir.readFile("bom.ini"), QByteArray("\xef\xbb\xbf[S]\nname=Caf\xe9\nk=v\n"));
+    // A mark at the start of a later line is a character of that line, kept
+    // when another line changes (found by fuzzing).
+    dir.writeFile("inner.ini", "[S]\nname=Caf\xe9\n\xef\xbb\xbfk=1\n");
+    IniFile inner(dir.file("inner.ini"));
+    inner.writeString("S", "name", "Cafe");
+    QCOMPARE(dir.readFile("inner.ini"), QByteArray("[S]\nname=Cafe\n\xef\xbb\xbfk=1\n"));
 }
 
 void TestIniDocument::utf16FilesAreReadAndWrittenAsUtf16_data()
