@@ -9,6 +9,9 @@
 # Not part of CI.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The compiler cache takes paths relative to the checkout, so that another
+# clone of the same sources (as CI's) finds what this one compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 seconds="${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}"
 shift
 targets=("$@")
