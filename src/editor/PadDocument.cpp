@@ -21,7 +21,7 @@ QString declaredEncoding(const QByteArray& bytes)
 {
     const QString head = QString::fromLatin1(bytes.left(512));
     static const QRegularExpression declaration(
-        QStringLiteral("^\\s*<\\?xml[^>]*?\\sencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
+        QStringLiteral("^\\s*<\\?xml(?=\\s)[^>]*?\\sencoding\\s*=\\s*[\"']([A-Za-z0-9._:-]+)[\"']"));
     const QRegularExpressionMatch match = declaration.match(head);
     return match.hasMatch() ? match.captured(1) : QString();
 }
@@ -40,7 +40,7 @@ bool isWesternSingleByte(const QString& name)
 QString withoutEncodingDeclaration(QString text)
 {
     static const QRegularExpression encoding(
-        QStringLiteral("^(\\s*<\\?xml[^>]*?)\\sencoding\\s*=\\s*[\"'][^\"']*[\"']"));
+        QStringLiteral("^(\\s*<\\?xml(?=\\s)[^>]*?)\\sencoding\\s*=\\s*[\"'][^\"']*[\"']"));
     text.replace(encoding, QStringLiteral("\\1"));
     return text;
 }

@@ -34,7 +34,9 @@ QString declaredEncoding(const QByteArray& bytes)
     QByteArray head = bytes.left(512);
     if (head.startsWith("\xEF\xBB\xBF"))
         head.remove(0, 3);
-    if (!head.startsWith("<?xml"))
+    // "<?xml" and a blank: a processing instruction whose target merely starts
+    // with "xml" ("<?xml-stylesheet", "<?xmlfoo") declares nothing.
+    if (!head.startsWith("<?xml") || head.size() < 6 || !QByteArrayView(" \t\r\n").contains(head.at(5)))
         return QString();
     const qsizetype end = head.indexOf("?>");
     if (end < 0)

@@ -969,7 +969,15 @@ void PageFormAdapter::run(const QString& script, std::function<void(const QVaria
         callback(QVariant());
         return;
     }
-    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, callback);
+    // A page that goes away answers its pending scripts with an empty result
+    // as it is destroyed. The one who asked owns this adapter: when the
+    // adapter is gone, the answer is dropped rather than delivered to an
+    // owner that is being taken down.
+    const QPointer<PageFormAdapter> self(this);
+    m_page->runJavaScript(script, QWebEngineScript::ApplicationWorld, [self, callback](const QVariant& answer) {
+        if (self)
+            callback(answer);
+    });
 }
 
 void PageFormAdapter::takeSnapshot(SnapshotCallback callback)

@@ -23,7 +23,8 @@
 //
 // Every operation answers asynchronously through a callback, on the thread of
 // the page; the waiting variants run a local event loop until the answer is
-// there, so windows keep repainting meanwhile.
+// there, so windows keep repainting meanwhile. An answer that comes after the
+// adapter is destroyed is dropped: its callback is never called.
 class PageFormAdapter : public QObject {
     Q_OBJECT
 public:

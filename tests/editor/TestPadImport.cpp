@@ -419,6 +419,19 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Caf\u00e9 \u20ac Tool"));
     }
 
+    void instructionNamedLikeADeclarationDeclaresNothing()
+    {
+        // "<?xmlfoo ... encoding=...?>" is a processing instruction, not the
+        // XML declaration: the UTF-8 text is read as UTF-8.
+        ImportFixture f;
+        f.fixture.dir.writeFile(QStringLiteral("odd.xml"),
+            "<?xmlfoo version=\"1.0\" encoding=\"windows-1252\"?><XML_DIZ_INFO><Program_Info>"
+            "<Program_Name>Caf\xc3\xa9 Tool</Program_Name></Program_Info></XML_DIZ_INFO>");
+        const PadImport::Result result = f.import(f.fixture.dir.file(QStringLiteral("odd.xml")), Mode::Program);
+        QCOMPARE(result.error, QString());
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Caf\u00e9 Tool"));
+    }
+
     void unknownEncodingIsRefused()
     {
         QVERIFY_THROWS_EXCEPTION(QuilletError,

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void otherContentIsKeptOnRewrite();
     void windows1252WithoutDeclarationIsRead();
     void declaredEncodingsAreRead();
+    void instructionNamedLikeADeclarationDeclaresNothing();
     void unreadableMapsAreReported_data();
     void unreadableMapsAreReported();
     void saveReplacesAtomicallyAndReportsFailure();
@@ -146,6 +147,24 @@ void TestFormMap::declaredEncodingsAreRead()
                                         "<CONTROL Name=\"\xc3\xa9\" DataField=\"z\"/></XML_SITE_SUBMIT_INFO>",
         QStringLiteral("m.xml"));
     QCOMPARE(utf8.dataField(QStringLiteral("\u00e9")).value(), QStringLiteral("z"));
+}
+
+void TestFormMap::instructionNamedLikeADeclarationDeclaresNothing()
+{
+    // A processing instruction whose target starts with "xml" is no XML
+    // declaration: its "encoding" names nothing. The map is read by its bytes
+    // (here Windows-1252) and written back as UTF-8 that reads the same
+    // (found by fuzzing).
+    const QByteArray bytes = "<?xmlfoo version=\"1.0\" encoding=\"windows-1252\"?>\r\n"
+                             "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"caf\xe9\" Type=\"text\" DataField=\"\"/>"
+                             "</XML_SITE_SUBMIT_INFO>\r\n";
+    const FormMap map = FormMap::parse(bytes, "odd.xml");
+    QCOMPARE(map.controls().size(), 1);
+    QCOMPARE(map.controls().at(0).name, QString::fromUtf8("café"));
+    const FormMap again = FormMap::parse(map.toXml(), "written.xml");
+    QCOMPARE(again.controls().size(), 1);
+    QCOMPARE(again.controls().at(0).name, QString::fromUtf8("café"));
+    QCOMPARE(again.toXml(), map.toXml());
 }
 
 void TestFormMap::unreadableMapsAreReported_data()

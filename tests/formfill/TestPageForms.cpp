@@ -39,6 +39,7 @@ private Q_SLOTS:
     void changesForALeftDocumentAreNotApplied();
     void pageScriptsCannotFoolTheSnapshot();
     void documentWithoutBody();
+    void answersAfterTheAdapterIsGoneAreDropped();
 
 private:
     void load(const QString& fixture);
@@ -325,6 +326,32 @@ void TestPageForms::pageScriptsCannotFoolTheSnapshot()
         "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"title\" DataField=\"Program\"/></XML_SITE_SUBMIT_INFO>");
     QCOMPARE(FormFillCommands::autoFillAndWait(*m_adapter, context()), str("Form loaded"));
     QCOMPARE(m_adapter->snapshot().snapshot.controls.at(0).value, str("My Tool"));
+}
+
+void TestPageForms::answersAfterTheAdapterIsGoneAreDropped()
+{
+    load(str("form.html"));
+    // A snapshot asked for and not answered yet when its owner goes: the page,
+    // destroyed next, answers every pending script, and that answer must not
+    // reach the owner's callback (it would find its owner half destroyed).
+    int calls = 0;
+    m_adapter->takeSnapshot([&calls](const PageFormAdapter::SnapshotResult&) { ++calls; });
+    m_adapter.reset();
+    m_page.reset();
+    QCOMPARE(calls, 0);
+
+    // While the adapter lives, an answer cut short by the page's end still comes.
+    m_page = std::make_unique<QWebEnginePage>();
+    m_adapter = std::make_unique<PageFormAdapter>(m_page.get());
+    load(str("form.html"));
+    bool ok = true;
+    m_adapter->takeSnapshot([&](const PageFormAdapter::SnapshotResult& result) {
+        ++calls;
+        ok = result.ok;
+    });
+    m_page.reset();
+    QCOMPARE(calls, 1);
+    QVERIFY(!ok);
 }
 
 void TestPageForms::documentWithoutBody()
