@@ -6,37 +6,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <algorithm>
-
-namespace {
-
-// How deep parentheses nest in text.
-int nesting(const QString& text)
-{
-    int depth = 0;
-    int deepest = 0;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('('))
-            deepest = std::max(deepest, ++depth);
-        else if (c == QLatin1Char(')'))
-            depth = std::max(0, depth - 1);
-    }
-    return deepest;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const QStringList columns {QStringLiteral("SiteName"), QStringLiteral("Dead"), QStringLiteral("Hide"),
         QStringLiteral("Pad"), QStringLiteral("Rating"), QStringLiteral("CountryCode"), QStringLiteral("Notes")};
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    // Deep nesting overflows the parser's stack (fuzz/findings): until the
-    // parser limits it, FUZZ_FILTER_MAX_NESTING skips such texts so that the
-    // rest of the parser is explored.
-    static const int maxNesting = qEnvironmentVariableIntValue("FUZZ_FILTER_MAX_NESTING");
-    if (maxNesting > 0 && nesting(text) > maxNesting)
-        return 0;
     const FilterExpression filter = FilterExpression::parse(text, columns);
     if (!filter.isValid()) {
         FUZZ_CHECK(!filter.errorText().isEmpty());

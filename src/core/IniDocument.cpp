@@ -396,10 +396,11 @@ QHash<QString, QString> IniDocument::valuesOfKey(const QString& key) const
     QString section;   // case folded
     bool open = false; // the lines belong to the first section of its name
     bool found = false;
-    for (const QString& line : m_lines) {
-        const QString trimmed = line.trimmed();
+    for (const Line& entry : m_lines) {
+        const QString& line = entry.text;
+        const QStringView trimmed = trimmedView(line);
         if (isHeader(trimmed)) {
-            section = headerName(trimmed).toCaseFolded();
+            section = indexKey(headerName(trimmed));
             open = !seen.contains(section);
             seen.insert(section);
             found = false;

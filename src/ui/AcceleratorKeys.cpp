@@ -65,9 +65,13 @@ bool AcceleratorKeys::isInWindow(QObject* receiver) const
 {
     if (!m_window || !receiver)
         return false;
-    if (receiver->isWidgetType())
-        return static_cast<QWidget*>(receiver)->window() == m_window;
-    return receiver == m_window->windowHandle();
+    if (receiver == m_window || receiver == m_window->windowHandle())
+        return true;
+    // Key events go to the focus widget. Only pointers are compared here: the
+    // receiver may be an object of the browser engine that is no widget and
+    // whose type cannot be asked.
+    QWidget* focus = QApplication::focusWidget();
+    return focus && receiver == focus && focus->window() == m_window;
 }
 
 bool AcceleratorKeys::eventFilter(QObject* watched, QEvent* event)
