@@ -13,7 +13,8 @@ void DataSelectorRows::fillCaptions()
 {
     for (int row = 0; row < RowCount; ++row) {
         const QString& caption = m_properties[row].caption;
-        m_captions[row] = caption.isEmpty() ? QString() : translateMessage(caption);
+        // The captions are marked in the property catalogue.
+        m_captions[row] = caption.isEmpty() ? QString() : translateMessage(caption); // lng-keys: indirect
     }
     Q_EMIT rowsChanged(0, RowCount - 1);
 }
@@ -51,9 +52,21 @@ QString DataSelectorRows::value(int row) const
     return row >= 0 && row < RowCount ? m_values.at(row) : QString();
 }
 
+QString DataSelectorRows::englishCaption(int row) const
+{
+    return row >= 0 && row < RowCount ? m_properties[row].caption : QString();
+}
+
 int DataSelectorRows::rowOfCaption(const QString& caption) const
 {
-    return static_cast<int>(m_captions.indexOf(caption));
+    const int shown = static_cast<int>(m_captions.indexOf(caption));
+    if (shown >= 0)
+        return shown;
+    for (int row = 0; row < RowCount; ++row) {
+        if (m_properties[row].caption == caption)
+            return row;
+    }
+    return -1;
 }
 
 void DataSelectorRows::setValue(int row, const QString& value)

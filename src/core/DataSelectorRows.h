@@ -27,8 +27,12 @@ public:
 
     QString caption(int row) const;
     QString value(int row) const;
+    // The catalogue's own (English) caption of row, whatever the language.
+    QString englishCaption(int row) const;
 
-    // The first row whose caption equals caption exactly, or -1.
+    // The first row whose caption equals caption exactly; else the first row
+    // whose English caption does, so that form maps and templates written in
+    // English name the same rows in every language; else -1.
     int rowOfCaption(const QString& caption) const;
 
     // For tests and the editor: sets the value shown in row without touching the catalogue.

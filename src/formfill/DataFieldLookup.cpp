@@ -19,7 +19,7 @@ QString DataFieldLookup::findDataField(const QString& value) const
     for (int row = 0; row < DataSelectorRows::RowCount; ++row) {
         const QString rowValue = m_rows.value(row);
         if (!rowValue.isEmpty() && MemoText::sameText(value, rowValue))
-            return m_rows.caption(row);
+            return m_rows.englishCaption(row);
     }
     return QString();
 }

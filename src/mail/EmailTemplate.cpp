@@ -92,9 +92,7 @@ QStringList EmailTemplate::load(const QString& path)
 QString EmailTemplate::expand(const QString& text, const DataSelectorRows& rows)
 {
     QString result = text;
-    for (int row = 0; row < DataSelectorRows::RowCount; ++row) {
-        const QString caption = rows.caption(row);
-        const QString value = rows.value(rows.rowOfCaption(caption));
+    const auto replace = [&result](const QString& caption, const QString& value) {
         const QString placeholder = QLatin1Char('%') + caption + QLatin1Char('%');
         const qsizetype growth = value.size() - placeholder.size();
         if (growth > 0) {
@@ -105,6 +103,14 @@ QString EmailTemplate::expand(const QString& text, const DataSelectorRows& rows)
                         .arg(MaxExpandedSize / (1024 * 1024)));
         }
         result.replace(placeholder, value, Qt::CaseSensitive);
+    };
+    for (int row = 0; row < DataSelectorRows::RowCount; ++row) {
+        const QString caption = rows.caption(row);
+        replace(caption, rows.value(rows.rowOfCaption(caption)));
+        // A template written in English serves in every language.
+        const QString english = rows.englishCaption(row);
+        if (english != caption)
+            replace(english, rows.value(rows.rowOfCaption(english)));
     }
     return result;
 }

@@ -50,7 +50,9 @@ public:
 
     // Replaces, for every row of rows from the first to the last, every
     // "%" + caption + "%" in text by that caption's value (the value of the
-    // first row with exactly that caption). Later rows also replace what
+    // first row with exactly that caption), first with the caption as shown,
+    // then, in another language, with its English caption, so that a template
+    // written in English serves in every language. Later rows also replace what
     // earlier values brought in; the separator row's empty caption removes
     // every "%%". Raises QuilletError when the text would grow beyond
     // MaxExpandedSize (values that name placeholders of later rows can

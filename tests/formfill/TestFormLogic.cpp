@@ -77,7 +77,7 @@ private Q_SLOTS:
     void findDataField();
     void getDataFieldValue_data();
     void getDataFieldValue();
-    void captionsAreTheTranslatedOnes();
+    void captionsServeInEveryLanguage();
 
     void captureRecordsEveryKindOfControl();
     void captureTwiceKeepsOneElementPerKeyInFirstOrder();
@@ -180,15 +180,39 @@ void TestFormLogic::getDataFieldValue()
     QCOMPARE(DataFieldLookup(*m_rows, m_site).getDataFieldValue(field), value);
 }
 
-void TestFormLogic::captionsAreTheTranslatedOnes()
+void TestFormLogic::captionsServeInEveryLanguage()
 {
-    installMessageTranslator(
-        [](const QString& text) { return text == QLatin1String("Program") ? str("Programm") : text; });
+    // Keywords are shown as "Version", another row's English caption: the
+    // caption as shown wins.
+    installMessageTranslator([](const QString& text) {
+        if (text == QLatin1String("Program"))
+            return str("Programm");
+        if (text == QLatin1String("Version"))
+            return str("Fassung");
+        if (text == QLatin1String("Keywords"))
+            return str("Version");
+        return text;
+    });
     m_rows->fillCaptions();
+    QCOMPARE(m_rows->caption(14), str("Programm"));
     const DataFieldLookup lookup(*m_rows, m_site);
-    QCOMPARE(lookup.findDataField(str("My Tool")), str("Programm"));
+    // Capture records the English caption, which every language reads back.
+    QCOMPARE(lookup.findDataField(str("My Tool")), str("Program"));
     QCOMPARE(lookup.getDataFieldValue(str("Programm")), str("My Tool"));
-    QCOMPARE(lookup.getDataFieldValue(str("Program")), QString());
+    QCOMPARE(lookup.getDataFieldValue(str("Program")), str("My Tool"));
+    QCOMPARE(lookup.getDataFieldValue(str("Version")), str("Dup"));
+    QCOMPARE(lookup.getDataFieldValue(str("Keywords")), str("Dup"));
+    QCOMPARE(lookup.getDataFieldValue(str("Fassung")), str("1.0"));
+    QCOMPARE(lookup.getDataFieldValue(str("program")), QString());
+    // A map recorded in this language and one recorded in English fill alike.
+    m_dir->writeFile(str("SiteData/Site.xml"),
+        "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"a\" Type=\"text\" DataField=\"Programm\"/>"
+        "<CONTROL Name=\"b\" Type=\"text\" DataField=\"Program\"/></XML_SITE_SUBMIT_INFO>");
+    const FormAutoFill::Plan plan
+        = filler().plan(page({input(str("text"), str("a"), QString()), input(str("text"), str("b"), QString())}));
+    QCOMPARE(plan.changes.size(), 2);
+    QCOMPARE(plan.changes.at(0).value, str("My Tool"));
+    QCOMPARE(plan.changes.at(1).value, str("My Tool"));
 }
 
 void TestFormLogic::captureRecordsEveryKindOfControl()

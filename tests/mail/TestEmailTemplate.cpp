@@ -241,8 +241,9 @@ void TestEmailTemplate::captionsAreTranslated()
     Rows r;
     useLanguageOf(nullptr);
     QCOMPARE(r.rows.caption(14), QString("Programm"));
-    QCOMPARE(EmailTemplate::expand("%Programm% %Program% %Firma% %Version%", r.rows),
-        QString("Tool %Program% Acme Ltd 2.5"));
+    // Placeholders in the language in force and in English both expand.
+    QCOMPARE(EmailTemplate::expand("%Programm% %Program% %Firma% %Company% %Version% %programm%", r.rows),
+        QString("Tool Tool Acme Ltd Acme Ltd 2.5 %programm%"));
 }
 
 void TestEmailTemplate::expansionThatWouldExplodeStops()
