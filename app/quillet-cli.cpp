@@ -1,4 +1,5 @@
 #include "Command.h"
+#include "LanguageFolders.h"
 #include "QtDiagnostics.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
     QTextStream out(stdout);
     QTextStream err(stderr);
     const int code = runCommandLine(QCoreApplication::arguments(), out, err);

@@ -1,5 +1,6 @@
 #include "DesktopStartup.h"
 #include "Helpers.h"
+#include "LanguageFolders.h"
 #include "MainWindow.h"
 #include "MessageBoxSink.h"
 #include "ProgramDirectory.h"
@@ -95,6 +96,7 @@ int main(int argc, char* argv[])
     ScopedMessageSink sink(&messageBoxes);
     installUrlLauncher([](const QString& address) { return QDesktopServices::openUrl(QUrl(address)); });
 
+    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
     DesktopStartup startup(directory);
     startup.start();
     startup.show();

@@ -18,6 +18,13 @@ file(RELATIVE_PATH QUILLET_INSTALLED_MARKER "${CMAKE_INSTALL_FULL_BINDIR}"
 file(RELATIVE_PATH QUILLET_INSTALLED_HELPER_DIR "${CMAKE_INSTALL_FULL_BINDIR}"
      "${CMAKE_INSTALL_FULL_LIBEXECDIR}/quillet")
 
+# The language files that ship with the program, and that folder as seen from
+# the installed executables' folder. The build folder keeps a copy at the same
+# place relative to its bin/, so a program run from there finds them too.
+set(QUILLET_LANGUAGES_DIR "${CMAKE_INSTALL_DATADIR}/quillet/lang")
+file(RELATIVE_PATH QUILLET_SHIPPED_LANGUAGES "${CMAKE_INSTALL_FULL_BINDIR}"
+     "${CMAKE_INSTALL_FULL_DATADIR}/quillet/lang")
+
 find_program(QUILLET_HELP2MAN help2man)
 find_program(QUILLET_GZIP gzip)
 if(NOT QUILLET_HELP2MAN OR NOT QUILLET_GZIP)

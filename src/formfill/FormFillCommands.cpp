@@ -25,9 +25,11 @@ void showError(const QString& text)
     MessageSink::current().showMessage(text);
 }
 
+// what and detail are texts marked for translation (the page adapter's
+// errors, or an error the page's script raised, which stays as it is).
 QString pageError(const QString& what, const QString& detail)
 {
-    return translateMessage(what) + QLatin1Char(' ') + translateMessage(detail);
+    return translateMessage(what) + QLatin1Char(' ') + translateMessage(detail); // lng-keys: indirect
 }
 
 Outcome withStatus(const QString& status, int unreadFrames = 0)
@@ -102,7 +104,7 @@ void saveFormOnPage(PageFormAdapter& adapter, const FormFillCommands::Context& c
     adapter.takeSnapshot([context, done](const PageFormAdapter::SnapshotResult& result) {
         if (!result.ok) {
             // Without the page's controls nothing is written: an existing map stays as it is.
-            showError(pageError(QStringLiteral("The form of the page could not be read."), result.error));
+            showError(pageError(MESSAGE_NOOP(QStringLiteral("The form of the page could not be read.")), result.error));
             done(Outcome());
             return;
         }
@@ -119,7 +121,7 @@ void fillPage(
     adapter.takeSnapshot([target, context, command, done](const PageFormAdapter::SnapshotResult& result) {
         using Command = FormFillCommands::Command;
         if (!result.ok) {
-            showError(pageError(QStringLiteral("The form of the page could not be read."), result.error));
+            showError(pageError(MESSAGE_NOOP(QStringLiteral("The form of the page could not be read.")), result.error));
             done(Outcome());
             return;
         }
@@ -166,7 +168,8 @@ void fillPage(
                     return;
                 }
                 if (!applied.ok) {
-                    showError(pageError(QStringLiteral("The form of the page could not be filled."), applied.error));
+                    showError(pageError(
+                        MESSAGE_NOOP(QStringLiteral("The form of the page could not be filled.")), applied.error));
                     done(Outcome());
                     return;
                 }

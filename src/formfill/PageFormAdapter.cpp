@@ -1,5 +1,6 @@
 #include "PageFormAdapter.h"
 
+#include "MessageTranslation.h"
 #include "UploadChooserPage.h"
 
 #include <QEventLoop>
@@ -784,13 +785,13 @@ const char* const kFrameWatcherName = "quillet-frame-watcher";
 QJsonObject answerObject(const QVariant& answer, QString* error)
 {
     if (answer.typeId() != QMetaType::QString) {
-        *error = QStringLiteral("The page gave no answer.");
+        *error = MESSAGE_NOOP(QStringLiteral("The page gave no answer."));
         return QJsonObject();
     }
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(answer.toString().toUtf8(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !json.isObject()) {
-        *error = QStringLiteral("The page gave an answer that cannot be read.");
+        *error = MESSAGE_NOOP(QStringLiteral("The page gave an answer that cannot be read."));
         return QJsonObject();
     }
     return json.object();
@@ -1080,7 +1081,7 @@ PageFormAdapter::SnapshotResult PageFormAdapter::snapshot(int timeoutMs)
     const QVariant answer = runAndWait(snapshotScript(), timeoutMs, &answered);
     if (!answered) {
         SnapshotResult result;
-        result.error = QStringLiteral("The page did not answer in time.");
+        result.error = MESSAGE_NOOP(QStringLiteral("The page did not answer in time."));
         return result;
     }
     return readSnapshot(answer);
@@ -1092,7 +1093,7 @@ FormApplyResult PageFormAdapter::applyAndWait(const QString& script, int timeout
     const QVariant answer = runAndWait(script, timeoutMs, &answered);
     if (!answered) {
         FormApplyResult result;
-        result.error = QStringLiteral("The page did not answer in time.");
+        result.error = MESSAGE_NOOP(QStringLiteral("The page did not answer in time."));
         return result;
     }
     return readApplyResult(answer);

@@ -1,6 +1,7 @@
 #include "MessageTranslator.h"
 
 #include "LanguageFile.h"
+#include "LanguageFolders.h"
 #include "MessageTranslation.h"
 #include "Settings.h"
 
@@ -12,7 +13,7 @@ const Settings* g_config = nullptr;
 
 QString languageFilePath(const Settings& config)
 {
-    return config.programDirectory() + config.language + QStringLiteral(".lng");
+    return LanguageFolders::filePath(config.programDirectory(), config.language);
 }
 
 QString translateMsg(const QString& text)

@@ -6,10 +6,13 @@ class Settings;
 
 // Translates a message the program produces: text itself when the language
 // is exactly "English" (no file is opened then), otherwise the [Messages]
-// value of text in <program directory><Language>.lng, falling back to text.
+// value of text in the language file in force (languageFilePath), falling
+// back to text.
 QString translateMsg(const QString& text);
 
-// The file in force for a language: program directory + name + ".lng".
+// The file in force for config's Language: program directory + name + ".lng",
+// or the shipped file of that name when the program directory has none
+// (LanguageFolders).
 QString languageFilePath(const Settings& config);
 
 // Makes translateMsg follow config's Language (nullptr: every message stays

@@ -182,12 +182,9 @@ bool WindowTranslator::translate()
     return true;
 }
 
-void WindowTranslator::translateProperty(const QString& path, const QString& value)
+QObject* WindowTranslator::findTarget(const QString& path, QString* propertyName) const
 {
     QString rest = path.trimmed();
-    if (rest.isEmpty())
-        return;
-
     QObject* component = nullptr;
     bool atApplication = true;
     while (rest.contains(QLatin1Char('.'))) {
@@ -201,7 +198,32 @@ void WindowTranslator::translateProperty(const QString& path, const QString& val
             component = findComponent(component, name);
         }
     }
+    *propertyName = rest;
     // A path without a point names a property of the application itself: nothing to translate.
+    return component;
+}
+
+std::optional<QString> WindowTranslator::currentValue(const QString& path) const
+{
+    QString rest;
+    QObject* component = findTarget(path, &rest);
+    if (!component)
+        return std::nullopt;
+    const std::optional<TranslatableProperty> property = resolveProperty(component, rest);
+    if (!property || !property->write || !property->read)
+        return std::nullopt;
+    QString value = property->read();
+    if (property->kind == TranslatableProperty::Kind::StringList)
+        value.replace(QLatin1Char('\n'), m_separator);
+    return value;
+}
+
+void WindowTranslator::translateProperty(const QString& path, const QString& value)
+{
+    if (path.trimmed().isEmpty())
+        return;
+    QString rest;
+    QObject* component = findTarget(path, &rest);
     if (!component || value.isEmpty())
         return;
 

@@ -80,6 +80,11 @@ public:
     // "'<value>' is not a valid integer value" for an integer property.
     void translateProperty(const QString& path, const QString& value);
 
+    // What path's property holds now, as a language file would give it (a
+    // list's items joined by Separator); nothing when the path names no
+    // component, or no property of it that takes a translation.
+    std::optional<QString> currentValue(const QString& path) const;
+
     // The Messages value of text in LanguageFile, or text itself.
     QString lookupMessage(const QString& text) const;
 
@@ -99,6 +104,9 @@ public:
     static void setRootProvider(RootProvider provider);
 
 private:
+    // The component path names, and the property name after its last point;
+    // nullptr when a window or component on the way is missing.
+    QObject* findTarget(const QString& path, QString* propertyName) const;
     QObject* findWindow(const QString& name) const;
     static QObject* findComponent(QObject* parent, const QString& name);
     static std::optional<TranslatableProperty> resolveProperty(QObject* component, const QString& propertyName);

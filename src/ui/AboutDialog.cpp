@@ -93,15 +93,20 @@ AboutDialog::AboutDialog(const Settings& config, QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_language = createWindowLanguage(this,
-        {QStringLiteral("AboutBox.Caption"), QStringLiteral("AboutBox.lblBuild.Caption"),
-            QStringLiteral("AboutBox.Version.Caption"), QStringLiteral("AboutBox.Copyright.Caption"),
-            QStringLiteral("AboutBox.Label1.Caption"), QStringLiteral("AboutBox.OKButton.Caption")});
+    m_language = createWindowLanguage(this, translationPaths());
     m_language->applyLanguage(config);
     // The version and build numbers are set after the window texts so a
     // translated label never loses them.
     version->setText(versionText());
     build->setText(buildText());
+}
+
+const QStringList& AboutDialog::translationPaths()
+{
+    static const QStringList paths {QStringLiteral("AboutBox.Caption"), QStringLiteral("AboutBox.lblBuild.Caption"),
+        QStringLiteral("AboutBox.Version.Caption"), QStringLiteral("AboutBox.Copyright.Caption"),
+        QStringLiteral("AboutBox.Label1.Caption"), QStringLiteral("AboutBox.OKButton.Caption")};
+    return paths;
 }
 
 QString AboutDialog::makerHomePage()

@@ -25,6 +25,8 @@ public:
     // "Version 3.20" and "Build 3.200", with the words translated by translateMsg.
     static QString versionText();
     static QString buildText();
+    // The window texts a language file may translate.
+    static const QStringList& translationPaths();
 
     WindowTranslator* language() const { return m_language; }
 

@@ -84,7 +84,7 @@ DataSelector::DataSelector(
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(m_grid);
 
-    m_language = new WindowTranslator(this, {QStringLiteral("frmData.Caption")});
+    m_language = new WindowTranslator(this, translationPaths());
     applyTranslation();
 
     m_quickPaste->setCaptionLookup([&rows](int row) { return rows.caption(row); });
@@ -188,4 +188,10 @@ bool DataSelector::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+const QStringList& DataSelector::translationPaths()
+{
+    static const QStringList paths {QStringLiteral("frmData.Caption")};
+    return paths;
 }

@@ -45,6 +45,9 @@ public:
     // MenuItemsPerColumn as the menu builder uses it: values below 1 mean 16.
     static int itemsPerColumn(int setting);
 
+    // The window texts a language file may translate.
+    static const QStringList& translationPaths();
+
     // Wide enough for every caption and some of its value at the fonts in use.
     QSize sizeHint() const override;
 

@@ -3,6 +3,7 @@
 #include "CompletingComboBox.h"
 #include "HelpWindow.h"
 #include "MessageSink.h"
+#include "MessageTranslation.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "Settings.h"
@@ -652,7 +653,8 @@ void EditorWindow::showHelp()
 
 QString EditorWindow::chooseFile(const QString& delphiFilter, const QString& folder)
 {
-    const QString filter = dialogFilter(translateMsg(delphiFilter));
+    // The filters are marked where chooseFile is called.
+    const QString filter = dialogFilter(translateMsg(delphiFilter)); // lng-keys: indirect
     if (m_chooseFile)
         return m_chooseFile(this, filter, folder);
     return QFileDialog::getOpenFileName(this, QString(), folder, filter);
@@ -660,24 +662,25 @@ QString EditorWindow::chooseFile(const QString& delphiFilter, const QString& fol
 
 void EditorWindow::browseFile()
 {
-    const QString path = chooseFile(
-        QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"), m_editor.config().lastArcPath);
+    const QString path
+        = chooseFile(MESSAGE_NOOP(QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*")),
+            m_editor.config().lastArcPath);
     if (!path.isEmpty())
         run([&] { m_editor.browseFile(path); });
 }
 
 void EditorWindow::importPad()
 {
-    const QString path
-        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().lastPadPath);
+    const QString path = chooseFile(
+        MESSAGE_NOOP(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*")), m_editor.config().lastPadPath);
     if (!path.isEmpty() && m_editor.acceptPadFile(path))
         loadPadFile(path);
 }
 
 void EditorWindow::browsePadFile()
 {
-    const QString path
-        = chooseFile(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*"), m_editor.config().lastPadPath);
+    const QString path = chooseFile(
+        MESSAGE_NOOP(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*")), m_editor.config().lastPadPath);
     if (!path.isEmpty() && m_editor.acceptPadFile(path))
         m_state.setText(edtPADPath, QFileInfo(path).absoluteFilePath(), EditorState::Origin::Editor);
 }

@@ -217,7 +217,7 @@ void MailWindow::sendMail()
 
 void MailWindow::browseFile()
 {
-    const QString filter = dialogFilter(translateMsg(fileFilter()));
+    const QString filter = dialogFilter(translateMsg(fileFilter())); // lng-keys: indirect
     QString chosen;
     if (m_chooseFile) {
         chosen = m_chooseFile(this, filter, m_config.lastArcPath);

@@ -2,6 +2,7 @@
 
 #include "EmailSubmission.h"
 #include "MailForm.h"
+#include "MessageTranslation.h"
 
 #include <QDialog>
 
@@ -53,7 +54,10 @@ public:
     // The window texts a language file may translate.
     static const QStringList& translationPaths();
     // The attachment dialog's filter list before translation.
-    static QString fileFilter() { return QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"); }
+    static QString fileFilter()
+    {
+        return MESSAGE_NOOP(QStringLiteral("Zip Files|*.Zip|Executable Files|*.Exe|All Files|*.*"));
+    }
 
     // Chooses the file for "..."; the default shows an open dialog. Returns the
     // chosen path, or an empty text when cancelled.

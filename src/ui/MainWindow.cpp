@@ -13,6 +13,7 @@
 #include "FormFillCommands.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
+#include "LanguageFolders.h"
 #include "MemoText.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
@@ -421,13 +422,12 @@ void MainWindow::buildMenus()
 
 QStringList MainWindow::languageNames(const QString& programDirectory)
 {
-    QStringList names;
-    const QFileInfoList entries
-        = QDir(programDirectory)
-              .entryInfoList({QStringLiteral("*.lng")}, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo& entry : entries)
-        names.append(fileNameWithoutExt(entry.filePath()));
-    return names;
+    return LanguageFolders::names(programDirectory);
+}
+
+const QStringList& MainWindow::translationPaths()
+{
+    return kTranslationPaths;
 }
 
 void MainWindow::buildLanguageMenu()
@@ -442,7 +442,7 @@ void MainWindow::buildLanguageMenu()
 
 void MainWindow::switchLanguage(const QString& language)
 {
-    m_language->setLanguageFile(m_config.programDirectory() + language + QStringLiteral(".lng"));
+    m_language->setLanguageFile(LanguageFolders::filePath(m_config.programDirectory(), language));
     m_language->translate();
     m_config.language = language;
     try {

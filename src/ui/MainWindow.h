@@ -95,8 +95,11 @@ public:
     void selectProgram(int index);
     void switchLanguage(const QString& language);
 
-    // Where the language files are looked for and the menu built from.
+    // The languages the Language menu offers: the *.lng files of the program
+    // directory and the shipped ones (LanguageFolders), by name.
     static QStringList languageNames(const QString& programDirectory);
+    // The window texts a language file may translate.
+    static const QStringList& translationPaths();
 
 Q_SIGNALS:
     // A form command finished; status is what the status bar shows.

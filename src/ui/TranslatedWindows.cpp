@@ -1,0 +1,48 @@
+#include "TranslatedWindows.h"
+
+#include "AboutDialog.h"
+#include "DataSelector.h"
+#include "DesktopStartup.h"
+#include "EditorWindow.h"
+#include "MailWindow.h"
+#include "MainWindow.h"
+#include "SiteSelector.h"
+
+namespace {
+
+template<typename Window> QWidget* keep(std::unique_ptr<QWidget>& created, Window* window)
+{
+    created.reset(window);
+    return window;
+}
+
+} // namespace
+
+QVector<TranslatedWindow> translatedWindows()
+{
+    using Created = std::unique_ptr<QWidget>;
+    return {
+        {QStringLiteral("Form1"), QStringLiteral("MainWindow"), MainWindow::translationPaths(),
+            [](DesktopStartup& startup, Created&) -> QWidget* { return startup.mainWindow(); }},
+        {QStringLiteral("frmSites"), QStringLiteral("SiteSelector"), SiteSelector::translationPaths(),
+            [](DesktopStartup& startup, Created&) -> QWidget* { return startup.siteSelector(); }},
+        {QStringLiteral("frmData"), QStringLiteral("DataSelector"), DataSelector::translationPaths(),
+            [](DesktopStartup& startup, Created&) -> QWidget* { return startup.dataSelector(); }},
+        {QStringLiteral("frmConfig"), QStringLiteral("EditorWindow"), EditorWindow::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                if (!startup.dataModule())
+                    return nullptr;
+                return keep(created,
+                    new EditorWindow(
+                        startup.session().config(), startup.session().properties(), *startup.dataModule()));
+            }},
+        {QStringLiteral("frmMail"), QStringLiteral("MailWindow"), MailWindow::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                return keep(created, new MailWindow(startup.session().config()));
+            }},
+        {QStringLiteral("AboutBox"), QStringLiteral("AboutDialog"), AboutDialog::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                return keep(created, new AboutDialog(startup.session().config()));
+            }},
+    };
+}
