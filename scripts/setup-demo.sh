@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes DIR a demo program directory: a company, two programs (imported from
 # PAD files), ten sites whose pages are local HTML forms under demo/forms, and
-# some submission flags. A folder that already holds tables is left alone, so
-# the work done in it survives.
+# some submission flags, and the language files of lang/ (the Language menu).
+# A folder that already holds tables is left alone, so the work done in it
+# survives.
 #   setup-demo.sh DIR [BINDIR]   (BINDIR: where quillet-cli is; default build/bin)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -16,6 +17,7 @@ fi
 mkdir -p "$dir"
 dir="$(cd "$dir" && pwd)"
 cp "$root/demo/quillet.ini" "$dir/quillet.ini"
+cp "$root"/lang/*.lng "$dir/"
 # One site's form is already known, so "Auto fill form" works at once there.
 mkdir -p "$dir/SiteData"
 cp "$root/demo/SiteData/"*.xml "$root/demo/SiteData/"*.txt "$dir/SiteData/"

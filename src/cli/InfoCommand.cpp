@@ -1,5 +1,6 @@
 #include "InfoCommand.h"
 
+#include "LanguageFolders.h"
 #include "MessageTranslator.h"
 #include "ProgramSession.h"
 #include "TableSchema.h"
@@ -30,6 +31,8 @@ int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
     out << "ProgramDirectory: " << context.programDirectory << '\n';
     out << "ProgramDirectoryRule: " << context.programDirectoryRule << '\n';
     out << "Language: " << config.language << '\n';
+    out << "LanguageFile: " << languageFilePath(config) << '\n';
+    out << "Languages: " << LanguageFolders::names(context.programDirectory).join(QStringLiteral(", ")) << '\n';
     out << "SiteFilter: " << config.siteFilter << '\n';
     out << "SiteVer: " << locale.toString(config.siteVer, 'g', QLocale::FloatingPointShortest) << '\n';
     out << "LastCompany: " << config.lastCompany << '\n';

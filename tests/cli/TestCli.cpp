@@ -67,6 +67,8 @@ void TestCli::infoOnEmptyFolderPrintsDefaults()
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.first(), "ProgramDirectory: " + dir.path());
     QVERIFY(lines.contains("Language: English"));
+    QVERIFY(lines.contains("LanguageFile: " + dir.path() + "English.lng"));
+    QVERIFY(lines.contains("Languages: "));
     QVERIFY(lines.contains("SiteFilter: Dead=False AND Hide=False"));
     QVERIFY(lines.contains("SiteVer: 1"));
     QVERIFY(lines.contains("LastCompany: "));
@@ -77,7 +79,7 @@ void TestCli::infoOnEmptyFolderPrintsDefaults()
     QVERIFY(lines.contains("MenuItemsPerColumn: 16"));
     QVERIFY(lines.contains("Programs: missing"));
     QVERIFY(lines.contains("ProgSite: missing"));
-    QCOMPARE(lines.size(), 26);
+    QCOMPARE(lines.size(), 28);
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
@@ -88,12 +90,16 @@ void TestCli::infoShowsStoredSettingsAndWritesNothing()
                                 "[PowerPaste]\nMenu items per column=8\n[Company]\nCity=ignored\n";
     dir.writeFile("quillet.ini", settings);
     dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\n");
+    dir.writeFile("Deutsch.lng", "[Messages]\n");
+    dir.writeFile("Castellano.lng", "[Messages]\n");
     const Result result = run({"--dir=" + dir.path(), "info"});
     QCOMPARE(result.code, 0);
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QVERIFY(lines.contains("Company: Acme"));
     QVERIFY(lines.contains("City: Springfield"));
     QVERIFY(lines.contains("Language: Deutsch"));
+    QVERIFY(lines.contains("LanguageFile: " + dir.path() + "Deutsch.lng"));
+    QVERIFY(lines.contains("Languages: Castellano, Deutsch"));
     QVERIFY(lines.contains("LastProgram: Tool"));
     QVERIFY(lines.contains("MenuItemsPerColumn: 8"));
     QCOMPARE(dir.readFile("quillet.ini"), settings);

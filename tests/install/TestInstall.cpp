@@ -124,6 +124,7 @@ private Q_SLOTS:
     void unwritableFolderFallsBackToTheUserFolder();
     void installedProgramStartsOnAnEmptyUserFolder();
     void pageCommandsRunInTheInstalledHelper();
+    void installedProgramsFindTheShippedLanguages();
 
 private:
     // relative starts with the name of an install folder: "bin/", "share/",
@@ -177,6 +178,16 @@ void TestInstall::installsExactlyTheExpectedFiles()
         expected << prefixed("libexec/quillet/" + helper);
     for (const QString& plugin : std::as_const(m_plugins))
         expected << prefixed("lib/quillet/lib" + plugin + ".so");
+    const QStringList languages = qEnvironmentVariable("QUILLET_SHIPPED_LANGUAGES").split(',', Qt::SkipEmptyParts);
+    QVERIFY(languages.contains("German.lng"));
+    QVERIFY(languages.contains("French.lng"));
+    for (const QString& language : languages) {
+        expected << prefixed("share/quillet/lang/" + language);
+        QFile installedFile(prefixed("share/quillet/lang/" + language));
+        QFile source(qEnvironmentVariable("QUILLET_LANGUAGE_SOURCES") + "/" + language);
+        QVERIFY(installedFile.open(QIODevice::ReadOnly) && source.open(QIODevice::ReadOnly));
+        QCOMPARE(installedFile.readAll(), source.readAll());
+    }
 
     QStringList installed;
     QDirIterator files(m_prefix.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
@@ -475,6 +486,39 @@ void TestInstall::pageCommandsRunInTheInstalledHelper()
     const Run usage = runProgram(cli(), {"--dir", data.path(), "capture", "page.html"});
     QCOMPARE(usage.code, 2);
     QCOMPARE(usage.err, QString("capture: give URL, --site NAME and --program NAME\n"));
+}
+
+void TestInstall::installedProgramsFindTheShippedLanguages()
+{
+    TestProgramDirectory data;
+    const QStringList environment {"XDG_DATA_HOME=" + data.file("xdg")};
+    const QString shipped = QFileInfo(prefixed("share/quillet/lang")).canonicalFilePath() + "/";
+    Run info = runProgram(cli(), {"info"}, environment);
+    QVERIFY2(info.code == 0, qPrintable(info.err));
+    QCOMPARE(infoValue(info.out, "Languages"), QString("English, French, German"));
+
+    // The shipped file is the one in force; messages of the command-line tool follow it.
+    const QString folder = data.file("xdg/quillet/");
+    QFile settings(folder + "quillet.ini");
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write("[Config]\nLanguage=German\n");
+    settings.close();
+    info = runProgram(cli(), {"info"}, environment);
+    QCOMPARE(QFileInfo(infoValue(info.out, "LanguageFile")).canonicalFilePath(), shipped + "German.lng");
+    const Run import = runProgram(cli(), {"import-pad", data.file("missing.xml")}, environment);
+    QCOMPARE(import.code, 1);
+    QCOMPARE(import.err.trimmed(), data.file("missing.xml") + " existiert nicht.");
+
+    // A file of the same name in the program directory wins and is listed once.
+    QFile own(folder + "German.lng");
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("[Messages]\ndoes not exist.=fehlt (eigene Datei).\n");
+    own.close();
+    info = runProgram(cli(), {"info"}, environment);
+    QCOMPARE(infoValue(info.out, "LanguageFile"), folder + "German.lng");
+    QCOMPARE(infoValue(info.out, "Languages"), QString("English, French, German"));
+    const Run ownImport = runProgram(cli(), {"import-pad", data.file("missing.xml")}, environment);
+    QCOMPARE(ownImport.err.trimmed(), data.file("missing.xml") + " fehlt (eigene Datei).");
 }
 
 QTEST_MAIN(TestInstall)
