@@ -27,6 +27,7 @@ to do), 2 for bad usage or a missing tool.
 import argparse
 import os
 import re
+import signal
 import subprocess
 import sys
 from pathlib import Path
@@ -152,6 +153,11 @@ def tokenize(text):
             j = i + m.end()
             while j < n and text[j] != '"' and text[j] != "\n":
                 j += 2 if text[j] == "\\" else 1
+            if j >= n or text[j] != '"':
+                # A string cut off by the end of its line or file is no text.
+                tokens.append(Token("punct", text[i:j], line))
+                i = j
+                continue
             body = text[i + m.end():j]
             tokens.append(Token("str", text[i:j + 1], line, decode_escapes(body)))
             i = j + 1
@@ -343,6 +349,9 @@ def parse_window_list(text):
         if line.startswith("# window "):
             parts = line.split()
             windows.windows.append((parts[2], parts[3] if len(parts) > 3 else parts[2], []))
+        elif line.startswith(";") and line.endswith("(names nothing in the window)") and windows.windows:
+            # --texts writes a path that names nothing in its window as a comment.
+            windows.windows[-1][2].append(line[1:].split()[0])
         elif line.startswith(";") or line.startswith("#"):
             continue
         elif windows.windows:
@@ -353,6 +362,10 @@ def parse_window_list(text):
     return windows
 
 
+class ToolError(Exception):
+    """The window list could not be had from the build."""
+
+
 def tool_path(build):
     return Path(build) / "bin" / "quillet-lng-windows"
 
@@ -360,8 +373,8 @@ def tool_path(build):
 def run_tool(build, texts=False):
     tool = tool_path(build)
     if not tool.is_file():
-        raise SystemExit("lng-keys: %s not found: build first (scripts/build.sh) or name the build folder with "
-                         "--build DIR" % tool)
+        raise ToolError("%s not found: build first (scripts/build.sh) or name the build folder with --build DIR"
+                        % tool)
     env = dict(os.environ)
     env.setdefault("QT_QPA_PLATFORM", "offscreen")
     if texts and hasattr(os, "geteuid") and os.geteuid() == 0:
@@ -370,7 +383,7 @@ def run_tool(build, texts=False):
     result = subprocess.run([str(tool)] + (["--texts"] if texts else []), capture_output=True, text=True, env=env,
                             timeout=300)
     if result.returncode != 0:
-        raise SystemExit("lng-keys: %s failed (exit %d): %s" % (tool, result.returncode, result.stderr.strip()))
+        raise ToolError("%s failed (exit %d): %s" % (tool, result.returncode, result.stderr.strip()))
     return result.stdout
 
 
@@ -593,7 +606,11 @@ def main(argv=None):
         windows = parse_window_list(Path(args.windows).read_text(encoding="utf-8"))
         stale = None
     else:
-        windows = parse_window_list(run_tool(args.build))
+        try:
+            windows = parse_window_list(run_tool(args.build))
+        except ToolError as e:
+            sys.stderr.write("lng-keys: %s\n" % e)
+            return 2
         stale = stale_tool_warning(args.build, root)
     if stale:
         sys.stderr.write("lng-keys: %s\n" % stale)
@@ -620,8 +637,12 @@ def main(argv=None):
 
     if not files:
         if args.template:
-            english = windows.texts or parse_window_list(run_tool(args.build, texts=True)).texts \
-                if not args.windows else windows.texts
+            english = windows.texts
+            if not english and not args.windows:
+                try:
+                    english = parse_window_list(run_tool(args.build, texts=True)).texts
+                except ToolError as e:
+                    sys.stderr.write("lng-keys: %s (the template shows no English window texts)\n" % e)
             print_template(paths, scan, english)
         else:
             print_keys(paths, scan, args.where)
@@ -637,8 +658,8 @@ def main(argv=None):
     if any_missing_paths and not english_texts and not args.windows:
         try:
             english_texts = parse_window_list(run_tool(args.build, texts=True)).texts
-        except SystemExit as e:
-            sys.stderr.write("%s (the English texts of the missing paths are not shown)\n" % e)
+        except ToolError as e:
+            sys.stderr.write("lng-keys: %s (the English texts of the missing paths are not shown)\n" % e)
     for path, lf, missing in results:
         problems += report_file(path, lf, missing, english_texts, sys.stdout)
     if problems == 0:
@@ -648,4 +669,6 @@ def main(argv=None):
 
 
 if __name__ == "__main__":
+    if hasattr(signal, "SIGPIPE"):
+        signal.signal(signal.SIGPIPE, signal.SIG_DFL)  # "| head" ends the listing quietly
     sys.exit(main())
