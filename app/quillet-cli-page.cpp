@@ -1,4 +1,5 @@
 #include "HelperCommandLine.h"
+#include "LanguageFolders.h"
 #include "PageCommands.h"
 #include "QtDiagnostics.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<CaptureCommand>());
     commands.push_back(std::make_unique<FillCommand>());

@@ -1,4 +1,5 @@
 #include "HelperCommandLine.h"
+#include "LanguageFolders.h"
 #include "QtDiagnostics.h"
 #include "UpdateCommands.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<CheckUpdatesCommand>());
     commands.push_back(std::make_unique<PublishSitesCommand>());

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
-#ifndef QUILLET_SHIPPED_LANGUAGES
-#error "QUILLET_SHIPPED_LANGUAGES names the shipped languages' folder relative to the installed executables' folder"
+#if !defined(QUILLET_SHIPPED_LANGUAGES) || !defined(QUILLET_SHIPPED_LANGUAGES_FROM_HELPERS)
+#error "QUILLET_SHIPPED_LANGUAGES(_FROM_HELPERS) name the shipped languages' folder relative to the installed programs"
 #endif
 
 namespace {
@@ -65,9 +65,14 @@ QString LanguageFolders::shippedFolder()
 
 QString LanguageFolders::installedFolder()
 {
-    const QString folder = QDir::cleanPath(
-        QCoreApplication::applicationDirPath() + QLatin1Char('/') + QStringLiteral(QUILLET_SHIPPED_LANGUAGES));
-    return QFileInfo(folder).isDir() ? withSeparator(folder) : QString();
+    const QString here = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    for (const QString& relative :
+        {QStringLiteral(QUILLET_SHIPPED_LANGUAGES), QStringLiteral(QUILLET_SHIPPED_LANGUAGES_FROM_HELPERS)}) {
+        const QString folder = QDir::cleanPath(here + relative);
+        if (QFileInfo(folder).isDir())
+            return withSeparator(folder);
+    }
+    return QString();
 }
 
 QStringList LanguageFolders::names(const QString& programDirectory)

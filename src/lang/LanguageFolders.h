@@ -19,8 +19,10 @@ public:
     static QString shippedFolder();
 
     // Where an installed copy keeps its shipped languages, and where the build
-    // folder has a copy of them: beside the running executable's folder, in
-    // share/quillet/lang. Empty when that folder does not exist.
+    // folder has a copy of them: share/quillet/lang as seen from the running
+    // program, which is one of the installed programs (bin/) or helpers
+    // (libexec/quillet/), or lies in the build folder's bin/. Empty when that
+    // folder does not exist.
     static QString installedFolder();
 
     // The languages found in programDirectory and in the shipped folder
