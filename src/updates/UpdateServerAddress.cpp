@@ -28,9 +28,10 @@ QString UpdateServerAddress::problem(const QString& settingsFile) const
 {
     const QString file = QDir::toNativeSeparators(settingsFile);
     if (isEmpty())
-        return translateMsg(QStringLiteral("No update server is set. Add a line such as "
-                                           "UpdateServer=https://updates.example.com to the [Config] section of %1."))
-            .arg(file);
+        // The example line is an argument: a language file's key cannot hold "=".
+        return translateMsg(QStringLiteral("No update server is set. Add a line such as %1 to the [Config] section "
+                                           "of %2."))
+            .arg(QStringLiteral("UpdateServer=https://updates.example.com"), file);
     if (!isValid())
         return translateMsg(QStringLiteral("The update server \"%1\" set in the [Config] section of %2 is not an "
                                            "http:// or https:// address of a server."))
