@@ -1,14 +1,15 @@
 #include "PathChecks.h"
 
+#include "MessageTranslation.h"
 #include "MessageTranslator.h"
 
 #include <QFileInfo>
 
 namespace {
 
-QString withPath(const QFileInfo& file, const char* text)
+QString withPath(const QFileInfo& file, const QString& text)
 {
-    return file.absoluteFilePath() + QLatin1Char(' ') + translateMsg(QString::fromLatin1(text));
+    return file.absoluteFilePath() + QLatin1Char(' ') + translateMsg(text); // lng-keys: indirect
 }
 
 } // namespace
@@ -17,14 +18,14 @@ QString inputFileProblem(const QString& path)
 {
     const QFileInfo file(path);
     if (file.isDir())
-        return withPath(file, "is a folder.");
+        return withPath(file, MESSAGE_NOOP(QStringLiteral("is a folder.")));
     if (!file.exists())
-        return withPath(file, "does not exist.");
+        return withPath(file, MESSAGE_NOOP(QStringLiteral("does not exist.")));
     return QString();
 }
 
 QString outputFileProblem(const QString& path)
 {
     const QFileInfo file(path);
-    return file.isDir() ? withPath(file, "is a folder.") : QString();
+    return file.isDir() ? withPath(file, MESSAGE_NOOP(QStringLiteral("is a folder."))) : QString();
 }

@@ -62,10 +62,15 @@ LoginDialog::LoginDialog(Settings& config, QWidget* parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_language = createWindowLanguage(this,
-        {QStringLiteral("PasswdDlg.Caption"), QStringLiteral("PasswdDlg.Label1.Caption"),
-            QStringLiteral("PasswdDlg.lblLoginID.Caption"), QStringLiteral("PasswdDlg.OKBtn.Hint"),
-            QStringLiteral("PasswdDlg.OKBtn.Caption"), QStringLiteral("PasswdDlg.CancelBtn.Hint")});
+    m_language = createWindowLanguage(this, translationPaths());
+}
+
+const QStringList& LoginDialog::translationPaths()
+{
+    static const QStringList paths {QStringLiteral("PasswdDlg.Caption"), QStringLiteral("PasswdDlg.Label1.Caption"),
+        QStringLiteral("PasswdDlg.lblLoginID.Caption"), QStringLiteral("PasswdDlg.OKBtn.Hint"),
+        QStringLiteral("PasswdDlg.OKBtn.Caption"), QStringLiteral("PasswdDlg.CancelBtn.Hint")};
+    return paths;
 }
 
 QString LoginDialog::loginId() const

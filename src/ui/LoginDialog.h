@@ -20,6 +20,9 @@ public:
 
     explicit LoginDialog(Settings& config, QWidget* parent = nullptr);
 
+    // The properties a language file may set, in the order they are applied.
+    static const QStringList& translationPaths();
+
     QString loginId() const;
     QString password() const;
 

@@ -4,9 +4,11 @@
 #include "DataSelector.h"
 #include "DesktopStartup.h"
 #include "EditorWindow.h"
+#include "LoginDialog.h"
 #include "MailWindow.h"
 #include "MainWindow.h"
 #include "SiteSelector.h"
+#include "WindowTranslator.h"
 
 namespace {
 
@@ -43,6 +45,13 @@ QVector<TranslatedWindow> translatedWindows()
         {QStringLiteral("AboutBox"), QStringLiteral("AboutDialog"), AboutDialog::translationPaths(),
             [](DesktopStartup& startup, Created& created) -> QWidget* {
                 return keep(created, new AboutDialog(startup.session().config()));
+            }},
+        {QStringLiteral("PasswdDlg"), QStringLiteral("LoginDialog"), LoginDialog::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                // The dialog takes the language each time it is shown.
+                auto* dialog = new LoginDialog(startup.session().config());
+                dialog->language()->applyLanguage(startup.session().config());
+                return keep(created, dialog);
             }},
     };
 }
