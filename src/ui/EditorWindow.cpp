@@ -1,6 +1,7 @@
 #include "EditorWindow.h"
 
 #include "CompletingComboBox.h"
+#include "FileDialogFilter.h"
 #include "HelpWindow.h"
 #include "MessageSink.h"
 #include "MessageTranslation.h"
@@ -132,26 +133,6 @@ private:
     int m_limit;
     int m_acceptedLength;
 };
-
-// "PAD Files|*.Xml|All Files|*.*" as a file dialog filter; patterns match in any letter case.
-QString dialogFilter(const QString& delphiFilter)
-{
-    const QStringList parts = delphiFilter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            if (pattern == QLatin1String("*.*")) {
-                patterns << QStringLiteral("*");
-            } else {
-                patterns << pattern << pattern.toLower() << pattern.toUpper();
-            }
-        }
-        patterns.removeDuplicates();
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.join(QLatin1Char(' ')));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
 
 QStringList comboItems(const QComboBox* box)
 {
@@ -599,7 +580,16 @@ void EditorWindow::showEvent(QShowEvent* event)
 
 void EditorWindow::done(int result)
 {
-    closeEditor();
+    // A save asked for at closing that fails (a company name that cannot be
+    // stored, a table that refuses the row) keeps the window open with the
+    // edits, after its message; answering No closes without saving.
+    if (!m_closed) {
+        if (!m_editor.close()) {
+            showAll();
+            return;
+        }
+        m_closed = true;
+    }
     QDialog::done(result);
 }
 
@@ -654,7 +644,7 @@ void EditorWindow::showHelp()
 QString EditorWindow::chooseFile(const QString& delphiFilter, const QString& folder)
 {
     // The filters are marked where chooseFile is called.
-    const QString filter = dialogFilter(translateMsg(delphiFilter)); // lng-keys: indirect
+    const QString filter = FileDialogFilter::filterString(translateMsg(delphiFilter)); // lng-keys: indirect
     if (m_chooseFile)
         return m_chooseFile(this, filter, folder);
     return QFileDialog::getOpenFileName(this, QString(), folder, filter);

@@ -1,5 +1,6 @@
 #include "MailWindow.h"
 
+#include "FileDialogFilter.h"
 #include "MessageTranslator.h"
 #include "Settings.h"
 #include "UiTranslation.h"
@@ -23,27 +24,6 @@ namespace {
 const QStringList kTranslationPaths {"frmMail.Caption", "frmMail.SpeedButton1.Caption", "frmMail.SpeedButton2.Caption",
     "frmMail.Label11.Caption", "frmMail.Label1.Caption", "frmMail.Label2.Caption", "frmMail.Label3.Caption",
     "frmMail.Label4.Caption", "frmMail.DisplayMemo.Hint"};
-
-// "Zip Files|*.Zip|All Files|*.*" as a file dialog filter; a pattern matches
-// its extension in any letter case, "*.*" every file.
-QString dialogFilter(const QString& pairs)
-{
-    const QStringList parts = pairs.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& piece : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            const QString pattern = piece.trimmed();
-            if (pattern == QLatin1String("*.*"))
-                patterns << QStringLiteral("*");
-            else
-                patterns << pattern << pattern.toLower() << pattern.toUpper();
-        }
-        patterns.removeDuplicates();
-        filters << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.join(QLatin1Char(' ')));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
 
 QLabel* newLabel(QWidget* parent, const char* name, const QString& text, QWidget* buddy)
 {
@@ -217,7 +197,7 @@ void MailWindow::sendMail()
 
 void MailWindow::browseFile()
 {
-    const QString filter = dialogFilter(translateMsg(fileFilter())); // lng-keys: indirect
+    const QString filter = FileDialogFilter::filterString(translateMsg(fileFilter())); // lng-keys: indirect
     QString chosen;
     if (m_chooseFile) {
         chosen = m_chooseFile(this, filter, m_config.lastArcPath);

@@ -1,5 +1,6 @@
 #include "ReportWindow.h"
 
+#include "FileDialogFilter.h"
 #include "FileSaver.h"
 
 #include "MessageSink.h"
@@ -171,7 +172,7 @@ QFileDialog* ReportWindow::saveReportDialog()
     m_saveReportDialog->setAcceptMode(QFileDialog::AcceptSave);
     m_saveReportDialog->setFileMode(QFileDialog::AnyFile);
     m_saveReportDialog->setDefaultSuffix(QStringLiteral("txt"));
-    m_saveReportDialog->setNameFilters(fileDialogFilters(QString::fromLatin1(kSaveFilter)));
+    m_saveReportDialog->setNameFilters(FileDialogFilter::nameFilters(QString::fromLatin1(kSaveFilter)));
     // An existing file is replaced without a question, as with every report save.
     m_saveReportDialog->setOption(QFileDialog::DontConfirmOverwrite);
     return m_saveReportDialog;
@@ -185,23 +186,4 @@ void ReportWindow::saveReport()
     const QStringList files = dialog->selectedFiles();
     if (!files.isEmpty() && !files.first().isEmpty())
         saveToFile(files.first());
-}
-
-QStringList ReportWindow::fileDialogFilters(const QString& pairs)
-{
-    const QStringList parts = pairs.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts.at(i).trimmed();
-        QStringList patterns;
-        for (const QString& pattern : parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            // "*.*" means every file; on this platform that is "*" (names need no point).
-            patterns.append(pattern.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : pattern.trimmed());
-        }
-        // Qt reads the patterns from the parentheses at the end of the description.
-        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
-            description = description.left(description.lastIndexOf(QLatin1Char('('))).trimmed();
-        filters.append(description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
-    }
-    return filters;
 }

@@ -41,10 +41,6 @@ public:
     // and false is returned; the window stays open.
     bool saveToFile(const QString& fileName);
 
-    // Qt's filter list for a list of description|pattern pairs
-    // ("Text files (*.txt)|*.txt|All files (*.*)|*.*").
-    static QStringList fileDialogFilters(const QString& pairs);
-
     // The save dialog, built on first use.
     QFileDialog* saveReportDialog();
 

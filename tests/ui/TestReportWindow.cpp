@@ -50,7 +50,6 @@ private Q_SLOTS:
     void databaseErrorShowsNoWindow();
     void showRunsModallyAndEscCloses();
     void saveButtonAsksForAFileName();
-    void dialogFilters();
 
 private:
     std::unique_ptr<DataFixture> m_data;
@@ -281,17 +280,6 @@ void TestReportWindow::saveButtonAsksForAFileName()
     m_window->saveReport();
     QVERIFY(!QFile::exists(base + ".txt"));
     QVERIFY(m_window->isVisible());
-}
-
-void TestReportWindow::dialogFilters()
-{
-    QCOMPARE(ReportWindow::fileDialogFilters("Text files (*.txt)|*.txt|All files (*.*)|*.*"),
-        QStringList({"Text files (*.txt)", "All files (*)"}));
-    QCOMPARE(ReportWindow::fileDialogFilters("Zip Files|*.Zip|Executable Files|*.Exe;*.com|All Files|*.*"),
-        QStringList({"Zip Files (*.Zip)", "Executable Files (*.Exe *.com)", "All Files (*)"}));
-    // A description without its pattern is dropped.
-    QCOMPARE(ReportWindow::fileDialogFilters("Text|*.txt|Dangling"), QStringList {"Text (*.txt)"});
-    QCOMPARE(ReportWindow::fileDialogFilters(QString()), QStringList());
 }
 
 QTEST_MAIN(TestReportWindow)
