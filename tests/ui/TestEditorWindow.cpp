@@ -143,6 +143,44 @@ private Q_SLOTS:
         QCOMPARE(sink.questions.at(0).text, QStringLiteral("Program data has changed, save now?"));
     }
 
+    void refusedSaveAtClosingKeepsTheWindowAndItsEdits()
+    {
+        DataFixture fixture;
+        fixture.open();
+        RecordingMessageSink sink;
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* company = window.findChild<QComboBox*>(QStringLiteral("cbCompany"));
+        company->lineEdit()->selectAll();
+        QTest::keyClicks(company->lineEdit(), QStringLiteral("Gamma]"));
+        auto* city = window.findChild<QLineEdit*>(QStringLiteral("edtCity"));
+        city->selectAll();
+        QTest::keyClicks(city, QStringLiteral("Ogdenville"));
+        QVERIFY(window.state().companyChanged);
+
+        // Yes to saving: the name cannot be stored, so the window stays with what was typed.
+        sink.setNextAnswer(MessageSink::Answer::Yes);
+        QVERIFY(!window.close());
+        QVERIFY(window.isVisible());
+        QCOMPARE(sink.texts(), QStringList {QStringLiteral("A company name cannot contain \"]\" or a line break.")});
+        QCOMPARE(city->text(), QStringLiteral("Ogdenville"));
+        QCOMPARE(company->currentText(), QStringLiteral("Gamma]"));
+        QVERIFY(!fixture.dir.readFile(QStringLiteral("companies.ini")).contains("Gamma"));
+
+        // The same through the menu's Exit.
+        window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+        QVERIFY(window.isVisible());
+        QCOMPARE(sink.messages.size(), 2);
+
+        // No to saving closes without storing anything.
+        sink.setNextAnswer(MessageSink::Answer::No);
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+        QCOMPARE(sink.messages.size(), 2);
+        QVERIFY(!fixture.dir.readFile(QStringLiteral("companies.ini")).contains("Ogdenville"));
+    }
+
     void languageFileTranslatesAndOsListFileWins()
     {
         DataFixture fixture;
