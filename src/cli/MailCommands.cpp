@@ -10,6 +10,7 @@
 #include "MessageTranslator.h"
 #include "ProgramSession.h"
 #include "QuilletError.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 #include <QFile>
@@ -164,14 +165,12 @@ MailDraft composeForSite(const QCommandLineParser& parser, const QString& progra
 
 QString readBodyFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    // Only a regular file: a pipe would wait for a writer, a device never ends.
+    QFile file;
+    if (RegularFile::open(file, path) != RegularFile::Problem::None)
         throw QuilletError(translateMsg(QStringLiteral("Cannot open file %1")).arg(path));
-    if (info.size() > kMaxBodyFileSize)
+    if (file.size() > kMaxBodyFileSize)
         throw QuilletError(QStringLiteral("%1 is larger than %2 MB.").arg(path).arg(kMaxBodyFileSize / (1024 * 1024)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QuilletError(translateMsg(QStringLiteral("Cannot open file %1")).arg(path));
     // The message box holds lines: each ends in CR LF, whatever the file used.
     QString body;
     for (const QString& line : splitLines(decodeText(file.read(kMaxBodyFileSize))))

@@ -15,15 +15,6 @@
 
 namespace {
 
-// An INI section header is one line ending at the first "]", and its name is
-// read back trimmed: a key that breaks either rule could not be found again
-// (and a line break would start lines of its own in the file).
-bool isSectionName(const QString& key)
-{
-    return !key.contains(QLatin1Char(']')) && !key.contains(QLatin1Char('\n')) && !key.contains(QLatin1Char('\r'))
-        && key.trimmed() == key;
-}
-
 bool isSkipped(const QString& type)
 {
     return type == QLatin1String("hidden") || type == QLatin1String("submit") || type == QLatin1String("BUTTON");
@@ -100,7 +91,7 @@ void FormCapture::capture(const FormSnapshot& snapshot)
             }
             ++m_recorded;
             if (dataField.isEmpty() && !key.isEmpty()) {
-                if (!isSectionName(key)) {
+                if (!IniDocument::isSectionName(key)) {
                     ++m_unstorable;
                     continue;
                 }

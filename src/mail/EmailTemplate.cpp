@@ -3,6 +3,7 @@
 #include "DataSelectorRows.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
+#include "RegularFile.h"
 #include "TextDecoding.h"
 
 #include <QFile>
@@ -69,16 +70,13 @@ QString EmailTemplate::friendlyRequestTemplate(const QString& programDirectory)
 QStringList EmailTemplate::load(const QString& path)
 {
     // Only a regular file: opening a pipe would wait for a writer, a device never ends.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
+    QFile file;
+    if (path.isEmpty() || RegularFile::open(file, path) != RegularFile::Problem::None)
         cannotOpen(path);
-    if (info.size() > MaxFileSize)
+    if (file.size() > MaxFileSize)
         throw QuilletError(translateMsg(QStringLiteral("The template %1 is larger than %2 MB."))
                                .arg(path)
                                .arg(MaxFileSize / (1024 * 1024)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        cannotOpen(path);
     const QByteArray bytes = file.read(MaxFileSize + 1);
     if (file.error() != QFileDevice::NoError)
         cannotOpen(path);
