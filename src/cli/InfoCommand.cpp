@@ -42,6 +42,11 @@ int InfoCommand::run(const QCommandLineParser&, CommandContext& context)
     out << "AutoFillFormFields: " << yesNo(config.autoFillFormFields) << '\n';
     out << "BrowserContextMenuIndex: " << config.browserContextMenuIndex << '\n';
     out << "MenuItemsPerColumn: " << config.menuItemsPerColumn << '\n';
+    out << "UpdateServer: " << config.updateServer << '\n';
+    out << "EMailHost: " << config.hostAddress << '\n';
+    out << "EMailPort: " << config.emailPort << '\n';
+    out << "EMailSecurity: " << config.emailSecurity << '\n';
+    out << "EMailCAFile: " << config.emailCaFile << '\n';
     for (Table table : TableSchema::AllTables) {
         const QString name = TableSchema::tableName(table);
         const TableSchema::FileInfo file

@@ -79,15 +79,22 @@ void TestCli::infoOnEmptyFolderPrintsDefaults()
     QVERIFY(lines.contains("MenuItemsPerColumn: 16"));
     QVERIFY(lines.contains("Programs: missing"));
     QVERIFY(lines.contains("ProgSite: missing"));
-    QCOMPARE(lines.size(), 28);
+    QVERIFY(lines.contains("UpdateServer: "));
+    QVERIFY(lines.contains("EMailPort: 25"));
+    QVERIFY(lines.contains("EMailSecurity: none"));
+    QCOMPARE(lines.size(), 33);
     QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
 
 void TestCli::infoShowsStoredSettingsAndWritesNothing()
 {
     TestProgramDirectory dir;
-    const QByteArray settings = "[Config]\nLastCompany=Acme\nLanguage=Deutsch\n[LastProgram]\nProgramName=Tool\n"
-                                "[PowerPaste]\nMenu items per column=8\n[Company]\nCity=ignored\n";
+    const QByteArray settings = "[Config]\nLastCompany=Acme\nLanguage=Deutsch\n"
+                                "UpdateServer=https://lists.example.org\n"
+                                "[LastProgram]\nProgramName=Tool\n[PowerPaste]\nMenu items per column=8\n"
+                                "[Company]\nCity=ignored\n"
+                                "[EMail]\nHostAddress=mail.example.org\nPort=465\nSecurity=tls\n"
+                                "CAFile=/etc/own-ca.pem\nEMailPassword=never shown\n";
     dir.writeFile("quillet.ini", settings);
     dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\n");
     dir.writeFile("Deutsch.lng", "[Messages]\n");
@@ -102,6 +109,12 @@ void TestCli::infoShowsStoredSettingsAndWritesNothing()
     QVERIFY(lines.contains("Languages: Castellano, Deutsch"));
     QVERIFY(lines.contains("LastProgram: Tool"));
     QVERIFY(lines.contains("MenuItemsPerColumn: 8"));
+    QVERIFY(lines.contains("UpdateServer: https://lists.example.org"));
+    QVERIFY(lines.contains("EMailHost: mail.example.org"));
+    QVERIFY(lines.contains("EMailPort: 465"));
+    QVERIFY(lines.contains("EMailSecurity: tls"));
+    QVERIFY(lines.contains("EMailCAFile: /etc/own-ca.pem"));
+    QVERIFY(!result.out.contains("never shown"));
     QCOMPARE(dir.readFile("quillet.ini"), settings);
 }
 
