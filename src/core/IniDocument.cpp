@@ -449,9 +449,18 @@ double IniDocument::readDouble(const QString& section, const QString& key, doubl
     const std::optional<QString> text = value(section, key);
     if (!text)
         return defaultValue;
-    bool ok = false;
-    const double result = QLocale().toDouble(*text, &ok);
-    return ok ? result : defaultValue;
+    // Numbers are written without group separators, so none is read either:
+    // "2.5" written under a locale with a decimal point must not read as 25
+    // under one whose group separator is the point. Such a value is read with
+    // the point as its decimal separator.
+    for (QLocale locale : {QLocale(), QLocale::c()}) {
+        locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+        bool ok = false;
+        const double result = locale.toDouble(*text, &ok);
+        if (ok)
+            return result;
+    }
+    return defaultValue;
 }
 
 void IniDocument::writeString(const QString& section, const QString& key, const QString& value)

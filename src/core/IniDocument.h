@@ -74,7 +74,8 @@ public:
     int readInteger(const QString& section, const QString& key, int defaultValue) const;
     // Read as an integer: any non-zero value is true.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
-    // The decimal separator of the user's locale; a value that does not convert gives the default.
+    // The decimal separator of the user's locale, or else a point; group
+    // separators are refused. A value that does not convert gives the default.
     double readDouble(const QString& section, const QString& key, double defaultValue) const;
 
     // Raise QuilletError, changing nothing, for a section or key name that

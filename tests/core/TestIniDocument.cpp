@@ -173,9 +173,21 @@ void TestIniDocument::doubleFollowsLocale()
     QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 2.5);
     doc.writeString("Options", "SiteVer", "2.5x");
     QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 1.0);
+    // Written under a locale with a decimal point, read under this one: the
+    // point is not taken for a group separator (25), nor are group separators read.
+    doc.writeString("Options", "SiteVer", "2.5");
+    QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 2.5);
+    doc.writeString("Options", "SiteVer", "1.000,5");
+    QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 1.0);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    doc.writeString("Options", "SiteVer", "1,000");
+    QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 1.0);
+    doc.writeString("Options", "SiteVer", "2.75");
+    QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 2.75);
     QLocale::setDefault(QLocale::c());
     doc.writeDouble("Options", "SiteVer", 1234567.25);
     QCOMPARE(doc.readString("Options", "SiteVer", ""), QString("1234567.25"));
+    QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 1234567.25);
     QLocale::setDefault(saved);
 }
 
