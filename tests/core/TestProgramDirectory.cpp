@@ -169,7 +169,7 @@ void TestProgramDirectoryChoice::userDataFolderFollowsXdgDataHome_data()
     QTest::newRow("trailing slash") << true << QByteArray("/srv/data/") << "/srv/data/quillet";
     QTest::newRow("unset") << false << QByteArray() << "~/.local/share/quillet";
     QTest::newRow("empty") << true << QByteArray() << "~/.local/share/quillet";
-    // The base directory specification ignores a relative path.
+    // The XDG base directory rules ignore a relative path.
     QTest::newRow("relative") << true << QByteArray("data") << "~/.local/share/quillet";
 }
 
