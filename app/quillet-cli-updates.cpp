@@ -1,10 +1,8 @@
 #include "HelperCommandLine.h"
-#include "LanguageFolders.h"
 #include "QtDiagnostics.h"
 #include "UpdateCommands.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
 
 // The update commands of quillet-cli (check-updates, publish-sites), started
 // by quillet-cli: only they load Qt Network and the zip writer.
@@ -14,16 +12,8 @@ int main(int argc, char* argv[])
     // transfers' status lines.
     QtDiagnostics::quietUnlessDebugging();
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
-    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<CheckUpdatesCommand>());
     commands.push_back(std::make_unique<PublishSitesCommand>());
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    const int code = runHelperCommandLine(QCoreApplication::arguments(), out, err, commands);
-    out.flush();
-    err.flush();
-    return code;
+    return runHelperProgram(commands);
 }

@@ -1,8 +1,10 @@
 #include "HelperCommandLine.h"
 
+#include "LanguageFolders.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 int runHelperCommandLine(
@@ -42,4 +44,17 @@ int runHelperCommandLine(
     CommandContext context {directory.path, out, err};
     context.programDirectoryRule = directory.describe();
     return command->execute(rest, context);
+}
+
+int runHelperProgram(const std::vector<std::unique_ptr<Command>>& commands)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("quillet-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int code = runHelperCommandLine(QCoreApplication::arguments(), out, err, commands);
+    out.flush();
+    err.flush();
+    return code;
 }

@@ -14,3 +14,9 @@
 // Returns the exit code.
 int runHelperCommandLine(
     QStringList arguments, QTextStream& out, QTextStream& err, const std::vector<std::unique_ptr<Command>>& commands);
+
+// main() of a helper program, once its application object stands: names the
+// application as quillet-cli, finds the shipped languages from the helper's
+// own folder, runs the process's command line with commands on stdout and
+// stderr and returns the exit code.
+int runHelperProgram(const std::vector<std::unique_ptr<Command>>& commands);
