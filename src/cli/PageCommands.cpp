@@ -187,11 +187,6 @@ int checkPageArguments(const QCommandLineParser& parser, CommandContext& context
 
 } // namespace
 
-bool commandNeedsPage(const QStringList& arguments)
-{
-    return arguments.contains(QStringLiteral("capture")) || arguments.contains(QStringLiteral("fill"));
-}
-
 void CaptureCommand::configure(QCommandLineParser& parser) const
 {
     addPageOptions(parser);

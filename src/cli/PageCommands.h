@@ -26,7 +26,3 @@ protected:
     void configure(QCommandLineParser& parser) const override;
     int run(const QCommandLineParser& parser, CommandContext& context) override;
 };
-
-// True when the command line runs a command that needs a browser page, so
-// that main can create the application object such a page needs.
-bool commandNeedsPage(const QStringList& arguments);
