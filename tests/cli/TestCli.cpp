@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "Command.h"
 #include "DataFixture.h"
 #include "IniDocument.h"
@@ -11,27 +12,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const QStringList& arguments)
-{
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code = runCommandLine(QStringList {"quillet-cli"} + arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
-}
-
-} // namespace
 
 class TestCli : public QObject {
     Q_OBJECT
@@ -61,7 +41,7 @@ private Q_SLOTS:
 void TestCli::infoOnEmptyFolderPrintsDefaults()
 {
     TestProgramDirectory dir;
-    const Result result = run({"--dir", dir.path(), "info"});
+    const CliResult result = runCli({"--dir", dir.path(), "info"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.err, QString());
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
@@ -99,7 +79,7 @@ void TestCli::infoShowsStoredSettingsAndWritesNothing()
     dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\n");
     dir.writeFile("Deutsch.lng", "[Messages]\n");
     dir.writeFile("Castellano.lng", "[Messages]\n");
-    const Result result = run({"--dir=" + dir.path(), "info"});
+    const CliResult result = runCli({"--dir=" + dir.path(), "info"});
     QCOMPARE(result.code, 0);
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QVERIFY(lines.contains("Company: Acme"));
@@ -121,29 +101,29 @@ void TestCli::infoShowsStoredSettingsAndWritesNothing()
 void TestCli::usageErrors()
 {
     TestProgramDirectory dir;
-    Result result = run({"--dir", dir.path()});
+    CliResult result = runCli({"--dir", dir.path()});
     QCOMPARE(result.code, 2);
     QVERIFY(result.err.contains("Usage: quillet-cli"));
-    result = run({"--dir", dir.path(), "nonsense"});
+    result = runCli({"--dir", dir.path(), "nonsense"});
     QCOMPARE(result.code, 2);
     QCOMPARE(result.err, QString("Unknown command: nonsense (see 'quillet-cli --help')\n"));
-    result = run({"--dir", dir.path(), "info", "--bogus"});
+    result = runCli({"--dir", dir.path(), "info", "--bogus"});
     QCOMPARE(result.code, 2);
     QVERIFY(result.err.startsWith("info: "));
-    result = run({"info", "--dir"});
+    result = runCli({"info", "--dir"});
     QCOMPARE(result.code, 2);
     QCOMPARE(result.err, QString("--dir needs a folder\n"));
 }
 
 void TestCli::helpAndVersion()
 {
-    Result result = run({"--version"});
+    CliResult result = runCli({"--version"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("quillet-cli 3.2\n"));
-    result = run({"--help"});
+    result = runCli({"--help"});
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.contains("info"));
-    result = run({"info", "--help"});
+    result = runCli({"info", "--help"});
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.startsWith("Usage: quillet-cli [--dir DIR] info"));
 }
@@ -171,7 +151,7 @@ void TestCli::infoShowsTables()
     f.addSite("b");
     f.close();
     f.dir.writeFile("ProgSite.DAT", "not a database at all, but the author's file");
-    const Result result = run({"--dir", f.dir.path(), "info"});
+    const CliResult result = runCli({"--dir", f.dir.path(), "info"});
     QCOMPARE(result.code, 0);
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QVERIFY(lines.contains("Programs: 1.5"));
@@ -194,16 +174,16 @@ void TestCli::programsAndSites()
     f.close();
     f.dir.writeFile("quillet.ini", "[Config]\nSiteFilter=Rating > 3 OR Rating = Null AND Dead=False AND Hide=False\n");
 
-    Result result = run({"--dir", f.dir.path(), "programs"});
+    CliResult result = runCli({"--dir", f.dir.path(), "programs"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Alpha\nbeta\n"));
-    result = run({"--dir", f.dir.path(), "sites"});
+    result = runCli({"--dir", f.dir.path(), "sites"});
     QCOMPARE(result.out, QString("Dead one\nlive\n"));
-    result = run({"--dir", f.dir.path(), "sites", "--filter", "Hide=True"});
+    result = runCli({"--dir", f.dir.path(), "sites", "--filter", "Hide=True"});
     QCOMPARE(result.out, QString("hidden\n"));
-    result = run({"--dir", f.dir.path(), "sites", "--all"});
+    result = runCli({"--dir", f.dir.path(), "sites", "--all"});
     QCOMPARE(result.out, QString("Dead one\nhidden\nlive\n"));
-    result = run({"--dir", f.dir.path(), "sites", "--all", "--filter", "Hide=True"});
+    result = runCli({"--dir", f.dir.path(), "sites", "--all", "--filter", "Hide=True"});
     QCOMPARE(result.code, 2);
 }
 
@@ -212,7 +192,7 @@ void TestCli::badSiteFilterFails()
     DataFixture f;
     f.open();
     f.close();
-    const Result result = run({"--dir", f.dir.path(), "sites", "--filter", "Colour='red'"});
+    const CliResult result = runCli({"--dir", f.dir.path(), "sites", "--filter", "Colour='red'"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.out, QString());
     QCOMPARE(result.err, QString("The site filter \"Colour='red'\" is not valid: unknown field \"Colour\"\n"));
@@ -224,7 +204,7 @@ void TestCli::reportToStdoutAndFile()
     f.open();
     f.addSite("h", {{"Hide", 1}, {"HomeUrl", "http://h/"}});
     f.close();
-    Result result = run({"--dir", f.dir.path(), "report", "hidden"});
+    CliResult result = runCli({"--dir", f.dir.path(), "report", "hidden"});
     QCOMPARE(result.code, 0);
     const QString expected = QString(54, '=');
     QCOMPARE(result.out,
@@ -232,18 +212,18 @@ void TestCli::reportToStdoutAndFile()
             + "\r\n\r\nh\r\n\thttp://h/\r\n\r\n\r\n"
               "There are 1 sites listed above.\r\n");
     const mode_t savedMask = ::umask(022);
-    result = run({"--dir", f.dir.path(), "report", "hidden", "--output", f.dir.file("hidden.txt")});
+    result = runCli({"--dir", f.dir.path(), "report", "hidden", "--output", f.dir.file("hidden.txt")});
     ::umask(savedMask);
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString());
     QCOMPARE(QFileInfo(f.dir.file("hidden.txt")).permissions() & 0x0077, QFileDevice::Permissions());
-    QCOMPARE(QString::fromUtf8(f.dir.readFile("hidden.txt")), run({"--dir", f.dir.path(), "report", "hidden"}).out);
-    result = run({"--dir", f.dir.path(), "report", "progress"});
+    QCOMPARE(QString::fromUtf8(f.dir.readFile("hidden.txt")), runCli({"--dir", f.dir.path(), "report", "hidden"}).out);
+    result = runCli({"--dir", f.dir.path(), "report", "progress"});
     QVERIFY(result.out.startsWith("Software Submission Progress Status Report\r\n"));
-    result = run({"--dir", f.dir.path(), "report", "weekly"});
+    result = runCli({"--dir", f.dir.path(), "report", "weekly"});
     QCOMPARE(result.code, 2);
     QVERIFY(QDir().mkdir(f.dir.file("taken")));
-    result = run({"--dir", f.dir.path(), "report", "accounts", "--output", f.dir.file("taken")});
+    result = runCli({"--dir", f.dir.path(), "report", "accounts", "--output", f.dir.file("taken")});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, f.dir.file("taken") + " is a folder.\n");
 }
@@ -260,12 +240,13 @@ void TestCli::mergeSites()
     zip.start("zip", {"-q", "list.zip", "sites.csv"});
     QVERIFY(zip.waitForFinished(30000));
     QCOMPARE(zip.exitCode(), 0);
-    const Result result = run({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "2.5"});
+    const CliResult result
+        = runCli({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "2.5"});
     QCOMPARE(result.code, 0);
-    QCOMPARE(run({"--dir", f.dir.path(), "sites"}).out, QString("Merged\nSecond\n"));
+    QCOMPARE(runCli({"--dir", f.dir.path(), "sites"}).out, QString("Merged\nSecond\n"));
     QVERIFY(QFile::exists(source.file("list.zip")));
     QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
-    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 2.5\n"));
+    QVERIFY(runCli({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 2.5\n"));
 }
 
 void TestCli::mergeSitesRolledBack()
@@ -279,45 +260,17 @@ void TestCli::mergeSitesRolledBack()
     zip.setWorkingDirectory(source.path());
     zip.start("zip", {"-q", "list.zip", "sites.csv"});
     QVERIFY(zip.waitForFinished(30000));
-    const Result result = run({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "3"});
+    const CliResult result
+        = runCli({"--dir", f.dir.path(), "merge-sites", source.file("list.zip"), "--site-version", "3"});
     QCOMPARE(result.code, 1);
-    QCOMPARE(run({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
-    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
-    QCOMPARE(run({"--dir", f.dir.path(), "merge-sites", source.file("missing.zip")}).code, 1);
-    QCOMPARE(run({"--dir", f.dir.path(), "merge-sites"}).code, 2);
+    QCOMPARE(runCli({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
+    QVERIFY(runCli({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
+    QCOMPARE(runCli({"--dir", f.dir.path(), "merge-sites", source.file("missing.zip")}).code, 1);
+    QCOMPARE(runCli({"--dir", f.dir.path(), "merge-sites"}).code, 2);
 }
-
-namespace {
-
-struct ProcessResult {
-    int code = -1;
-    QString out;
-    QString err;
-};
 
 // The page commands need a browser page, so they run as their own process,
-// as a user would run them.
-ProcessResult runProcess(
-    const QStringList& arguments, const QString& workingDirectory = QString(), const QStringList& unsetVariables = {})
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString& name : unsetVariables)
-        environment.remove(name);
-    process.setProcessEnvironment(environment);
-    process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", arguments);
-    ProcessResult result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.code = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-} // namespace
-
+// as a user would run them (runCliProcess).
 void TestCli::captureThenFillAnotherProgram()
 {
     DataFixture f;
@@ -336,8 +289,8 @@ void TestCli::captureThenFillAnotherProgram()
     f.close();
     const QString page = testDataPath("cli/submit.html");
 
-    ProcessResult result
-        = runProcess({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
+    CliResult result
+        = runCliProcess({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Form saved\n"));
@@ -348,7 +301,7 @@ void TestCli::captureThenFillAnotherProgram()
     QVERIFY(map.contains(R"(<CONTROL Name="osLinux" Type="checkbox" DataField=""/>)"));
 
     // The mapped controls take the other program's values and the account.
-    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other"});
+    result = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other"});
     QCOMPARE(result.code, 0);
     QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QVERIFY(lines.contains(R"({"key": "prog_name", "type": "text", "value": "Other"})"));
@@ -360,7 +313,7 @@ void TestCli::captureThenFillAnotherProgram()
     QCOMPARE(lines.size(), 8);
 
     // For Tool the values file gives back what was typed by hand, here into an empty form.
-    result = runProcess({"--dir", f.dir.path(), "fill", testDataPath("cli/submit-empty.html"), "--site", "Demo Site",
+    result = runCliProcess({"--dir", f.dir.path(), "fill", testDataPath("cli/submit-empty.html"), "--site", "Demo Site",
         "--program", "Tool"});
     QCOMPARE(result.code, 0);
     lines = result.out.split('\n', Qt::SkipEmptyParts);
@@ -382,30 +335,30 @@ void TestCli::pageCommandErrors()
     f.dm().saveProgram("Tool");
     f.close();
     const QString page = testDataPath("cli/submit.html");
-    ProcessResult result
-        = runProcess({"--dir", f.dir.path(), "capture", page, "--site", "Unknown", "--program", "Tool"});
+    CliResult result
+        = runCliProcess({"--dir", f.dir.path(), "capture", page, "--site", "Unknown", "--program", "Tool"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("The site \"Unknown\" does not exist.\n"));
     // A program without a record fills nothing and captures nothing; names
     // are matched exactly.
     for (const char* command : {"capture", "fill"}) {
         for (const char* program : {"Nobody", "tool"}) {
-            result = runProcess({"--dir", f.dir.path(), command, page, "--site", "Known", "--program", program});
+            result = runCliProcess({"--dir", f.dir.path(), command, page, "--site", "Known", "--program", program});
             QCOMPARE(result.code, 1);
             QCOMPARE(result.err, QString("The program \"%1\" does not exist.\n").arg(program));
             QCOMPARE(result.out, QString());
         }
     }
     QVERIFY(!QFileInfo::exists(f.dir.file("SiteData")));
-    result = runProcess(
+    result = runCliProcess(
         {"--dir", f.dir.path(), "capture", f.dir.file("missing.html"), "--site", "Known", "--program", "Tool"});
     QCOMPARE(result.code, 1);
     QVERIFY(result.err.contains("could not be loaded"));
-    result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known"});
+    result = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known"});
     QCOMPARE(result.code, 2);
     // No map for the site: nothing is filled and the page's own values are
     // printed. A relative page path is taken from the current folder.
-    result = runProcess(
+    result = runCliProcess(
         {"--dir", f.dir.path(), "fill", "cli/submit.html", "--site", "Known", "--program", "Tool"}, testDataPath(""));
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
@@ -413,7 +366,7 @@ void TestCli::pageCommandErrors()
     // As root the browser needs its sandbox switched off; without that the
     // command explains instead of failing silently.
     if (::geteuid() == 0) {
-        result = runProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known", "--program", "Tool"}, QString(),
+        result = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Known", "--program", "Tool"}, QString(),
             {"QTWEBENGINE_DISABLE_SANDBOX"});
         QCOMPARE(result.code, 1);
         QVERIFY(result.err.contains("QTWEBENGINE_DISABLE_SANDBOX=1"));
@@ -453,12 +406,12 @@ void TestCli::siteVersionMustBeFinite()
     f.close();
     TestProgramDirectory source;
     const QString archive = zipList(source, "Merged,http://m/\r\n");
-    const Result result = run({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", version});
+    const CliResult result = runCli({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", version});
     QCOMPARE(result.code, 2);
     QCOMPARE(result.err, QString("merge-sites: --site-version takes a number\n"));
     // Refused before anything happened: no merge, no version.
-    QCOMPARE(run({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
-    QVERIFY(run({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
+    QCOMPARE(runCli({"--dir", f.dir.path(), "sites", "--all"}).out, QString());
+    QVERIFY(runCli({"--dir", f.dir.path(), "info"}).out.contains("SiteVer: 1\n"));
 }
 
 void TestCli::mergeCommittedButSettingsNotSaved()
@@ -471,25 +424,25 @@ void TestCli::mergeCommittedButSettingsNotSaved()
     QVERIFY(QDir().mkdir(f.dir.file("quillet.ini")));
     TestProgramDirectory source;
     const QString archive = zipList(source, "Merged,http://m/\r\n");
-    const Result result = run({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", "4"});
+    const CliResult result = runCli({"--dir", f.dir.path(), "merge-sites", archive, "--site-version", "4"});
     QCOMPARE(result.code, 3);
     QVERIFY2(result.err.startsWith("The site list was merged, but the settings could not be saved: "),
         qPrintable(result.err));
     // The merge itself stays.
-    QCOMPARE(run({"--dir", f.dir.path(), "sites"}).out, QString("Merged\n"));
+    QCOMPARE(runCli({"--dir", f.dir.path(), "sites"}).out, QString("Merged\n"));
 }
 
 void TestCli::infoLeavesAMissingFolderMissing()
 {
     TestProgramDirectory parent;
     const QString missing = parent.file("not/there");
-    const Result result = run({"--dir", missing, "info"});
+    const CliResult result = runCli({"--dir", missing, "info"});
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.startsWith("ProgramDirectory: " + missing + "/\n"));
     QVERIFY(result.out.contains("Sites: missing\n"));
     QVERIFY(!QFileInfo::exists(parent.file("not")));
     // A command that writes makes the folder as before.
-    QCOMPARE(run({"--dir", missing, "programs"}).code, 0);
+    QCOMPARE(runCli({"--dir", missing, "programs"}).code, 0);
     QVERIFY(QFileInfo(missing).isDir());
 }
 
@@ -499,13 +452,13 @@ void TestCli::folderWhereAFileIsExpected()
     f.open();
     f.close();
     QVERIFY(QDir().mkdir(f.dir.file("folder.zip")));
-    Result result = run({"--dir", f.dir.path(), "merge-sites", f.dir.file("folder.zip")});
+    CliResult result = runCli({"--dir", f.dir.path(), "merge-sites", f.dir.file("folder.zip")});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, f.dir.file("folder.zip") + " is a folder.\n");
-    result = run({"--dir", f.dir.path(), "merge-sites", f.dir.file("none.zip")});
+    result = runCli({"--dir", f.dir.path(), "merge-sites", f.dir.file("none.zip")});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, f.dir.file("none.zip") + " does not exist.\n");
-    result = run({"--dir", f.dir.path(), "import-pad", f.dir.file("folder.zip")});
+    result = runCli({"--dir", f.dir.path(), "import-pad", f.dir.file("folder.zip")});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, f.dir.file("folder.zip") + " is a folder.\n");
 }

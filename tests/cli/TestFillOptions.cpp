@@ -1,33 +1,8 @@
+#include "CliRun.h"
 #include "DataFixture.h"
 #include "PageServer.h"
 
-#include <QProcess>
 #include <QTest>
-
-namespace {
-
-struct ProcessResult {
-    int code = -1;
-    QString out;
-    QString err;
-    QStringList lines() const { return out.split('\n', Qt::SkipEmptyParts); }
-};
-
-// quillet-cli as its own process, as a user runs it.
-ProcessResult cli(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", arguments);
-    ProcessResult result;
-    if (!process.waitForFinished(120000))
-        return result;
-    result.code = process.exitCode();
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-} // namespace
 
 // The options of quillet-cli fill that the pages of today need: --settle for
 // fields added after the fill, --preview, and the note on frames of other sites.
@@ -80,15 +55,15 @@ void TestFillOptions::settleWaitsOutTheLateFieldWindow()
     const QString page = testDataPath("formfill/late.html");
 
     // Printed at once: the second step has not arrived yet.
-    ProcessResult result
-        = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", "0"});
+    CliResult result = runCliProcess(
+        {"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", "0"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
     QCOMPARE(result.lines(), QStringList({R"({"key": "title", "type": "text", "value": "Tool"})"}));
 
     // By default the window of an auto fill is waited out, and the step that
     // came half a second after the load is filled.
-    result = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool"});
+    result = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.lines(),
         QStringList({R"({"key": "title", "type": "text", "value": "Tool"})",
@@ -101,13 +76,14 @@ void TestFillOptions::previewPrintsExactlyWhatTheFillChanges()
     DataFixture f;
     prepare(f);
     const QString page = testDataPath("cli/submit.html");
-    ProcessResult result = cli({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
+    CliResult result
+        = runCliProcess({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
     QCOMPARE(result.code, 0);
     const QByteArray map = f.dir.readFile("SiteData/Demo Site.xml");
     const QByteArray values = f.dir.readFile("SiteData/ToolDemo Site.ini");
 
-    const ProcessResult preview
-        = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other", "--preview"});
+    const CliResult preview = runCliProcess(
+        {"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other", "--preview"});
     QCOMPARE(preview.err, QString());
     QCOMPARE(preview.code, 0);
     QCOMPARE(preview.lines(),
@@ -118,10 +94,10 @@ void TestFillOptions::previewPrintsExactlyWhatTheFillChanges()
 
     // The page as it is, from a site without a map, and as the fill leaves it.
     const QStringList before
-        = cli({"--dir", f.dir.path(), "fill", page, "--site", "Plain", "--program", "Other"}).lines();
-    const QStringList after
-        = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other", "--settle", "0"})
-              .lines();
+        = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Plain", "--program", "Other"}).lines();
+    const QStringList after = runCliProcess(
+        {"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Other", "--settle", "0"})
+                                  .lines();
     QCOMPARE(after.size(), before.size());
     QStringList changed;
     for (qsizetype i = 0; i < after.size(); ++i) {
@@ -135,7 +111,7 @@ void TestFillOptions::previewPrintsExactlyWhatTheFillChanges()
     QVERIFY(!QFile::exists(f.dir.file("SiteData/OtherDemo Site.ini")));
 
     // Without a map there is nothing the fill would change.
-    result = cli({"--dir", f.dir.path(), "fill", page, "--site", "Plain", "--program", "Other", "--preview"});
+    result = runCliProcess({"--dir", f.dir.path(), "fill", page, "--site", "Plain", "--program", "Other", "--preview"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString());
 }
@@ -147,7 +123,8 @@ void TestFillOptions::framesOfOtherSitesAreNotedOnStderr()
     DataFixture f;
     prepare(f);
     const QString page = server.url("frames-top.html").toString();
-    ProcessResult result = cli({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
+    CliResult result
+        = runCliProcess({"--dir", f.dir.path(), "capture", page, "--site", "Demo Site", "--program", "Tool"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Form saved\n"));
     QCOMPARE(result.err, QString("1 frame of another site was not read\n"));
@@ -155,7 +132,8 @@ void TestFillOptions::framesOfOtherSitesAreNotedOnStderr()
     QVERIFY(f.dir.readFile("SiteData/Demo Site.xml")
                 .contains(R"(<CONTROL Name="before" Type="text" DataField=""/><CONTROL Name="inner1" Type="text")"));
 
-    result = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", "0"});
+    result = runCliProcess(
+        {"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", "0"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.err, QString("1 frame of another site was not read\n"));
     QCOMPARE(result.lines().size(), 5);
@@ -167,8 +145,8 @@ void TestFillOptions::badSettleIsAUsageError()
     prepare(f);
     const QString page = testDataPath("cli/submit.html");
     for (const QString& bad : {QString("-1"), QString("soon"), QString("")}) {
-        const ProcessResult result
-            = cli({"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", bad});
+        const CliResult result = runCliProcess(
+            {"--dir", f.dir.path(), "fill", page, "--site", "Demo Site", "--program", "Tool", "--settle", bad});
         QCOMPARE(result.code, 2);
         QCOMPARE(result.err, QString("fill: --settle takes a number of milliseconds, 0 or more\n"));
         QCOMPARE(result.out, QString());

@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "Command.h"
 #include "DataFixture.h"
 #include "SmtpTestServer.h"
@@ -9,23 +10,6 @@
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const QStringList& arguments)
-{
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code = runCommandLine(QStringList {"quillet-cli"} + arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
-}
 
 // A program directory with a company, one program and three sites: one that
 // takes mail at its submit page, one with a web form and a mail address, one
@@ -84,7 +68,8 @@ private Q_SLOTS:
 void TestMailCli::composeMailPrintsTheMail()
 {
     MailData data;
-    const Result result = run({"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool"});
+    const CliResult result
+        = runCli({"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool"});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.code, 0);
     QCOMPARE(
@@ -92,20 +77,20 @@ void TestMailCli::composeMailPrintsTheMail()
     // Nothing was written by composing.
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));
     // A site the filter hides is still found by its name.
-    QCOMPARE(run({"--dir", data.dir(), "compose-mail", "--site", "Hidden Mail", "--program", "Tool"}).code, 0);
+    QCOMPARE(runCli({"--dir", data.dir(), "compose-mail", "--site", "Hidden Mail", "--program", "Tool"}).code, 0);
 }
 
 void TestMailCli::composeMailFollowsThePage()
 {
     MailData data;
     data.f.dir.writeFile("SiteData/Fernhill FilesUpdateEmailTemplate.txt", "Update %Program%\n%Version%");
-    Result result = run(
+    CliResult result = runCli(
         {"--dir", data.dir(), "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "update"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("To: submissions@fernhill.test\nSubject: Update Tool\n\n2.5\r\n"));
 
     data.f.dir.writeFile("SiteData/VelmoraFriendlyNoticeTemplate.txt", "Please, %Company%");
-    result = run(
+    result = runCli(
         {"--dir", data.dir(), "compose-mail", "--site", "Granite Apps", "--program", "Tool", "--page", "friendly"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("To: ed@granite.test\nSubject: Please, Acme Ltd\n\n"));
@@ -115,9 +100,9 @@ void TestMailCli::composeMailFailures()
 {
     MailData data;
     const auto compose = [&](const QString& site, const QString& page, const QString& program = "Tool") {
-        return run({"--dir", data.dir(), "compose-mail", "--site", site, "--program", program, "--page", page});
+        return runCli({"--dir", data.dir(), "compose-mail", "--site", site, "--program", program, "--page", page});
     };
-    Result result = compose("Granite Apps", "submit");
+    CliResult result = compose("Granite Apps", "submit");
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("The site Granite Apps takes no e-mail at its submit page.\n"));
     QCOMPARE(result.out, QString());
@@ -153,21 +138,23 @@ void TestMailCli::usageErrors()
 {
     MailData data;
     const QString dir = data.dir();
-    QCOMPARE(run({"--dir", dir, "compose-mail", "--site", "Fernhill Files"}).code, 2);
+    QCOMPARE(runCli({"--dir", dir, "compose-mail", "--site", "Fernhill Files"}).code, 2);
     QCOMPARE(
-        run({"--dir", dir, "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "home"}).code, 2);
+        runCli({"--dir", dir, "compose-mail", "--site", "Fernhill Files", "--program", "Tool", "--page", "home"}).code,
+        2);
     QCOMPARE(
-        run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--to", "a@x.test"}).code, 2);
-    QCOMPARE(run({"--dir", dir, "send-mail", "--to", "a@x.test"}).code, 2);
-    QCOMPARE(run({"--dir", dir, "send-mail"}).code, 2);
+        runCli({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--to", "a@x.test"}).code,
+        2);
+    QCOMPARE(runCli({"--dir", dir, "send-mail", "--to", "a@x.test"}).code, 2);
+    QCOMPARE(runCli({"--dir", dir, "send-mail"}).code, 2);
     QCOMPARE(
-        run({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--subject", "x"}).code, 2);
-    const Result help = run({"send-mail", "--help"});
+        runCli({"--dir", dir, "send-mail", "--site", "Fernhill Files", "--program", "Tool", "--subject", "x"}).code, 2);
+    const CliResult help = runCli({"send-mail", "--help"});
     QCOMPARE(help.code, 0);
     for (const char* option :
         {"--site", "--program", "--page", "--to", "--subject", "--body-file", "--cc", "--bcc", "--attach"})
         QVERIFY2(help.out.contains(option), option);
-    QVERIFY(run({"--help"}).out.contains("compose-mail"));
+    QVERIFY(runCli({"--help"}).out.contains("compose-mail"));
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));
 }
 
@@ -177,7 +164,7 @@ void TestMailCli::sendMailForASite()
     QVERIFY2(server.isRunning(), qPrintable(server.errorOutput()));
     MailData data;
     data.pointAt(server.port());
-    const Result result = run({"--dir", data.dir(), "send-mail", "--site", "Fernhill Files", "--program", "Tool",
+    const CliResult result = runCli({"--dir", data.dir(), "send-mail", "--site", "Fernhill Files", "--program", "Tool",
         "--bcc", "audit@acme.test"});
     QVERIFY2(result.code == 0, qPrintable(result.err));
     QCOMPARE(result.out, QString());
@@ -203,8 +190,8 @@ void TestMailCli::sendMailToAddresses()
     data.f.dir.writeFile("body.txt", "First line\nsecond line\n");
     const QByteArray attachment = QByteArray(70000, '\0') + "tail";
     data.f.dir.writeFile("setup.zip", attachment);
-    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test, B <b@sites.test>", "--subject",
-        "Hello", "--body-file", data.f.dir.file("body.txt"), "--cc", "c@sites.test", "--attach",
+    const CliResult result = runCli({"--dir", data.dir(), "send-mail", "--to", "a@sites.test, B <b@sites.test>",
+        "--subject", "Hello", "--body-file", data.f.dir.file("body.txt"), "--cc", "c@sites.test", "--attach",
         data.f.dir.file("setup.zip")});
     QVERIFY2(result.code == 0, qPrintable(result.err));
     QVERIFY(server.waitForMails(1));
@@ -222,14 +209,14 @@ void TestMailCli::sendMailFailureIsLogged()
 {
     MailData data;
     data.pointAt(SmtpTestServer::unusedPort());
-    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
+    const CliResult result = runCli({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
     QCOMPARE(result.code, 1);
     QVERIFY(result.err.contains("Could not send mail, you may have an invalid SMTP host\n"));
     QVERIFY2(result.err.contains("onnect"), qPrintable(result.err));
     QVERIFY(data.f.dir.readFile("QuilletMail.log").startsWith("To: a@sites.test\r\n"));
     // A body file that is no regular file is refused before anything is sent or logged.
     QFile::remove(data.f.dir.file("QuilletMail.log"));
-    const Result device = run(
+    const CliResult device = runCli(
         {"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello", "--body-file", "/dev/zero"});
     QCOMPARE(device.code, 1);
     QCOMPARE(device.err, QString("Cannot open file /dev/zero\n"));
@@ -240,7 +227,7 @@ void TestMailCli::invalidSettingsLogNothing()
 {
     MailData data;
     data.f.dir.writeFile("quillet.ini", "[EMail]\nHostAddress=127.0.0.1\nFrom=\n");
-    const Result result = run({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
+    const CliResult result = runCli({"--dir", data.dir(), "send-mail", "--to", "a@sites.test", "--subject", "Hello"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.err, QString("Invalid SMTP server parameters.\n"));
     QVERIFY(!QFile::exists(data.f.dir.file("QuilletMail.log")));

@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "Command.h"
 #include "DataFixture.h"
 #include "IniDocument.h"
@@ -6,41 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Result run(const QStringList& arguments)
-{
-    Result result;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    result.code = runCommandLine(QStringList {"quillet-cli"} + arguments, out, err);
-    out.flush();
-    err.flush();
-    return result;
-}
-
-// quillet-cli itself, as a user runs it.
-Result runExecutable(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", arguments);
-    Result result;
-    if (!process.waitForFinished(60000))
-        return result;
-    result.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
 
 QJsonObject membersLogin()
 {
@@ -104,7 +73,8 @@ void TestUpdateCommands::roundTripFromOneProgramDirectoryToAnother()
             {"Rating", 9}, {"Username", "maintainer"}});
     source.addSite("Closed", {{"HomeUrl", "http://closed.example/"}, {"Dead", 1}});
     source.close();
-    Result result = run({"--dir", source.dir.path(), "publish-sites", m_server->root(), "--sites-version", "2.5"});
+    CliResult result
+        = runCli({"--dir", source.dir.path(), "publish-sites", m_server->root(), "--sites-version", "2.5"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts),
@@ -122,7 +92,7 @@ void TestUpdateCommands::roundTripFromOneProgramDirectoryToAnother()
     target.close();
     pointAtServer(target.dir);
 
-    result = runExecutable({"--dir", target.dir.path(), "check-updates", "--login", "author", "--password", "s3cret"});
+    result = runCliProcess({"--dir", target.dir.path(), "check-updates", "--login", "author", "--password", "s3cret"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Site data updated\n"));
     const QStringList progress = result.err.split('\n', Qt::SkipEmptyParts);
@@ -170,7 +140,7 @@ void TestUpdateCommands::roundTripFromOneProgramDirectoryToAnother()
 
     // The next check finds the list up to date and downloads nothing more.
     const int requests = int(m_server->requests().size());
-    result = run({"--dir", target.dir.path(), "check-updates"});
+    result = runCli({"--dir", target.dir.path(), "check-updates"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Your site data is up to date.\n"));
     QCOMPARE(m_server->requestedPaths().mid(requests), QStringList {"/download/quilletver.ini"});
@@ -183,7 +153,7 @@ void TestUpdateCommands::storedLoginIsUsedWithoutOptions()
     m_server->configure(membersLogin());
     TestProgramDirectory dir;
     pointAtServer(dir, "MemberLoginID=author\nMemberPassword=s3cret\n");
-    const Result result = run({"--dir", dir.path(), "check-updates"});
+    const CliResult result = runCli({"--dir", dir.path(), "check-updates"});
     QCOMPARE(result.code, 0);
     QCOMPARE(result.out, QString("Quillet version 3.3 is now available.\nSite data updated\n"));
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readDouble("Options", "SiteVer", 0), 1.1);
@@ -193,7 +163,7 @@ void TestUpdateCommands::failuresExitWithOne()
 {
     TestProgramDirectory dir;
     // No server set: one message saying how to set it; nothing written.
-    Result result = run({"--dir", dir.path(), "check-updates"});
+    CliResult result = runCli({"--dir", dir.path(), "check-updates"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.out, QString());
     QCOMPARE(result.err,
@@ -206,7 +176,7 @@ void TestUpdateCommands::failuresExitWithOne()
     m_server->configure(QJsonObject {{"routes",
         QJsonObject {
             {"/download/quilletver.ini", QJsonObject {{"status", 404}, {"reason", "Not Found"}, {"body", ""}}}}}});
-    result = run({"--dir", dir.path(), "check-updates"});
+    result = runCli({"--dir", dir.path(), "check-updates"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.out, QString());
     QVERIFY2(result.err.endsWith(QString("404 Not Found (%1/download/quilletver.ini)\n").arg(m_server->base())),
@@ -216,7 +186,7 @@ void TestUpdateCommands::failuresExitWithOne()
     m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=3\n");
     m_server->writeFile("members/sites.zip", zipArchive({{"sites.csv", "One,,,,,,,,,,,,many\r\n"}}));
     m_server->configure(membersLogin());
-    result = run({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "wrong"});
+    result = runCli({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "wrong"});
     QCOMPARE(result.code, 1);
     QVERIFY2(result.err.endsWith(QString("401 Unauthorized (%1/members/sites.zip)\n").arg(m_server->base())),
         qPrintable(result.err));
@@ -224,14 +194,14 @@ void TestUpdateCommands::failuresExitWithOne()
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "MemberPassword", ""), QString("wrong"));
 
     // A merge that rolls back fails, and the site list version stays.
-    result = run({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "s3cret"});
+    result = runCli({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "s3cret"});
     QCOMPARE(result.code, 1);
     QCOMPARE(result.out, QString());
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readDouble("Options", "SiteVer", -1), 1.0);
 
     m_server->configure(QJsonObject {{"routes",
         QJsonObject {{"/members/sites.zip", QJsonObject {{"status", 204}, {"reason", "No Content"}, {"body", ""}}}}}});
-    result = run({"--dir", dir.path(), "check-updates"});
+    result = runCli({"--dir", dir.path(), "check-updates"});
     QCOMPARE(result.code, 1);
     QVERIFY2(result.err.endsWith(QString("204 No Content (%1/members/sites.zip)\n").arg(m_server->base())),
         qPrintable(result.err));
@@ -255,15 +225,15 @@ void TestUpdateCommands::usageErrors()
             "publish-sites: --program-version takes a number\n"},
     };
     for (const auto& usage : cases) {
-        const Result result = run(QStringList {"--dir", dir.path()} + usage.first);
+        const CliResult result = runCli(QStringList {"--dir", dir.path()} + usage.first);
         QCOMPARE(result.code, 2);
         QCOMPARE(result.err, usage.second);
     }
     QVERIFY(!QFile::exists(dir.file("out")));
-    Result result = run({"--help"});
+    CliResult result = runCli({"--help"});
     QVERIFY(result.out.contains("check-updates"));
     QVERIFY(result.out.contains("publish-sites"));
-    result = run({"check-updates", "--help"});
+    result = runCli({"check-updates", "--help"});
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.contains("--login <ID>"));
     QVERIFY(result.out.contains("--password <PW>"));
