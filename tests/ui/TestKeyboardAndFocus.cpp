@@ -3,6 +3,7 @@
 #include "DataFixture.h"
 #include "DesktopStartup.h"
 #include "EditorWindow.h"
+#include "FocusedDesktop.h"
 #include "MainWindow.h"
 #include "QuilletApplication.h"
 #include "RealKeyboard.h"
@@ -67,7 +68,7 @@ private Q_SLOTS:
     void focusComesBackAfterTheEditorAndOtherDialogs();
 
 private:
-    void start();
+    bool start() { return FocusedDesktop::start(m_startup, m_data->dir.path()); }
     void focusOn(QWidget* widget);
     bool loadPage(const char* name);
     MainWindow* window() const { return m_startup->mainWindow(); }
@@ -96,21 +97,9 @@ void TestKeyboardAndFocus::init()
 
 void TestKeyboardAndFocus::cleanup()
 {
-    if (m_startup)
-        m_startup->shutdown();
-    m_startup.reset();
+    FocusedDesktop::stop(m_startup);
     m_sink.reset();
     m_data.reset();
-}
-
-void TestKeyboardAndFocus::start()
-{
-    m_startup = std::make_unique<DesktopStartup>(m_data->dir.path());
-    m_startup->start();
-    m_startup->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
-    window()->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window()->windowHandle());
 }
 
 void TestKeyboardAndFocus::focusOn(QWidget* widget)
@@ -129,7 +118,7 @@ bool TestKeyboardAndFocus::loadPage(const char* name)
 
 void TestKeyboardAndFocus::altShortcutsWinOverMenuMnemonicsWhereverTheFocusIs()
 {
-    start();
+    QVERIFY(start());
     QVERIFY(loadPage("page-b.html"));
     // Qt reports a key it finds twice (shortcut and mnemonic) as ambiguous.
     QTest::failOnWarning(QRegularExpression(str("[Aa]mbiguous")));
@@ -182,7 +171,7 @@ void TestKeyboardAndFocus::altShortcutsWinOverMenuMnemonicsWhereverTheFocusIs()
 
 void TestKeyboardAndFocus::hiddenAndMnemonicKeysKeepTheirOwnMeaning()
 {
-    start();
+    QVERIFY(start());
     focusOn(window()->addressBox());
     // Without admin.key "&Edit Site" is hidden: Alt+E does nothing at all.
     QSignalSpy editSite(action("EditSite1"), &QAction::triggered);
@@ -218,7 +207,7 @@ void TestKeyboardAndFocus::hiddenAndMnemonicKeysKeepTheirOwnMeaning()
 
 void TestKeyboardAndFocus::selectionInTheAddressBoxSurvivesKeysThatTypeNothing()
 {
-    start();
+    QVERIFY(start());
     CompletingComboBox* address = window()->addressBox();
     address->addItem(str(kAddress));
     address->addItem(str("http://example.test/beta/"));
@@ -260,7 +249,7 @@ void TestKeyboardAndFocus::selectionInTheAddressBoxSurvivesKeysThatTypeNothing()
 
 void TestKeyboardAndFocus::typingInTheAddressBoxStillCompletes()
 {
-    start();
+    QVERIFY(start());
     CompletingComboBox* address = window()->addressBox();
     address->addItem(str(kAddress));
     address->setEditText(QString());
@@ -279,7 +268,7 @@ void TestKeyboardAndFocus::typingInTheAddressBoxStillCompletes()
 
 void TestKeyboardAndFocus::quickPasteTakesTheDigitPress()
 {
-    start();
+    QVERIFY(start());
     CompletingComboBox* address = window()->addressBox();
     focusOn(address);
 
@@ -309,7 +298,7 @@ void TestKeyboardAndFocus::quickPasteTakesTheDigitPress()
 
 void TestKeyboardAndFocus::quickPasteIntoThePageField()
 {
-    start();
+    QVERIFY(start());
     // In the page's field, Ctrl let go first as well.
     QVERIFY(loadPage("page-b.html"));
     focusOn(window()->browser()->focusProxy());
@@ -334,7 +323,7 @@ void TestKeyboardAndFocus::quickPasteIntoThePageField()
 
 void TestKeyboardAndFocus::focusComesBackAfterTheEditorAndOtherDialogs()
 {
-    start();
+    QVERIFY(start());
     CompletingComboBox* address = window()->addressBox();
     focusOn(address);
     QWidget* hadFocus = QApplication::focusWidget();

@@ -4,6 +4,7 @@
 #include "DataSelectorRows.h"
 #include "DesktopStartup.h"
 #include "EditorWindow.h"
+#include "FocusedDesktop.h"
 #include "FormFileNames.h"
 #include "FormMap.h"
 #include "MainWindow.h"
@@ -64,7 +65,7 @@ private Q_SLOTS:
     void pastedDescriptionIsLearnedAndFilledForTheNextProgram();
 
 private:
-    void start();
+    bool start() { return FocusedDesktop::start(m_startup, m_data->dir.path()); }
     MainWindow* window() const { return m_startup->mainWindow(); }
     // A flag box shows a set flag as checked, an unset or undecided one otherwise.
     bool flagShown(const char* name) const
@@ -105,21 +106,9 @@ void TestProgramFollowing::init()
 
 void TestProgramFollowing::cleanup()
 {
-    if (m_startup)
-        m_startup->shutdown();
-    m_startup.reset();
+    FocusedDesktop::stop(m_startup);
     m_sink.reset();
     m_data.reset();
-}
-
-void TestProgramFollowing::start()
-{
-    m_startup = std::make_unique<DesktopStartup>(m_data->dir.path());
-    m_startup->start();
-    m_startup->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window()));
-    window()->activateWindow();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window()->windowHandle());
 }
 
 void TestProgramFollowing::inEditor(const std::function<void(EditorWindow&)>& work)
@@ -140,7 +129,7 @@ void TestProgramFollowing::inEditor(const std::function<void(EditorWindow&)>& wo
 
 void TestProgramFollowing::programsListShowsTheLastProgramAtStart()
 {
-    start();
+    QVERIFY(start());
     QComboBox* programs = window()->programsComboBox();
     QCOMPARE(programs->count(), 2);
     QCOMPARE(programs->currentText(), str("NoteNest"));
@@ -151,14 +140,14 @@ void TestProgramFollowing::programsListShowsTheLastProgramAtStart()
 
     // A last program that has no record any more leaves the list without a choice.
     m_data->dir.writeFile(str("quillet.ini"), "[LastProgram]\nProgramName=Gone\n");
-    start();
+    QVERIFY(start());
     QCOMPARE(window()->programsComboBox()->currentIndex(), -1);
     QCOMPARE(window()->programsComboBox()->count(), 2);
 }
 
 void TestProgramFollowing::editorChoiceBecomesTheCurrentProgram()
 {
-    start();
+    QVERIFY(start());
     inEditor([](EditorWindow& editor) {
         auto* names = static_cast<QComboBox*>(editor.control(EditorControl::cboProgramName));
         QCOMPARE(names->currentText(), QString());
@@ -185,7 +174,7 @@ void TestProgramFollowing::editorChoiceBecomesTheCurrentProgram()
 
 void TestProgramFollowing::padImportInTheEditorBecomesTheCurrentProgram()
 {
-    start();
+    QVERIFY(start());
     // Seen with PixelPilot first, so that the flags shown must change.
     window()->programsComboBox()->setCurrentIndex(1);
     window()->selectProgram(1);
@@ -205,7 +194,7 @@ void TestProgramFollowing::padImportInTheEditorBecomesTheCurrentProgram()
 
 void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram()
 {
-    start();
+    QVERIFY(start());
     MainWindow* w = window();
     QWebEnginePage* page = w->browser()->page();
     QSignalSpy loaded(w->browser(), &QWebEngineView::loadFinished);
