@@ -13,7 +13,7 @@ packages=(
     python3 python3-aiosmtpd openssl sqlite3
     xvfb xauth fonts-dejavu-core
     desktop-file-utils appstream help2man man-db dpkg-dev file librsvg2-bin
-    clang libclang-rt-dev
+    clang libclang-rt-dev ccache
 )
 
 missing=()
