@@ -24,6 +24,7 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<HelperCommandProxy>(kSendMailCommandInfo, kMailCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kCheckUpdatesCommandInfo, kUpdateCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kPublishSitesCommandInfo, kUpdateCommandProgram));
+    commands.push_back(std::make_unique<HelperCommandProxy>(kCheckSitesCommandInfo, kUpdateCommandProgram));
     return commands;
 }
 

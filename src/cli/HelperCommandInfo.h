@@ -4,8 +4,8 @@
 // starts for them (HelperCommandProxy), so that every other command starts
 // without that library: the page commands need the browser engine
 // (quillet-cli-page), the mail commands the mail transfer library
-// (quillet-cli-mail), the update commands Qt Network and the zip writer
-// (quillet-cli-updates). quillet-cli lists them by these names and summaries.
+// (quillet-cli-mail), the update commands and the site check Qt Network and the
+// zip writer (quillet-cli-updates). quillet-cli lists them by these names and summaries.
 struct CommandInfo {
     const char* name;
     const char* summary;
@@ -21,6 +21,8 @@ inline constexpr CommandInfo kSendMailCommandInfo {
     "send-mail", "Send a mail over SMTP as the mail window does, logging it in QuilletMail.log."};
 inline constexpr CommandInfo kCheckUpdatesCommandInfo {
     "check-updates", "Check the update server for a newer program and site list; merge a newer list."};
+inline constexpr CommandInfo kCheckSitesCommandInfo {
+    "check-sites", "Check which sites' addresses still answer; store and print each site's outcome."};
 inline constexpr CommandInfo kPublishSitesCommandInfo {
     "publish-sites", "Write the sites and a manifest into a folder for an update server to serve."};
 

@@ -25,6 +25,7 @@
 #include "QuickPasteShortcuts.h"
 #include "QuilletError.h"
 #include "ReportWindow.h"
+#include "SiteCheckWindow.h"
 #include "SiteEditor.h"
 #include "SiteSearchLinks.h"
 #include "SiteSelector.h"
@@ -67,7 +68,7 @@ const QStringList kTranslationPaths {"Form1.Caption", "Form1.Label1.Caption", "F
     "Form1.Back1.Caption", "Form1.Previous1.Caption", "Form1.View1.Caption", "Form1.Refresh1.Caption",
     "Form1.Dataselector1.Caption", "Form1.Sites1.Caption", "Form1.Configuration1.Caption", "Form1.Help1.Caption",
     "Form1.Index1.Caption", "Form1.Keywordsearch1.Caption", "Form1.Orlanhomepage1.Caption",
-    "Form1.Quilletwebpage1.Caption", "Form1.About1.Caption"};
+    "Form1.Quilletwebpage1.Caption", "Form1.About1.Caption", "Form1.CheckSiteAddresses1.Caption"};
 
 constexpr int kDesignPanelWidth = 185;
 
@@ -364,6 +365,8 @@ void MainWindow::buildMenus()
             MessageSink::current().showMessage(error.text());
         }
     });
+    connect(addItem(sites, "CheckSiteAddresses1", QStringLiteral("Check site &addresses...")), &QAction::triggered,
+        this, &MainWindow::openSiteCheck);
     QMenu* translate = sites->addMenu(QStringLiteral("&Translate"));
     translate->setObjectName(QStringLiteral("Translate1"));
     const QList<QPair<const char*, QPair<QString, QString>>> languages {
@@ -875,6 +878,36 @@ void MainWindow::openConfiguration()
     // the site flags and the data selector follow the program it left loaded.
     loadProgramsList();
     followLoadedProgram();
+}
+
+void MainWindow::openSiteCheck()
+{
+    if (!requireDataModule())
+        return;
+    if (m_siteSelector)
+        m_siteSelector->commitEdits();
+    if (!m_siteCheck) {
+        const bool maintainer = QFile::exists(m_config.programDirectory() + QStringLiteral("admin.key"));
+        m_siteCheck = new SiteCheckWindow(*m_dm, m_config, maintainer, this);
+        m_siteCheck->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_siteCheck, &SiteCheckWindow::siteOpenRequested, this,
+            [this](const QString& siteName, const QString& address) {
+                m_dm->sites().locate(siteName);
+                m_address->setEditText(address);
+                findAddress();
+                activateWindow();
+            });
+        const auto repaint = [this] {
+            if (m_siteSelector)
+                m_siteSelector->repaintSites();
+        };
+        connect(m_siteCheck, &SiteCheckWindow::sitesChanged, this, repaint);
+        connect(m_siteCheck, &SiteCheckWindow::outcomesStored, this, repaint);
+    }
+    m_siteCheck->show();
+    m_siteCheck->raise();
+    m_siteCheck->activateWindow();
+    m_siteCheck->start();
 }
 
 void MainWindow::followLoadedProgram()

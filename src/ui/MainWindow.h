@@ -30,6 +30,7 @@ class SubmissionDatabase;
 class WindowTranslator;
 class DataSelector;
 class ReportWindow;
+class SiteCheckWindow;
 class SiteSelector;
 class SiteUpdateCommand;
 
@@ -131,6 +132,8 @@ private:
     void clearFlags(const QString& flag);
     void showReplaceDialog();
     void openConfiguration();
+    // Sites > Check site addresses...: the check window, started anew.
+    void openSiteCheck();
     bool requireDataModule() const;
 
     Settings& m_config;
@@ -140,6 +143,7 @@ private:
     QPointer<DataSelector> m_dataSelector;
     QPointer<SiteSelector> m_siteSelector;
     QPointer<ReportWindow> m_reportWindow;
+    QPointer<SiteCheckWindow> m_siteCheck;
 
     BrowserHistory m_history;
     bool m_tabsReady = false;

@@ -1,12 +1,15 @@
 #include "SiteSelector.h"
 
 #include "MessageSink.h"
+#include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "Settings.h"
+#include "SiteCheckStore.h"
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
 #include "SiteListNote.h"
 #include "SubmissionDatabase.h"
+#include "UserDate.h"
 #include "WindowTranslator.h"
 
 #include <QCheckBox>
@@ -372,6 +375,12 @@ void SiteSelector::buildPanel()
     grid->setRowStretch(7, 1);
     grid->setRowStretch(8, 1);
 
+    // The site's last address check (Sites > Check site addresses...).
+    m_lastCheck = makeLabel(QStringLiteral("lblLastCheck"), QString(), m_panel);
+    m_lastCheck->setWordWrap(true);
+    m_lastCheck->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_lastCheck, 9, 0, 1, 2);
+
     for (QLineEdit* edit : {m_userName, m_password, m_fileId})
         connect(edit, &QLineEdit::editingFinished, this, &SiteSelector::commitEdits);
     for (QPlainTextEdit* memo : {m_userNotes, m_notes})
@@ -499,6 +508,22 @@ void SiteSelector::refreshPanel(bool keepEdits)
     if (m_maintainer)
         m_notes->setEnabled(hasSite);
     refreshFlags();
+    refreshLastCheck();
+}
+
+void SiteSelector::refreshLastCheck()
+{
+    const QString site = m_dm.sites().currentSiteName();
+    std::optional<SiteCheckResult> last;
+    if (m_dm.sites().currentIndex() >= 0)
+        guarded([&] { last = SiteCheckStore(m_dm).last(site); });
+    m_lastCheck->setToolTip(last ? last->outcome.detail : QString());
+    if (!last) {
+        m_lastCheck->setText(translateMsg(QStringLiteral("Last check: never")));
+        return;
+    }
+    m_lastCheck->setText(translateMsg(QStringLiteral("Last check: %1 (%2)"))
+                             .arg(last->outcome.text(), UserDate::toText(last->checkedAt.toLocalTime().date())));
 }
 
 void SiteSelector::refreshFlags()

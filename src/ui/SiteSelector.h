@@ -87,6 +87,7 @@ private:
     void selectGridRow(int row);
     void refreshPanel(bool keepEdits);
     void refreshFlags();
+    void refreshLastCheck();
     void flagClicked(QCheckBox* box, const QString& flag);
     QVector<PendingEdit> takePendingEdits();
     void writeEdits(const QVector<PendingEdit>& edits);
@@ -121,4 +122,5 @@ private:
     QPlainTextEdit* m_userNotes = nullptr;
     QPlainTextEdit* m_info = nullptr;
     QPlainTextEdit* m_notes = nullptr;
+    QLabel* m_lastCheck = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "LoginDialog.h"
 #include "MailWindow.h"
 #include "MainWindow.h"
+#include "SiteCheckWindow.h"
 #include "SiteSelector.h"
 #include "WindowTranslator.h"
 
@@ -45,6 +46,12 @@ QVector<TranslatedWindow> translatedWindows()
         {QStringLiteral("AboutBox"), QStringLiteral("AboutDialog"), AboutDialog::translationPaths(),
             [](DesktopStartup& startup, Created& created) -> QWidget* {
                 return keep(created, new AboutDialog(startup.session().config()));
+            }},
+        {QStringLiteral("frmSiteCheck"), QStringLiteral("SiteCheckWindow"), SiteCheckWindow::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                if (!startup.dataModule())
+                    return nullptr;
+                return keep(created, new SiteCheckWindow(*startup.dataModule(), startup.session().config(), false));
             }},
         {QStringLiteral("PasswdDlg"), QStringLiteral("LoginDialog"), LoginDialog::translationPaths(),
             [](DesktopStartup& startup, Created& created) -> QWidget* {

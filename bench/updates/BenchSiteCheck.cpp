@@ -1,0 +1,93 @@
+// Speed of the site check: 1,000 sites, each on its own host, answering
+// after 50 ms, against the ideal of eight requests at once all the time
+// (1,000 x 50 ms / 8), computed in the same run from the same figures.
+#include "SiteAddressCheck.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kSites = 1000;
+constexpr int kReplyMs = 50;
+
+class BenchSites {
+public:
+    BenchSites()
+    {
+        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+        m_process.setArguments(
+            {QStringLiteral(QUILLET_BENCH_SITES_SCRIPT), QString::number(kSites), QString::number(kReplyMs)});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        QByteArray output;
+        while (!output.contains('\n') && m_process.waitForReadyRead(30000))
+            output += m_process.readAllStandardOutput();
+        if (output.startsWith("PORTS ")) {
+            const QList<QByteArray> numbers = output.mid(6).trimmed().split(' ');
+            for (const QByteArray& number : numbers)
+                ports.append(number.toInt());
+        }
+    }
+    ~BenchSites()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QList<int> ports;
+
+private:
+    QProcess m_process;
+};
+
+void SiteCheck1000(benchmark::State& state)
+{
+    static BenchSites sites;
+    if (sites.ports.size() != kSites) {
+        state.SkipWithError("the benchmark's sites did not start");
+        return;
+    }
+    QVector<SiteCheckTarget> targets;
+    for (int i = 0; i < kSites; ++i)
+        targets.append({QStringLiteral("Site %1").arg(i),
+            QStringLiteral("http://127.0.0.1:%1/submit").arg(sites.ports.at(i)), SiteCheckField::Submit});
+    double measured = 0;
+    int ok = 0;
+    for (auto _ : state) {
+        SiteAddressCheck check;
+        ok = 0;
+        QObject::connect(&check, &SiteAddressCheck::siteChecked, &check,
+            [&ok](const SiteCheckResult& result) { ok += result.outcome.kind == SiteCheckOutcome::Kind::Ok ? 1 : 0; });
+        QEventLoop loop;
+        QObject::connect(&check, &SiteAddressCheck::finished, &loop, &QEventLoop::quit);
+        QElapsedTimer clock;
+        clock.start();
+        check.start(targets);
+        loop.exec();
+        measured = clock.nsecsElapsed() / 1e6;
+        state.SetIterationTime(measured / 1000.0);
+    }
+    if (ok != kSites)
+        state.SkipWithError("not every site answered OK");
+    const double ideal = double(kSites) * kReplyMs / SiteAddressCheck::Limits().maxRequests;
+    state.counters["measured_ms"] = measured;
+    state.counters["floor_ms"] = ideal;
+    state.counters["ratio"] = measured / ideal;
+}
+
+} // namespace
+
+BENCHMARK(SiteCheck1000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,127 @@
+#include "CliRun.h"
+#include "DataFixture.h"
+#include "SiteCheckStore.h"
+#include "SiteServer.h"
+
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSiteCheckCli : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SiteServer> m_server;
+
+    // Sites on the test server: one answers, one is gone, one moved, one
+    // takes submissions by e-mail, one is hidden and answers.
+    void addSites(DataFixture& data) const
+    {
+        const QString base = m_server->base();
+        data.addSite(QStringLiteral("Answers"), {{"HomeUrl", base + "/"}, {"SubmitUrl", base + "/submit"}});
+        data.addSite(QStringLiteral("Gone"), {{"HomeUrl", base + "/gone"}});
+        data.addSite(QStringLiteral("Moved"), {{"SubmitUrl", m_server->base(1) + "/old"}});
+        data.addSite(QStringLiteral("Mail"), {{"HomeUrl", base + "/"}, {"SubmitUrl", "submit@mail.test"}});
+        data.addSite(QStringLiteral("Hidden"), {{"HomeUrl", m_server->base(2) + "/"}, {"Hide", 1}});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_server = std::make_unique<SiteServer>(3);
+        QVERIFY(m_server->isRunning());
+        m_server->configure(QJsonObject {{"routes",
+            QJsonObject {{"/gone", QJsonObject {{"status", 404}}},
+                {"/old", QJsonObject {{"status", 301}, {"location", "/new"}}}}}});
+    }
+
+    void checksStoresAndPrints()
+    {
+        DataFixture data;
+        data.open();
+        addSites(data);
+        data.close();
+
+        CliResult result = runCli({"--dir", data.dir.path(), "check-sites"});
+        QCOMPARE(result.code, 0);
+        QVERIFY2(result.err.contains(QLatin1String("3 of 3 checked")), qPrintable(result.err));
+        const QStringList lines = result.out.split(QStringLiteral("\r\n"));
+        QVERIFY2(
+            lines.contains(QStringLiteral("Answers: OK  (%1/submit)").arg(m_server->base())), qPrintable(result.out));
+        QVERIFY(lines.contains(QStringLiteral("Gone: Gone (404/410)  (%1/gone)").arg(m_server->base())));
+        QVERIFY(lines.contains(QStringLiteral("Moved: Moved to %1/new  (%1/old)").arg(m_server->base(1))));
+        QVERIFY(lines.contains(QStringLiteral("Mail: takes submissions by e-mail")));
+        QVERIFY(!result.out.contains(QLatin1String("Hidden")));
+
+        data.open();
+        SiteCheckStore store(data.dm());
+        QCOMPARE(store.goneSiteNames(), QStringList {QStringLiteral("Gone")});
+        QCOMPARE(store.all().size(), 3);
+        data.close();
+
+        result = runCli({"--dir", data.dir.path(), "check-sites", "--all", "--csv"});
+        QCOMPARE(result.code, 0);
+        QVERIFY(result.out.startsWith(QLatin1String("Site,Address,Field,Outcome")));
+        QVERIFY(result.out.contains(QStringLiteral("\"Hidden\",\"%1/\",\"HomeUrl\",\"ok\"").arg(m_server->base(2))));
+
+        result = runCli({"--dir", data.dir.path(), "check-sites", "--filter", "SiteName='Gone'"});
+        QCOMPARE(result.code, 0);
+        QVERIFY(result.out.contains(QLatin1String("Sites checked: 1\r\n")));
+    }
+
+    void usage_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::newRow("all and filter") << QStringList {"--all", "--filter", "Dead=False"} << 2;
+        QTest::newRow("argument") << QStringList {"extra"} << 2;
+        QTest::newRow("bad filter") << QStringList {"--filter", "Nonsense=("} << 1;
+    }
+
+    void usage()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        DataFixture data;
+        data.open();
+        data.close();
+        const CliResult result = runCli(QStringList {"--dir", data.dir.path(), "check-sites"} + arguments);
+        QCOMPARE(result.code, code);
+        QVERIFY(!result.err.isEmpty());
+    }
+
+    // The outcomes are this installation's own: a published site list does
+    // not carry them, and a merged one leaves them as they were.
+    void outcomesStayOutOfTheSiteList()
+    {
+        DataFixture maintainer;
+        maintainer.open();
+        addSites(maintainer);
+        SiteCheckStore(maintainer.dm())
+            .save({{QStringLiteral("Gone"), m_server->base() + "/gone", SiteCheckField::Home,
+                SiteCheckOutcome::gone(404), QDateTime::currentDateTimeUtc()}});
+        maintainer.close();
+        QTemporaryDir published;
+        CliResult result
+            = runCli({"--dir", maintainer.dir.path(), "publish-sites", published.path(), "--sites-version", "2"});
+        QCOMPARE(result.code, 0);
+
+        DataFixture author;
+        author.open();
+        author.addSite(QStringLiteral("Answers"), {{"HomeUrl", "http://old.test/"}});
+        SiteCheckStore(author.dm())
+            .save({{QStringLiteral("Answers"), QStringLiteral("http://old.test/"), SiteCheckField::Home,
+                SiteCheckOutcome::gone(410), QDateTime::currentDateTimeUtc()}});
+        author.close();
+        result = runCli({"--dir", author.dir.path(), "merge-sites", published.filePath("members/sites.zip")});
+        QCOMPARE(result.code, 0);
+        author.open();
+        const QHash<QString, SiteCheckResult> kept = SiteCheckStore(author.dm()).all();
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept.value(QStringLiteral("Answers")).outcome, SiteCheckOutcome::gone(410));
+        QCOMPARE(author.siteRow(QStringLiteral("Gone")).value("HomeUrl").toString(), m_server->base() + "/gone");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSiteCheckCli)
+#include "TestSiteCheckCli.moc"
