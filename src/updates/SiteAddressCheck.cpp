@@ -55,6 +55,17 @@ QString safeAddress(const QUrl& url)
     return QString::fromLatin1(url.toEncoded(QUrl::FullyEncoded));
 }
 
+// A text that came (in part) from the network, without control characters.
+QString printable(QString text)
+{
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 QString networkFailure(QNetworkReply::NetworkError error, const QString& text)
 {
     switch (error) {
@@ -320,6 +331,7 @@ void SiteAddressCheck::finish(int index, const SiteCheckOutcome& outcome)
     result.address = job.target.address.trimmed();
     result.field = job.target.field;
     result.outcome = outcome;
+    result.outcome.detail = printable(outcome.detail);
     result.checkedAt = QDateTime::currentDateTimeUtc();
     ++m_done;
     Q_EMIT siteChecked(result);

@@ -159,6 +159,16 @@ private Q_SLOTS:
             QCOMPARE(m_server->arrived(), asked);
     }
 
+    // A server's Location cannot carry control characters into a result.
+    void escapeSequenceInLocation()
+    {
+        m_server->configure(routes({{"/p", route(301, QStringLiteral("/x\x1b[2Jy"))}}));
+        const auto results = run({{QStringLiteral("Site"), m_server->base() + "/p", SiteCheckField::Home}}, quick());
+        const QString text = results.value(QStringLiteral("Site")).outcome.text();
+        QVERIFY2(text.startsWith("Moved to " + m_server->base() + "/x%1B"), qPrintable(text));
+        QVERIFY(std::none_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20; }));
+    }
+
     void refusedConnectionIsNoAnswer()
     {
         QTcpServer probe;
