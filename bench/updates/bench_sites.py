@@ -4,7 +4,8 @@
 usage: bench_sites.py PORTS DELAY_MS
 
 Listens on PORTS free ports (each one host) and answers every request after
-DELAY_MS milliseconds with "200 OK" and an empty body. Prints "PORTS p1 p2 ..."
+DELAY_MS milliseconds with "200 OK" and an empty body, closing the
+connection afterwards when the request asks for it (as web servers do). Prints "PORTS p1 p2 ..."
 once it listens; ends when its stdin ends.
 """
 
@@ -23,8 +24,12 @@ async def serve(reader, writer):
             if not head:
                 break
             await asyncio.sleep(DELAY)
-            writer.write(b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\nContent-Type: text/html\r\n\r\n")
+            close = b"connection: close" in head.lower()
+            writer.write(b"HTTP/1.1 200 OK\r\nContent-Length: 0\r\nContent-Type: text/html\r\n"
+                         + (b"Connection: close\r\n" if close else b"") + b"\r\n")
             await writer.drain()
+            if close:
+                break
     except (asyncio.IncompleteReadError, ConnectionError):
         pass
     finally:

@@ -211,6 +211,9 @@ void SiteAddressCheck::startRequest(int index)
     request.setRawHeader(QByteArrayLiteral("Accept"),
         QByteArrayLiteral("text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8"));
     request.setRawHeader(QByteArrayLiteral("Accept-Language"), QByteArrayLiteral("en;q=0.8"));
+    // No connection is kept open after its answer: a check of a thousand
+    // hosts would otherwise hold a thousand idle sockets.
+    request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
