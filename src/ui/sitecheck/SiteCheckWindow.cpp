@@ -130,10 +130,18 @@ SiteCheckWindow::SiteCheckWindow(SubmissionDatabase& dm, Settings& config, bool 
         m_filter->setKind(kind < 0 ? std::nullopt : std::optional(SiteCheckOutcome::Kind(kind)));
         updateButtons();
     });
-    connect(m_table, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    const auto open = [this](const QModelIndex& index) {
+        if (!index.isValid())
+            return;
         const SiteCheckResult& result = m_model->result(m_filter->mapToSource(index).row());
         Q_EMIT siteOpenRequested(result.siteName, result.address);
-    });
+    };
+    connect(m_table, &QAbstractItemView::doubleClicked, this, open);
+    // Enter opens the current row's site too.
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(QKeySequence(key), m_table, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, [this, open] { open(m_table->currentIndex()); });
+    }
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SiteCheckWindow::updateButtons);
     connect(m_useNewAddress, &QPushButton::clicked, this, &SiteCheckWindow::useNewAddress);
     connect(m_hideGone, &QPushButton::clicked, this, &SiteCheckWindow::hideGoneSites);
@@ -183,6 +191,10 @@ void SiteCheckWindow::start()
             : translateMsg(QStringLiteral("%1 sites not checked (e-mail sites, or no web or file address)."))
                   .arg(m_skipped.size()));
     m_skippedText->setVisible(!m_skipped.isEmpty());
+    QStringList skippedLines;
+    for (const SiteCheckSkipped& site : std::as_const(m_skipped))
+        skippedLines.append(site.siteName + QStringLiteral(": ") + site.reason);
+    m_skippedText->setToolTip(skippedLines.join(QLatin1Char('\n')));
     showProgress(0, static_cast<int>(plan.targets.size()));
     m_stop->setEnabled(!plan.targets.isEmpty());
     if (plan.targets.isEmpty()) {
