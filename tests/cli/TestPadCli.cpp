@@ -1,0 +1,212 @@
+#include "CliRun.h"
+#include "DataFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+QString padSample(const QString& name)
+{
+    return qEnvironmentVariable("QUILLET_PAD_SAMPLES") + QLatin1Char('/') + name;
+}
+
+QStringList withPrefix(const QStringList& lines, const QString& prefix)
+{
+    QStringList kept;
+    for (const QString& line : lines) {
+        if (line.startsWith(prefix))
+            kept << line;
+    }
+    return kept;
+}
+
+} // namespace
+
+class TestPadCli : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void usageErrorsExitTwo_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("export without program") << QStringList {"export-pad", "out.xml"};
+        QTest::newRow("export without file") << QStringList {"export-pad", "--program", "A"};
+        QTest::newRow("export with two files") << QStringList {"export-pad", "--program", "A", "a.xml", "b.xml"};
+        QTest::newRow("validate without file") << QStringList {"validate-pad"};
+        QTest::newRow("validate unknown option") << QStringList {"validate-pad", "--lenient", "a.xml"};
+    }
+
+    void usageErrorsExitTwo()
+    {
+        QFETCH(QStringList, arguments);
+        TestProgramDirectory dir;
+        const CliResult result = runCli(QStringList {"--dir", dir.path()} + arguments);
+        QCOMPARE(result.code, 2);
+        QCOMPARE(result.out, QString());
+        QVERIFY(!result.err.isEmpty());
+    }
+
+    void exportWritesTheProgramAndValidateJudgesIt()
+    {
+        DataFixture f;
+        f.dir.writeFile(QStringLiteral("companies.ini"),
+            "[Lantern Bay]\r\nCity=Port Ellis\r\nContact=Maren Holt\r\nCountry=United Kingdom\r\nWebSite=https://127.0.0.1/\r\n");
+        f.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Lantern Bay\r\n");
+        f.open();
+        f.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("NoteNest"));
+        f.properties()[15].setValue(QStringLiteral("2.4.1"));
+        f.properties()[40].setValue(QString(52, QLatin1Char('n')));
+        f.dm().saveProgram(QStringLiteral("NoteNest"));
+        f.close();
+
+        const QString file = f.dir.file(QStringLiteral("notenest.xml"));
+        CliResult result = runCli({"--dir", f.dir.path(), "export-pad", "--program", "NoteNest", file});
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.code, 0);
+        QCOMPARE(result.lines(), QStringList {file});
+        const QByteArray bytes = f.dir.readFile(QStringLiteral("notenest.xml"));
+        QVERIFY(bytes.contains("<Program_Name>NoteNest</Program_Name>"));
+        QVERIFY(bytes.contains("<Company_Name>Lantern Bay</Company_Name>"));
+
+        result = runCli({"--dir", f.dir.path(), "validate-pad", file});
+        QCOMPARE(result.code, 1);
+        QVERIFY(result.lines().contains(QStringLiteral("error: Program_Descriptions/English/Char_Desc_45 \"")
+            + QString(52, QLatin1Char('n')) + QStringLiteral("\": Char_Desc_45 has 52 characters; PAD allows 45")));
+        QVERIFY(result.lines().contains(QStringLiteral("warning: Company_Info/Company_WebSite_URL \"https://127.0.0.1/\": "
+                                                       "Company_WebSite_URL starts with https://; PAD 3.11 names http://")));
+        for (const QString& line : result.lines())
+            QVERIFY2(line.startsWith(QLatin1String("error: ")) || line.startsWith(QLatin1String("warning: ")),
+                qPrintable(line));
+        QVERIFY(result.err.startsWith(QStringLiteral("notenest.xml: ")));
+
+        result = runCli({"--dir", f.dir.path(), "export-pad", "--program", "Nobody", file});
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, QStringLiteral("There is no program named Nobody.\n"));
+        result = runCli({"--dir", f.dir.path(), "export-pad", "--program", "NoteNest", f.dir.path()});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(QStringLiteral("is a folder.")), qPrintable(result.err));
+    }
+
+    void warningsFailOnlyWhenStrict()
+    {
+        TestProgramDirectory dir;
+        QByteArray xml = "<XML_DIZ_INFO><Web_Info><Application_URLs>"
+                         "<Application_Order_URL>https://127.0.0.1/buy</Application_Order_URL>"
+                         "</Application_URLs></Web_Info></XML_DIZ_INFO>";
+        dir.writeFile(QStringLiteral("pad.xml"), xml);
+        // Only errors: a bare file misses its required fields.
+        CliResult result = runCli({"--dir", dir.path(), "validate-pad", dir.file(QStringLiteral("pad.xml"))});
+        QCOMPARE(result.code, 1);
+        QCOMPARE(withPrefix(result.lines(), QStringLiteral("warning: ")), QStringList());
+        QCOMPARE(withPrefix(result.lines(), QStringLiteral("error: ")).size(), 34);
+    }
+
+    void samplesListTheProblemsTheyHave_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("expected"); // lines that must be among the output
+        QTest::newRow("01") << "01-pad1.15-windows1252-simtel.xml"
+                            << QStringList {"error: Program_Info/Program_Release_Status: Program_Release_Status is "
+                                            "missing; PAD requires it"};
+        QTest::newRow("02") << "02-pad1.00-iso8859-1-crlf-unpadded-date-empty-german.xml"
+                            << QStringList {"error: Program_Info/Program_Release_Month \"8\": Program_Release_Month is no "
+                                            "two-digit month from 01 to 12",
+                                   "error: Program_Info/Program_Release_Day \"1\": Program_Release_Day is no two-digit "
+                                   "day from 01 to 31"};
+        QTest::newRow("05") << "05-pad3.11-uppercase-company-contact-tags.xml"
+                            << QStringList {"error: Company_Info/City_Town \"\": City_Town is empty; PAD requires a value"};
+        QTest::newRow("06") << "06-pad3.11-crlf-uppercase-webinfo-download-tags.xml"
+                            << QStringList {"error: WEB_INFO/APPLICATION_URLS/Application_Info_URL "
+                                            "\"http://code.google.com/p/djondb/\": Web_Info/Application_URLs/Application_Info_URL is "
+                                            "written WEB_INFO/APPLICATION_URLS/Application_Info_URL; PAD element names are "
+                                            "case-sensitive"};
+        QTest::newRow("07") << "07-pad3.11-empty-release-date-program-description-typo.xml"
+                            << QStringList {"warning: Program_Description: Program_Description is no PAD element; the "
+                                            "format names Program_Descriptions, so a site reads nothing from it",
+                                   "error: Program_Info/Program_Release_Year \"\": Program_Release_Year is empty; PAD "
+                                   "requires a value"};
+    }
+
+    void samplesListTheProblemsTheyHave()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, expected);
+        TestProgramDirectory dir;
+        const CliResult result = runCli({"--dir", dir.path(), "validate-pad", padSample(file)});
+        QCOMPARE(result.code, 1);
+        for (const QString& line : expected)
+            QVERIFY2(result.lines().contains(line), qPrintable(line + QStringLiteral("\n--\n") + result.out));
+    }
+
+    void unreadableFilesFailCleanly_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("missing") << "missing"
+                                 << "does not exist.";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder.";
+        QTest::newRow("malformed") << "malformed"
+                                   << "is not well-formed XML";
+        QTest::newRow("100 MB") << "huge"
+                                << "is too large.";
+    }
+
+    void unreadableFilesFailCleanly()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, words);
+        TestProgramDirectory dir;
+        const QString file = dir.file(QStringLiteral("pad.xml"));
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(file));
+        } else if (kind == QLatin1String("malformed")) {
+            dir.writeFile(QStringLiteral("pad.xml"), "<XML_DIZ_INFO><<<");
+        } else if (kind == QLatin1String("huge")) {
+            dir.writeFile(QStringLiteral("pad.xml"), "<XML_DIZ_INFO>");
+            QFile sparse(file);
+            QVERIFY(sparse.resize(qint64(100) * 1024 * 1024));
+        }
+        const CliResult result = runCli({"--dir", dir.path(), "validate-pad", file});
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.out, QString());
+        QCOMPARE(result.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(result.err.contains(words), qPrintable(result.err));
+    }
+
+    void demoProgramHasExactlyOneError()
+    {
+        TestProgramDirectory dir;
+        const QString demo = dir.path() + QStringLiteral("demo");
+        QProcess setup;
+        setup.start(QStringLiteral("bash"),
+            {qEnvironmentVariable("QUILLET_SOURCE_DIR") + QStringLiteral("/scripts/setup-demo.sh"), demo,
+                qEnvironmentVariable("QUILLET_BIN_DIR")});
+        QVERIFY(setup.waitForFinished(120000));
+        QVERIFY2(setup.exitCode() == 0, setup.readAllStandardError().constData());
+
+        const QString file = dir.file(QStringLiteral("notenest.xml"));
+        CliResult result = runCli({"--dir", demo, "export-pad", "--program", "NoteNest", file});
+        QCOMPARE(result.code, 0);
+        result = runCli({"--dir", demo, "validate-pad", file});
+        QCOMPARE(withPrefix(result.lines(), QStringLiteral("error: ")),
+            QStringList {"error: Program_Descriptions/English/Char_Desc_45 \"Notes, outlines and to-do lists that stay "
+                         "organised.\": Char_Desc_45 has 52 characters; PAD allows 45"});
+        QCOMPARE(result.code, 1);
+        QVERIFY(!withPrefix(result.lines(), QStringLiteral("warning: ")).isEmpty());
+
+        result = runCli({"--dir", demo, "export-pad", "--program", "PixelPilot", file});
+        QCOMPARE(result.code, 0);
+        result = runCli({"--dir", demo, "validate-pad", file});
+        QCOMPARE(withPrefix(result.lines(), QStringLiteral("error: ")), QStringList());
+        QCOMPARE(result.code, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPadCli)
+#include "TestPadCli.moc"
