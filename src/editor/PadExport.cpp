@@ -112,7 +112,8 @@ Id importedControl(const QString& path)
         return PadImport::companyElements().value(key, Count);
     }
     const QString key = PadImport::programTagName(name);
-    if (key.startsWith(QLatin1String("Program_Release_")))
+    if (key == QLatin1String("Program_Release_Month") || key == QLatin1String("Program_Release_Day")
+        || key == QLatin1String("Program_Release_Year"))
         return dteFile;
     if (key == QLatin1String("Expire_Month") || key == QLatin1String("Expire_Day")
         || key == QLatin1String("Expire_Year"))

@@ -3,6 +3,7 @@
 #include "MessageTranslation.h"
 #include "MessageTranslator.h"
 
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -65,11 +66,6 @@ public:
             return;
         }
         for (const Found& element : found) {
-            if (element.path != canonicalPath) {
-                add(Level::Error, element, rule,
-                    translateMsg(QStringLiteral("%1 is written %2; PAD element names are case-sensitive"))
-                        .arg(canonicalPath, element.path));
-            }
             for (const PadFieldRules::Finding& finding : PadFieldRules::check(rule, element.node->text))
                 add(finding.level, element, rule, finding.text);
         }
@@ -99,6 +95,66 @@ const QStringList& sections()
         return list;
     }();
     return names;
+}
+
+// The names the format gives the elements below each path (the root's
+// children below ""), in its spelling. A language block's children are the
+// English block's.
+const QHash<QString, QStringList>& knownChildren()
+{
+    static const QHash<QString, QStringList> children = [] {
+        QHash<QString, QStringList> known;
+        for (const PadFieldRules::Rule& rule : PadFieldRules::rules()) {
+            const QStringList steps = rule.path.split(QLatin1Char('/'));
+            QString parent;
+            for (const QString& step : steps) {
+                if (!known[parent].contains(step))
+                    known[parent] << step;
+                parent = parent.isEmpty() ? step : parent + QLatin1Char('/') + step;
+            }
+        }
+        if (const PadFieldRules::Rule* languages = PadFieldRules::find(QStringLiteral("Program_Info/Program_Language")))
+            known[kDescriptions] << languages->values;
+        return known;
+    }();
+    return children;
+}
+
+// Every element whose name the format spells in other letter cases: one
+// error for each, where it stands.
+void findMiscasedNames(const Node& node, const QString& canonical, const QString& actual, QList<Problem>& problems)
+{
+    QString key = canonical;
+    if (key.startsWith(kDescriptions + QLatin1Char('/')) && key.count(QLatin1Char('/')) == 1)
+        key = kDescriptions + QStringLiteral("/English");
+    const QStringList names = knownChildren().value(key);
+    for (const Node& child : node.children) {
+        if (!child.isElement)
+            continue;
+        QString name;
+        for (const QString& known : names) {
+            if (sameName(known, child.tagName))
+                name = known;
+        }
+        if (name.isEmpty())
+            continue;
+        const QString childCanonical = canonical.isEmpty() ? name : canonical + QLatin1Char('/') + name;
+        const QString childActual = actual.isEmpty() ? child.tagName : actual + QLatin1Char('/') + child.tagName;
+        if (child.tagName != name) {
+            QString field = childCanonical;
+            if (field.startsWith(kDescriptions + QLatin1Char('/')) && field.count(QLatin1Char('/')) == 2)
+                field = kEnglishBlock + field.section(QLatin1Char('/'), -1);
+            Problem problem;
+            problem.path = childActual;
+            problem.field = PadFieldRules::find(field) ? field : QString();
+            problem.value = child.text;
+            problem.missing = problem.field.isEmpty();
+            problem.text = translateMsg(QStringLiteral("%1 is written %2; PAD element names are case-sensitive"))
+                               .arg(name, child.tagName);
+            problems << problem;
+        }
+        findMiscasedNames(child, childCanonical, childActual, problems);
+    }
 }
 
 } // namespace
@@ -148,6 +204,8 @@ QList<PadValidator::Problem> PadValidator::validate(const PadDocument& document)
                            .arg(kRoot, root.tagName);
         walk.problems << problem;
     }
+
+    findMiscasedNames(root, QString(), QString(), walk.problems);
 
     // The language blocks of the descriptions: English and every other
     // language the format names, each checked with the English rules.
