@@ -839,14 +839,17 @@ void EditorWindow::showPadProblems(const QString& subject, const QList<PadValida
         });
     }
     m_padCheck->showProblems(subject, problems);
-    // The list stays beside the editor; the keyboard goes to the first
-    // field that needs the author's hand.
+    // The list stays beside the editor; the keyboard goes to the field of
+    // the first error the editor holds (of the first warning when no error
+    // is the editor's).
     m_padCheck->setAttribute(Qt::WA_ShowWithoutActivating);
     m_padCheck->show();
     m_padCheck->raise();
-    for (const PadValidator::Problem& problem : problems) {
-        if (focusPadField(problem.field))
-            break;
+    for (const PadValidator::Level level : {PadValidator::Level::Error, PadValidator::Level::Warning}) {
+        for (const PadValidator::Problem& problem : problems) {
+            if (problem.level == level && focusPadField(problem.field))
+                return;
+        }
     }
 }
 
