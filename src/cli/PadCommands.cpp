@@ -98,6 +98,6 @@ int ValidatePadCommand::run(const QCommandLineParser& parser, CommandContext& co
                        .arg(QFileInfo(files.first()).fileName())
                        .arg(errors)
                        .arg(problems.size() - errors)
-                   << '\n';
+                << '\n';
     return PadValidator::failures(problems, parser.isSet(kStrict)) > 0 ? ExitFailure : ExitSuccess;
 }

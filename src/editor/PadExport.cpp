@@ -212,7 +212,7 @@ public:
             return derivedSize(name == QLatin1String("File_Size_K"));
         if (name == QLatin1String("Has_Expire_Info"))
             return entry(edtTrialPeriod).trimmed().isEmpty() && !m_expires.isValid() ? QStringLiteral("N")
-                                                                                      : QStringLiteral("Y");
+                                                                                     : QStringLiteral("Y");
         const Id id = importedControl(path);
         if (id != Count) {
             const QString value = entry(id);
@@ -376,9 +376,10 @@ QByteArray PadExport::document(const PadValues& values, const PadDocument* base)
             continue;
         for (const uint c : value->toUcs4()) {
             if (!isXmlCharacter(c))
-                throw QuilletError(translateMsg(QStringLiteral("%1 holds the character U+%2, which a PAD file cannot "
-                                                               "carry. Remove it and write the file again."))
-                                       .arg(name, QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
+                throw QuilletError(
+                    translateMsg(QStringLiteral("%1 holds the character U+%2, which a PAD file cannot "
+                                                "carry. Remove it and write the file again."))
+                        .arg(name, QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
         }
         writer.writeTextElement(name, *value);
     }
@@ -405,7 +406,8 @@ QString PadExport::targetProblem(const QString& path)
     if (target.exists() && !target.isFile())
         return full + QLatin1Char(' ') + translateMsg(QStringLiteral("is not a regular file."));
     if (!QFileInfo(target.absolutePath()).isDir())
-        return translateMsg(QStringLiteral("The folder %1 does not exist.")).arg(QDir::toNativeSeparators(target.absolutePath()));
+        return translateMsg(QStringLiteral("The folder %1 does not exist."))
+            .arg(QDir::toNativeSeparators(target.absolutePath()));
     return QString();
 }
 
@@ -415,8 +417,8 @@ void PadExport::writeFile(const QString& path, const QByteArray& bytes)
     if (!problem.isEmpty())
         throw QuilletError(problem);
     QString error;
-    const QFileDevice::Permissions published = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-        | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions published
+        = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     if (!ReplacingFile::replace(path, bytes, published, &error))
         throw QuilletError(translateMsg(QStringLiteral("Cannot write the PAD file %1: %2"))
                                .arg(QFileInfo(path).absoluteFilePath(), error));

@@ -28,8 +28,8 @@ public:
     };
 
     struct Rule {
-        QString path; // below XML_DIZ_INFO, as the format spells it
-        QString pattern; // the format's Perl pattern
+        QString path;          // below XML_DIZ_INFO, as the format spells it
+        QString pattern;       // the format's Perl pattern
         bool required = false; // the pattern refuses an empty value
         Kind kind = Kind::Text;
         QString shape; // an address's form, for Url

@@ -179,7 +179,11 @@ QString PadValidator::Problem::line() const
     out += path;
     if (!missing && !path.isEmpty())
         out += QStringLiteral(" \"") + shortened(value) + QLatin1Char('"');
-    out += QStringLiteral(": ") + text;
+    // A value quoted in the rule's words may hold a line break as well.
+    QString rule = text;
+    rule.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+    rule.replace(QLatin1Char('\r'), QLatin1String("\\n")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    out += QStringLiteral(": ") + rule;
     return out;
 }
 
@@ -191,8 +195,8 @@ QList<PadValidator::Problem> PadValidator::validate(const PadDocument& document)
         Problem problem;
         problem.path = root.tagName;
         problem.missing = true;
-        problem.text = translateMsg(QStringLiteral("The root element is %1; a PAD file's root is %2"))
-                           .arg(root.tagName, kRoot);
+        problem.text
+            = translateMsg(QStringLiteral("The root element is %1; a PAD file's root is %2")).arg(root.tagName, kRoot);
         walk.problems << problem;
         return walk.problems;
     }
@@ -253,9 +257,9 @@ QList<PadValidator::Problem> PadValidator::validate(const PadDocument& document)
         problem.level = Level::Warning;
         problem.path = child.tagName;
         problem.missing = true;
-        problem.text = translateMsg(
-            QStringLiteral("%1 is no PAD element; the format names %2, so a site reads nothing from it"))
-                           .arg(child.tagName, nearest);
+        problem.text
+            = translateMsg(QStringLiteral("%1 is no PAD element; the format names %2, so a site reads nothing from it"))
+                  .arg(child.tagName, nearest);
         walk.problems << problem;
     }
     return walk.problems;

@@ -514,9 +514,9 @@ void EditorWindow::updatePadCounter(Id id)
     if (over)
         palette.setColor(QPalette::Base, QColor(0xff, 0xe4, 0xe4));
     box->setPalette(palette);
-    counter->setToolTip(over ? translateMsg(QStringLiteral("Longer than the %1 characters a PAD file allows here."))
-                                   .arg(limit)
-                             : QString());
+    counter->setToolTip(over
+            ? translateMsg(QStringLiteral("Longer than the %1 characters a PAD file allows here.")).arg(limit)
+            : QString());
 }
 
 QLabel* EditorWindow::padCounter(Id id) const
@@ -777,8 +777,8 @@ void EditorWindow::exportPad()
     QString suggested = m_state.text(edtPADPath).trimmed();
     if (suggested.isEmpty())
         suggested = m_editor.config().lastPadPath + program + QStringLiteral(".xml");
-    const QString filter = FileDialogFilter::filterString(
-        translateMsg(QStringLiteral("PAD Files|*.Xml|All Files|*.*")));
+    const QString filter
+        = FileDialogFilter::filterString(translateMsg(QStringLiteral("PAD Files|*.Xml|All Files|*.*")));
     const QString path = m_chooseSaveFile ? m_chooseSaveFile(this, filter, suggested)
                                           : QFileDialog::getSaveFileName(this, QString(), suggested, filter);
     if (!path.isEmpty() && exportPadFile(path))

@@ -48,7 +48,8 @@ PadCheckDialog::PadCheckDialog(Settings& config, QWidget* parent)
 
 const QStringList& PadCheckDialog::translationPaths()
 {
-    static const QStringList paths {QStringLiteral("frmPadCheck.Caption"), QStringLiteral("frmPadCheck.btnClose.Caption")};
+    static const QStringList paths {
+        QStringLiteral("frmPadCheck.Caption"), QStringLiteral("frmPadCheck.btnClose.Caption")};
     return paths;
 }
 

@@ -55,7 +55,8 @@ private Q_SLOTS:
     {
         DataFixture f;
         f.dir.writeFile(QStringLiteral("companies.ini"),
-            "[Lantern Bay]\r\nCity=Port Ellis\r\nContact=Maren Holt\r\nCountry=United Kingdom\r\nWebSite=https://127.0.0.1/\r\n");
+            "[Lantern Bay]\r\nCity=Port Ellis\r\nContact=Maren Holt\r\nCountry=United "
+            "Kingdom\r\nWebSite=https://127.0.0.1/\r\n");
         f.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Lantern Bay\r\n");
         f.open();
         f.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("NoteNest"));
@@ -77,8 +78,9 @@ private Q_SLOTS:
         QCOMPARE(result.code, 1);
         QVERIFY(result.lines().contains(QStringLiteral("error: Program_Descriptions/English/Char_Desc_45 \"")
             + QString(52, QLatin1Char('n')) + QStringLiteral("\": Char_Desc_45 has 52 characters; PAD allows 45")));
-        QVERIFY(result.lines().contains(QStringLiteral("warning: Company_Info/Company_WebSite_URL \"https://127.0.0.1/\": "
-                                                       "Company_WebSite_URL starts with https://; PAD 3.11 names http://")));
+        QVERIFY(result.lines().contains(
+            QStringLiteral("warning: Company_Info/Company_WebSite_URL \"https://127.0.0.1/\": "
+                           "Company_WebSite_URL starts with https://; PAD 3.11 names http://")));
         for (const QString& line : result.lines())
             QVERIFY2(line.startsWith(QLatin1String("error: ")) || line.startsWith(QLatin1String("warning: ")),
                 qPrintable(line));
@@ -110,28 +112,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("expected"); // lines that must be among the output
-        QTest::newRow("01") << "01-pad1.15-windows1252-simtel.xml"
-                            << QStringList {"error: Company_Info/City_Town \"-\": City_Town has 1 characters; PAD asks "
-                                            "for at least 2",
-                                   "warning: Program_Info/Program_OS_Support \"Win95,Win98,WinME,WinNT 3.x,WinNT 4.x,WinXP,"
-                                   "Windows2000\": Program_OS_Support names \"Windows2000\", which the PAD 3.11 list lacks; "
-                                   "the closest 3.11 id is \"Win2000\"",
-                                   "error: Program_Info/Program_Category_Class: Program_Category_Class is missing; PAD "
-                                   "requires it"};
+        QTest::newRow("01")
+            << "01-pad1.15-windows1252-simtel.xml"
+            << QStringList {"error: Company_Info/City_Town \"-\": City_Town has 1 characters; PAD asks "
+                            "for at least 2",
+                   "warning: Program_Info/Program_OS_Support \"Win95,Win98,WinME,WinNT 3.x,WinNT 4.x,WinXP,"
+                   "Windows2000\": Program_OS_Support names \"Windows2000\", which the PAD 3.11 list lacks; "
+                   "the closest 3.11 id is \"Win2000\"",
+                   "error: Program_Info/Program_Category_Class: Program_Category_Class is missing; PAD "
+                   "requires it"};
         QTest::newRow("02") << "02-pad1.00-iso8859-1-crlf-unpadded-date-empty-german.xml"
-                            << QStringList {"error: Program_Info/Program_Release_Month \"8\": Program_Release_Month is no "
-                                            "two-digit month from 01 to 12",
+                            << QStringList {
+                                   "error: Program_Info/Program_Release_Month \"8\": Program_Release_Month is no "
+                                   "two-digit month from 01 to 12",
                                    "error: Program_Info/Program_Release_Day \"1\": Program_Release_Day is no two-digit "
                                    "day from 01 to 31",
                                    "error: Program_Info/Program_Type \"Open-Source\": Program_Type is not one of the "
                                    "values PAD allows: Shareware, Freeware, Adware, Demo, Commercial, Data Only"};
         QTest::newRow("04") << "04-pad3.10-utf8-bom-multilang-en-de.xml"
-                            << QStringList {QStringLiteral("error: Program_Descriptions/German/Char_Desc_80 \"Kostenlose "
-                                                           "DVD Authoring-Applikation f\u00fcr Erstellen von prof\u2026\": "
-                                                           "Char_Desc_80 has 85 characters; PAD allows 80")};
+                            << QStringList {
+                                   QStringLiteral("error: Program_Descriptions/German/Char_Desc_80 \"Kostenlose "
+                                                  "DVD Authoring-Applikation f\u00fcr Erstellen von prof\u2026\": "
+                                                  "Char_Desc_80 has 85 characters; PAD allows 80")};
         QTest::newRow("05") << "05-pad3.11-uppercase-company-contact-tags.xml"
-                            << QStringList {"error: COMPANY_INFO: Company_Info is written COMPANY_INFO; PAD element names "
-                                            "are case-sensitive",
+                            << QStringList {
+                                   "error: COMPANY_INFO: Company_Info is written COMPANY_INFO; PAD element names "
+                                   "are case-sensitive",
                                    "error: COMPANY_INFO/City_Town \"\": City_Town is empty; PAD requires a value"};
         QTest::newRow("06") << "06-pad3.11-crlf-uppercase-webinfo-download-tags.xml"
                             << QStringList {"error: WEB_INFO: Web_Info is written WEB_INFO; PAD element names are "
@@ -144,11 +150,12 @@ private Q_SLOTS:
                                             "format names Program_Descriptions, so a site reads nothing from it",
                                    "error: Program_Info/Program_Release_Year \"\": Program_Release_Year is empty; PAD "
                                    "requires a value"};
-        QTest::newRow("08") << "08-pad4.0-handcoded-flat-contact.xml"
-                            << QStringList {"error: Company_Info/Address_1 \"Bahcelievler Mahallesi 319 Cadde E Blok "
-                                            "35E/B26\": Address_1 has 47 characters; PAD allows 40",
-                                   "error: Company_Info/Contact_Info/Contact_Email: Contact_Email is missing; PAD requires "
-                                   "it"};
+        QTest::newRow("08")
+            << "08-pad4.0-handcoded-flat-contact.xml"
+            << QStringList {"error: Company_Info/Address_1 \"Bahcelievler Mahallesi 319 Cadde E Blok "
+                            "35E/B26\": Address_1 has 47 characters; PAD allows 40",
+                   "error: Company_Info/Contact_Info/Contact_Email: Contact_Email is missing; PAD requires "
+                   "it"};
     }
 
     void samplesListTheProblemsTheyHave()

@@ -149,9 +149,9 @@ private Q_SLOTS:
         const QString march7 = QStringLiteral("22=") + UserDate::toText(QDate(2004, 3, 7));
         QTest::newRow("full") << QStringList {march7, QStringLiteral("14=Round Trip"), QStringLiteral("15=2.4.1-beta"),
             QStringLiteral("16=http://127.0.0.1/rt/"), QStringLiteral("17=https://127.0.0.1/rt/buy"),
-            QStringLiteral("18=notes, outliner"), QStringLiteral("19=1536000"),
-            QStringLiteral("23=rt-setup.exe"), QStringLiteral("24=19.95"), QStringLiteral("25=Shareware"),
-            QStringLiteral("26=Windows 11,Linux"), QStringLiteral("27=Install and Uninstall"), QStringLiteral("28=30"),
+            QStringLiteral("18=notes, outliner"), QStringLiteral("19=1536000"), QStringLiteral("23=rt-setup.exe"),
+            QStringLiteral("24=19.95"), QStringLiteral("25=Shareware"), QStringLiteral("26=Windows 11,Linux"),
+            QStringLiteral("27=Install and Uninstall"), QStringLiteral("28=30"),
             QStringLiteral("29=") + UserDate::toText(QDate(2030, 12, 31)), QStringLiteral("30=http://127.0.0.1/s.png"),
             QStringLiteral("31=http://127.0.0.1/i.png"), QStringLiteral("32=http://127.0.0.1/a.zip"),
             QStringLiteral("33=http://127.0.0.1/b.zip"), QStringLiteral("34=ftp://127.0.0.1/c.zip"),
@@ -186,7 +186,8 @@ private Q_SLOTS:
         // A date the record does not hold is written as empty parts; what
         // the import makes of those is the import's rule.
         const QByteArray bytes = f.fixture.dir.readFile(QStringLiteral("out.xml"));
-        QCOMPARE(stored.at(PropertyCatalogue::FileDate).isEmpty(), bytes.contains("<Program_Release_Year></Program_Release_Year>"));
+        QCOMPARE(stored.at(PropertyCatalogue::FileDate).isEmpty(),
+            bytes.contains("<Program_Release_Year></Program_Release_Year>"));
         QCOMPARE(stored.at(29).isEmpty(), bytes.contains("<Expire_Year></Expire_Year>"));
         for (int i = PropertyCatalogue::FirstProgram; i <= PropertyCatalogue::LastProgram; ++i)
             p[i].setValue(QString());
@@ -237,7 +238,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         for (const QString& name : QDir(qEnvironmentVariable("QUILLET_PAD_SAMPLES"))
-                 .entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name))
+                                       .entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name))
             QTest::newRow(qPrintable(name)) << name;
     }
 
@@ -350,7 +351,7 @@ private Q_SLOTS:
         ::chmod(QFile::encodeName(target).constData(), 0600);
         PadExport::exportTo(target, PadExport::valuesOf(f.fixture.properties()));
         ::umask(before);
-        struct stat info {};
+        struct stat info { };
         QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, mode_t(0644));
         QVERIFY(f.fixture.dir.readFile(QStringLiteral("pad.xml")).startsWith("<?xml"));
@@ -419,9 +420,9 @@ private Q_SLOTS:
         p[6].setValue(QStringLiteral("12 Harbour Row"));
         p[1].setValue(QStringLiteral("http://127.0.0.1/"));
         p[PropertyCatalogue::Company].setValue(QStringLiteral("Lantern Bay"));
-        const QStringList given {QStringLiteral("14=Checked"), QStringLiteral("15=1.0"), QStringLiteral("16=http://127.0.0.1/c"),
-            QStringLiteral("19=2048"), QStringLiteral("22=03/07/2026"), QStringLiteral("25=Freeware"),
-            QStringLiteral("26=WinXP,Linux"), QStringLiteral("27=Install Only"),
+        const QStringList given {QStringLiteral("14=Checked"), QStringLiteral("15=1.0"),
+            QStringLiteral("16=http://127.0.0.1/c"), QStringLiteral("19=2048"), QStringLiteral("22=03/07/2026"),
+            QStringLiteral("25=Freeware"), QStringLiteral("26=WinXP,Linux"), QStringLiteral("27=Install Only"),
             QStringLiteral("30=http://127.0.0.1/s.png"), QStringLiteral("31=http://127.0.0.1/i.png"),
             QStringLiteral("32=http://127.0.0.1/c.zip"), QStringLiteral("36=http://127.0.0.1/pad.xml"),
             QStringLiteral("40=") + QString(46, QLatin1Char('x'))};
@@ -434,8 +435,8 @@ private Q_SLOTS:
         for (const PadValidator::Problem& problem : PadValidator::validateFile(target))
             lines << problem.line();
         QCOMPARE(lines,
-            QStringList {QStringLiteral("error: Program_Descriptions/English/Char_Desc_45 \"") + QString(46, QLatin1Char('x'))
-                + QStringLiteral("\": Char_Desc_45 has 46 characters; PAD allows 45")});
+            QStringList {QStringLiteral("error: Program_Descriptions/English/Char_Desc_45 \"")
+                + QString(46, QLatin1Char('x')) + QStringLiteral("\": Char_Desc_45 has 46 characters; PAD allows 45")});
     }
 };
 

@@ -51,9 +51,11 @@ QMap<QString, QString> validFields()
         {QStringLiteral("Program_Info/Expire_Info/Has_Expire_Info"), QStringLiteral("Y")},
         {QStringLiteral("Program_Descriptions/English/Char_Desc_45"), QStringLiteral("Notes that stay organised")},
         {QStringLiteral("Web_Info/Application_URLs/Application_Info_URL"), QStringLiteral("http://127.0.0.1/nn/")},
-        {QStringLiteral("Web_Info/Application_URLs/Application_Screenshot_URL"), QStringLiteral("http://127.0.0.1/s.png")},
+        {QStringLiteral("Web_Info/Application_URLs/Application_Screenshot_URL"),
+            QStringLiteral("http://127.0.0.1/s.png")},
         {QStringLiteral("Web_Info/Application_URLs/Application_Icon_URL"), QStringLiteral("http://127.0.0.1/i.gif")},
-        {QStringLiteral("Web_Info/Application_URLs/Application_XML_File_URL"), QStringLiteral("http://127.0.0.1/pad.xml")},
+        {QStringLiteral("Web_Info/Application_URLs/Application_XML_File_URL"),
+            QStringLiteral("http://127.0.0.1/pad.xml")},
         {QStringLiteral("Web_Info/Download_URLs/Primary_Download_URL"), QStringLiteral("http://127.0.0.1/nn.zip")},
     };
 }
@@ -127,16 +129,18 @@ private Q_SLOTS:
         QTest::newRow("two final line breaks") << "^abc\\Z" << QStringLiteral("^abc") + end << "abc\n\n" << false;
         QTest::newRow("final CR is no line break") << "^abc\\Z" << QStringLiteral("^abc") + end << "abc\r" << false;
         QTest::newRow("more after") << "^abc\\Z" << QStringLiteral("^abc") + end << "abcd" << false;
-        QTest::newRow("escaped backslash then Z") << "^a\\\\Z" << "^a\\\\Z" << "a\\Z" << true;
+        QTest::newRow("escaped backslash then Z") << "^a\\\\Z"
+                                                  << "^a\\\\Z"
+                                                  << "a\\Z" << true;
         QTest::newRow("other escapes kept") << "^\\@\\/\\Z" << QStringLiteral("^\\@\\/") + end << "@/" << true;
-        QTest::newRow("latin-1 range, first") << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end
-                                              << QStringLiteral("\u00bc") << true;
-        QTest::newRow("latin-1 range, last") << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end
-                                             << QStringLiteral("\u00ff") << true;
-        QTest::newRow("latin-1 range, before") << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end
-                                               << QStringLiteral("\u00bb") << false;
-        QTest::newRow("latin-1 range, after") << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end
-                                              << QStringLiteral("\u0100") << false;
+        QTest::newRow("latin-1 range, first")
+            << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end << QStringLiteral("\u00bc") << true;
+        QTest::newRow("latin-1 range, last")
+            << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end << QStringLiteral("\u00ff") << true;
+        QTest::newRow("latin-1 range, before")
+            << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end << QStringLiteral("\u00bb") << false;
+        QTest::newRow("latin-1 range, after")
+            << "^[\\xbc-\\xff]\\Z" << QStringLiteral("^[\\xbc-\\xff]") + end << QStringLiteral("\u0100") << false;
     }
 
     void perlEndAnchorIsTranslatedOnce()
@@ -154,7 +158,8 @@ private Q_SLOTS:
         QCOMPARE(PadFieldRules::rules().size(), 68);
         int required = 0;
         for (const PadFieldRules::Rule& rule : PadFieldRules::rules()) {
-            QVERIFY2(rule.expression.isValid(), qPrintable(rule.path + QLatin1Char(' ') + rule.expression.errorString()));
+            QVERIFY2(
+                rule.expression.isValid(), qPrintable(rule.path + QLatin1Char(' ') + rule.expression.errorString()));
             required += rule.required ? 1 : 0;
             QCOMPARE(PadPattern::matches(rule.expression, QString()), !rule.required);
         }
@@ -184,7 +189,8 @@ private Q_SLOTS:
         QTest::newRow("2 of at least 2") << company << "AB"
                                          << "";
         QTest::newRow("1 of at least 2") << company << "A"
-                                         << "error: " + company + " \"A\": Company_Name has 1 characters; PAD asks for at least 2";
+                                         << "error: " + company
+                + " \"A\": Company_Name has 1 characters; PAD asks for at least 2";
         QTest::newRow("40 of 40") << company << QString(40, QLatin1Char('c')) << "";
         QTest::newRow("41 of 40") << company << QString(41, QLatin1Char('c'))
                                   << "error: " + company + " \"" + QString(41, QLatin1Char('c'))
@@ -197,19 +203,22 @@ private Q_SLOTS:
         // Character class.
         const QString address = QStringLiteral("Company_Info/Address_1");
         QTest::newRow("address with U+00BC and U+00FF") << address << QStringLiteral("\u00bc Rue \u00ff") << "";
-        QTest::newRow("address with U+00BB")
-            << address << QStringLiteral("Rue \u00bb")
-            << "error: " + address + QStringLiteral(" \"Rue \u00bb\": Address_1 holds the character \"\u00bb\", which PAD does not allow here");
-        QTest::newRow("address with U+0100")
-            << address << QStringLiteral("Rue \u0100")
-            << "error: " + address + QStringLiteral(" \"Rue \u0100\": Address_1 holds the character \"\u0100\", which PAD does not allow here");
-        QTest::newRow("description with a tab") << d45 << "a\tb"
-                                                 << "error: " + d45
-                + " \"a\tb\": Char_Desc_45 holds the character U+0009, which PAD does not allow here";
-        QTest::newRow("version with a blank") << "Program_Info/Program_Version"
-                                              << "1.0 beta"
-                                              << "error: Program_Info/Program_Version \"1.0 beta\": Program_Version holds the "
-                                                 "character \" \", which PAD does not allow here";
+        QTest::newRow("address with U+00BB") << address << QStringLiteral("Rue \u00bb")
+                                             << "error: " + address
+                + QStringLiteral(
+                    " \"Rue \u00bb\": Address_1 holds the character \"\u00bb\", which PAD does not allow here");
+        QTest::newRow("address with U+0100") << address << QStringLiteral("Rue \u0100")
+                                             << "error: " + address
+                + QStringLiteral(
+                    " \"Rue \u0100\": Address_1 holds the character \"\u0100\", which PAD does not allow here");
+        QTest::newRow("description with a tab")
+            << d45 << "a\tb"
+            << "error: " + d45 + " \"a\tb\": Char_Desc_45 holds the character U+0009, which PAD does not allow here";
+        QTest::newRow("version with a blank")
+            << "Program_Info/Program_Version"
+            << "1.0 beta"
+            << "error: Program_Info/Program_Version \"1.0 beta\": Program_Version holds the "
+               "character \" \", which PAD does not allow here";
 
         // E-mail shape.
         const QString mail = QStringLiteral("Company_Info/Contact_Info/Contact_Email");
@@ -224,15 +233,17 @@ private Q_SLOTS:
                                            << "error: " + mail + " \"ab@cd.e\": " + noMail;
         QTest::newRow("30 before @") << mail << QString(30, QLatin1Char('n')) + QStringLiteral("@cd.ef") << "";
         QTest::newRow("31 before @") << mail << QString(31, QLatin1Char('n')) + QStringLiteral("@cd.ef")
-                                     << "error: " + mail + " \"" + QString(31, QLatin1Char('n')) + "@cd.ef\": " + noMail;
+                                     << "error: " + mail + " \"" + QString(31, QLatin1Char('n'))
+                + "@cd.ef\": " + noMail;
 
         // Enumerations.
         const QString type = QStringLiteral("Program_Info/Program_Type");
         const QString types = QStringLiteral("Shareware, Freeware, Adware, Demo, Commercial, Data Only");
         QTest::newRow("type Data Only") << type << "Data Only"
                                         << "";
-        QTest::newRow("type in lower case") << type << "shareware"
-                                            << "error: " + type + " \"shareware\": Program_Type is not one of the values PAD allows: " + types;
+        QTest::newRow("type in lower case")
+            << type << "shareware"
+            << "error: " + type + " \"shareware\": Program_Type is not one of the values PAD allows: " + types;
         QTest::newRow("type as the editor lists it")
             << type << "Time-limited trial"
             << "error: " + type + " \"Time-limited trial\": Program_Type is not one of the values PAD allows: " + types;
@@ -253,7 +264,8 @@ private Q_SLOTS:
 
         // Required.
         const QString name = QStringLiteral("Program_Info/Program_Name");
-        QTest::newRow("required, missing") << name << QString() << "error: " + name + ": Program_Name is missing; PAD requires it";
+        QTest::newRow("required, missing")
+            << name << QString() << "error: " + name + ": Program_Name is missing; PAD requires it";
         QTest::newRow("required, empty") << name << ""
                                          << "error: " + name + " \"\": Program_Name is empty; PAD requires a value";
         QTest::newRow("optional, empty") << "Program_Info/Program_Cost_Dollars"
@@ -268,17 +280,23 @@ private Q_SLOTS:
         QTest::newRow("https allowed") << "Web_Info/Application_URLs/Application_Order_URL"
                                        << "https://127.0.0.1/buy"
                                        << "";
-        QTest::newRow("ftp is no info address")
-            << info << "ftp://127.0.0.1/nn/"
-            << "error: " + info + QStringLiteral(" \"ftp://127.0.0.1/nn/\": Application_Info_URL is no address of the form http://\u2026");
+        QTest::newRow("ftp is no info address") << info << "ftp://127.0.0.1/nn/"
+                                                << "error: " + info
+                + QStringLiteral(
+                    " \"ftp://127.0.0.1/nn/\": Application_Info_URL is no address of the form http://\u2026");
         const QString os = QStringLiteral("Program_Info/Program_OS_Support");
         QTest::newRow("Windows 11") << os << "Windows 11,Linux"
                                     << "warning: " + os
                 + " \"Windows 11,Linux\": Program_OS_Support names \"Windows 11\", which the PAD 3.11 list lacks; the "
                   "closest 3.11 id is \"WinOther\"";
-        QTest::newRow("systems with a semicolon") << os << "WinXP;Linux"
-                                                  << "error: " + os
-                + " \"WinXP;Linux\": Program_OS_Support is no list of PAD ids separated by commas";
+        QTest::newRow("system with a line break, on one line") << os << "Win\nXP"
+                                                               << "warning: " + os
+                + " \"Win\\nXP\": Program_OS_Support names \"Win\\nXP\", which the PAD 3.11 list lacks; the closest "
+                  "3.11 "
+                  "id is \"WinOther\"";
+        QTest::newRow("systems with a semicolon")
+            << os << "WinXP;Linux"
+            << "error: " + os + " \"WinXP;Linux\": Program_OS_Support is no list of PAD ids separated by commas";
         const QString language = QStringLiteral("Program_Info/Program_Language");
         QTest::newRow("languages with a blank") << language << "English, German"
                                                 << "warning: " + language
@@ -290,23 +308,28 @@ private Q_SLOTS:
         QTest::newRow("3 digits") << bytes << "100"
                                   << "";
         QTest::newRow("2 digits") << bytes << "99"
-                                  << "error: " + bytes + " \"99\": File_Size_Bytes is no whole number of the digits PAD allows";
+                                  << "error: " + bytes
+                + " \"99\": File_Size_Bytes is no whole number of the digits PAD allows";
         QTest::newRow("16 digits") << bytes << QString(16, QLatin1Char('9')) << "";
         QTest::newRow("17 digits") << bytes << QString(17, QLatin1Char('9'))
                                    << "error: " + bytes + " \"" + QString(17, QLatin1Char('9'))
                 + "\": File_Size_Bytes is no whole number of the digits PAD allows";
         QTest::newRow("separators") << bytes << "1,536,000"
-                                    << "error: " + bytes + " \"1,536,000\": File_Size_Bytes is no whole number of the digits PAD allows";
+                                    << "error: " + bytes
+                + " \"1,536,000\": File_Size_Bytes is no whole number of the digits PAD allows";
         const QString month = QStringLiteral("Program_Info/Program_Release_Month");
         QTest::newRow("month 12") << month << "12"
                                   << "";
         QTest::newRow("month 13") << month << "13"
-                                  << "error: " + month + " \"13\": Program_Release_Month is no two-digit month from 01 to 12";
+                                  << "error: " + month
+                + " \"13\": Program_Release_Month is no two-digit month from 01 to 12";
         QTest::newRow("month 3") << month << "3"
-                                 << "error: " + month + " \"3\": Program_Release_Month is no two-digit month from 01 to 12";
+                                 << "error: " + month
+                + " \"3\": Program_Release_Month is no two-digit month from 01 to 12";
         const QString price = QStringLiteral("Program_Info/Program_Cost_Dollars");
         QTest::newRow("price 19.9") << price << "19.9"
-                                    << "error: " + price + " \"19.9\": Program_Cost_Dollars is no price of the form 12 or 12.95";
+                                    << "error: " + price
+                + " \"19.9\": Program_Cost_Dollars is no price of the form 12 or 12.95";
         const QString phone = QStringLiteral("Company_Info/Support_Info/General_Phone");
         QTest::newRow("phone of 7") << phone << "1234567"
                                     << "";
@@ -330,8 +353,8 @@ private Q_SLOTS:
         const QStringList lines = problemLines(xml);
         // One error where the name is miscased, none for what lies below.
         QCOMPARE(lines,
-            QStringList {QStringLiteral(
-                "error: WEB_INFO: Web_Info is written WEB_INFO; PAD element names are case-sensitive")});
+            QStringList {
+                QStringLiteral("error: WEB_INFO: Web_Info is written WEB_INFO; PAD element names are case-sensitive")});
         xml.replace("<Program_Name>", "<PROGRAM_NAME>").replace("</Program_Name>", "</PROGRAM_NAME>");
         const QList<PadValidator::Problem> problems = PadValidator::validate(PadDocument::parse(xml));
         QCOMPARE(problems.size(), 2);
@@ -348,8 +371,8 @@ private Q_SLOTS:
         fields.insert(QStringLiteral("Program_Descriptions/Notes/Char_Desc_45"), QString(50, QLatin1Char('n')));
         const QStringList lines = problemLines(padXml(fields));
         QCOMPARE(lines,
-            QStringList {QStringLiteral("error: Program_Descriptions/German/Char_Desc_45 \"") + QString(50, QLatin1Char('g'))
-                + QStringLiteral("\": Char_Desc_45 has 50 characters; PAD allows 45")});
+            QStringList {QStringLiteral("error: Program_Descriptions/German/Char_Desc_45 \"")
+                + QString(50, QLatin1Char('g')) + QStringLiteral("\": Char_Desc_45 has 50 characters; PAD allows 45")});
         const QList<PadValidator::Problem> problems = PadValidator::validate(PadDocument::parse(padXml(fields)));
         QCOMPARE(problems.first().field, QStringLiteral("Program_Descriptions/English/Char_Desc_45"));
     }
@@ -360,14 +383,16 @@ private Q_SLOTS:
         fields.insert(QStringLiteral("Program_Description/English/Char_Desc_45"), QStringLiteral("Lost"));
         fields.insert(QStringLiteral("Affiliates/Affiliates_FORM"), QStringLiteral("Y"));
         QCOMPARE(problemLines(padXml(fields)),
-            QStringList {QStringLiteral("warning: Program_Description: Program_Description is no PAD element; the format "
-                                        "names Program_Descriptions, so a site reads nothing from it")});
+            QStringList {
+                QStringLiteral("warning: Program_Description: Program_Description is no PAD element; the format "
+                               "names Program_Descriptions, so a site reads nothing from it")});
     }
 
     void failuresCountErrorsOrAllWhenStrict()
     {
         QMap<QString, QString> fields = validFields();
-        fields.insert(QStringLiteral("Web_Info/Application_URLs/Application_Info_URL"), QStringLiteral("https://x.example/"));
+        fields.insert(
+            QStringLiteral("Web_Info/Application_URLs/Application_Info_URL"), QStringLiteral("https://x.example/"));
         const QList<PadValidator::Problem> warningOnly = PadValidator::validate(PadDocument::parse(padXml(fields)));
         QCOMPARE(PadValidator::failures(warningOnly, false), 0);
         QCOMPARE(PadValidator::failures(warningOnly, true), 1);
@@ -422,7 +447,8 @@ private Q_SLOTS:
             QVERIFY(file.resize(sparseSize));
         }
         try {
-            const QList<PadValidator::Problem> problems = PadValidator::validateFile(dir.file(QStringLiteral("hostile.xml")));
+            const QList<PadValidator::Problem> problems
+                = PadValidator::validateFile(dir.file(QStringLiteral("hostile.xml")));
             // A parser that refuses to expand reads the name as nothing
             // long: never the expansion.
             for (const PadValidator::Problem& problem : problems)

@@ -173,8 +173,8 @@ private Q_SLOTS:
         });
         window.exportPad();
         QVERIFY(!asked);
-        QCOMPARE(sink.texts(),
-            QStringList {QStringLiteral("Choose a program first: the PAD file describes one program.")});
+        QCOMPARE(
+            sink.texts(), QStringList {QStringLiteral("Choose a program first: the PAD file describes one program.")});
     }
 
     void exportRefusalIsShownAndNothingWritten()
