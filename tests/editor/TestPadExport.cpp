@@ -2,7 +2,6 @@
 #include "DataFixture.h"
 #include "PadExport.h"
 #include "PadImport.h"
-#include "PadValidator.h"
 #include "QuilletError.h"
 #include "UserDate.h"
 
@@ -405,38 +404,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(f.fixture.dir.file(QStringLiteral("nowhere.xml"))));
         if (kind == QLatin1String("link"))
             QVERIFY(QFileInfo(target).isSymLink());
-    }
-
-    void exportedDemoLikeRecordPassesTheCheck()
-    {
-        // A record with every field given: the file breaks no rule but the
-        // ones the values break.
-        Opened f;
-        f.fixture.dir.writeFile(QStringLiteral("own.xml"),
-            "<XML_DIZ_INFO><Program_Info><Program_Release_Status>New Release</Program_Release_Status>"
-            "<Program_Language>English</Program_Language>"
-            "<Program_Category_Class>Business::Other</Program_Category_Class></Program_Info></XML_DIZ_INFO>");
-        PropertyCatalogue& p = f.fixture.properties();
-        p[6].setValue(QStringLiteral("12 Harbour Row"));
-        p[1].setValue(QStringLiteral("http://127.0.0.1/"));
-        p[PropertyCatalogue::Company].setValue(QStringLiteral("Lantern Bay"));
-        const QStringList given {QStringLiteral("14=Checked"), QStringLiteral("15=1.0"),
-            QStringLiteral("16=http://127.0.0.1/c"), QStringLiteral("19=2048"), QStringLiteral("22=03/07/2026"),
-            QStringLiteral("25=Freeware"), QStringLiteral("26=WinXP,Linux"), QStringLiteral("27=Install Only"),
-            QStringLiteral("30=http://127.0.0.1/s.png"), QStringLiteral("31=http://127.0.0.1/i.png"),
-            QStringLiteral("32=http://127.0.0.1/c.zip"), QStringLiteral("36=http://127.0.0.1/pad.xml"),
-            QStringLiteral("40=") + QString(46, QLatin1Char('x'))};
-        for (const QString& pair : given)
-            p[pair.section(QLatin1Char('='), 0, 0).toInt()].setValue(pair.section(QLatin1Char('='), 1));
-        p[PropertyCatalogue::PadPath].setValue(f.fixture.dir.file(QStringLiteral("own.xml")));
-        const QString target = f.fixture.dir.file(QStringLiteral("checked.xml"));
-        PadExport::exportTo(target, PadExport::valuesOf(p));
-        QStringList lines;
-        for (const PadValidator::Problem& problem : PadValidator::validateFile(target))
-            lines << problem.line();
-        QCOMPARE(lines,
-            QStringList {QStringLiteral("error: Program_Descriptions/English/Char_Desc_45 \"")
-                + QString(46, QLatin1Char('x')) + QStringLiteral("\": Char_Desc_45 has 46 characters; PAD allows 45")});
     }
 };
 

@@ -176,18 +176,6 @@ private Q_SLOTS:
         QCOMPARE(
             sink.texts(), QStringList {QStringLiteral("Choose a program first: the PAD file describes one program.")});
     }
-
-    void exportRefusalIsShownAndNothingWritten()
-    {
-        DataFixture fixture;
-        fixture.open();
-        RecordingMessageSink sink;
-        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-        window.state().setText(cboProgramName, QStringLiteral("Folder"), Origin::Editor);
-        QVERIFY(!window.exportPadFile(fixture.dir.path()));
-        QCOMPARE(sink.texts().size(), 1);
-        QVERIFY2(sink.texts().first().endsWith(QStringLiteral("is a folder.")), qPrintable(sink.texts().first()));
-    }
 };
 
 QTEST_MAIN(TestPadEditor)
