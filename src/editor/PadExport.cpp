@@ -265,6 +265,43 @@ private:
     QDate m_expires;
 };
 
+// An element of the base file written again as it was read: its name, and
+// its text when it has no child elements (extensions are lists of fields).
+void writeCopy(QXmlStreamWriter& writer, const PadDocument::Node& node)
+{
+    bool hasElements = false;
+    for (const PadDocument::Node& child : node.children)
+        hasElements = hasElements || child.isElement;
+    if (!hasElements) {
+        writer.writeTextElement(node.tagName, node.text);
+        return;
+    }
+    writer.writeStartElement(node.tagName);
+    for (const PadDocument::Node& child : node.children) {
+        if (child.isElement)
+            writeCopy(writer, child);
+    }
+    writer.writeEndElement();
+}
+
+// The first-level elements of the base file that are no part of the
+// format's own sections: extensions (Affiliates, ASP, a site's own block).
+// A signature is not kept: it would not match the new content.
+QList<const PadDocument::Node*> extensionsOf(const PadDocument* base)
+{
+    QList<const PadDocument::Node*> extensions;
+    if (!base)
+        return extensions;
+    QStringList sections {QStringLiteral("Signature")};
+    for (const QString& path : PadExport::layout())
+        sections << path.section(QLatin1Char('/'), 0, 0);
+    for (const PadDocument::Node& child : base->root().children) {
+        if (child.isElement && !sections.contains(child.tagName, Qt::CaseInsensitive))
+            extensions << &child;
+    }
+    return extensions;
+}
+
 bool isXmlCharacter(uint c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
@@ -387,6 +424,8 @@ QByteArray PadExport::document(const PadValues& values, const PadDocument* base)
         writer.writeEndElement();
         open.removeLast();
     }
+    for (const PadDocument::Node* extension : extensionsOf(base))
+        writeCopy(writer, *extension);
     writer.writeEndElement();
     writer.writeEndDocument();
     return bytes;

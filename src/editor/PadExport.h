@@ -23,8 +23,10 @@ using PadValues = std::array<QString, PropertyCatalogue::Count>;
 // element. Fields no entry holds (the release status, the languages, the
 // category, the licence texts...) are taken from the program's own PAD file
 // (its PAD path) when there is one, so that writing over that file keeps
-// them; the author's name and e-mail fall back to the contact's, the sales
-// and support e-mail to the general one; nothing else is made up.
+// them, as are that file's extension blocks (its signature is dropped: it
+// would not match); the author's name and e-mail fall back to the
+// contact's, the sales and support e-mail to the general one; nothing else
+// is made up.
 class PadExport {
 public:
     // The catalogue's values.

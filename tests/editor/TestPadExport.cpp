@@ -300,7 +300,9 @@ private Q_SLOTS:
             "<PROGRAM_CATEGORY_CLASS>Business::Other</PROGRAM_CATEGORY_CLASS>"
             "<Program_Language>English,German</Program_Language></Program_Info>"
             "<Company_Info><Contact_Info><Author_First_Name>Ada</Author_First_Name></Contact_Info></Company_Info>"
-            "</XML_DIZ_INFO>");
+            "<Affiliates><Affiliates_FORM>Y</Affiliates_FORM><Affiliates_Kagi_Vendor_ID>7&amp;8</"
+            "Affiliates_Kagi_Vendor_ID>"
+            "</Affiliates><Signature><SignedInfo>old</SignedInfo></Signature></XML_DIZ_INFO>");
         PadValues values = PadExport::valuesOf(f.fixture.properties());
         values[PropertyCatalogue::ProgramName] = QStringLiteral("New Name");
         values[PropertyCatalogue::PadPath] = f.fixture.dir.file(QStringLiteral("own.xml"));
@@ -312,6 +314,11 @@ private Q_SLOTS:
         QVERIFY(bytes.contains("<Program_Language>English,German</Program_Language>"));
         QVERIFY(bytes.contains("<Author_First_Name>Ada</Author_First_Name>"));
         QVERIFY(bytes.contains("<Author_Last_Name>Holt</Author_Last_Name>"));
+        // Its extension blocks stay; its signature, which would no longer match, goes.
+        QVERIFY(bytes.contains("<Affiliates>\n    <Affiliates_FORM>Y</Affiliates_FORM>\n"
+                               "    <Affiliates_Kagi_Vendor_ID>7&amp;8</Affiliates_Kagi_Vendor_ID>\n  </Affiliates>"));
+        QVERIFY(!bytes.contains("Signature"));
+        QVERIFY(!bytes.contains("SignedInfo"));
     }
 
     void unreadableProgramPadFileStopsTheExport()
