@@ -1,7 +1,9 @@
 // The PAD reader on any bytes: a file is refused with a message or read
-// into a tree no deeper than the reader's limit.
+// into a tree no deeper than the reader's limit; the PAD check of what was
+// read names every problem on one line.
 #include "FuzzCheck.h"
 #include "PadDocument.h"
+#include "PadValidator.h"
 #include "QuilletError.h"
 
 #include <QByteArray>
@@ -27,6 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const PadDocument document = PadDocument::parse(bytes, QStringLiteral("fuzz.xml"));
         FUZZ_CHECK(document.root().isElement);
         FUZZ_CHECK(depthOf(document.root()) <= PadDocument::MaxDepth + 1);
+        for (const PadValidator::Problem& problem : PadValidator::validate(document)) {
+            const QString line = problem.line();
+            FUZZ_CHECK(line.startsWith(QLatin1String("error: ")) || line.startsWith(QLatin1String("warning: ")));
+            FUZZ_CHECK(!line.contains(QLatin1Char('\n')));
+        }
     } catch (const QuilletError& error) {
         FUZZ_CHECK(!error.text().isEmpty());
     }

@@ -21,8 +21,15 @@ cp "$root"/lang/*.lng "$dir/"
 # One site's form is already known, so "Auto fill form" works at once there.
 mkdir -p "$dir/SiteData"
 cp "$root/demo/SiteData/"*.xml "$root/demo/SiteData/"*.txt "$dir/SiteData/"
+# Each program's own PAD file lies in the folder PAD, named by its PAD path:
+# the export takes the fields no entry holds (release status, languages,
+# category) from it.
+mkdir -p "$dir/PAD"
 for pad in "$root"/demo/programs/*.xml; do
-    "$cli" --dir "$dir" import-pad "$pad" >/dev/null
+    cp "$pad" "$dir/PAD/"
+    own="$dir/PAD/$(basename "$pad")"
+    name="$("$cli" --dir "$dir" import-pad "$own")"
+    sqlite3 "$dir/Programs.DAT" "UPDATE Programs SET PadPath = '${own//\'/\'\'}' WHERE ProgramName = '${name//\'/\'\'}';"
 done
 # After the programs, so the saved settings keep the last program's name.
 "$cli" --dir "$dir" import-pad "$root/demo/company.xml" --company >/dev/null

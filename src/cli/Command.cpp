@@ -4,6 +4,7 @@
 #include "HelperCommandProxy.h"
 #include "ImportPadCommand.h"
 #include "InfoCommand.h"
+#include "PadCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
 
@@ -20,6 +21,8 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<HelperCommandProxy>(kCaptureCommandInfo, kPageCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kFillCommandInfo, kPageCommandProgram));
     commands.push_back(std::make_unique<ImportPadCommand>());
+    commands.push_back(std::make_unique<ExportPadCommand>());
+    commands.push_back(std::make_unique<ValidatePadCommand>());
     commands.push_back(std::make_unique<HelperCommandProxy>(kComposeMailCommandInfo, kMailCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kSendMailCommandInfo, kMailCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kCheckUpdatesCommandInfo, kUpdateCommandProgram));

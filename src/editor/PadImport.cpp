@@ -246,3 +246,13 @@ void PadImport::applyDates()
                 m_state.expireYear + QLatin1Char('-') + m_state.expireMonth + QLatin1Char('-') + m_state.expireDay),
             Origin::Editor);
 }
+
+const QHash<QString, Id>& PadImport::companyElements()
+{
+    return companyTable();
+}
+
+const QHash<QString, Id>& PadImport::programElements()
+{
+    return programTable();
+}

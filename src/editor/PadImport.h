@@ -3,6 +3,7 @@
 #include "ConfigEditor.h"
 #include "PadDocument.h"
 
+#include <QHash>
 #include <QString>
 
 // Reads a PAD file into the company and program editor: in company mode the
@@ -39,6 +40,13 @@ public:
     // The element names as the import compares them.
     static QString companyTagName(const QString& tagName);
     static QString programTagName(const QString& tagName);
+
+    // The element map: each element name as compared (companyTagName,
+    // programTagName) and the control it fills. The elements read in a way of
+    // their own (contact_last_name, the six date parts, File_Size_Bytes) are
+    // not in it.
+    static const QHash<QString, EditorControl::Id>& companyElements();
+    static const QHash<QString, EditorControl::Id>& programElements();
 
 private:
     void readCompanyElement(const PadDocument::Node& node, int depth);

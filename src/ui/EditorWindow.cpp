@@ -6,6 +6,10 @@
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "MessageTranslator.h"
+#include "PadCheckDialog.h"
+#include "PadExport.h"
+#include "PadFieldRules.h"
+#include "PropertyCatalogue.h"
 #include "QuilletError.h"
 #include "Settings.h"
 #include "TextDecoding.h"
@@ -167,7 +171,9 @@ const QStringList& EditorWindow::translationPaths()
              << QStringLiteral("frmConfig.Saveprogram1.Caption") << QStringLiteral("frmConfig.ImportPAD1.Caption")
              << QStringLiteral("frmConfig.Exit1.Caption") << QStringLiteral("frmConfig.Program1.Caption")
              << QStringLiteral("frmConfig.NewProgram1.Caption") << QStringLiteral("frmConfig.DeleteProgram1.Caption")
-             << QStringLiteral("frmConfig.Help1.Caption") << QStringLiteral("frmConfig.ConfiguringQuillet1.Caption");
+             << QStringLiteral("frmConfig.Help1.Caption") << QStringLiteral("frmConfig.ConfiguringQuillet1.Caption")
+             << QStringLiteral("frmConfig.ExportPAD1.Caption") << QStringLiteral("frmConfig.CheckPAD1.Caption")
+             << QStringLiteral("frmConfig.btnCheckPAD.Caption") << QStringLiteral("frmConfig.btnCheckPAD.Hint");
         return list;
     }();
     return paths;
@@ -247,6 +253,9 @@ void EditorWindow::buildMenu()
     addItem(file, "Saveall1", QStringLiteral("Save &all"), &EditorWindow::saveAll);
     file->addSeparator();
     addItem(file, "ImportPAD1", QStringLiteral("Import &PAD"), &EditorWindow::importPad);
+    addItem(file, "ExportPAD1", QStringLiteral("&Export PAD file..."), &EditorWindow::exportPad,
+        QKeySequence(Qt::CTRL | Qt::Key_E));
+    addItem(file, "CheckPAD1", QStringLiteral("C&heck PAD file..."), &EditorWindow::checkPadFile);
     file->addSeparator();
     addItem(file, "Exit1", QStringLiteral("E&xit"), &EditorWindow::exitEditor);
 
@@ -361,6 +370,11 @@ QWidget* EditorWindow::buildProgramPage()
     refreshPad->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     refreshPad->setToolTip(QStringLiteral("Update program from PAD file"));
     connect(refreshPad, &QToolButton::clicked, this, &EditorWindow::refreshPadFile);
+    auto* checkPad = new QToolButton(inner);
+    checkPad->setObjectName(QStringLiteral("btnCheckPAD"));
+    checkPad->setText(QStringLiteral("Check"));
+    checkPad->setToolTip(QStringLiteral("Check the PAD file the export would write now"));
+    connect(checkPad, &QToolButton::clicked, this, &EditorWindow::checkRecord);
 
     addRow(left, cboProgramName);
     addRow(left, edtVersion);
@@ -384,7 +398,7 @@ QWidget* EditorWindow::buildProgramPage()
     addRow(right, edtScreenUrl);
     addRow(right, edtIconUrl);
     addRow(right, edtPADUrl);
-    addRow(right, edtPADPath, {browsePad, refreshPad});
+    addRow(right, edtPADPath, {browsePad, refreshPad, checkPad});
     addRow(right, edtKeywords);
 
     auto* memos = new QGridLayout;
@@ -410,6 +424,7 @@ QWidget* EditorWindow::buildProgramPage()
         if (id == edtPADPath) {
             chain(browsePad);
             chain(refreshPad);
+            chain(checkPad);
         }
     }
 
@@ -426,9 +441,16 @@ QWidget* EditorWindow::buildDescriptionPage()
     page->setObjectName(QStringLiteral("tabDesc"));
     auto* layout = new QVBoxLayout(page);
     for (int id = edtDesc45; id <= memDesc2000; ++id) {
-        layout->addWidget(makeLabel(static_cast<Id>(id), page));
+        auto* heading = new QHBoxLayout;
+        heading->addWidget(makeLabel(static_cast<Id>(id), page));
+        heading->addStretch(1);
+        auto* counter = new QLabel(page);
+        counter->setObjectName(QStringLiteral("lbl%1Count").arg(name(static_cast<Id>(id)).mid(3)));
+        heading->addWidget(counter);
+        layout->addLayout(heading);
         QWidget* widget = createControl(static_cast<Id>(id), page);
         layout->addWidget(widget, kind(static_cast<Id>(id)) == Kind::Memo ? id - edtDesc80 : 0);
+        addPadCounter(static_cast<Id>(id), counter);
     }
     return page;
 }
@@ -444,6 +466,62 @@ QWidget* EditorWindow::buildOptionsPage()
     layout->addWidget(siteEffects);
     layout->addStretch();
     return page;
+}
+
+void EditorWindow::addPadCounter(Id id, QLabel* counter)
+{
+    // The box's limit is its PAD field's: the field the export writes it to.
+    for (const QString& path : PadExport::layout()) {
+        if (PadExport::controlOf(path) != id)
+            continue;
+        if (const PadFieldRules::Rule* rule = PadFieldRules::find(path))
+            m_padLimits[static_cast<size_t>(id)] = rule->most;
+    }
+    if (m_padLimits[static_cast<size_t>(id)] <= 0) {
+        counter->hide();
+        return;
+    }
+    m_padCounters[static_cast<size_t>(id)] = counter;
+    QWidget* box = control(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        connect(edit, &QLineEdit::textChanged, this, [this, id] { updatePadCounter(id); });
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(box))
+        connect(memo, &QPlainTextEdit::textChanged, this, [this, id] { updatePadCounter(id); });
+    updatePadCounter(id);
+}
+
+void EditorWindow::updatePadCounter(Id id)
+{
+    QLabel* counter = padCounter(id);
+    if (!counter)
+        return;
+    QWidget* box = control(id);
+    QString text;
+    if (auto* edit = qobject_cast<QLineEdit*>(box))
+        text = edit->text();
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(box))
+        text = splitLines(memo->toPlainText()).join(QLatin1Char('\n'));
+    const int limit = m_padLimits[static_cast<size_t>(id)];
+    const int count = PadFieldRules::characterCount(text);
+    const bool over = count > limit;
+    counter->setText(QStringLiteral("%1 / %2").arg(count).arg(limit));
+    if (box->property("padOverLimit").toBool() == over && !counter->styleSheet().isEmpty() == over)
+        return;
+    box->setProperty("padOverLimit", over);
+    // Marked, never refused: the author shortens the text when it suits.
+    counter->setStyleSheet(over ? QStringLiteral("color: #b00020; font-weight: bold;") : QString());
+    QPalette palette = box->parentWidget()->palette();
+    if (over)
+        palette.setColor(QPalette::Base, QColor(0xff, 0xe4, 0xe4));
+    box->setPalette(palette);
+    counter->setToolTip(over
+            ? translateMsg(QStringLiteral("Longer than the %1 characters a PAD file allows here.")).arg(limit)
+            : QString());
+}
+
+QLabel* EditorWindow::padCounter(Id id) const
+{
+    return m_padCounters.at(static_cast<size_t>(id));
 }
 
 void EditorWindow::connectControl(Id id)
@@ -686,4 +764,110 @@ void EditorWindow::loadPadFile(const QString& path)
         = m_pages->currentWidget() == m_tabCompany ? PadImport::Mode::Company : PadImport::Mode::Program;
     const PadImport::Result result = PadImport(m_editor).loadPadFile(path, mode);
     PadImport::report(result);
+}
+
+void EditorWindow::exportPad()
+{
+    const QString program = m_state.text(cboProgramName);
+    if (program.isEmpty()) {
+        MessageSink::current().showMessage(
+            translateMsg(QStringLiteral("Choose a program first: the PAD file describes one program.")));
+        return;
+    }
+    QString suggested = m_state.text(edtPADPath).trimmed();
+    if (suggested.isEmpty())
+        suggested = m_editor.config().lastPadPath + program + QStringLiteral(".xml");
+    const QString filter
+        = FileDialogFilter::filterString(translateMsg(QStringLiteral("PAD Files|*.Xml|All Files|*.*")));
+    const QString path = m_chooseSaveFile ? m_chooseSaveFile(this, filter, suggested)
+                                          : QFileDialog::getSaveFileName(this, QString(), suggested, filter);
+    if (!path.isEmpty() && exportPadFile(path))
+        MessageSink::current().showMessage(
+            translateMsg(QStringLiteral("The PAD file %1 is written.")).arg(QFileInfo(path).absoluteFilePath()));
+}
+
+bool EditorWindow::exportPadFile(const QString& path)
+{
+    try {
+        PadExport::exportTo(path, PadExport::valuesOf(m_state, m_editor.properties()));
+        m_editor.config().lastPadPath = QFileInfo(path).absolutePath() + QLatin1Char('/');
+        return true;
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+        return false;
+    }
+}
+
+void EditorWindow::checkPadFile()
+{
+    const QString path = chooseFile(
+        MESSAGE_NOOP(QStringLiteral("PAD Files|*.Xml|Text Files|*.TXT|All Files|*.*")), m_editor.config().lastPadPath);
+    if (!path.isEmpty() && m_editor.acceptPadFile(path))
+        checkPadFileAt(path);
+}
+
+void EditorWindow::checkPadFileAt(const QString& path)
+{
+    try {
+        showPadProblems(QFileInfo(path).fileName(), PadValidator::validateFile(path));
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+    }
+}
+
+void EditorWindow::checkRecord()
+{
+    try {
+        const PadValues values = PadExport::valuesOf(m_state, m_editor.properties());
+        const std::optional<PadDocument> base = PadExport::baseOf(values);
+        const PadDocument document = PadDocument::parse(PadExport::document(values, base ? &*base : nullptr));
+        const QString program = m_state.text(cboProgramName);
+        showPadProblems(program.isEmpty() ? translateMsg(QStringLiteral("The program")) : program,
+            PadValidator::validate(document));
+    } catch (const QuilletError& error) {
+        MessageSink::current().showMessage(error.text());
+    }
+}
+
+void EditorWindow::showPadProblems(const QString& subject, const QList<PadValidator::Problem>& problems)
+{
+    if (!m_padCheck) {
+        m_padCheck = new PadCheckDialog(m_editor.config(), this);
+        connect(m_padCheck, &PadCheckDialog::fieldChosen, this, [this](const QString& field) {
+            activateWindow();
+            focusPadField(field);
+        });
+    }
+    m_padCheck->showProblems(subject, problems);
+    // The list stays beside the editor; the keyboard goes to the field of
+    // the first error the editor holds (of the first warning when no error
+    // is the editor's).
+    m_padCheck->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_padCheck->show();
+    m_padCheck->raise();
+    for (const PadValidator::Level level : {PadValidator::Level::Error, PadValidator::Level::Warning}) {
+        for (const PadValidator::Problem& problem : problems) {
+            if (problem.level == level && focusPadField(problem.field))
+                return;
+        }
+    }
+}
+
+bool EditorWindow::focusPadField(const QString& field)
+{
+    const Id id = PadExport::controlOf(field);
+    if (id == Count)
+        return false;
+    QWidget* widget = control(id);
+    if (!widget || !widget->isEnabled())
+        return false;
+    for (int page = 0; page < m_pages->count(); ++page) {
+        if (m_pages->widget(page)->isAncestorOf(widget)) {
+            m_pages->setCurrentIndex(page);
+            break;
+        }
+    }
+    activateWindow();
+    widget->setFocus(Qt::OtherFocusReason);
+    return true;
 }

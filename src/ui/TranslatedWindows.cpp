@@ -7,6 +7,7 @@
 #include "LoginDialog.h"
 #include "MailWindow.h"
 #include "MainWindow.h"
+#include "PadCheckDialog.h"
 #include "SiteCheckWindow.h"
 #include "SiteSelector.h"
 #include "WindowTranslator.h"
@@ -42,6 +43,10 @@ QVector<TranslatedWindow> translatedWindows()
         {QStringLiteral("frmMail"), QStringLiteral("MailWindow"), MailWindow::translationPaths(),
             [](DesktopStartup& startup, Created& created) -> QWidget* {
                 return keep(created, new MailWindow(startup.session().config()));
+            }},
+        {QStringLiteral("frmPadCheck"), QStringLiteral("PadCheckDialog"), PadCheckDialog::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                return keep(created, new PadCheckDialog(startup.session().config()));
             }},
         {QStringLiteral("AboutBox"), QStringLiteral("AboutDialog"), AboutDialog::translationPaths(),
             [](DesktopStartup& startup, Created& created) -> QWidget* {

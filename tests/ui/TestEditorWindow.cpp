@@ -66,7 +66,8 @@ private Q_SLOTS:
             captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
         QCOMPARE(captions,
             (QStringList {QStringLiteral("Save &company"), QStringLiteral("&Save program"), QStringLiteral("Save &all"),
-                QStringLiteral("-"), QStringLiteral("Import &PAD"), QStringLiteral("-"), QStringLiteral("E&xit")}));
+                QStringLiteral("-"), QStringLiteral("Import &PAD"), QStringLiteral("&Export PAD file..."),
+                QStringLiteral("C&heck PAD file..."), QStringLiteral("-"), QStringLiteral("E&xit")}));
         QCOMPARE(
             window.findChild<QAction*>(QStringLiteral("NewProgram1"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboLicense"))->count(), 5);
