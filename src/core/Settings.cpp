@@ -75,47 +75,114 @@ void Settings::loadSettings()
         ini.readString(kLastProgram, QStringLiteral("ProgramName"), QString()));
     siteEffects = true;
     siteVer = ini.readDouble(kOptions, QStringLiteral("SiteVer"), 1.0);
+    noteAsRead(generalEntries());
+}
+
+QString Settings::entryId(const QString& section, const QString& key)
+{
+    return section.toLower() + QLatin1Char('\n') + key.toLower();
+}
+
+void Settings::noteAsRead(const QVector<Entry>& entries)
+{
+    for (const Entry& entry : entries)
+        m_asRead.insert(entryId(entry.section, entry.key), entry.text);
+}
+
+QVector<Settings::Entry> Settings::generalEntries() const
+{
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    return {
+        {kGeneral, kAutoFill, flag(autoFillFormFields)},
+        {kEMail, QStringLiteral("HostAddress"), hostAddress},
+        {kEMail, QStringLiteral("From"), from},
+        {kEMail, QStringLiteral("EMailLoginID"), emailLoginId},
+        {kEMail, QStringLiteral("EMailPassword"), emailPassword},
+        {kEMail, QStringLiteral("Authentication"), flag(authentication)},
+        {kEMail, QStringLiteral("Port"), QString::number(emailPort)},
+        {kEMail, QStringLiteral("Security"), emailSecurity},
+        {kEMail, QStringLiteral("CAFile"), emailCaFile},
+        {kConfig, QStringLiteral("MemberLoginID"), memberLoginId},
+        {kConfig, QStringLiteral("MemberPassword"), memberPassword},
+        {kConfig, QStringLiteral("LastCompany"), lastCompany},
+        {kConfig, QStringLiteral("LastPADPath"), lastPadPath},
+        {kConfig, QStringLiteral("LastArcPath"), lastArcPath},
+        {kConfig, QStringLiteral("Language"), language},
+        {kConfig, QStringLiteral("SiteFilter"), siteFilter},
+        {kConfig, QStringLiteral("UpdateServer"), updateServer},
+        {kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue()},
+        {kOptions, QStringLiteral("SiteVer"), IniDocument::doubleText(siteVer)},
+    };
+}
+
+QVector<Settings::Entry> Settings::powerPasteEntries() const
+{
+    QVector<Entry> entries;
+    forEachPowerPasteEntry([&](int i) {
+        entries.append({kPowerPaste, m_properties[i].caption,
+            m_properties[i].inPowerPaste ? QStringLiteral("1") : QStringLiteral("0")});
+    });
+    entries.append({kPowerPaste, kContextMenuIndex, QString::number(browserContextMenuIndex)});
+    entries.append({kPowerPaste, kItemsPerColumn, QString::number(menuItemsPerColumn)});
+    return entries;
 }
 
 void Settings::saveSettings()
 {
     IniDocument ini = IniDocument::load(settingsFile());
-    ini.writeBool(kGeneral, kAutoFill, autoFillFormFields);
-    ini.writeString(kEMail, QStringLiteral("HostAddress"), hostAddress);
-    ini.writeString(kEMail, QStringLiteral("From"), from);
-    ini.writeString(kEMail, QStringLiteral("EMailLoginID"), emailLoginId);
-    ini.writeString(kEMail, QStringLiteral("EMailPassword"), emailPassword);
-    ini.writeBool(kEMail, QStringLiteral("Authentication"), authentication);
-    ini.writeInteger(kEMail, QStringLiteral("Port"), emailPort);
-    ini.writeString(kEMail, QStringLiteral("Security"), emailSecurity);
-    ini.writeString(kEMail, QStringLiteral("CAFile"), emailCaFile);
-    ini.writeString(kConfig, QStringLiteral("MemberLoginID"), memberLoginId);
-    ini.writeString(kConfig, QStringLiteral("MemberPassword"), memberPassword);
-    ini.writeString(kConfig, QStringLiteral("LastCompany"), lastCompany);
-    ini.writeString(kConfig, QStringLiteral("LastPADPath"), lastPadPath);
-    ini.writeString(kConfig, QStringLiteral("LastArcPath"), lastArcPath);
-    ini.writeString(kConfig, QStringLiteral("Language"), language);
-    ini.writeString(kConfig, QStringLiteral("SiteFilter"), siteFilter);
-    ini.writeString(kConfig, QStringLiteral("UpdateServer"), updateServer);
+    const QVector<Entry> entries = generalEntries() + powerPasteEntries();
     ini.eraseSection(kCompany);
-    ini.writeString(
-        kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue());
-    ini.writeDouble(kOptions, QStringLiteral("SiteVer"), siteVer);
-    forEachPowerPasteEntry(
-        [&](int i) { ini.writeBool(kPowerPaste, m_properties[i].caption, m_properties[i].inPowerPaste); });
-    ini.writeInteger(kPowerPaste, kContextMenuIndex, browserContextMenuIndex);
-    ini.writeInteger(kPowerPaste, kItemsPerColumn, menuItemsPerColumn);
-    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
-
-    if (!lastCompany.isEmpty()) {
-        const QString problem = companyNameProblem(lastCompany);
-        if (!problem.isEmpty())
-            throw QuilletError(problem);
-        IniDocument companies = IniDocument::load(companiesFile());
-        for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
-            companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
-        companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
+    for (const Entry& entry : entries) {
+        const auto asRead = m_asRead.constFind(entryId(entry.section, entry.key));
+        if (asRead == m_asRead.constEnd() || *asRead != entry.text || !ini.value(entry.section, entry.key))
+            ini.writeString(entry.section, entry.key, entry.text);
     }
+    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
+    noteAsRead(entries);
+
+    if (!lastCompany.isEmpty())
+        writeCompanySection(true);
+}
+
+void Settings::saveCompany()
+{
+    if (!lastCompany.isEmpty())
+        writeCompanySection(false);
+}
+
+QStringList Settings::companyValues() const
+{
+    QStringList values;
+    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+        values.append(m_properties[i].getValue());
+    return values;
+}
+
+void Settings::noteCompanyAsStored()
+{
+    m_storedCompanyName = lastCompany;
+    m_storedCompanyValues = companyValues();
+}
+
+void Settings::writeCompanySection(bool changedOnly)
+{
+    const QString problem = companyNameProblem(lastCompany);
+    if (!problem.isEmpty())
+        throw QuilletError(problem);
+    IniDocument companies = IniDocument::load(companiesFile());
+    const QStringList values = companyValues();
+    const bool sameCompany = m_storedCompanyName.compare(lastCompany, Qt::CaseInsensitive) == 0
+        && m_storedCompanyValues.size() == values.size();
+    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i) {
+        const QString& key = m_properties[i].fieldName;
+        const qsizetype at = i - PropertyCatalogue::FirstCompany;
+        const bool unchanged = sameCompany && m_storedCompanyValues.at(at) == values.at(at)
+            && companies.value(lastCompany, key).has_value();
+        if (!changedOnly || !unchanged)
+            companies.writeString(lastCompany, key, values.at(at));
+    }
+    companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
+    noteCompanyAsStored();
 }
 
 QString Settings::companyNameProblem(const QString& name)
@@ -139,6 +206,7 @@ void Settings::loadCompany(const QString& name)
     const IniDocument companies = IniDocument::load(companiesFile());
     for (int i = PropertyCatalogue::FirstCompany + 1; i <= PropertyCatalogue::LastCompany; ++i)
         m_properties[i].setValue(companies.readString(name, m_properties[i].fieldName, QString()));
+    noteCompanyAsStored();
 }
 
 void Settings::loadPopUpList(QuickPasteList& list) const
@@ -203,4 +271,5 @@ void Settings::loadPowerPasteSettings()
         menuItemsPerColumn = kDefaultItemsPerColumn;
     forEachPowerPasteEntry(
         [&](int i) { m_properties[i].inPowerPaste = ini.readBool(kPowerPaste, m_properties[i].caption, true); });
+    noteAsRead(powerPasteEntries());
 }
