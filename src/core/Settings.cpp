@@ -59,6 +59,7 @@ void Settings::loadSettings()
     language = ini.readString(kConfig, QStringLiteral("Language"), QStringLiteral("English"));
     siteFilter = ini.readString(kConfig, QStringLiteral("SiteFilter"), QString::fromLatin1(DefaultSiteFilter));
     lastCompany = ini.readString(kConfig, QStringLiteral("LastCompany"), QString());
+    const QString lastCompanyAsRead = lastCompany;
     updateServer = ini.readString(kConfig, QStringLiteral("UpdateServer"), QString());
 
     if (!lastCompany.isEmpty()) {
@@ -76,6 +77,8 @@ void Settings::loadSettings()
     siteEffects = true;
     siteVer = ini.readDouble(kOptions, QStringLiteral("SiteVer"), 1.0);
     noteAsRead(generalEntries());
+    // The company taken over from [Company] is a change of LastCompany.
+    m_asRead.insert(entryId(kConfig, QStringLiteral("LastCompany")), lastCompanyAsRead);
 }
 
 QString Settings::entryId(const QString& section, const QString& key)
@@ -140,49 +143,20 @@ void Settings::saveSettings()
     ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
     noteAsRead(entries);
 
-    if (!lastCompany.isEmpty())
-        writeCompanySection(true);
+    saveCompany();
 }
 
 void Settings::saveCompany()
 {
-    if (!lastCompany.isEmpty())
-        writeCompanySection(false);
-}
-
-QStringList Settings::companyValues() const
-{
-    QStringList values;
-    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
-        values.append(m_properties[i].getValue());
-    return values;
-}
-
-void Settings::noteCompanyAsStored()
-{
-    m_storedCompanyName = lastCompany;
-    m_storedCompanyValues = companyValues();
-}
-
-void Settings::writeCompanySection(bool changedOnly)
-{
+    if (lastCompany.isEmpty())
+        return;
     const QString problem = companyNameProblem(lastCompany);
     if (!problem.isEmpty())
         throw QuilletError(problem);
     IniDocument companies = IniDocument::load(companiesFile());
-    const QStringList values = companyValues();
-    const bool sameCompany = m_storedCompanyName.compare(lastCompany, Qt::CaseInsensitive) == 0
-        && m_storedCompanyValues.size() == values.size();
-    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i) {
-        const QString& key = m_properties[i].fieldName;
-        const qsizetype at = i - PropertyCatalogue::FirstCompany;
-        const bool unchanged = sameCompany && m_storedCompanyValues.at(at) == values.at(at)
-            && companies.value(lastCompany, key).has_value();
-        if (!changedOnly || !unchanged)
-            companies.writeString(lastCompany, key, values.at(at));
-    }
+    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+        companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
     companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
-    noteCompanyAsStored();
 }
 
 QString Settings::companyNameProblem(const QString& name)
@@ -206,7 +180,6 @@ void Settings::loadCompany(const QString& name)
     const IniDocument companies = IniDocument::load(companiesFile());
     for (int i = PropertyCatalogue::FirstCompany + 1; i <= PropertyCatalogue::LastCompany; ++i)
         m_properties[i].setValue(companies.readString(name, m_properties[i].fieldName, QString()));
-    noteCompanyAsStored();
 }
 
 void Settings::loadPopUpList(QuickPasteList& list) const

@@ -44,8 +44,8 @@ public:
     // Writes to quillet.ini only the keys whose values the program changed
     // since it read them (or last wrote them), and keys the file lacks; a key
     // edited by hand while the program runs keeps the hand-edited value
-    // unless the program changed that setting too. The current company's
-    // section of companies.ini follows the same rule.
+    // unless the program changed that setting too. Then writes the current
+    // company as saveCompany does.
     //
     // Raises QuilletError "Unable to write to <file>" when a file cannot be
     // written, and companyNameProblem() (after quillet.ini is written, with
@@ -53,9 +53,9 @@ public:
     // Both files are created readable by their owner only: they hold passwords.
     void saveSettings();
     // Writes the current company (LastCompany and the catalogue's company
-    // values) to its section of companies.ini at once, every key of it.
-    // Raises QuilletError as saveSettings does; nothing is written for an
-    // empty LastCompany.
+    // values) to its section of companies.ini at once: the 13 company keys;
+    // other keys and sections stay as they are. Raises QuilletError as
+    // saveSettings does; nothing is written for an empty LastCompany.
     void saveCompany();
     void listCompanies(QStringList& list) const;
     // Why name cannot be a company's section in companies.ini (it would read
@@ -107,15 +107,9 @@ private:
     QVector<Entry> powerPasteEntries() const;
     static QString entryId(const QString& section, const QString& key);
     void noteAsRead(const QVector<Entry>& entries);
-    QStringList companyValues() const;
-    void noteCompanyAsStored();
-    void writeCompanySection(bool changedOnly);
 
     QString m_programDirectory;
     PropertyCatalogue& m_properties;
     // The text of each quillet.ini key as last read or written, by entryId.
     QHash<QString, QString> m_asRead;
-    // The current company's name and values as last read from or written to companies.ini.
-    QString m_storedCompanyName;
-    QStringList m_storedCompanyValues;
 };

@@ -1,5 +1,6 @@
 #include "DataFixture.h"
 #include "EditorWindow.h"
+#include "HelpWindow.h"
 #include "IniDocument.h"
 #include "MessageBoxSink.h"
 #include "TestSupport.h"
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -282,6 +284,24 @@ private Q_SLOTS:
         QVERIFY(throughQuestion.contains("Contact=Jane Doe"));
         QVERIFY(throughQuestion.contains("City=Springfield"));
         QCOMPARE(throughQuestion, throughMenu);
+    }
+
+    void helpSaysWhatThePadImportDoes()
+    {
+        DataFixture fixture;
+        fixture.open();
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+        window.findChild<QAction*>(QStringLiteral("ConfiguringQuillet1"))->trigger();
+        QVERIFY(HelpWindow::instance());
+        QCOMPARE(HelpWindow::instance()->currentPage().fileName(), QStringLiteral("editor.html"));
+        QFile page(QStringLiteral(":/help/editor.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll()).simplified();
+        // The import stores the program at once and reads only the active tab's details.
+        QVERIFY(!text.contains(QStringLiteral("fills the company and program details")));
+        QVERIFY(text.contains(QStringLiteral("On <b>Company Details</b> it fills the company's details only")));
+        QVERIFY(text.contains(QStringLiteral("<b>stores the program at once</b>")));
+        QVERIFY(text.contains(QStringLiteral("stores nothing and leaves the editor as it was")));
     }
 
     void refusedSaveAtClosingKeepsTheWindowAndItsEdits()
