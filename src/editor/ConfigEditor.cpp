@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <limits>
 
 using namespace EditorControl;
@@ -36,6 +37,22 @@ QString programChangedQuestion()
 QString companyChangedQuestion()
 {
     return translateMsg(QStringLiteral("Company data has changed, save now?"));
+}
+
+// Asks question with Yes, No and Cancel: Yes runs save, No goes on without
+// it, Cancel (also Esc and closing the box) returns false.
+bool askToSave(const QString& question, const std::function<void()>& save)
+{
+    switch (MessageSink::current().askYesNoCancel(question)) {
+    case MessageSink::Answer::Cancel:
+        return false;
+    case MessageSink::Answer::Yes:
+        save();
+        break;
+    case MessageSink::Answer::No:
+        break;
+    }
+    return true;
 }
 
 // The company's values without the name box, which comes first.
@@ -124,16 +141,7 @@ bool ConfigEditor::settleCompanyEdits(bool withName)
         m_state.companyChanged = false;
         return true;
     }
-    switch (MessageSink::current().askYesNoCancel(companyChangedQuestion())) {
-    case MessageSink::Answer::Cancel:
-        return false;
-    case MessageSink::Answer::Yes:
-        saveCompanyData();
-        break;
-    case MessageSink::Answer::No:
-        break;
-    }
-    return true;
+    return askToSave(companyChangedQuestion(), [this] { saveCompanyData(); });
 }
 
 bool ConfigEditor::settleProgramEdits()
@@ -144,16 +152,7 @@ bool ConfigEditor::settleProgramEdits()
         m_state.programChanged = false;
         return true;
     }
-    switch (MessageSink::current().askYesNoCancel(programChangedQuestion())) {
-    case MessageSink::Answer::Cancel:
-        return false;
-    case MessageSink::Answer::Yes:
-        storeProgram();
-        break;
-    case MessageSink::Answer::No:
-        break;
-    }
-    return true;
+    return askToSave(programChangedQuestion(), [this] { storeProgram(); });
 }
 
 void ConfigEditor::loadText(Id id)
