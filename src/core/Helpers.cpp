@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QProcess>
+#include <QUrl>
 
 namespace {
 
@@ -169,6 +170,15 @@ qint64 firstInteger(const QString& text)
 bool isEmailAddress(const QString& text)
 {
     return text.contains(QLatin1Char('@'));
+}
+
+bool isHttpServerAddress(const QString& text)
+{
+    const QString base = text.trimmed();
+    const QUrl url(base, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return !base.isEmpty() && url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        && !url.host().isEmpty() && url.userInfo().isEmpty() && !url.hasQuery() && !url.hasFragment();
 }
 
 QDate parseIsoDate(const QString& text)

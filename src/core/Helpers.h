@@ -33,6 +33,10 @@ bool listContains(const QString& text, const QStringList& list);
 // "'-' is not a valid integer value" for a lone minus at the end.
 qint64 firstInteger(const QString& text);
 
+// True when text is an http:// or https:// address with a host and without
+// a login, query or fragment (blanks around it allowed): a server's base address.
+bool isHttpServerAddress(const QString& text);
+
 // True when text holds an at sign.
 bool isEmailAddress(const QString& text);
 

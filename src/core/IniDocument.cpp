@@ -508,9 +508,14 @@ void IniDocument::writeBool(const QString& section, const QString& key, bool val
 
 void IniDocument::writeDouble(const QString& section, const QString& key, double value)
 {
+    writeString(section, key, doubleText(value));
+}
+
+QString IniDocument::doubleText(double value)
+{
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    writeString(section, key, locale.toString(value, 'g', QLocale::FloatingPointShortest));
+    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
 void IniDocument::eraseSection(const QString& section)

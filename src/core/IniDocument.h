@@ -86,6 +86,8 @@ public:
     void writeBool(const QString& section, const QString& key, bool value);
     // Shortest general decimal form with the decimal separator of the user's locale.
     void writeDouble(const QString& section, const QString& key, double value);
+    // The text writeDouble writes for value.
+    static QString doubleText(double value);
 
     void eraseSection(const QString& section);
 

@@ -27,6 +27,7 @@ OptionsModel::GeneralPage readGeneral(const Settings& config)
     }
     page.padEnabled = OptionsModel::filterHoldsPad(config.siteFilter);
     page.padPolling = config.siteFilter.contains(kPollsPad);
+    page.updateServer = config.updateServer;
     return page;
 }
 
@@ -34,6 +35,7 @@ OptionsModel::GeneralPage readGeneral(const Settings& config)
 bool applyGeneral(const OptionsModel::GeneralPage& page, qint64 rank, Settings& config)
 {
     config.autoFillFormFields = page.autoFillFormFields;
+    config.updateServer = page.updateServer.trimmed();
     const QString conditions = OptionsModel::composeFilterConditions(rank, page.padEnabled, page.padPolling);
     // The stored filter normally ends in the dead-and-hidden conditions and the
     // composed one does not, so this is true on nearly every OK.
@@ -129,6 +131,12 @@ OptionsModel::Problem OptionsModel::validate() const
                                             "(0 and 1 set no rank condition)."))
                 .arg(general.siteRank)};
     }
+    if (!general.updateServer.trimmed().isEmpty() && !isHttpServerAddress(general.updateServer)) {
+        return {Field::UpdateServer,
+            translateMessage(QStringLiteral("Update server: \"%1\" is not an http:// or https:// address of a server. "
+                                            "Type one such as https://updates.example.com, or leave the box empty."))
+                .arg(general.updateServer.trimmed())};
+    }
     if (!itemsPerColumnOf(powerPaste.itemsPerColumn)) {
         return {Field::ItemsPerColumn,
             translateMessage(QStringLiteral("Items per column: \"%1\" is not a valid number. Type a whole number of 1 "
@@ -201,7 +209,7 @@ QString OptionsModel::composeFilterConditions(qint64 rank, bool padEnabled, bool
 {
     QString conditions;
     if (rank > 1)
-        conditions = kRatingMark + QString::number(rank) + QStringLiteral(" OR Rating = Null");
+        conditions = QLatin1Char('(') + kRatingMark + QString::number(rank) + QStringLiteral(" OR Rating = Null)");
     if (padEnabled)
         conditions = appendCondition(conditions, kPad);
     if (padPolling)

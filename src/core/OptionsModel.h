@@ -26,6 +26,8 @@ public:
         QString siteRank = QStringLiteral("0");
         bool padEnabled = false;
         bool padPolling = false;
+        // [Config] UpdateServer: empty for none.
+        QString updateServer;
     };
 
     struct MailPage {
@@ -54,7 +56,7 @@ public:
     };
 
     // The box a validation problem names.
-    enum class Field { None, SiteRank, ItemsPerColumn };
+    enum class Field { None, SiteRank, ItemsPerColumn, UpdateServer };
 
     struct Problem {
         Field field = Field::None;
@@ -71,8 +73,9 @@ public:
     // The values the dialog opens with.
     static OptionsModel read(const Settings& config, const PropertyCatalogue& properties);
 
-    // Checks the rank box and "Items per column". The first problem found is
-    // returned, with a message that names the box; none when both are fine.
+    // Checks the rank box, the update server and "Items per column". The
+    // first problem found is returned, with a message that names the box;
+    // none when all are fine. An empty update server is fine (none is set).
     Problem validate() const;
 
     // Validates, then writes every page into the settings and the catalogue.
@@ -91,7 +94,8 @@ public:
     static std::optional<int> itemsPerColumnOf(const QString& text);
 
     // The site filter's conditions before the dead-and-hidden ones: a rank
-    // above 1 gives "Rating > <rank> OR Rating = Null", then "PAD=True" and
+    // above 1 gives "(Rating > <rank> OR Rating = Null)", in parentheses so
+    // that the conditions after it bind every site, then "PAD=True" and
     // "PollsPAD=True" for the ticked boxes, joined by " AND ".
     static QString composeFilterConditions(qint64 rank, bool padEnabled, bool padPolling);
     // The filter holds the condition "PAD=True" itself, not only as the end

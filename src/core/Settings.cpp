@@ -59,6 +59,7 @@ void Settings::loadSettings()
     language = ini.readString(kConfig, QStringLiteral("Language"), QStringLiteral("English"));
     siteFilter = ini.readString(kConfig, QStringLiteral("SiteFilter"), QString::fromLatin1(DefaultSiteFilter));
     lastCompany = ini.readString(kConfig, QStringLiteral("LastCompany"), QString());
+    const QString lastCompanyAsRead = lastCompany;
     updateServer = ini.readString(kConfig, QStringLiteral("UpdateServer"), QString());
 
     if (!lastCompany.isEmpty()) {
@@ -75,47 +76,87 @@ void Settings::loadSettings()
         ini.readString(kLastProgram, QStringLiteral("ProgramName"), QString()));
     siteEffects = true;
     siteVer = ini.readDouble(kOptions, QStringLiteral("SiteVer"), 1.0);
+    noteAsRead(generalEntries());
+    // The company taken over from [Company] is a change of LastCompany.
+    m_asRead.insert(entryId(kConfig, QStringLiteral("LastCompany")), lastCompanyAsRead);
+}
+
+QString Settings::entryId(const QString& section, const QString& key)
+{
+    return section.toLower() + QLatin1Char('\n') + key.toLower();
+}
+
+void Settings::noteAsRead(const QVector<Entry>& entries)
+{
+    for (const Entry& entry : entries)
+        m_asRead.insert(entryId(entry.section, entry.key), entry.text);
+}
+
+QVector<Settings::Entry> Settings::generalEntries() const
+{
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    return {
+        {kGeneral, kAutoFill, flag(autoFillFormFields)},
+        {kEMail, QStringLiteral("HostAddress"), hostAddress},
+        {kEMail, QStringLiteral("From"), from},
+        {kEMail, QStringLiteral("EMailLoginID"), emailLoginId},
+        {kEMail, QStringLiteral("EMailPassword"), emailPassword},
+        {kEMail, QStringLiteral("Authentication"), flag(authentication)},
+        {kEMail, QStringLiteral("Port"), QString::number(emailPort)},
+        {kEMail, QStringLiteral("Security"), emailSecurity},
+        {kEMail, QStringLiteral("CAFile"), emailCaFile},
+        {kConfig, QStringLiteral("MemberLoginID"), memberLoginId},
+        {kConfig, QStringLiteral("MemberPassword"), memberPassword},
+        {kConfig, QStringLiteral("LastCompany"), lastCompany},
+        {kConfig, QStringLiteral("LastPADPath"), lastPadPath},
+        {kConfig, QStringLiteral("LastArcPath"), lastArcPath},
+        {kConfig, QStringLiteral("Language"), language},
+        {kConfig, QStringLiteral("SiteFilter"), siteFilter},
+        {kConfig, QStringLiteral("UpdateServer"), updateServer},
+        {kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue()},
+        {kOptions, QStringLiteral("SiteVer"), IniDocument::doubleText(siteVer)},
+    };
+}
+
+QVector<Settings::Entry> Settings::powerPasteEntries() const
+{
+    QVector<Entry> entries;
+    forEachPowerPasteEntry([&](int i) {
+        entries.append({kPowerPaste, m_properties[i].caption,
+            m_properties[i].inPowerPaste ? QStringLiteral("1") : QStringLiteral("0")});
+    });
+    entries.append({kPowerPaste, kContextMenuIndex, QString::number(browserContextMenuIndex)});
+    entries.append({kPowerPaste, kItemsPerColumn, QString::number(menuItemsPerColumn)});
+    return entries;
 }
 
 void Settings::saveSettings()
 {
     IniDocument ini = IniDocument::load(settingsFile());
-    ini.writeBool(kGeneral, kAutoFill, autoFillFormFields);
-    ini.writeString(kEMail, QStringLiteral("HostAddress"), hostAddress);
-    ini.writeString(kEMail, QStringLiteral("From"), from);
-    ini.writeString(kEMail, QStringLiteral("EMailLoginID"), emailLoginId);
-    ini.writeString(kEMail, QStringLiteral("EMailPassword"), emailPassword);
-    ini.writeBool(kEMail, QStringLiteral("Authentication"), authentication);
-    ini.writeInteger(kEMail, QStringLiteral("Port"), emailPort);
-    ini.writeString(kEMail, QStringLiteral("Security"), emailSecurity);
-    ini.writeString(kEMail, QStringLiteral("CAFile"), emailCaFile);
-    ini.writeString(kConfig, QStringLiteral("MemberLoginID"), memberLoginId);
-    ini.writeString(kConfig, QStringLiteral("MemberPassword"), memberPassword);
-    ini.writeString(kConfig, QStringLiteral("LastCompany"), lastCompany);
-    ini.writeString(kConfig, QStringLiteral("LastPADPath"), lastPadPath);
-    ini.writeString(kConfig, QStringLiteral("LastArcPath"), lastArcPath);
-    ini.writeString(kConfig, QStringLiteral("Language"), language);
-    ini.writeString(kConfig, QStringLiteral("SiteFilter"), siteFilter);
-    ini.writeString(kConfig, QStringLiteral("UpdateServer"), updateServer);
+    const QVector<Entry> entries = generalEntries() + powerPasteEntries();
     ini.eraseSection(kCompany);
-    ini.writeString(
-        kLastProgram, QStringLiteral("ProgramName"), m_properties[PropertyCatalogue::ProgramName].getValue());
-    ini.writeDouble(kOptions, QStringLiteral("SiteVer"), siteVer);
-    forEachPowerPasteEntry(
-        [&](int i) { ini.writeBool(kPowerPaste, m_properties[i].caption, m_properties[i].inPowerPaste); });
-    ini.writeInteger(kPowerPaste, kContextMenuIndex, browserContextMenuIndex);
-    ini.writeInteger(kPowerPaste, kItemsPerColumn, menuItemsPerColumn);
-    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
-
-    if (!lastCompany.isEmpty()) {
-        const QString problem = companyNameProblem(lastCompany);
-        if (!problem.isEmpty())
-            throw QuilletError(problem);
-        IniDocument companies = IniDocument::load(companiesFile());
-        for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
-            companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
-        companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
+    for (const Entry& entry : entries) {
+        const auto asRead = m_asRead.constFind(entryId(entry.section, entry.key));
+        if (asRead == m_asRead.constEnd() || *asRead != entry.text || !ini.value(entry.section, entry.key))
+            ini.writeString(entry.section, entry.key, entry.text);
     }
+    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
+    noteAsRead(entries);
+
+    saveCompany();
+}
+
+void Settings::saveCompany()
+{
+    if (lastCompany.isEmpty())
+        return;
+    const QString problem = companyNameProblem(lastCompany);
+    if (!problem.isEmpty())
+        throw QuilletError(problem);
+    IniDocument companies = IniDocument::load(companiesFile());
+    for (int i = PropertyCatalogue::FirstCompany; i <= PropertyCatalogue::LastCompany; ++i)
+        companies.writeString(lastCompany, m_properties[i].fieldName, m_properties[i].getValue());
+    companies.save(companiesFile(), FileSaver::Access::OwnerOnly);
 }
 
 QString Settings::companyNameProblem(const QString& name)
@@ -203,4 +244,5 @@ void Settings::loadPowerPasteSettings()
         menuItemsPerColumn = kDefaultItemsPerColumn;
     forEachPowerPasteEntry(
         [&](int i) { m_properties[i].inPowerPaste = ini.readBool(kPowerPaste, m_properties[i].caption, true); });
+    noteAsRead(powerPasteEntries());
 }

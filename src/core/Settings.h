@@ -2,6 +2,7 @@
 
 #include "PropertyCatalogue.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -40,11 +41,22 @@ public:
     PropertyCatalogue& properties() const { return m_properties; }
 
     void loadSettings();
+    // Writes to quillet.ini only the keys whose values the program changed
+    // since it read them (or last wrote them), and keys the file lacks; a key
+    // edited by hand while the program runs keeps the hand-edited value
+    // unless the program changed that setting too. Then writes the current
+    // company as saveCompany does.
+    //
     // Raises QuilletError "Unable to write to <file>" when a file cannot be
     // written, and companyNameProblem() (after quillet.ini is written, with
     // companies.ini untouched) when LastCompany cannot be a section name.
     // Both files are created readable by their owner only: they hold passwords.
     void saveSettings();
+    // Writes the current company (LastCompany and the catalogue's company
+    // values) to its section of companies.ini at once: the 13 company keys;
+    // other keys and sections stay as they are. Raises QuilletError as
+    // saveSettings does; nothing is written for an empty LastCompany.
+    void saveCompany();
     void listCompanies(QStringList& list) const;
     // Why name cannot be a company's section in companies.ini (it would read
     // back as another name or break the file), or an empty text when it can.
@@ -84,6 +96,20 @@ public:
     QString emailCaFile;
 
 private:
+    struct Entry {
+        QString section;
+        QString key;
+        QString text;
+    };
+    // The keys saveSettings writes to quillet.ini with the texts the
+    // program's values give, in the order they are written.
+    QVector<Entry> generalEntries() const;
+    QVector<Entry> powerPasteEntries() const;
+    static QString entryId(const QString& section, const QString& key);
+    void noteAsRead(const QVector<Entry>& entries);
+
     QString m_programDirectory;
     PropertyCatalogue& m_properties;
+    // The text of each quillet.ini key as last read or written, by entryId.
+    QHash<QString, QString> m_asRead;
 };

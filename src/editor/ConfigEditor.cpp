@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <limits>
 
 using namespace EditorControl;
@@ -31,6 +32,35 @@ const Id kProgramOrder[] = {cboProgramName, edtVersion, edtProgUrl, edtPurchaseU
 QString programChangedQuestion()
 {
     return translateMsg(QStringLiteral("Program data has changed, save now?"));
+}
+
+QString companyChangedQuestion()
+{
+    return translateMsg(QStringLiteral("Company data has changed, save now?"));
+}
+
+// Asks question with Yes, No and Cancel: Yes runs save, No goes on without
+// it, Cancel (also Esc and closing the box) returns false.
+bool askToSave(const QString& question, const std::function<void()>& save)
+{
+    switch (MessageSink::current().askYesNoCancel(question)) {
+    case MessageSink::Answer::Cancel:
+        return false;
+    case MessageSink::Answer::Yes:
+        save();
+        break;
+    case MessageSink::Answer::No:
+        break;
+    }
+    return true;
+}
+
+// The company's values without the name box, which comes first.
+EditorState::Snapshot companyDetails(EditorState::Snapshot values)
+{
+    if (!values.isEmpty())
+        values.removeFirst();
+    return values;
 }
 
 } // namespace
@@ -51,6 +81,12 @@ void ConfigEditor::open()
     QStringList programs;
     m_dm.loadPrograms(programs);
     m_state.setItems(cboProgramName, programs);
+    // The program the main window shows, unless it has no record.
+    const QString current = m_properties[PropertyCatalogue::ProgramName].getValue();
+    if (!current.isEmpty() && listContains(current, programs))
+        loadProgramData();
+    markCompanyStored();
+    markProgramStored();
     m_state.companyChanged = false;
     m_state.programChanged = false;
     m_state.siteEffects = m_config.siteEffects;
@@ -66,17 +102,57 @@ void ConfigEditor::open()
 bool ConfigEditor::close()
 {
     try {
-        if (m_state.companyChanged
-            && MessageSink::current().askYesNo(translateMsg(QStringLiteral("Company data has changed, save now?"))))
-            saveCompanyData();
-        if (m_state.programChanged && MessageSink::current().askYesNo(programChangedQuestion()))
-            storeProgram();
+        if (!settleCompanyEdits() || !settleProgramEdits())
+            return false;
         m_config.siteEffects = m_state.siteEffects;
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
         return false;
     }
     return true;
+}
+
+bool ConfigEditor::companyDiffersFromStored(bool withName) const
+{
+    const EditorState::Snapshot now = m_state.snapshot(Group::Company);
+    return withName ? now != m_storedCompany : companyDetails(now) != companyDetails(m_storedCompany);
+}
+
+bool ConfigEditor::programDiffersFromStored() const
+{
+    return m_state.snapshot(Group::Program) != m_storedProgram;
+}
+
+void ConfigEditor::markCompanyStored()
+{
+    m_storedCompany = m_state.snapshot(Group::Company);
+}
+
+void ConfigEditor::markProgramStored()
+{
+    m_storedProgram = m_state.snapshot(Group::Program);
+}
+
+bool ConfigEditor::settleCompanyEdits(bool withName)
+{
+    if (!m_state.companyChanged)
+        return true;
+    if (!companyDiffersFromStored(withName)) {
+        m_state.companyChanged = false;
+        return true;
+    }
+    return askToSave(companyChangedQuestion(), [this] { saveCompanyData(); });
+}
+
+bool ConfigEditor::settleProgramEdits()
+{
+    if (!m_state.programChanged)
+        return true;
+    if (!programDiffersFromStored()) {
+        m_state.programChanged = false;
+        return true;
+    }
+    return askToSave(programChangedQuestion(), [this] { storeProgram(); });
 }
 
 void ConfigEditor::loadText(Id id)
@@ -106,10 +182,26 @@ void ConfigEditor::saveCompanyData()
         throw QuilletError(problem);
     if (name != m_state.text(cbCompany))
         m_state.setText(cbCompany, name, Origin::Editor);
+    const QString previousCompany = m_config.lastCompany;
+    QStringList previousValues;
+    for (int id = cbCompany; id <= LastCompanyEdit; ++id)
+        previousValues.append(m_properties[info(static_cast<Id>(id)).catalogueIndex].getValue());
     m_config.lastCompany = name;
     for (int id = cbCompany; id <= LastCompanyEdit; ++id)
         saveText(static_cast<Id>(id));
+    // The company is stored at once, and listed from now on.
+    try {
+        m_config.saveCompany();
+    } catch (const QuilletError&) {
+        m_config.lastCompany = previousCompany;
+        for (int id = cbCompany; id <= LastCompanyEdit; ++id)
+            m_properties[info(static_cast<Id>(id)).catalogueIndex].setValue(previousValues.at(id - cbCompany));
+        throw;
+    }
+    if (!listContains(name, m_state.items(cbCompany)))
+        m_state.appendItem(cbCompany, name);
     m_state.companyChanged = false;
+    markCompanyStored();
 }
 
 void ConfigEditor::loadProgramControl(Id id)
@@ -162,7 +254,7 @@ void ConfigEditor::saveProgramData(bool withName)
     m_state.programChanged = false;
 }
 
-void ConfigEditor::clearProgram()
+void ConfigEditor::clearProgram(FileDate fileDate)
 {
     const QDate today = QDate::currentDate();
     for (Id id : kProgramOrder) {
@@ -178,7 +270,7 @@ void ConfigEditor::clearProgram()
             m_state.setLines(id, QStringList(), Origin::Editor);
             break;
         case Kind::Date:
-            m_state.setDate(id, today, Origin::Editor);
+            m_state.setDate(id, id == dteFile && fileDate == FileDate::Today ? today : QDate(), Origin::Editor);
             break;
         }
     }
@@ -186,11 +278,18 @@ void ConfigEditor::clearProgram()
 
 void ConfigEditor::selectCompany(const QString& text)
 {
-    m_state.setText(cbCompany, text, Origin::User);
     if (!text.isEmpty() && listContains(text, m_state.items(cbCompany))) {
+        // Edits of the details belong to the company shown before; a name
+        // typed on the way to a listed one is no edit of its own.
+        if (!settleCompanyEdits(false))
+            return;
+        m_state.setText(cbCompany, text, Origin::User);
         m_config.loadCompany(text);
         loadCompanyData();
+        markCompanyStored();
+        m_state.companyChanged = false;
     } else {
+        m_state.setText(cbCompany, text, Origin::User);
         m_state.companyChanged = true;
     }
 }
@@ -199,11 +298,12 @@ void ConfigEditor::selectProgram(const QString& text)
 {
     // Unsaved edits belong to the program the controls show, which is the
     // name box's text before the change.
-    if (m_state.programChanged && MessageSink::current().askYesNo(programChangedQuestion()))
-        storeProgram();
+    if (!settleProgramEdits())
+        return;
     m_state.setText(cboProgramName, text, Origin::User);
     m_dm.loadProgram(text);
     loadProgramData();
+    markProgramStored();
     m_state.programChanged = false;
 }
 
@@ -247,6 +347,7 @@ void ConfigEditor::storeProgram()
         m_state.programChanged = true;
         throw;
     }
+    markProgramStored();
 }
 
 void ConfigEditor::saveProgram()
@@ -265,9 +366,17 @@ void ConfigEditor::newProgram(const QString& name)
     if (name.trimmed().isEmpty())
         return;
     m_dm.addProgram(name);
-    clearProgram();
+    // The new record holds the name alone. The controls keep the PAD path
+    // and offer today as the file date, so closing asks to store them.
+    const QString padPath = m_state.text(edtPADPath);
+    clearProgram(FileDate::None);
+    m_state.setText(edtPADPath, QString(), Origin::Editor);
     m_state.setText(cboProgramName, name, Origin::Editor);
     m_state.appendItem(cboProgramName, name);
+    markProgramStored();
+    m_state.setText(edtPADPath, padPath, Origin::Editor);
+    m_state.setDate(dteFile, QDate::currentDate(), Origin::Editor);
+    m_state.programChanged = programDiffersFromStored();
 }
 
 void ConfigEditor::deleteProgram()

@@ -22,26 +22,54 @@ public:
     SubmissionDatabase& dm() { return m_dm; }
 
     // Opening, after the window's texts are translated: the company list and
-    // details, the program list, the site effects mark and "OS.txt". Both
-    // change marks end cleared. The program controls are not loaded.
+    // details, the program list, the program the catalogue holds (the main
+    // window's program) when it is listed, the site effects mark and "OS.txt".
+    // Both change marks end cleared.
     void open();
 
-    // Closing: asks to save the company and the program when they changed,
-    // then writes the site effects mark back. An error ends the closing steps
-    // and is reported; the function returns false then.
+    // Closing: asks to save the company and the program when they hold edits
+    // that differ from what is stored (Yes, No or Cancel), then writes the
+    // site effects mark back. Returns false when the window must stay open:
+    // the user cancelled a question (nothing more is done), or a save failed
+    // (its error is reported and the later steps are skipped).
     bool close();
 
+    // Whether the company (program) controls differ from what was last loaded
+    // from or saved to storage. The company's comparison may leave the name
+    // box out.
+    bool companyDiffersFromStored(bool withName = true) const;
+    bool programDiffersFromStored() const;
+    // The controls now hold what is stored.
+    void markCompanyStored();
+    void markProgramStored();
+
+    // Before the controls are replaced: when they hold edits that differ from
+    // what is stored, asks "Company data has changed, save now?" ("Program
+    // data ...") with Yes, No and Cancel and saves on Yes. Returns false when
+    // the user cancelled; nothing has changed then. Edits that differ from
+    // nothing stored are forgotten without a question. A failed save raises
+    // QuilletError.
+    bool settleCompanyEdits(bool withName = true);
+    bool settleProgramEdits();
+
     void loadCompanyData();
-    // Raises QuilletError, changing nothing, for a company name that holds
-    // "]" or a line break (it could not be read back from companies.ini).
+    // The company controls into the catalogue and LastCompany, and at once
+    // into the company's section of companies.ini; the name joins the
+    // company list. Raises QuilletError, changing nothing, for a company name
+    // that holds "]" or a line break (it could not be read back from
+    // companies.ini), and when companies.ini cannot be written.
     void saveCompanyData();
     void loadProgramData();
     void saveProgramData(bool withName);
-    void clearProgram();
+    // Empties the program and description controls but the PAD path; the
+    // file date becomes today or no date, the expire date no date.
+    enum class FileDate { Today, None };
+    void clearProgram(FileDate fileDate = FileDate::Today);
 
     // The user changed the company box's text (picked or typed).
     void selectCompany(const QString& text);
-    // The user picked a program in the name box.
+    // The user picked a program in the name box. Unsaved edits of the
+    // program shown are settled first; a cancelled question keeps it shown.
     void selectProgram(const QString& text);
     // The user changed another control.
     void userChangedText(EditorControl::Id id, const QString& text);
@@ -53,7 +81,10 @@ public:
     void saveProgram();
     void saveAll();
 
-    // "&New Program" with the name the user entered; an empty name does nothing.
+    // "&New Program" with the name the user entered; an empty name does
+    // nothing. The caller settles the edits of the program shown first
+    // (settleProgramEdits). The new program shows today as its file date and
+    // no expire date.
     void newProgram(const QString& name);
     // "&Delete Program": deletes the record of the name box's text; the
     // controls keep its values.
@@ -81,6 +112,8 @@ private:
     void saveProgramControl(EditorControl::Id id);
 
     EditorState& m_state;
+    EditorState::Snapshot m_storedCompany;
+    EditorState::Snapshot m_storedProgram;
     Settings& m_config;
     PropertyCatalogue& m_properties;
     SubmissionDatabase& m_dm;

@@ -129,6 +129,70 @@ QStringList EditorState::splitValue(const QString& value)
     return splitLines(value);
 }
 
+EditorState::Snapshot EditorState::snapshot(Group wanted) const
+{
+    Snapshot values;
+    for (int i = 0; i < Count; ++i) {
+        const Id id = static_cast<Id>(i);
+        if (group(id) != wanted)
+            continue;
+        switch (kind(id)) {
+        case Kind::Edit:
+        case Kind::List:
+            values.append(m_texts[slot(id)]);
+            break;
+        case Kind::Memo:
+            values.append(joinLines(m_lines[slot(id)]));
+            break;
+        case Kind::Date:
+            values.append(m_dates[slot(id)].isValid() ? m_dates[slot(id)].toString(Qt::ISODate) : QString());
+            break;
+        }
+    }
+    return values;
+}
+
+EditorState::Values EditorState::values() const
+{
+    Values values;
+    values.texts = m_texts;
+    values.lines = m_lines;
+    values.dates = m_dates;
+    values.items = m_items;
+    values.siteEffects = siteEffects;
+    values.companyChanged = companyChanged;
+    values.programChanged = programChanged;
+    values.dateParts = {releaseYear, releaseMonth, releaseDay, expireYear, expireMonth, expireDay};
+    return values;
+}
+
+void EditorState::restore(const Values& values)
+{
+    for (int i = 0; i < Count; ++i) {
+        const size_t at = static_cast<size_t>(i);
+        const bool differs = m_texts[at] != values.texts[at] || m_lines[at] != values.lines[at]
+            || m_dates[at] != values.dates[at] || m_items[at] != values.items[at];
+        m_texts[at] = values.texts[at];
+        m_lines[at] = values.lines[at];
+        m_dates[at] = values.dates[at];
+        m_items[at] = values.items[at];
+        if (differs)
+            notify(static_cast<Id>(i));
+    }
+    siteEffects = values.siteEffects;
+    companyChanged = values.companyChanged;
+    programChanged = values.programChanged;
+    const QStringList& parts = values.dateParts;
+    if (parts.size() == 6) {
+        releaseYear = parts.at(0);
+        releaseMonth = parts.at(1);
+        releaseDay = parts.at(2);
+        expireYear = parts.at(3);
+        expireMonth = parts.at(4);
+        expireDay = parts.at(5);
+    }
+}
+
 void EditorState::changed(Id id, Origin origin)
 {
     const Info& control = info(id);

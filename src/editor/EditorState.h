@@ -45,6 +45,29 @@ public:
     // The catalogue's value split at its line breaks.
     static QStringList splitValue(const QString& value);
 
+    // The values of one group's controls as a save would store them (memos
+    // joined, dates in ISO form, an empty text for no date), in Id order.
+    // Two snapshots are equal exactly when a save would store the same values.
+    using Snapshot = QStringList;
+    Snapshot snapshot(EditorControl::Group group) const;
+
+    // Everything the editor shows: every control's value and items, the
+    // site effects mark, the change marks and the date parts.
+    struct Values {
+        std::array<QString, EditorControl::Count> texts;
+        std::array<QStringList, EditorControl::Count> lines;
+        std::array<QDate, EditorControl::Count> dates;
+        std::array<QStringList, EditorControl::Count> items;
+        bool siteEffects = true;
+        bool companyChanged = false;
+        bool programChanged = false;
+        QStringList dateParts;
+    };
+    Values values() const;
+    // Puts back values taken earlier; the listener hears of every control
+    // whose value or items differ from the ones held.
+    void restore(const Values& values);
+
     // Called after every change of a control's value or items.
     void setChangeListener(std::function<void(EditorControl::Id)> listener) { m_listener = std::move(listener); }
 

@@ -65,6 +65,22 @@ const QHash<QString, Id>& programTable()
     return table;
 }
 
+// The block of English descriptions when the descriptions come in one block
+// per language; nullptr for a single block, which is read whatever its language.
+const PadDocument::Node* englishDescriptions(const PadDocument::Node& descriptions)
+{
+    const PadDocument::Node* english = nullptr;
+    int blocks = 0;
+    for (const PadDocument::Node& child : descriptions.children) {
+        if (!child.isElement)
+            continue;
+        ++blocks;
+        if (!english && PadImport::programTagName(child.tagName) == QLatin1String("English"))
+            english = &child;
+    }
+    return blocks > 1 ? english : nullptr;
+}
+
 QString withoutLineBreaks(QString text)
 {
     text.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -98,8 +114,24 @@ PadImport::Result PadImport::loadPadFile(const QString& path, Mode mode)
 {
     Result result;
     m_mode = mode;
+    // The import replaces the controls of its mode: their unsaved edits are
+    // saved or given up first, or the import does not start.
+    try {
+        const bool settled = mode == Mode::Company ? m_editor.settleCompanyEdits() : m_editor.settleProgramEdits();
+        if (!settled) {
+            result.cancelled = true;
+            return result;
+        }
+    } catch (const QuilletError& error) {
+        result.error = error.text();
+        return result;
+    }
+
+    const EditorState::Values before = m_state.values();
+    m_read.reset();
+    m_readParts.clear();
     if (mode == Mode::Program)
-        m_editor.clearProgram();
+        m_editor.clearProgram(ConfigEditor::FileDate::None);
     m_state.releaseYear.clear();
     m_state.releaseMonth.clear();
     m_state.releaseDay.clear();
@@ -115,26 +147,30 @@ PadImport::Result PadImport::loadPadFile(const QString& path, Mode mode)
     }
 
     if (!result.error.isEmpty()) {
-        // An import that stopped part way stores nothing: the editor shows
-        // what was read, unsaved, for the user to correct and save. (The
-        // company details carry their own mark: every edit sets it.)
-        if (mode == Mode::Program)
-            m_state.programChanged = true;
+        // An import that stopped part way stores nothing and changes nothing:
+        // the editor shows what it showed before, unsaved edits included.
+        m_state.restore(before);
         return result;
     }
+    // The company's values wait for the company's own save; the program
+    // shown is not the import's business.
+    if (mode == Mode::Company)
+        return result;
 
     // Store what the editor now shows. A program without a name is not stored.
     const QString name = m_state.text(cboProgramName);
     if (name.isEmpty()) {
-        if (mode == Mode::Program)
-            result.storeError = translateMsg(QStringLiteral("The PAD file names no program."));
+        m_state.restore(before);
+        result.storeError = translateMsg(QStringLiteral("The PAD file names no program."));
         return result;
     }
     try {
         m_editor.saveProgramData(true);
         PropertyCatalogue& properties = m_editor.properties();
         m_editor.dm().saveProgram(properties[PropertyCatalogue::ProgramName].getValue());
-        m_state.appendItem(cboProgramName, name);
+        if (!m_state.items(cboProgramName).contains(name))
+            m_state.appendItem(cboProgramName, name);
+        m_editor.markProgramStored();
         result.programStored = true;
         result.programName = name;
     } catch (const QuilletError& error) {
@@ -172,21 +208,46 @@ void PadImport::readCompanyElement(const PadDocument::Node& node, int depth)
 void PadImport::readProgramElement(const PadDocument::Node& node, int depth)
 {
     if (node.isElement) {
-        applyProgramElement(programTagName(node.tagName), node.text);
-        for (const PadDocument::Node& child : node.children)
-            readProgramElement(child, depth + 1);
+        const QString name = programTagName(node.tagName);
+        applyProgramElement(name, node.text);
+        const PadDocument::Node* english
+            = name == QLatin1String("Program_Descriptions") ? englishDescriptions(node) : nullptr;
+        for (const PadDocument::Node& child : node.children) {
+            if (!english || !child.isElement || &child == english)
+                readProgramElement(child, depth + 1);
+        }
     }
     applyDates();
+}
+
+bool PadImport::keepsEarlierValue(Id id, const QString& text)
+{
+    if (text.isEmpty())
+        return m_read.test(static_cast<size_t>(id));
+    m_read.set(static_cast<size_t>(id));
+    return false;
+}
+
+bool PadImport::keepsEarlierPart(const QString& name, const QString& text)
+{
+    if (text.isEmpty())
+        return m_readParts.contains(name);
+    m_readParts.insert(name);
+    return false;
 }
 
 void PadImport::applyCompanyElement(const QString& name, const QString& text)
 {
     if (name == QLatin1String("contact_last_name")) {
+        // No last name adds nothing, not even the blank before it.
+        if (text.isEmpty())
+            return;
+        m_read.set(static_cast<size_t>(edtContact));
         m_state.setText(edtContact, m_state.text(edtContact) + QLatin1Char(' ') + text, Origin::Editor);
         return;
     }
     const auto row = companyTable().constFind(name);
-    if (row == companyTable().constEnd())
+    if (row == companyTable().constEnd() || keepsEarlierValue(row.value(), text))
         return;
     // The company's name is a section name of companies.ini, which cannot
     // hold a line break: one becomes a blank.
@@ -195,19 +256,20 @@ void PadImport::applyCompanyElement(const QString& name, const QString& text)
 
 void PadImport::applyProgramElement(const QString& name, const QString& text)
 {
-    if (name == QLatin1String("Program_Release_Month")) {
-        m_state.releaseMonth = text;
-    } else if (name == QLatin1String("Program_Release_Day")) {
-        m_state.releaseDay = text;
-    } else if (name == QLatin1String("Program_Release_Year")) {
-        m_state.releaseYear = text;
-    } else if (name == QLatin1String("Expire_Month")) {
-        m_state.expireMonth = text;
-    } else if (name == QLatin1String("Expire_Day")) {
-        m_state.expireDay = text;
-    } else if (name == QLatin1String("Expire_Year")) {
-        m_state.expireYear = text;
+    static const QHash<QString, QString EditorState::*> dateParts {
+        {QStringLiteral("Program_Release_Month"), &EditorState::releaseMonth},
+        {QStringLiteral("Program_Release_Day"), &EditorState::releaseDay},
+        {QStringLiteral("Program_Release_Year"), &EditorState::releaseYear},
+        {QStringLiteral("Expire_Month"), &EditorState::expireMonth},
+        {QStringLiteral("Expire_Day"), &EditorState::expireDay},
+        {QStringLiteral("Expire_Year"), &EditorState::expireYear},
+    };
+    if (const auto part = dateParts.constFind(name); part != dateParts.constEnd()) {
+        if (!keepsEarlierPart(name, text))
+            m_state.*(part.value()) = text;
     } else if (name == QLatin1String("File_Size_Bytes")) {
+        if (keepsEarlierValue(edtFileSize, text))
+            return;
         m_state.setText(edtFileSize, text, Origin::Editor);
         const QString digits = text.trimmed();
         if (digits.isEmpty()) {
@@ -224,7 +286,7 @@ void PadImport::applyProgramElement(const QString& name, const QString& text)
         m_state.setText(edtFileSizeMB, fileSizeMB(bytes), Origin::Editor);
     } else {
         const auto row = programTable().constFind(name);
-        if (row == programTable().constEnd())
+        if (row == programTable().constEnd() || keepsEarlierValue(row.value(), text))
             return;
         if (kind(row.value()) == Kind::Memo)
             m_state.setLines(row.value(), EditorState::splitValue(text), Origin::Editor);

@@ -4,12 +4,22 @@
 #include "PadDocument.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
+#include <bitset>
+
 // Reads a PAD file into the company and program editor: in company mode the
-// company controls, in program mode the program and description controls;
-// then stores the program the editor shows. An import that stops on an error
-// stores nothing: the editor keeps what was read, marked as changed.
+// company controls (saved later through the company's save or its question),
+// in program mode the program and description controls, which are then
+// stored as the program the file names. Unsaved edits of the controls the
+// import replaces are settled first (the editor's question, Yes, No or
+// Cancel). An import that stops on an error, or a program file that names
+// no program, stores nothing and leaves the editor as it was.
+//
+// Within one import an element with empty text never overwrites a value read
+// earlier. Where the descriptions come in one block per language, only the
+// English block is read. Dates the file does not give stay empty.
 class PadImport {
 public:
     enum class Mode { Company, Program };
@@ -24,6 +34,8 @@ public:
         QString storeError;
         bool programStored = false;
         QString programName;
+        // The user cancelled the question about unsaved edits: nothing was read.
+        bool cancelled = false;
     };
 
     explicit PadImport(ConfigEditor& editor);
@@ -54,8 +66,14 @@ private:
     void applyCompanyElement(const QString& name, const QString& text);
     void applyProgramElement(const QString& name, const QString& text);
     void applyDates();
+    // Whether text must leave the control as it is: it is empty and the
+    // control already took a value from this file. Notes a value taken.
+    bool keepsEarlierValue(EditorControl::Id id, const QString& text);
+    bool keepsEarlierPart(const QString& name, const QString& text);
 
     ConfigEditor& m_editor;
     EditorState& m_state;
     Mode m_mode = Mode::Program;
+    std::bitset<EditorControl::Count> m_read;
+    QSet<QString> m_readParts;
 };

@@ -7,7 +7,7 @@
 // settings and the tables are opened as at start-up, and the file is read
 // into a freshly opened editor.
 //
-// Program mode: the cleared editor (both dates today) takes the file's
+// Program mode: the cleared editor (no dates) takes the file's
 // program details, which are stored in the Programs table; prints the
 // program's name. Company mode: the current company's details take the
 // file's company details, which are then saved as "Save company" and the

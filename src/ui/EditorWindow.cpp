@@ -17,6 +17,7 @@
 #include "UserDate.h"
 #include "WindowTranslator.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFileDialog>
@@ -308,8 +309,10 @@ QWidget* EditorWindow::createControl(Id id, QWidget* parent)
         auto* picker = new QDateEdit(parent);
         picker->setCalendarPopup(true);
         picker->setMinimumDate(kNoDate);
-        picker->setSpecialValueText(QStringLiteral(" "));
+        picker->setSpecialValueText(translateMsg(QStringLiteral("none")));
         picker->setDisplayFormat(UserDate::shortFormat());
+        // A picker that shows "none" opens its calendar on this month.
+        picker->calendarWidget()->installEventFilter(this);
         widget = picker;
         break;
     }
@@ -534,11 +537,15 @@ void EditorWindow::connectControl(Id id)
         break;
     case Kind::List: {
         auto* box = static_cast<QComboBox*>(widget);
-        connect(box->lineEdit(), &QLineEdit::textEdited, this,
-            [this, id](const QString& text) { run([&] { m_editor.userChangedText(id, text); }); });
+        // A question answered Cancel keeps the value shown before.
+        connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, id](const QString& text) {
+            run([&] { m_editor.userChangedText(id, text); });
+            showValue(id);
+        });
         connect(box, qOverload<int>(&QComboBox::activated), this, [this, id, box](int index) {
             const QString text = box->itemText(index);
             run([&] { m_editor.userChangedText(id, text); });
+            showValue(id);
         });
         break;
     }
@@ -648,6 +655,20 @@ void EditorWindow::run(const std::function<void()>& command)
     }
 }
 
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show) {
+        for (Id id : {dteFile, dteExpire}) {
+            auto* picker = static_cast<QDateEdit*>(control(id));
+            if (picker && watched == picker->calendarWidget() && picker->date() == kNoDate) {
+                const QDate today = QDate::currentDate();
+                picker->calendarWidget()->setCurrentPage(today.year(), today.month());
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void EditorWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -701,6 +722,10 @@ void EditorWindow::exitEditor()
 
 void EditorWindow::newProgram()
 {
+    bool settled = false;
+    run([&] { settled = m_editor.settleProgramEdits(); });
+    if (!settled)
+        return;
     bool ok = false;
     const QString name = QInputDialog::getText(this, translateMsg(QStringLiteral("Add program")),
         translateMsg(QStringLiteral("Enter new program name:")), QLineEdit::Normal, QString(), &ok);

@@ -20,6 +20,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -118,6 +119,9 @@ QWidget* OptionsDialog::buildGeneralPage()
     auto* rankLabel = new QLabel(QStringLiteral("Site rank >:"), filter);
     m_siteRank = makeEdit("edtSiteRank", filter);
     m_siteRank->setText(QStringLiteral("0"));
+    // Digits only, with an optional minus in front, as in the port box.
+    m_siteRank->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]*")), m_siteRank));
     m_siteRank->setMaximumWidth(m_siteRank->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
     rankLabel->setBuddy(m_siteRank);
     m_siteRank->installEventFilter(this);
@@ -132,9 +136,19 @@ QWidget* OptionsDialog::buildGeneralPage()
     filterLayout->addWidget(m_padEnabled);
     filterLayout->addWidget(m_padPolling);
 
+    auto* updates = new QGroupBox(QStringLiteral("Updates"), page);
+    m_updateServer = makeEdit("edtUpdateServer", updates);
+    m_updateServer->setMinimumWidth(
+        m_updateServer->fontMetrics().horizontalAdvance(QStringLiteral("https://updates.example.com/quillet")));
+    m_updateServer->setPlaceholderText(QStringLiteral("https://updates.example.com"));
+    auto* updatesLayout = new QFormLayout(updates);
+    updatesLayout->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    updatesLayout->addRow(QStringLiteral("&Update server:"), m_updateServer);
+
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(download);
     layout->addWidget(filter);
+    layout->addWidget(updates);
     layout->addStretch();
     return page;
 }
@@ -145,6 +159,7 @@ void OptionsDialog::showGeneral(const OptionsModel::GeneralPage& page)
     m_siteRank->setText(page.siteRank);
     m_padEnabled->setChecked(page.padEnabled);
     m_padPolling->setChecked(page.padPolling);
+    m_updateServer->setText(page.updateServer);
 }
 
 OptionsModel::GeneralPage OptionsDialog::takeGeneral() const
@@ -154,6 +169,7 @@ OptionsModel::GeneralPage OptionsDialog::takeGeneral() const
     page.siteRank = m_siteRank->text();
     page.padEnabled = m_padEnabled->isChecked();
     page.padPolling = m_padPolling->isChecked();
+    page.updateServer = m_updateServer->text();
     return page;
 }
 
@@ -375,6 +391,9 @@ void OptionsDialog::focusField(OptionsModel::Field field)
         break;
     case OptionsModel::Field::ItemsPerColumn:
         box = m_itemsPerColumn;
+        break;
+    case OptionsModel::Field::UpdateServer:
+        box = m_updateServer;
         break;
     case OptionsModel::Field::None:
         return;

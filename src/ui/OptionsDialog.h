@@ -81,6 +81,7 @@ private:
     QLineEdit* m_siteRank = nullptr;
     QCheckBox* m_padEnabled = nullptr;
     QCheckBox* m_padPolling = nullptr;
+    QLineEdit* m_updateServer = nullptr;
 
     QFormLayout* m_mailForm = nullptr;
     QLineEdit* m_smtpHost = nullptr;

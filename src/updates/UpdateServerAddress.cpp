@@ -1,5 +1,6 @@
 #include "UpdateServerAddress.h"
 
+#include "Helpers.h"
 #include "MessageTranslator.h"
 
 #include <QDir>
@@ -8,10 +9,7 @@ UpdateServerAddress::UpdateServerAddress(const QString& base)
     : m_base(base.trimmed())
     , m_url(m_base, QUrl::StrictMode)
 {
-    const QString scheme = m_url.scheme().toLower();
-    m_valid = !m_base.isEmpty() && m_url.isValid()
-        && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !m_url.host().isEmpty()
-        && m_url.userInfo().isEmpty() && !m_url.hasQuery() && !m_url.hasFragment();
+    m_valid = isHttpServerAddress(m_base);
 }
 
 QUrl UpdateServerAddress::urlFor(const QString& path) const
@@ -29,12 +27,14 @@ QString UpdateServerAddress::problem(const QString& settingsFile) const
     const QString file = QDir::toNativeSeparators(settingsFile);
     if (isEmpty())
         // The example line is an argument: a language file's key cannot hold "=".
-        return translateMsg(QStringLiteral("No update server is set. Add a line such as %1 to the [Config] section "
-                                           "of %2."))
+        return translateMsg(QStringLiteral("No update server is set. Enter its address under \"Update server\" on "
+                                           "the General page of View > Options, or add a line such as %1 to the "
+                                           "[Config] section of %2."))
             .arg(QStringLiteral("UpdateServer=https://updates.example.com"), file);
     if (!isValid())
         return translateMsg(QStringLiteral("The update server \"%1\" set in the [Config] section of %2 is not an "
-                                           "http:// or https:// address of a server."))
+                                           "http:// or https:// address of a server. Correct it under \"Update "
+                                           "server\" on the General page of View > Options."))
             .arg(m_base, file);
     return QString();
 }

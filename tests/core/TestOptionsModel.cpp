@@ -70,8 +70,15 @@ private Q_SLOTS:
                                              << "0" << true << true;
         QTest::newRow("pad only") << "PAD=True AND Dead=False AND Hide=False"
                                   << "0" << true << false;
-        QTest::newRow("rank") << "Rating > 3 OR Rating = Null AND PAD=True AND Dead=False AND Hide=False"
-                              << "3" << true << false;
+        QTest::newRow("rank, stored by earlier versions")
+            << "Rating > 3 OR Rating = Null AND PAD=True AND Dead=False AND Hide=False"
+            << "3" << true << false;
+        QTest::newRow("rank in parentheses")
+            << "(Rating > 3 OR Rating = Null) AND PAD=True AND Dead=False AND Hide=False"
+            << "3" << true << false;
+        QTest::newRow("rank in parentheses, polling")
+            << "(Rating > 12 OR Rating = Null) AND PollsPAD=True AND Dead=False AND Hide=False"
+            << "12" << false << true;
         // The rank is the first integer of the whole filter, wherever it stands.
         QTest::newRow("first integer elsewhere") << "CountryCode = '7' AND Rating > 3 OR Rating = Null"
                                                  << "7" << false << false;
@@ -130,8 +137,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("polls");
         QTest::addColumn<QString>("conditions");
         QTest::newRow("rank 3, both") << qint64(3) << true << true
-                                      << "Rating > 3 OR Rating = Null AND PAD=True AND PollsPAD=True";
-        QTest::newRow("rank 2") << qint64(2) << false << false << "Rating > 2 OR Rating = Null";
+                                      << "(Rating > 3 OR Rating = Null) AND PAD=True AND PollsPAD=True";
+        QTest::newRow("rank 2") << qint64(2) << false << false << "(Rating > 2 OR Rating = Null)";
         QTest::newRow("rank 1 adds nothing") << qint64(1) << false << false << "";
         QTest::newRow("rank 0, pad") << qint64(0) << true << false << "PAD=True";
         QTest::newRow("negative rank, polls") << qint64(-5) << false << true << "PollsPAD=True";
@@ -156,11 +163,17 @@ private Q_SLOTS:
         OptionsModel::Applied applied;
         QVERIFY(model.apply(s.config(), s.properties(), &applied).isNone());
         QCOMPARE(s.config().siteFilter,
-            QStringLiteral("Rating > 3 OR Rating = Null AND PAD=True AND PollsPAD=True AND Dead=False AND Hide=False"));
+            QStringLiteral(
+                "(Rating > 3 OR Rating = Null) AND PAD=True AND PollsPAD=True AND Dead=False AND Hide=False"));
         QVERIFY(applied.siteFilterChanged);
+        // Read back, the stored filter gives the same boxes.
+        const OptionsModel again = OptionsModel::read(s.config(), s.properties());
+        QCOMPARE(again.general.siteRank, QStringLiteral("3"));
+        QVERIFY(again.general.padEnabled);
+        QVERIFY(again.general.padPolling);
 
         // Rank 1 and no box: the dead-and-hidden conditions alone.
-        model.general = {true, QStringLiteral("1"), false, false};
+        model.general = {true, QStringLiteral("1"), false, false, QString()};
         QVERIFY(model.apply(s.config(), s.properties(), &applied).isNone());
         QCOMPARE(s.config().siteFilter, QStringLiteral("Dead=False AND Hide=False"));
     }
@@ -226,7 +239,47 @@ private Q_SLOTS:
         OptionsModel model = OptionsModel::read(s.config(), s.properties());
         model.general.siteRank = QStringLiteral("5x");
         QVERIFY(model.apply(s.config(), s.properties()).isNone());
-        QCOMPARE(s.config().siteFilter, QStringLiteral("Rating > 5 OR Rating = Null AND Dead=False AND Hide=False"));
+        QCOMPARE(s.config().siteFilter, QStringLiteral("(Rating > 5 OR Rating = Null) AND Dead=False AND Hide=False"));
+    }
+
+    void updateServerIsCheckedAndStored_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("https") << "https://updates.example.com" << true << "https://updates.example.com";
+        QTest::newRow("http with port and folder, blanks around")
+            << "  http://127.0.0.1:8080/quillet " << true << "http://127.0.0.1:8080/quillet";
+        QTest::newRow("empty: none set") << "" << true << "";
+        QTest::newRow("blanks: none set") << "   " << true << "";
+        QTest::newRow("ftp") << "ftp://updates.example.com" << false << "http://127.0.0.1/before";
+        QTest::newRow("no scheme") << "updates.example.com" << false << "http://127.0.0.1/before";
+        QTest::newRow("login in it") << "http://user:pw@updates.example.com" << false << "http://127.0.0.1/before";
+        QTest::newRow("query") << "http://updates.example.com/?x=1" << false << "http://127.0.0.1/before";
+    }
+
+    void updateServerIsCheckedAndStored()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(QString, stored);
+        Session s("[Config]\nUpdateServer=http://127.0.0.1/before\n");
+        OptionsModel model = OptionsModel::read(s.config(), s.properties());
+        QCOMPARE(model.general.updateServer, QStringLiteral("http://127.0.0.1/before"));
+        model.general.updateServer = typed;
+        model.general.padEnabled = true;
+        const OptionsModel::Problem problem = model.apply(s.config(), s.properties());
+        QCOMPARE(problem.isNone(), accepted);
+        QCOMPARE(s.config().updateServer, stored);
+        if (!accepted) {
+            QCOMPARE(problem.field, OptionsModel::Field::UpdateServer);
+            QCOMPARE(problem.message,
+                QStringLiteral("Update server: \"%1\" is not an http:// or https:// address of a server. Type one "
+                               "such as https://updates.example.com, or leave the box empty.")
+                    .arg(typed.trimmed()));
+            // Nothing else was applied either.
+            QCOMPARE(s.config().siteFilter, QStringLiteral("Dead=False AND Hide=False"));
+        }
     }
 
     void aBadBoxAppliesNothing_data()
@@ -345,7 +398,7 @@ private Q_SLOTS:
         QCOMPARE(s.dir.readFile("quillet.ini"), ini);
         // The values reach the file with the next save.
         s.config().saveSettings();
-        QVERIFY(s.dir.readFile("quillet.ini").contains("SiteFilter=Rating > 4 OR Rating = Null AND PAD=True"));
+        QVERIFY(s.dir.readFile("quillet.ini").contains("SiteFilter=(Rating > 4 OR Rating = Null) AND PAD=True"));
     }
 };
 

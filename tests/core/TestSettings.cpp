@@ -47,6 +47,8 @@ private Q_SLOTS:
     void companyNameThatIsNoSectionNameIsNeverWritten();
     void companyWithAccentsSurvivesAStrayByte();
     void utf16SettingsAreRead();
+    void handEditsMadeWhileRunningSurviveTheSave();
+    void saveCompanyWritesTheCompanyAtOnce();
 };
 
 void TestSettings::firstRunDefaults()
@@ -503,6 +505,79 @@ void TestSettings::utf16SettingsAreRead()
     Settings again(dir.path(), properties);
     again.loadSettings();
     QCOMPARE(again.hostAddress, QString("smtp.example"));
+}
+
+void TestSettings::handEditsMadeWhileRunningSurviveTheSave()
+{
+    TestProgramDirectory dir;
+    dir.writeFile("quillet.ini",
+        "[Config]\nLanguage=English\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
+        "[PowerPaste]\nCompany=1\n");
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.loadPowerPasteSettings();
+    QCOMPARE(config.updateServer, QString());
+
+    // While the program runs, the file is edited by hand.
+    dir.writeFile("quillet.ini",
+        "[Config]\nLanguage=Deutsch\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
+        "UpdateServer=https://127.0.0.1:8443/quillet\n; kept\n[PowerPaste]\nCompany=0\n");
+    // The program changes other settings, and one that was edited by hand as well.
+    config.siteFilter = "PAD=True AND Dead=False AND Hide=False";
+    config.lastPadPath = "/other/";
+    config.saveSettings();
+    IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
+    QCOMPARE(ini.readString("Config", "Language", ""), QString("Deutsch"));
+    QCOMPARE(ini.readString("PowerPaste", "Company", ""), QString("0"));
+    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("PAD=True AND Dead=False AND Hide=False"));
+    QCOMPARE(ini.readString("Config", "LastPADPath", ""), QString("/other/"));
+    // Keys the file lacks are written with the program's values.
+    QCOMPARE(ini.readString("EMail", "Port", ""), QString("25"));
+    QCOMPARE(ini.readString("PowerPaste", "PAD Path", ""), QString("1"));
+    QVERIFY(dir.readFile("quillet.ini").contains("; kept\n"));
+
+    // A second save (a language chosen) writes the program's change only; a
+    // hand edit made after the first save survives it too.
+    dir.writeFile("quillet.ini", dir.readFile("quillet.ini").replace("SiteFilter=PAD=True AND ", "SiteFilter="));
+    config.language = "French";
+    config.saveSettings();
+    ini = IniDocument::load(dir.file("quillet.ini"));
+    QCOMPARE(ini.readString("Config", "Language", ""), QString("French"));
+    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("Dead=False AND Hide=False"));
+    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
+
+    // The next start reads the hand-edited server.
+    PropertyCatalogue again;
+    Settings next(dir.path(), again);
+    next.loadSettings();
+    QCOMPARE(next.updateServer, QString("https://127.0.0.1:8443/quillet"));
+}
+
+void TestSettings::saveCompanyWritesTheCompanyAtOnce()
+{
+    TestProgramDirectory dir;
+    dir.writeFile("quillet.ini", "[Config]\nLastCompany=Acme\n");
+    dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\nExtra=kept\n");
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    properties[8].setValue("Ogdenville");
+    config.saveCompany();
+    IniDocument companies = IniDocument::load(dir.file("companies.ini"));
+    QCOMPARE(companies.readString("Acme", "City", ""), QString("Ogdenville"));
+    QCOMPARE(companies.readString("Acme", "Extra", ""), QString("kept"));
+
+    // saveCompany writes the whole section at once, under the current name.
+    config.lastCompany = "Gamma";
+    properties[0].setValue("Gamma");
+    config.saveCompany();
+    companies = IniDocument::load(dir.file("companies.ini"));
+    QCOMPARE(companies.sectionNames(), QStringList({"Acme", "Gamma"}));
+    QCOMPARE(companies.readString("Gamma", "City", ""), QString("Ogdenville"));
+    QCOMPARE(companies.keys("Gamma").size(), 13);
+    QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

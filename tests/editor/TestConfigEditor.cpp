@@ -84,18 +84,21 @@ private Q_SLOTS:
         }
     }
 
-    void openingFillsCompanyOnlyAndClosingAsksNothing()
+    void openingShowsTheCompanyAndTheMainWindowsProgramAndClosingAsksNothing()
     {
         EditorFixture f;
         RecordingMessageSink sink;
+        // The main window shows Beta.
+        f.fixture.dm().loadProgram(QStringLiteral("Beta"));
         f.editor.open();
         QCOMPARE(f.state.items(cbCompany), (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft")}));
         QCOMPARE(f.state.text(cbCompany), QStringLiteral("Acme"));
         QCOMPARE(f.state.text(edtWebSite), QStringLiteral("http://127.0.0.1/acme"));
         QCOMPARE(f.state.text(edtCity), QStringLiteral("Springfield"));
         QCOMPARE(f.state.items(cboProgramName), (QStringList {QStringLiteral("Alpha"), QStringLiteral("Beta")}));
-        QCOMPARE(f.state.text(cboProgramName), QString());
-        QCOMPARE(f.state.text(edtVersion), QString());
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Beta"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("2.0"));
+        QCOMPARE(f.state.date(dteFile), QDate(2020, 5, 17));
         QVERIFY(!f.state.companyChanged);
         QVERIFY(!f.state.programChanged);
 
@@ -135,21 +138,152 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(QuilletError, f.state.text(memChanges));
     }
 
-    void pickingAnotherCompanyAsksAtClosing()
+    void pickingCompaniesBackAndForthWithoutEditsAsksNothing()
     {
         EditorFixture f;
         RecordingMessageSink sink;
+        const QByteArray companiesBefore = f.fixture.dir.readFile(QStringLiteral("companies.ini"));
         f.editor.open();
         f.editor.selectCompany(QStringLiteral("Beta Soft"));
         QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Beta Soft"));
         QCOMPARE(f.state.text(edtCity), QStringLiteral("Shelbyville"));
         QCOMPARE(f.fixture.properties()[8].getValue(), QStringLiteral("Shelbyville"));
-        QVERIFY(f.state.companyChanged);
+        f.editor.selectCompany(QStringLiteral("Acme"));
+        f.editor.selectCompany(QStringLiteral("Beta Soft"));
+        QVERIFY(!f.state.companyChanged);
 
-        sink.setNextAnswer(MessageSink::Answer::No);
+        // An edit taken back is no edit either.
+        f.editor.userChangedText(edtCity, QStringLiteral("Ogdenville"));
+        f.editor.userChangedText(edtCity, QStringLiteral("Shelbyville"));
+        QVERIFY(f.state.companyChanged);
+        f.editor.selectProgram(QStringLiteral("Beta"));
+        f.editor.selectProgram(QStringLiteral("Alpha"));
+
+        sink.setNextAnswer(MessageSink::Answer::Yes);
         QVERIFY(f.editor.close());
+        QVERIFY(sink.questions.isEmpty());
+        QCOMPARE(f.fixture.dir.readFile(QStringLiteral("companies.ini")), companiesBefore);
+    }
+
+    void editedCompanyIsAskedAboutBeforeAnotherIsPicked_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("shownCompany");
+        QTest::addColumn<QString>("storedCity");
+        QTest::newRow("yes") << int(MessageSink::Answer::Yes) << "Beta Soft"
+                             << "Ogdenville";
+        QTest::newRow("no") << int(MessageSink::Answer::No) << "Beta Soft"
+                            << "Springfield";
+        QTest::newRow("cancel") << int(MessageSink::Answer::Cancel) << "Acme"
+                                << "Springfield";
+    }
+
+    void editedCompanyIsAskedAboutBeforeAnotherIsPicked()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, shownCompany);
+        QFETCH(QString, storedCity);
+        EditorFixture f;
+        RecordingMessageSink sink;
+        f.editor.open();
+        f.editor.userChangedText(edtCity, QStringLiteral("Ogdenville"));
+        sink.setNextAnswer(MessageSink::Answer(answer));
+        f.editor.selectCompany(QStringLiteral("Beta Soft"));
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, kCompanyQuestion);
+        QCOMPARE(f.state.text(cbCompany), shownCompany);
+        QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
+                     .readString(QStringLiteral("Acme"), QStringLiteral("City"), QString()),
+            storedCity);
+        if (shownCompany == QLatin1String("Acme")) {
+            // Cancelled: the edit is still there, unsaved.
+            QCOMPARE(f.state.text(edtCity), QStringLiteral("Ogdenville"));
+            QVERIFY(f.state.companyChanged);
+            QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Acme"));
+        } else {
+            QCOMPARE(f.state.text(edtCity), QStringLiteral("Shelbyville"));
+            QVERIFY(!f.state.companyChanged);
+        }
+    }
+
+    void closingQuestionsOfferCancel_data()
+    {
+        QTest::addColumn<bool>("company");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("stored");
+        const auto yes = int(MessageSink::Answer::Yes);
+        const auto no = int(MessageSink::Answer::No);
+        const auto cancel = int(MessageSink::Answer::Cancel);
+        QTest::newRow("company yes") << true << yes << true << true;
+        QTest::newRow("company no") << true << no << true << false;
+        QTest::newRow("company cancel") << true << cancel << false << false;
+        QTest::newRow("program yes") << false << yes << true << true;
+        QTest::newRow("program no") << false << no << true << false;
+        QTest::newRow("program cancel") << false << cancel << false << false;
+    }
+
+    void closingQuestionsOfferCancel()
+    {
+        QFETCH(bool, company);
+        QFETCH(int, answer);
+        QFETCH(bool, closes);
+        QFETCH(bool, stored);
+        EditorFixture f;
+        RecordingMessageSink sink;
+        f.editor.open();
+        const Id edited = company ? edtCity : edtVersion;
+        f.editor.userChangedText(edited, QStringLiteral("Edited"));
+        f.state.siteEffects = false;
+        sink.setNextAnswer(MessageSink::Answer(answer));
+        QCOMPARE(f.editor.close(), closes);
+        QCOMPARE(sink.texts(), QStringList());
+        QCOMPARE(sink.questions.size(), 1);
+        QCOMPARE(sink.questions.at(0).text, company ? kCompanyQuestion : kProgramQuestion);
+        // Cancel keeps the editor with its edits, unsaved, and skips the later steps.
+        QCOMPARE(f.state.text(edited), QStringLiteral("Edited"));
+        QCOMPARE(company ? f.state.companyChanged : f.state.programChanged, !stored);
+        QCOMPARE(f.fixture.config().siteEffects, !closes);
+        const QString storedValue = company
+            ? IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
+                  .readString(QStringLiteral("Acme"), QStringLiteral("City"), QString())
+            : f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString();
+        QCOMPARE(storedValue == QLatin1String("Edited"), stored);
+    }
+
+    void cancelledProgramSwitchKeepsTheProgramAndItsEdits()
+    {
+        EditorFixture f;
+        RecordingMessageSink sink;
+        f.editor.open();
+        f.editor.userChangedText(edtVersion, QStringLiteral("1.1"));
+        sink.setNextAnswer(MessageSink::Answer::Cancel);
+        f.editor.selectProgram(QStringLiteral("Beta"));
+        QCOMPARE(sink.questions.size(), 1);
+        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Alpha"));
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.1"));
+        QVERIFY(f.state.programChanged);
+        QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
+        QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
+
+        // Before New Program the same question; Cancel changes nothing.
+        QVERIFY(!f.editor.settleProgramEdits());
+        QCOMPARE(sink.questions.size(), 2);
+        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.1"));
+        sink.setNextAnswer(MessageSink::Answer::Yes);
+        QVERIFY(f.editor.settleProgramEdits());
+        QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.1"));
+        QVERIFY(!f.state.programChanged);
+    }
+
+    void mainWindowsProgramWithoutARecordIsNotShown()
+    {
+        EditorFixture f;
+        f.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Gone"));
+        f.editor.open();
+        QCOMPARE(f.state.text(cboProgramName), QString());
+        QCOMPARE(f.state.text(edtVersion), QString());
+        QVERIFY(!f.state.programChanged);
     }
 
     void pickingACompanyWithTheSameValuesSetsNoMark()
@@ -178,8 +312,12 @@ private Q_SLOTS:
         QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Gamma"));
         QCOMPARE(f.fixture.properties()[0].getValue(), QStringLiteral("Gamma"));
         QCOMPARE(f.fixture.properties()[8].getValue(), QStringLiteral("Ogdenville"));
-        QVERIFY(!f.state.items(cbCompany).contains(QStringLiteral("Gamma")));
-        QVERIFY(!f.fixture.dir.readFile(QStringLiteral("companies.ini")).contains("Gamma"));
+        // Stored at once and listed, so that it can be picked again.
+        QCOMPARE(f.state.items(cbCompany),
+            (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft"), QStringLiteral("Gamma")}));
+        QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
+                     .readString(QStringLiteral("Gamma"), QStringLiteral("City"), QString()),
+            QStringLiteral("Ogdenville"));
 
         f.fixture.config().saveSettings();
         QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
@@ -282,6 +420,8 @@ private Q_SLOTS:
     {
         EditorFixture f;
         RecordingMessageSink sink;
+        // The main window shows no program; the catalogue still holds Alpha's values.
+        f.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QString());
         f.editor.open();
         f.editor.userChangedText(edtVersion, QStringLiteral("9.9"));
         QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.selectProgram(QStringLiteral("Beta")));
@@ -341,12 +481,12 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtFileSize), QString());
         QVERIFY(f.state.lines(memDesc2000).isEmpty());
         QCOMPARE(f.state.text(edtPADPath), QStringLiteral("/pads/alpha.xml"));
-        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
-        QCOMPARE(f.state.date(dteExpire), QDate::currentDate());
         QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
         QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("1.0"));
         QVERIFY(f.record(QStringLiteral("Foo")).contains(QStringLiteral("ProgramName")));
         QVERIFY(f.state.programChanged);
+        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
+        QVERIFY(!f.state.date(dteExpire).isValid());
 
         QVERIFY(f.editor.close());
         QCOMPARE(sink.questions.size(), 1);
@@ -354,6 +494,7 @@ private Q_SLOTS:
         const QVariantMap foo = f.record(QStringLiteral("Foo"));
         QCOMPARE(foo.value(QStringLiteral("Version")).toString(), QString());
         QCOMPARE(foo.value(QStringLiteral("VersionDate")).toString(), UserDate::toText(QDate::currentDate()));
+        QCOMPARE(foo.value(QStringLiteral("ExpireDate")).toString(), QString());
         QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
     }
 
@@ -392,6 +533,7 @@ private Q_SLOTS:
     void savingWithoutAProgramNameStoresNothing()
     {
         EditorFixture f;
+        f.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QString());
         f.editor.open();
         f.editor.userChangedText(edtVersion, QStringLiteral("5.0"));
         QVERIFY_THROWS_EXCEPTION(QuilletError, f.editor.saveProgram());
@@ -463,7 +605,7 @@ private Q_SLOTS:
         const QString missing = f.fixture.dir.file(QStringLiteral("gone.zip"));
         QVERIFY(!f.editor.browseFile(missing));
         QCOMPARE(sink.texts(), QStringList {missing + QStringLiteral(" does not exist.")});
-        QCOMPARE(f.state.text(edtFileSize), QString());
+        QCOMPARE(f.state.text(edtFileSize), QStringLiteral("1024"));
         QCOMPARE(f.fixture.config().lastArcPath, before);
         QVERIFY(!f.state.programChanged);
     }

@@ -1,19 +1,26 @@
 #include "DataFixture.h"
 #include "EditorWindow.h"
+#include "HelpWindow.h"
+#include "IniDocument.h"
+#include "MessageBoxSink.h"
 #include "TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace EditorControl;
 
@@ -28,6 +35,42 @@ private:
         p[PropertyCatalogue::ProgramName].setValue(name);
         p[15].setValue(version);
         fixture.dm().saveProgram(name);
+    }
+
+    // The companies.ini a company imported on the "Company Details" tab
+    // leaves, saved through the closing question or through "Save company".
+    static QByteArray companiesAfterImport(bool throughQuestion)
+    {
+        DataFixture fixture;
+        fixture.dir.writeFile(QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\n");
+        fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
+        fixture.open();
+        RecordingMessageSink sink;
+        sink.setNextAnswer(MessageSink::Answer::Yes);
+        {
+            EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+            window.show();
+            if (!QTest::qWaitForWindowExposed(&window))
+                return "window not shown";
+            window.findChild<QTabWidget*>()->setCurrentIndex(0);
+            window.loadPadFile(testDataPath(QStringLiteral("pad/company-and-program.xml")));
+            if (window.state().text(cbCompany) != QLatin1String("Doe Software"))
+                return "not imported";
+            if (!throughQuestion)
+                window.findChild<QAction*>(QStringLiteral("Savecompany1"))->trigger();
+            window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+            if (window.isVisible())
+                return "window still open";
+            if (sink.questions.size() != (throughQuestion ? 1 : 0))
+                return "questions asked: " + QByteArray::number(sink.questions.size());
+        }
+        const QByteArray companies = fixture.dir.readFile(QStringLiteral("companies.ini"));
+        // Opened again, the editor lists the company and shows it.
+        EditorWindow again(fixture.config(), fixture.properties(), fixture.dm());
+        if (!again.state().items(cbCompany).contains(QStringLiteral("Doe Software"))
+            || again.findChild<QComboBox*>(QStringLiteral("cbCompany"))->currentText() != QLatin1String("Doe Software"))
+            return "not listed again";
+        return companies;
     }
 
     static QString storedVersion(DataFixture& fixture, const QString& name)
@@ -142,6 +185,124 @@ private Q_SLOTS:
         }
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, QStringLiteral("Program data has changed, save now?"));
+    }
+
+    void opensOnTheMainWindowsProgram()
+    {
+        DataFixture fixture;
+        fixture.open();
+        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
+        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
+        fixture.dm().loadProgram(QStringLiteral("Beta"));
+        RecordingMessageSink sink;
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboProgramName"))->currentText(), QStringLiteral("Beta"));
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("edtVersion"))->text(), QStringLiteral("2.0"));
+        // Dates the program does not have read "none".
+        QCOMPARE(window.findChild<QDateEdit*>(QStringLiteral("dteExpire"))->text(), QStringLiteral("none"));
+        QVERIFY(window.close());
+        QVERIFY(sink.questions.isEmpty());
+    }
+
+    void questionsAnsweredCancelKeepTheWindowAndItsEdits()
+    {
+        DataFixture fixture;
+        fixture.open();
+        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
+        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
+        fixture.dm().loadProgram(QStringLiteral("Alpha"));
+        RecordingMessageSink sink;
+        sink.setNextAnswer(MessageSink::Answer::Cancel);
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QTabWidget*>()->setCurrentIndex(1);
+        auto* version = window.findChild<QLineEdit*>(QStringLiteral("edtVersion"));
+        version->selectAll();
+        QTest::keyClicks(version, QStringLiteral("1.1"));
+
+        // Closing by the title bar, by Esc and by Exit.
+        QVERIFY(!window.close());
+        QTest::keyClick(&window, Qt::Key_Escape);
+        window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+        QVERIFY(window.isVisible());
+        QCOMPARE(sink.questions.size(), 3);
+        // Switching program and New Program.
+        auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
+        names->setCurrentIndex(1);
+        Q_EMIT names->activated(1);
+        window.findChild<QAction*>(QStringLiteral("NewProgram1"))->trigger();
+        QCOMPARE(sink.questions.size(), 5);
+        for (const RecordingMessageSink::Entry& question : std::as_const(sink.questions))
+            QCOMPARE(question.text, QStringLiteral("Program data has changed, save now?"));
+        QCOMPARE(names->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(version->text(), QStringLiteral("1.1"));
+        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.0"));
+
+        sink.setNextAnswer(MessageSink::Answer::Yes);
+        QVERIFY(window.close());
+        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.1"));
+        QVERIFY(sink.messages.isEmpty());
+    }
+
+    void questionBoxTakesEscAndCloseAsCancel_data()
+    {
+        QTest::addColumn<bool>("byEsc");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("title bar's close") << false;
+    }
+
+    void questionBoxTakesEscAndCloseAsCancel()
+    {
+        QFETCH(bool, byEsc);
+        QMessageBox::StandardButtons offered;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            answer.stop();
+            offered = box->standardButtons();
+            if (byEsc)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->close();
+        });
+        answer.start(20);
+        MessageBoxSink sink;
+        QCOMPARE(
+            sink.askYesNoCancel(QStringLiteral("Program data has changed, save now?")), MessageSink::Answer::Cancel);
+        QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    }
+
+    void companySavedThroughTheClosingQuestionIsStoredLikeSaveCompany()
+    {
+        const QByteArray throughQuestion = companiesAfterImport(true);
+        const QByteArray throughMenu = companiesAfterImport(false);
+        QVERIFY2(throughQuestion.contains("[Doe Software]"), throughQuestion.constData());
+        QVERIFY(throughQuestion.contains("Contact=Jane Doe"));
+        QVERIFY(throughQuestion.contains("City=Springfield"));
+        QCOMPARE(throughQuestion, throughMenu);
+    }
+
+    void helpSaysWhatThePadImportDoes()
+    {
+        DataFixture fixture;
+        fixture.open();
+        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+        window.findChild<QAction*>(QStringLiteral("ConfiguringQuillet1"))->trigger();
+        QVERIFY(HelpWindow::instance());
+        QCOMPARE(HelpWindow::instance()->currentPage().fileName(), QStringLiteral("editor.html"));
+        QFile page(QStringLiteral(":/help/editor.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll()).simplified();
+        // The import stores the program at once and reads only the active tab's details.
+        QVERIFY(!text.contains(QStringLiteral("fills the company and program details")));
+        QVERIFY(text.contains(QStringLiteral("On <b>Company Details</b> it fills the company's details only")));
+        QVERIFY(text.contains(QStringLiteral("<b>stores the program at once</b>")));
+        QVERIFY(text.contains(QStringLiteral("stores nothing and leaves the editor as it was")));
     }
 
     void refusedSaveAtClosingKeepsTheWindowAndItsEdits()

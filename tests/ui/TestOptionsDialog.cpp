@@ -43,7 +43,8 @@ public:
         for (const char* schema : {"Sites", "ProgSite", "Programs"})
             Sql::exec(dm().database(), QStringLiteral("PRAGMA %1.synchronous = OFF").arg(QLatin1String(schema)));
         const QVariant null;
-        // A rating above the rank passes whatever the other conditions say.
+        // The rank condition binds no tighter than the others: a dead site rated
+        // above the rank stays out.
         addSite("A rated five, dead", {{"Rating", 5}, {"Pad", 0}, {"Dead", 1}});
         addSite("B rated two, polls", {{"Rating", 2}, {"Pad", 1}, {"PollsPAD", 1}});
         addSite("C unrated, polls", {{"Rating", null}, {"Pad", 1}, {"PollsPAD", 1}});
@@ -211,8 +212,19 @@ private Q_SLOTS:
         QTest::mouseClick(f.ok(), Qt::LeftButton);
         QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
         QCOMPARE(f.config().siteFilter,
-            QStringLiteral("Rating > 3 OR Rating = Null AND PAD=True AND PollsPAD=True AND Dead=False AND Hide=False"));
-        QCOMPARE(f.listedSites(), QStringList({"A rated five, dead", "C unrated, polls", "F rated four"}));
+            QStringLiteral(
+                "(Rating > 3 OR Rating = Null) AND PAD=True AND PollsPAD=True AND Dead=False AND Hide=False"));
+        QCOMPARE(f.listedSites(), QStringList({"C unrated, polls"}));
+
+        // Rank alone: rated above 3 or unrated, neither dead nor hidden.
+        f.dialog = std::make_unique<OptionsDialog>(f.config(), f.properties(), &f.dm(), f.dataSelector.get());
+        f.show();
+        QCOMPARE(f.rank()->text(), QStringLiteral("3"));
+        for (const char* name : {"chkPADEnabled", "chkPADPolling"})
+            f.control<QCheckBox>(name)->setChecked(false);
+        QTest::mouseClick(f.ok(), Qt::LeftButton);
+        QCOMPARE(f.config().siteFilter, QStringLiteral("(Rating > 3 OR Rating = Null) AND Dead=False AND Hide=False"));
+        QCOMPARE(f.listedSites(), QStringList({"C unrated, polls", "D unrated, pad only", "F rated four"}));
     }
 
     void reopeningShowsTheStoredFilter()
@@ -236,7 +248,7 @@ private Q_SLOTS:
             QTest::keyClick(f.rank(), Qt::Key_Return);
             QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
             QCOMPARE(
-                f.config().siteFilter, QStringLiteral("Rating > 5 OR Rating = Null AND Dead=False AND Hide=False"));
+                f.config().siteFilter, QStringLiteral("(Rating > 5 OR Rating = Null) AND Dead=False AND Hide=False"));
             QCOMPARE(f.listedSites(), QStringList({"C unrated, polls", "D unrated, pad only"}));
         }
         {
@@ -247,8 +259,65 @@ private Q_SLOTS:
             QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
             QCOMPARE(f.rank()->text(), QStringLiteral("5"));
             QCOMPARE(
-                f.config().siteFilter, QStringLiteral("Rating > 5 OR Rating = Null AND Dead=False AND Hide=False"));
+                f.config().siteFilter, QStringLiteral("(Rating > 5 OR Rating = Null) AND Dead=False AND Hide=False"));
         }
+    }
+
+    void rankBoxTakesDigitsAndALeadingMinusOnly_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letters around a digit") << "x9y"
+                                                << "9";
+        QTest::newRow("leading minus") << "-12"
+                                       << "-12";
+        QTest::newRow("minus inside") << "1-2"
+                                      << "12";
+        QTest::newRow("decimal point and blank") << "3.5 "
+                                                 << "35";
+        QTest::newRow("plus sign") << "+7"
+                                   << "7";
+    }
+
+    void rankBoxTakesDigitsAndALeadingMinusOnly()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        OptionsFixture f;
+        f.show();
+        f.rank()->clear();
+        f.typeInto(f.rank(), typed);
+        QCOMPARE(f.rank()->text(), shown);
+    }
+
+    void updateServerIsOnTheGeneralPage()
+    {
+        OptionsFixture f;
+        RecordingMessageSink sink;
+        f.config().updateServer = QStringLiteral("http://127.0.0.1/old");
+        f.dialog = std::make_unique<OptionsDialog>(f.config(), f.properties(), &f.dm(), f.dataSelector.get());
+        f.show();
+        auto* server = f.control<QLineEdit>("edtUpdateServer");
+        QVERIFY(f.control<QWidget>("tabGeneral")->isAncestorOf(server));
+        QCOMPARE(server->text(), QStringLiteral("http://127.0.0.1/old"));
+
+        // Not a server address: named, focused, nothing applied.
+        f.control<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        f.typeInto(server, QStringLiteral("updates.example.com"));
+        QTest::mouseClick(f.ok(), Qt::LeftButton);
+        QCOMPARE(sink.messages.size(), 1);
+        QVERIFY2(sink.messages.first().text.startsWith("Update server: \"updates.example.com\""),
+            qPrintable(sink.texts().join("|")));
+        QVERIFY(f.dialog->isVisible());
+        QCOMPARE(f.control<QTabWidget>("PageControl1")->currentIndex(), 0);
+        QCOMPARE(QApplication::focusWidget(), server);
+        QCOMPARE(f.config().updateServer, QStringLiteral("http://127.0.0.1/old"));
+
+        f.typeInto(server, QStringLiteral("https://127.0.0.1:8443/quillet"));
+        QTest::mouseClick(f.ok(), Qt::LeftButton);
+        QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(f.config().updateServer, QStringLiteral("https://127.0.0.1:8443/quillet"));
+        QCOMPARE(sink.messages.size(), 1);
     }
 
     void leavingTheRankBoxNormalisesIt()
@@ -258,7 +327,10 @@ private Q_SLOTS:
         f.typeInto(f.rank(), "abc7");
         f.control<QCheckBox>("chkPADEnabled")->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.rank()->text(), QStringLiteral("7"));
+        // Letters are refused as they are typed; an emptied box reads 0.
         f.typeInto(f.rank(), "none");
+        QCOMPARE(f.rank()->text(), QStringLiteral("7"));
+        f.rank()->clear();
         f.control<QCheckBox>("chkPADEnabled")->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.rank()->text(), QStringLiteral("0"));
         // A lone minus gives no number: it stays for OK to name.

@@ -330,15 +330,15 @@ void TestUpdateCheck::noUsableServer_data()
 {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("none") << ""
-                          << "No update server is set. Add a line such as UpdateServer=https://updates.example.com "
-                             "to the [Config] section of %1quillet.ini.";
-    QTest::newRow("blank") << "   "
-                           << "No update server is set. Add a line such as UpdateServer=https://updates.example.com "
-                              "to the [Config] section of %1quillet.ini.";
+    // Both messages point at the box that sets the server.
+    const QString none = "No update server is set. Enter its address under \"Update server\" on the General page of "
+                         "View > Options, or add a line such as UpdateServer=https://updates.example.com to the "
+                         "[Config] section of %1quillet.ini.";
+    QTest::newRow("none") << "" << none;
+    QTest::newRow("blank") << "   " << none;
     const QString invalid
         = "The update server \"%2\" set in the [Config] section of %1quillet.ini is not an http:// or "
-          "https:// address of a server.";
+          "https:// address of a server. Correct it under \"Update server\" on the General page of View > Options.";
     QTest::newRow("ftp") << "ftp://updates.example.com" << invalid;
     QTest::newRow("no scheme") << "updates.example.com" << invalid;
     QTest::newRow("login in it") << "http://user:pw@updates.example.com" << invalid;

@@ -167,8 +167,9 @@ void TestUpdateCommands::failuresExitWithOne()
     QCOMPARE(result.code, 1);
     QCOMPARE(result.out, QString());
     QCOMPARE(result.err,
-        QString("No update server is set. Add a line such as UpdateServer=https://updates.example.com to the [Config] "
-                "section of %1quillet.ini.\n")
+        QString("No update server is set. Enter its address under \"Update server\" on the General page of View > "
+                "Options, or add a line such as UpdateServer=https://updates.example.com to the [Config] section of "
+                "%1quillet.ini.\n")
             .arg(dir.path()));
     QVERIFY(!QFile::exists(dir.file("quilletver.ini")));
 
