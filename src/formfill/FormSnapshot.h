@@ -21,6 +21,7 @@ struct FormControl {
     QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...
     QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...
     QString name;      // the name attribute, unchanged; empty when absent
+    QString id;        // the id attribute; keys a control that has no name
     QString value;     // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
@@ -49,6 +50,10 @@ struct FormChange {
     bool checked = false;    // Kind::Checked
     QVector<bool> selected;  // Kind::Selection: the wanted state of every option
     QStringList optionTexts; // Kind::Selection: the option texts the wanted state was worked out for
+    // Kind::Selection: the value's non-empty fields. A list whose options have
+    // changed since is matched against them again, and one that holds none of
+    // them is chosen when its options change while the fill watches the page.
+    QStringList fields;
     QString dataField;       // the map's DataField for the control (empty: the value came from the site values file)
 };
 
@@ -69,6 +74,17 @@ struct FormApplyOptions {
     int lateFieldWindowMs = 0; // > 0: watch for controls added after this fill for so long
     QVector<FileOffer> offers; // upload fields and the files they are offered
     QString uploadReportKey;   // set by the adapter: marks its reports of clicks on upload fields
+    // The program the fill is for. The page remembers which controls were
+    // written for which program; a fill for another program empties those
+    // it leaves alone otherwise.
+    QString program;
+};
+
+// A control that a fill or paste wrote for another program and that the fill
+// empties (or, in a dry run, would empty).
+struct FormClear {
+    int position = -1; // in the snapshot; -1 for a control added after it
+    QString program;   // the program it was written for
 };
 
 // The state a control takes (or, in a dry run, would take) through a fill.
@@ -87,6 +103,8 @@ struct FormApplyResult {
     int skipped = 0;               // changes whose control is gone, was replaced or has other options now
     int userEdited = 0;            // late fields left alone because the user edited them since the fill
     int offered = 0;               // upload fields that were offered their file
+    int cleared = 0;               // controls emptied because they held another program's value (in changed too)
+    QVector<FormClear> clears;     // those controls, in the order the page remembered them
     QVector<FormOutcome> outcomes; // dry runs: every control whose state would change, in document order
     QString error;
 };

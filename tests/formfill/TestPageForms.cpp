@@ -177,7 +177,7 @@ void TestPageForms::captureRecordsWhatTheUserEntered()
     QCOMPARE(recorded,
         QStringList({str("title|text|Program"), str("user|text|Username"), str("pw|password|Password"),
             str("desc|textarea|"), str("osWin|checkbox|"), str("osMac|checkbox|"), str("licfree|radio|"),
-            str("lictrial|radio|"), str("cat|select-one|"), str("plat|select-multiple|"), str("|text|"),
+            str("lictrial|radio|"), str("cat|select-one|"), str("plat|select-multiple|"), str("unnamed|text|"),
             str("count|number|"), str("extra|text|"), str("helper|button|")}));
 
     const IniDocument values = IniDocument::load(m_dir->file(str("SiteData/My ToolSoft Site.ini")));
@@ -189,6 +189,7 @@ void TestPageForms::captureRecordsWhatTheUserEntered()
     QCOMPARE(values.readString(str("cat"), str("Value"), {}), str("Utilities;"));
     QCOMPARE(values.readString(str("plat"), str("Value"), {}), str("Windows 98;Windows XP;"));
     QCOMPARE(values.readString(str("helper"), str("Value"), {}), str("Check"));
+    QCOMPARE(values.readString(str("unnamed"), str("Value"), {}), str("anything")); // keyed by its id
     QVERIFY(!values.hasSection(str("framed")));
     QVERIFY(!values.hasSection(str("token")));
     QVERIFY(!values.hasSection(str("go")));
