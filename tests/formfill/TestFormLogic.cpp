@@ -599,7 +599,7 @@ void TestFormLogic::valuesFilesWrittenBeforeReadUnchanged()
 {
     // Files of before hold one line per value; backslashes in them are text.
     m_dir->writeFile(
-        str("SiteData/My ToolSoft Site.ini"), "[path]\r\nValue=C:\\new\\n\r\n[blank]\r\nValue=two  words\r\n");
+        str("SiteData/My ToolSite.ini"), "[path]\r\nValue=C:\\new\\n\r\n[blank]\r\nValue=two  words\r\n");
     const QHash<QString, QString> read = SiteValues::read(IniDocument::load(valuesPath()));
     QCOMPARE(read.value(str("path")), str("C:\\new\\n"));
     QCOMPARE(read.value(str("blank")), str("two  words"));

@@ -26,7 +26,22 @@ function isRich(el) {
     var parent = el.parentElement;
     return !parent || parent.isContentEditable !== true;
 }
-function isControl(el) { return isCandidate(tagOf(el)) || isRich(el); }
+function isControl(el) { return (isCandidate(tagOf(el)) && !isBoxPart(el)) || isRich(el); }
+// The search box of a drop-down that a library draws over a hidden select
+// list: it has no name, so the site never receives it, and it is no field of
+// the form but part of the list.
+function isBoxPart(el) {
+    if (tagOf(el) !== 'INPUT' || nameOf(el) !== '' || el.getAttribute('role') !== 'combobox')
+        return false;
+    var node = el;
+    for (var up = 0; up < 4 && node.parentElement; ++up) {
+        node = node.parentElement;
+        var before = node.previousElementSibling;
+        if (before && tagOf(before) === 'SELECT')
+            return true;
+    }
+    return false;
+}
 function isHiddenField(el) {
     var tag = tagOf(el);
     if (tag === 'INPUT')
