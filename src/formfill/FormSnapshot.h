@@ -21,11 +21,11 @@ struct FormControl {
     QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...
     QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...
     QString name;      // the name attribute, unchanged; empty when absent
-    QString id;        // the id attribute; keys a control that has no name
     QString value;     // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
     QStringList files = {};      // file upload fields only: the names of the chosen files
+    QString id = {};             // the id attribute; keys a control that has no name
 };
 
 struct FormSnapshot {
@@ -50,11 +50,11 @@ struct FormChange {
     bool checked = false;    // Kind::Checked
     QVector<bool> selected;  // Kind::Selection: the wanted state of every option
     QStringList optionTexts; // Kind::Selection: the option texts the wanted state was worked out for
+    QString dataField;       // the map's DataField for the control (empty: the value came from the site values file)
     // Kind::Selection: the value's non-empty fields. A list whose options have
     // changed since is matched against them again, and one that holds none of
     // them is chosen when its options change while the fill watches the page.
-    QStringList fields;
-    QString dataField;       // the map's DataField for the control (empty: the value came from the site values file)
+    QStringList fields = {};
 };
 
 // A file upload field and the file the fill offers for it. Nothing is put into

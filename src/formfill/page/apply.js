@@ -120,20 +120,25 @@ function writeValue(el, v) {
 
 // The value the engine makes of v in a control like el: tried on a copy in a
 // document of its own, which the page never sees.
+var scratchDocument = null;
 function trialValue(el, v) {
     if (isRich(el))
         return normalisedText(v);
-    var scratch = document.implementation.createHTMLDocument('');
-    var copy;
-    if (tagOf(el) === 'TEXTAREA') {
-        copy = scratch.createElement('textarea');
-    } else {
-        copy = scratch.createElement('input');
-        ['type', 'multiple', 'min', 'max', 'step'].forEach(function (name) {
-            if (el.hasAttribute(name))
-                copy.setAttribute(name, el.getAttribute(name));
-        });
-    }
+    // Text boxes and text areas only drop or change line breaks: worked out
+    // here, without a copy.
+    var tag = tagOf(el);
+    if (tag === 'TEXTAREA')
+        return text(v).replace(/\r\n?/g, '\n');
+    var type = typeOf(el);
+    if (type === 'text' || type === 'search' || type === 'tel' || type === 'password')
+        return text(v).replace(/[\r\n]/g, '');
+    if (!scratchDocument)
+        scratchDocument = document.implementation.createHTMLDocument('');
+    var copy = scratchDocument.createElement('input');
+    ['type', 'multiple', 'min', 'max', 'step'].forEach(function (name) {
+        if (el.hasAttribute(name))
+            copy.setAttribute(name, el.getAttribute(name));
+    });
     var a = valueAccessor(el);
     a.set.call(copy, v);
     return a.get.call(copy);
@@ -208,9 +213,16 @@ function syncBox(el) {
     var combo = box.querySelector('[role=combobox]') || box.firstElementChild || box;
     var listId = combo.getAttribute('aria-controls');
     var doc = el.ownerDocument;
-    var focused = deepActive();
+    var focused = null;
     var tries = 0;
-    click(combo);
+    // After the fill, which has put the focus back where it was by then.
+    function open() {
+        if (!isLive(el))
+            return;
+        focused = deepActive();
+        click(combo);
+        setTimeout(step, 0);
+    }
     function step() {
         if (!isLive(el))
             return;
@@ -235,7 +247,7 @@ function syncBox(el) {
                 restoreFocus(focused);
         }
     }
-    setTimeout(step, 0);
+    setTimeout(open, 0);
 }
 
 // The page itself: values go in through the engine's accessors. Every
@@ -613,7 +625,8 @@ function apply(token, changes, options) {
         }
     }
     var before = dry || late ? null : deepActive();
-    var ops = dry ? dryOps(state) : liveOps(state, program, !late);
+    // A page without the keyboard moves no focus: its controls are sent the focus events only.
+    var ops = dry ? dryOps(state) : liveOps(state, program, !late && window.document.hasFocus());
     var addressed = new Set();
     var retries = dry ? null : [];
     state.filling = true;
