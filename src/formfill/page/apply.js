@@ -149,23 +149,18 @@ function trialValue(el, v) {
 // shows another choice afterwards is given what a user gives it: a click
 // that opens it, then a click on each wanted option, then the focus leaves.
 // The box opens when the library gets to it, so this goes on after the fill.
+// Read from attributes only: a fill must not make the engine lay out the
+// page again for every list it sets.
 function concealed(el) {
-    if (el.tabIndex < 0 || el.getAttribute('aria-hidden') === 'true')
+    if (el.tabIndex < 0 || el.hidden || el.getAttribute('aria-hidden') === 'true')
         return true;
-    var view = el.ownerDocument.defaultView;
-    var style = view && view.getComputedStyle(el);
-    if (!style)
-        return false;
-    if (style.display === 'none' || style.visibility === 'hidden')
-        return true;
-    var r = el.getBoundingClientRect();
-    return r.width <= 1 || r.height <= 1;
+    return el.style.display === 'none' || el.style.visibility === 'hidden';
 }
 function boxOf(el) {
-    if (!concealed(el))
-        return null;
     var box = el.nextElementSibling;
-    return box && !isControl(box) && tagOf(box) !== 'SCRIPT' ? box : null;
+    if (!box || isControl(box) || tagOf(box) === 'SCRIPT' || !concealed(el))
+        return null;
+    return box;
 }
 function isListPart(node) {
     if (node.nodeType !== 1)

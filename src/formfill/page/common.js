@@ -18,7 +18,9 @@ function isCandidate(tag) {
 // A rich-text editor: an editing host (contenteditable) whose parent is not
 // editable itself. Frames in design mode (their body) are not taken.
 function isRich(el) {
-    if (!el || el.nodeType !== 1 || el.isContentEditable !== true)
+    // The attribute first: asking the engine whether an element is editable
+    // makes it bring the page's style up to date.
+    if (!el || el.nodeType !== 1 || !el.hasAttribute('contenteditable') || el.isContentEditable !== true)
         return false;
     var tag = tagOf(el);
     if (tag === 'BODY' || tag === 'HTML' || tag === 'INPUT' || tag === 'TEXTAREA')
