@@ -46,6 +46,7 @@ private Q_SLOTS:
 
     void widgetLibrariesTakeAnotherProgramsValues();
     void refillForAnotherProgramLeavesNothingOfTheFirst();
+    void richTextEditorIsPreviewedAndEmptied();
     void controlsWithoutANameAreKeyedByTheirId();
     void valuesGoInAsTypingAndTabWouldPutThem();
     void optionsThatArriveLaterAreChosen();
@@ -185,6 +186,29 @@ void TestWidgetForms::refillForAnotherProgramLeavesNothingOfTheFirst()
     const FormFillCommands::Outcome again = run(FormFillCommands::Command::AutoFill, pixelPilot);
     QCOMPARE(again.statusLine(), str("Form loaded"));
     QCOMPARE(again.changed, 0);
+}
+
+void TestWidgetForms::richTextEditorIsPreviewedAndEmptied()
+{
+    m_kit->writeMap({str("title=Program"), str("description=Desc80")});
+    QVERIFY(load(str("widgets.html")));
+    const FormFillContext noteNest = switchTo(str("NoteNest"), str("NoteNest keeps notes.\r\n\r\nFind anything.\r\n"));
+    // The preview works the editor's text out without touching it.
+    const FormFillCommands::Outcome preview = run(FormFillCommands::Command::Preview, noteNest);
+    QCOMPARE(preview.status, str("Auto fill preview: 2 fields would change"));
+    QCOMPARE(preview.preview.last().value, str("NoteNest keeps notes.\n\nFind anything."));
+    QCOMPARE(siteState().value(str("editor")).toString(), str("\n"));
+    // An empty line stays an empty paragraph in the editor's own model.
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, noteNest).status, str("Form loaded"));
+    QCOMPARE(siteState().value(str("editor")).toString(), str("NoteNest keeps notes.\n\nFind anything.\n"));
+
+    // PixelPilot has no description: the editor and its hidden input are emptied.
+    const FormFillContext pixelPilot = switchTo(str("PixelPilot"), QString());
+    const FormFillCommands::Outcome fill = run(FormFillCommands::Command::AutoFill, pixelPilot);
+    QCOMPARE(fill.statusLine(), str("Form loaded; 1 field written for NoteNest was cleared"));
+    const QJsonObject state = siteState();
+    QCOMPARE(state.value(str("editor")).toString(), str("\n"));
+    QVERIFY(state.value(str("form")).toVariant().toStringList().contains(str("description=")));
 }
 
 void TestWidgetForms::controlsWithoutANameAreKeyedByTheirId()
