@@ -11,8 +11,8 @@
 
 #include <QEventLoop>
 #include <QHash>
-#include <QSet>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 
@@ -223,11 +223,12 @@ void fillPage(
                     done(outcome);
                     return;
                 }
-                target->markControls(token, marksFor(plan, context, snapshot, applied), [done, outcome](const FormApplyResult& marked) {
-                    Outcome shown = outcome;
-                    shown.marked = marked.applied;
-                    done(shown);
-                });
+                target->markControls(
+                    token, marksFor(plan, context, snapshot, applied), [done, outcome](const FormApplyResult& marked) {
+                        Outcome shown = outcome;
+                        shown.marked = marked.applied;
+                        done(shown);
+                    });
             });
     });
 }
@@ -262,8 +263,9 @@ QStringList FormFillCommands::clearedNotes(const QVector<FormClear>& clears)
     QStringList notes;
     for (const QString& program : programs) {
         const int n = counts.value(program);
-        notes.append(n == 1 ? translateMessage(QStringLiteral("1 field written for %1 was cleared")).arg(program)
-                            : translateMessage(QStringLiteral("%1 fields written for %2 were cleared")).arg(n).arg(program));
+        notes.append(n == 1
+                ? translateMessage(QStringLiteral("1 field written for %1 was cleared")).arg(program)
+                : translateMessage(QStringLiteral("%1 fields written for %2 were cleared")).arg(n).arg(program));
     }
     return notes;
 }

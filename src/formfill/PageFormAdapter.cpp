@@ -63,8 +63,8 @@ QString literal(const QJsonValue& value)
 
 QString call(const QString& operation, const QStringList& arguments = {})
 {
-    return formLibrary() + QLatin1Char('.') + operation + QLatin1Char('(')
-        + arguments.join(QLatin1Char(',')) + QStringLiteral(");");
+    return formLibrary() + QLatin1Char('.') + operation + QLatin1Char('(') + arguments.join(QLatin1Char(','))
+        + QStringLiteral(");");
 }
 
 QJsonArray boolArray(const QVector<bool>& list)

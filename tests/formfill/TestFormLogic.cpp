@@ -598,8 +598,7 @@ void TestFormLogic::multiLineValuesReadBackExactly()
 void TestFormLogic::valuesFilesWrittenBeforeReadUnchanged()
 {
     // Files of before hold one line per value; backslashes in them are text.
-    m_dir->writeFile(
-        str("SiteData/My ToolSite.ini"), "[path]\r\nValue=C:\\new\\n\r\n[blank]\r\nValue=two  words\r\n");
+    m_dir->writeFile(str("SiteData/My ToolSite.ini"), "[path]\r\nValue=C:\\new\\n\r\n[blank]\r\nValue=two  words\r\n");
     const QHash<QString, QString> read = SiteValues::read(IniDocument::load(valuesPath()));
     QCOMPARE(read.value(str("path")), str("C:\\new\\n"));
     QCOMPARE(read.value(str("blank")), str("two  words"));

@@ -364,7 +364,8 @@ void TestPageForms::documentWithoutBody()
     QVERIFY(result.snapshot.hasDocument);
     QVERIFY(!result.snapshot.hasBody);
     // Without a body there is no form: the capture says so and writes no map.
-    QCOMPARE(FormFillCommands::saveFormAndWait(*m_adapter, context()), str("The page holds no form; nothing was saved"));
+    QCOMPARE(
+        FormFillCommands::saveFormAndWait(*m_adapter, context()), str("The page holds no form; nothing was saved"));
     QVERIFY(!QFile::exists(m_dir->file(str("SiteData/Soft Site.xml"))));
     m_dir->writeFile(str("SiteData/Soft Site.xml"), "<XML_SITE_SUBMIT_INFO/>\r\n");
     QCOMPARE(FormFillCommands::autoFillAndWait(*m_adapter, context()), str("Form loaded"));

@@ -58,10 +58,7 @@ private:
         return PageTestKit::load(m_page.get(), QUrl::fromLocalFile(testDataPath(str("formfill/") + file)));
     }
     QVariant js(const QString& script) { return PageTestKit::js(m_page.get(), script); }
-    QJsonObject siteState()
-    {
-        return QJsonDocument::fromJson(js(str("siteState()")).toString().toUtf8()).object();
-    }
+    QJsonObject siteState() { return QJsonDocument::fromJson(js(str("siteState()")).toString().toUtf8()).object(); }
     // Makes name the current program, with description as its Desc2000 and Desc80.
     FormFillContext switchTo(const QString& name, const QString& description)
     {
@@ -158,7 +155,8 @@ void TestWidgetForms::refillForAnotherProgramLeavesNothingOfTheFirst()
     m_kit->dir.writeFile(str("SiteData/NoteNestSoft Site.ini"), "[lictrial]\nValue=True\n");
     QCOMPARE(run(FormFillCommands::Command::AutoFill, noteNest).statusLine(), str("Form loaded"));
     // A value pasted by hand for NoteNest counts as written for it.
-    js(str("document.querySelector('[name=untouched]').focus(); document.querySelector('[name=untouched]').value = 'NoteNest pasted'"));
+    js(str("document.querySelector('[name=untouched]').focus(); document.querySelector('[name=untouched]').value = "
+           "'NoteNest pasted'"));
     m_adapter->notePaste(str("NoteNest"));
 
     // PixelPilot has no description and no values file: the Part leaves such
@@ -168,19 +166,19 @@ void TestWidgetForms::refillForAnotherProgramLeavesNothingOfTheFirst()
     QStringList previewed;
     for (const FormControl& c : preview.preview)
         previewed << c.name + QLatin1Char('=') + c.value + (c.checked ? str(" [x]") : QString());
-    QCOMPARE(previewed,
-        QStringList({str("title=PixelPilot"), str("notes="), str("lic=trial"), str("untouched=")}));
+    QCOMPARE(previewed, QStringList({str("title=PixelPilot"), str("notes="), str("lic=trial"), str("untouched=")}));
     QCOMPARE(preview.status, str("Auto fill preview: 4 fields would change"));
     QCOMPARE(preview.marked, 4);
     QCOMPARE(js(str("document.querySelector('[name=notes]').title")).toString(), str("Cleared: written for NoteNest"));
-    QCOMPARE(js(str("document.querySelector('[name=notes]').value")).toString(), str("NoteNest keeps notes.\nFind anything."));
+    QCOMPARE(js(str("document.querySelector('[name=notes]').value")).toString(),
+        str("NoteNest keeps notes.\nFind anything."));
 
     const FormFillCommands::Outcome fill = run(FormFillCommands::Command::AutoFill, pixelPilot);
     QCOMPARE(fill.statusLine(), str("Form loaded; 3 fields written for NoteNest were cleared"));
     const QString values = str("Array.from(document.forms[0].elements).filter(e => e.type !== 'radio' && e.type !== "
                                "'checkbox' && e.tagName !== 'SELECT').map(e => e.name + '=' + e.value).join('|')");
-    QCOMPARE(js(values).toString(),
-        str("title=PixelPilot|same=My Tool|mail=|count=7|oneline=|notes=|stars=3|untouched="));
+    QCOMPARE(
+        js(values).toString(), str("title=PixelPilot|same=My Tool|mail=|count=7|oneline=|notes=|stars=3|untouched="));
     QCOMPARE(js(str("document.querySelector('[value=trial]').checked")).toBool(), false);
     // Nothing is left to clear: the same fill again changes nothing.
     const FormFillCommands::Outcome again = run(FormFillCommands::Command::AutoFill, pixelPilot);
@@ -252,9 +250,9 @@ void TestWidgetForms::valuesGoInAsTypingAndTabWouldPutThem()
     // focus events, the fill sends the filled controls theirs.)
     const QStringList log = js(str("log.join(' ')")).toString().split(QLatin1Char(' '));
     QCOMPARE(log,
-        QStringList({str("focus:title"), str("input:title"), str("change:title"), str("blur:title"),
-            str("focus:notes"), str("input:notes"), str("change:notes"), str("blur:notes"), str("focus:agree"),
-            str("click:agree"), str("input:agree"), str("change:agree"), str("blur:agree")}));
+        QStringList({str("focus:title"), str("input:title"), str("change:title"), str("blur:title"), str("focus:notes"),
+            str("input:notes"), str("change:notes"), str("blur:notes"), str("focus:agree"), str("click:agree"),
+            str("input:agree"), str("change:agree"), str("blur:agree")}));
     QCOMPARE(js(str("document.activeElement.id")).toString(), str("search"));
 }
 
@@ -288,8 +286,8 @@ void TestWidgetForms::saveFormWithoutAFormWritesNothing()
                            "</XML_SITE_SUBMIT_INFO>\r\n";
     m_kit->dir.writeFile(str("SiteData/Soft Site.xml"), map);
     // No page loaded at all.
-    QCOMPARE(run(FormFillCommands::Command::SaveForm, m_kit->context()).status,
-        str("No page is loaded; nothing was saved"));
+    QCOMPARE(
+        run(FormFillCommands::Command::SaveForm, m_kit->context()).status, str("No page is loaded; nothing was saved"));
     // A page without a form, and one whose only controls are hidden or unnamed.
     for (const char* page : {"nobody.svg", "noform.html"}) {
         QVERIFY(load(str(page)));
