@@ -47,6 +47,7 @@ private Q_SLOTS:
     void widgetLibrariesTakeAnotherProgramsValues();
     void refillForAnotherProgramLeavesNothingOfTheFirst();
     void richTextEditorIsPreviewedAndEmptied();
+    void deeplyNestedEditorIsReadWithoutExhaustingTheStack();
     void controlsWithoutANameAreKeyedByTheirId();
     void valuesGoInAsTypingAndTabWouldPutThem();
     void optionsThatArriveLaterAreChosen();
@@ -207,6 +208,24 @@ void TestWidgetForms::richTextEditorIsPreviewedAndEmptied()
     const QJsonObject state = siteState();
     QCOMPARE(state.value(str("editor")).toString(), str("\n"));
     QVERIFY(state.value(str("form")).toVariant().toStringList().contains(str("description=")));
+}
+
+void TestWidgetForms::deeplyNestedEditorIsReadWithoutExhaustingTheStack()
+{
+    QVERIFY(load(str("keys.html")));
+    // A hostile page: an editor nested far deeper than any call stack goes
+    // (kept out of the layout, which the engine would not survive).
+    js(str("const host = document.createElement('div'); host.id = 'deep'; host.hidden = true;"
+           "host.setAttribute('contenteditable', 'true'); document.forms[0].appendChild(host); let n = host;"
+           "for (let i = 0; i < 20000; ++i) { const s = document.createElement(i % 2 ? 'span' : 'p');"
+           " n.appendChild(s); n = s; }"
+           "n.textContent = 'bottom';"));
+    const PageFormAdapter::SnapshotResult result = m_adapter->snapshot();
+    QVERIFY2(result.ok, qPrintable(result.error));
+    const FormControl& deep = result.snapshot.controls.last();
+    QCOMPARE(deep.id, str("deep"));
+    QCOMPARE(deep.type, str("richtext"));
+    QCOMPARE(deep.value, str("bottom"));
 }
 
 void TestWidgetForms::controlsWithoutANameAreKeyedByTheirId()

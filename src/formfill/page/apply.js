@@ -171,14 +171,17 @@ function isListPart(node) {
 // The text the closed box shows, without its list of options.
 function shownText(box) {
     var out = '';
-    (function visit(node) {
-        for (var n = node.firstChild; n; n = n.nextSibling) {
-            if (n.nodeType === 3)
-                out += n.data + ' ';
-            else if (n.nodeType === 1 && !isListPart(n))
-                visit(n);
-        }
-    })(box);
+    var stack = [box.firstChild];
+    while (stack.length) {
+        var n = stack.pop();
+        if (!n)
+            continue;
+        stack.push(n.nextSibling);
+        if (n.nodeType === 3)
+            out += n.data + ' ';
+        else if (n.nodeType === 1 && !isListPart(n))
+            stack.push(n.firstChild);
+    }
     return out;
 }
 function chosenTexts(el) {

@@ -92,35 +92,44 @@ function controlNameOf(el) {
 // The plain text of a rich-text editor: its blocks (paragraphs, list
 // items ...) one line each, a line break where it has one.
 var BLOCK_TAGS = /^(P|DIV|LI|H[1-6]|BLOCKQUOTE|PRE|UL|OL|TABLE|TR|SECTION|ARTICLE|HEADER|FOOTER)$/;
+// Without recursion, so that no depth of nesting can exhaust the stack.
 function plainText(host) {
     var lines = [], line = null;
     function add(s) { line = (line === null ? '' : line) + s; }
-    function visit(node) {
-        for (var n = node.firstChild; n; n = n.nextSibling) {
-            if (n.nodeType === 3) {
-                if (!/^\s*$/.test(n.data) || n.data.indexOf('\n') < 0)
-                    add(n.data);
-            } else if (n.nodeType === 1) {
-                var tag = tagOf(n);
-                if (tag === 'BR') {
-                    if (n.nextSibling)
-                        add('\n');
-                    else if (line === null)
-                        line = ''; // the placeholder of an empty line
-                } else if (BLOCK_TAGS.test(tag)) {
-                    if (line !== null)
-                        lines.push(line);
-                    line = null;
-                    visit(n);
-                    lines.push(line === null ? '' : line);
-                    line = null;
-                } else {
-                    visit(n);
-                }
+    var stack = [{ next: host.firstChild, block: false }];
+    while (stack.length) {
+        var top = stack[stack.length - 1];
+        var n = top.next;
+        if (!n) {
+            stack.pop();
+            // A block ends its line; one that held no line at all is an empty line.
+            if (top.block && (line !== null || lines.length === top.start)) {
+                lines.push(line === null ? '' : line);
+                line = null;
+            }
+            continue;
+        }
+        top.next = n.nextSibling;
+        if (n.nodeType === 3) {
+            if (!/^\s*$/.test(n.data) || n.data.indexOf('\n') < 0)
+                add(n.data);
+        } else if (n.nodeType === 1) {
+            var tag = tagOf(n);
+            if (tag === 'BR') {
+                if (n.nextSibling)
+                    add('\n');
+                else if (line === null)
+                    line = ''; // the placeholder of an empty line
+            } else if (BLOCK_TAGS.test(tag)) {
+                if (line !== null)
+                    lines.push(line);
+                line = null;
+                stack.push({ next: n.firstChild, block: true, start: lines.length });
+            } else {
+                stack.push({ next: n.firstChild, block: false });
             }
         }
     }
-    visit(host);
     if (line !== null)
         lines.push(line);
     return lines.join('\n');
