@@ -1,4 +1,5 @@
 #include "BrowserView.h"
+#include "CompletingComboBox.h"
 #include "DataFixture.h"
 #include "DesktopStartup.h"
 #include "FocusedDesktop.h"
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void refillForAnotherProgramLeavesNothingOfTheFirst();
+    void pasteIntoARichTextEditorIsClearedForAnotherProgram();
 
 private:
     std::unique_ptr<DataFixture> m_data;
@@ -133,6 +135,43 @@ void TestFormRefill::refillForAnotherProgramLeavesNothingOfTheFirst()
     QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 20000);
     QCOMPARE(status->text(), str("Form loaded"));
+    QVERIFY(m_sink->messages.isEmpty());
+}
+
+void TestFormRefill::pasteIntoARichTextEditorIsClearedForAnotherProgram()
+{
+    QVERIFY(FocusedDesktop::start(m_startup, m_data->dir.path()));
+    MainWindow* w = m_startup->mainWindow();
+    QWebEnginePage* page = w->browser()->page();
+    QSignalSpy loaded(w->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy finished(w, &MainWindow::formCommandFinished);
+    QLabel* status = w->statusBar()->findChild<QLabel*>(str("StatusPanel0"));
+    w->addressBox()->setEditText(QUrl::fromLocalFile(testDataPath(str("formfill/widgets.html"))).toString());
+    w->findAddress();
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 20000);
+    QVERIFY(loaded.last().first().toBool());
+    const QString state = str("JSON.parse(siteState())");
+
+    // Power Paste into the description editor, as the author gives it for NoteNest.
+    QWidget* view = w->browser()->focusProxy();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    evaluate(page, str("quill.focus()"));
+    w->pastePropertyValueInBrowser(str("NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, state + str(".editor")).toString(),
+        str("NoteNest keeps your notes.\nFind anything in an instant.\n"), 10000);
+    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(),
+        str("NoteNest keeps your notes.\nFind anything in an instant."));
+
+    // PixelPilot, and its fill: the editor holds nothing of NoteNest's.
+    w->programsComboBox()->setFocus();
+    QVERIFY(RealKeyboard::tap(Qt::Key_Down));
+    QCOMPARE(w->programsComboBox()->currentText(), str("PixelPilot"));
+    QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QCOMPARE(status->text(), str("Form loaded; 1 field written for NoteNest was cleared"));
+    QCOMPARE(evaluate(page, state + str(".editor")).toString(), str("\n"));
+    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(), QString());
     QVERIFY(m_sink->messages.isEmpty());
 }
 
