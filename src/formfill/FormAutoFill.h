@@ -39,7 +39,8 @@ public:
     static QStringList fieldsOf(const QString& value);
 
     // True for the types filled by setting their text: "text", "password",
-    // "textarea" and the other text entry types of input elements.
+    // "textarea", the other text entry types of input elements, and
+    // "richtext" (a rich-text editor).
     static bool takesText(const QString& upperType);
 
 private:

@@ -18,10 +18,13 @@ struct FormOption {
 
 struct FormControl {
     int position = -1; // address of the element: its index in document order among all elements walked
-    QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...
-    QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...
-    QString name;      // the name attribute, unchanged; empty when absent
-    QString value;     // the current value
+    QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...; a rich-text editor's own ("DIV")
+    QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...; "richtext"
+    // A rich-text editor (an editing host) is a control too: its name is that
+    // of the hidden input it keeps in step, its value its plain text, one line
+    // per paragraph.
+    QString name;  // the name attribute, unchanged; empty when absent
+    QString value; // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
     QStringList files = {};      // file upload fields only: the names of the chosen files

@@ -11,7 +11,8 @@
 #include <functional>
 
 // Reads and writes the form controls of the page a QWebEnginePage shows. The
-// work is done by scripts run in the application's own script world, which the
+// work is done by scripts (page/*.js beside this file, compiled in as
+// resources) run in the application's own script world, which the
 // page's scripts can neither see nor tamper with. The top-level document is
 // walked together with its open shadow roots and the frames of the same site
 // inside it, at any depth; frames of other sites cannot be read and are only
