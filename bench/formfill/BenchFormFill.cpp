@@ -4,7 +4,8 @@
 //
 // The fill is measured against its floor, in the same run: the bare web
 // engine reading the same page's controls and setting every one of them, with
-// the input and change events, in the application world (two scripts and the
+// the events of a user's typing and Tab (focus, input, change, blur, and
+// focusin and focusout), in the application world (two scripts and the
 // JSON between them, nothing of the program). It runs on pages of 1,000 and
 // 4,000 controls; the last line printed says how the fill grows with the page.
 
@@ -69,11 +70,15 @@ const char* const kBareApply = R"JS(
     for (var i = 0; i < changes.length; ++i) {
         var ch = changes[i];
         var el = window.__bare[ch.p];
+        el.dispatchEvent(new FocusEvent('focus'));
+        el.dispatchEvent(new FocusEvent('focusin', { bubbles: true }));
         if (ch.k === 'v') el.value = ch.v;
         else if (ch.k === 'c') el.checked = ch.c;
         else el.selectedIndex = ch.s;
         el.dispatchEvent(new Event('input', { bubbles: true }));
         el.dispatchEvent(new Event('change', { bubbles: true }));
+        el.dispatchEvent(new FocusEvent('blur'));
+        el.dispatchEvent(new FocusEvent('focusout', { bubbles: true }));
     }
     return changes.length;
 })(%1)

@@ -7,6 +7,7 @@
 #include "Helpers.h"
 #include "IniDocument.h"
 #include "MemoText.h"
+#include "SiteValues.h"
 #include "UploadField.h"
 
 #include <QFileInfo>
@@ -25,16 +26,27 @@ bool FormAutoFill::takesText(const QString& upperType)
     // that later HTML added and that a page of today reports instead of "text".
     static const QStringList types
         = {QStringLiteral("TEXT"), QStringLiteral("PASSWORD"), QStringLiteral("TEXTAREA"), QStringLiteral("EMAIL"),
-            QStringLiteral("URL"), QStringLiteral("TEL"), QStringLiteral("SEARCH"), QStringLiteral("NUMBER")};
+            QStringLiteral("URL"), QStringLiteral("TEL"), QStringLiteral("SEARCH"), QStringLiteral("NUMBER"),
+            // a rich-text editor, which the page reads and fills as a memo
+            QStringLiteral("RICHTEXT")};
     return types.contains(upperType);
+}
+
+QStringList FormAutoFill::fieldsOf(const QString& value)
+{
+    QStringList fields;
+    const int count = countFields(value, QLatin1Char(';'));
+    for (int j = 0; j < count; ++j) {
+        const QString field = getField(value, QLatin1Char(';'), j);
+        if (!field.isEmpty())
+            fields.append(field);
+    }
+    return fields;
 }
 
 QVector<bool> FormAutoFill::selection(const FormControl& control, const QString& value)
 {
-    QStringList fields;
-    const int count = countFields(value, QLatin1Char(';'));
-    for (int j = 0; j < count; ++j)
-        fields.append(getField(value, QLatin1Char(';'), j));
+    const QStringList fields = fieldsOf(value);
 
     const bool single = control.type != QLatin1String("select-multiple");
     QVector<bool> selected(control.options.size(), false);
@@ -73,13 +85,13 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
 
     // The values typed by hand, indexed once: one look-up per control keeps
     // the plan linear in the page's controls.
-    const QHash<QString, QString> typedValues
-        = IniDocument::load(FormFileNames::siteValues(m_programDirectory, m_programName, m_site.siteName))
-              .valuesOfKey(QStringLiteral("Value"));
+    const QHash<QString, QString> typedValues = SiteValues::read(
+        IniDocument::load(FormFileNames::siteValues(m_programDirectory, m_programName, m_site.siteName)));
     const DataFieldLookup lookup(m_rows, m_site);
 
     for (const FormControl& control : snapshot.controls) {
-        if (control.type == QLatin1String("hidden") || control.type == QLatin1String("submit"))
+        if (control.type == QLatin1String("hidden") || control.type == QLatin1String("submit")
+            || !FormControlKey::hasKey(control))
             continue;
         const QString key = FormControlKey::of(control);
         const std::optional<QString> dataField = map.dataField(key);
@@ -112,6 +124,7 @@ FormAutoFill::Plan FormAutoFill::plan(const FormSnapshot& snapshot) const
             change.selected = selection(control, value);
             for (const FormOption& option : control.options)
                 change.optionTexts.append(option.text);
+            change.fields = fieldsOf(value);
         } else if (UploadField::isUpload(control)) {
             const QString path = UploadField::offeredPath(value);
             if (!path.isEmpty())

@@ -35,8 +35,12 @@ public:
     // of them only when the list takes a single choice.
     static QVector<bool> selection(const FormControl& control, const QString& value);
 
+    // The non-empty fields of value (field splitting at ";").
+    static QStringList fieldsOf(const QString& value);
+
     // True for the types filled by setting their text: "text", "password",
-    // "textarea" and the other text entry types of input elements.
+    // "textarea", the other text entry types of input elements, and
+    // "richtext" (a rich-text editor).
     static bool takesText(const QString& upperType);
 
 private:

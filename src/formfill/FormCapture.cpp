@@ -8,6 +8,7 @@
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "QuilletError.h"
+#include "SiteValues.h"
 #include "UploadField.h"
 
 #include <QDir>
@@ -32,6 +33,22 @@ QString selectedTexts(const FormControl& control)
 }
 
 } // namespace
+
+bool FormCapture::records(const FormControl& control)
+{
+    return !isSkipped(control.type) && FormControlKey::hasKey(control);
+}
+
+bool FormCapture::hasForm(const FormSnapshot& snapshot)
+{
+    if (!snapshot.hasDocument || !snapshot.hasBody)
+        return false;
+    for (const FormControl& control : snapshot.controls) {
+        if (records(control))
+            return true;
+    }
+    return false;
+}
 
 FormCapture::FormCapture(QString programDirectory, const DataSelectorRows& rows, SiteAccount site, QString programName)
     : m_programDirectory(std::move(programDirectory))
@@ -73,7 +90,7 @@ void FormCapture::capture(const FormSnapshot& snapshot)
     if (snapshot.hasDocument && snapshot.hasBody) {
         for (const FormControl& control : snapshot.controls) {
             const QString& type = control.type;
-            if (isSkipped(type))
+            if (isSkipped(type) || !FormControlKey::hasKey(control))
                 continue;
             const QString key = FormControlKey::of(control);
             QString value = FormControlKey::trimBlanks(control.value);
@@ -95,8 +112,7 @@ void FormCapture::capture(const FormSnapshot& snapshot)
                     ++m_unstorable;
                     continue;
                 }
-                values.writeString(key, QStringLiteral("Value"), value);
-                values.writeString(key, QStringLiteral("Type"), type);
+                SiteValues::write(values, key, value, type);
                 valuesChanged = true;
             }
         }

@@ -24,6 +24,12 @@ public:
     // The same, raising QuilletError instead of showing it.
     void capture(const FormSnapshot& snapshot);
 
+    // Whether capture records control: not hidden, a submit button or a
+    // "BUTTON", and it has a name or an id.
+    static bool records(const FormControl& control);
+    // Whether the page holds a control that capture records.
+    static bool hasForm(const FormSnapshot& snapshot);
+
     // Controls of the last capture that were recorded in the map, and those left
     // out because their key or value cannot be stored (control characters in
     // the map, a "]" or line break in a values file section name).

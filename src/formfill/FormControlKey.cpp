@@ -19,8 +19,15 @@ bool FormControlKey::isCheckable(const QString& type)
     return type == QLatin1String("checkbox") || type == QLatin1String("radio");
 }
 
+bool FormControlKey::hasKey(const FormControl& control)
+{
+    return !control.name.isEmpty() || !control.id.isEmpty();
+}
+
 QString FormControlKey::of(const FormControl& control)
 {
-    const QString name = strippedName(control);
+    // Unnamed controls would otherwise all share the empty key, so that one
+    // map element would be applied to every one of them.
+    const QString name = control.name.isEmpty() ? control.id : strippedName(control);
     return isCheckable(control.type) ? name + trimBlanks(control.value) : name;
 }

@@ -16,7 +16,12 @@ public:
     // True for the types "checkbox" and "radio" (exact, case-sensitive).
     static bool isCheckable(const QString& type);
 
-    // The control key: the stripped name, for check boxes and radio buttons
-    // followed directly by the trimmed value ("os[]" with value "Win" gives "osWin").
+    // Whether the control can be keyed at all: it has a name or an id. A
+    // control with neither is never captured and never filled.
+    static bool hasKey(const FormControl& control);
+
+    // The control key: the stripped name, or for a control without a name its
+    // id; for check boxes and radio buttons followed directly by the trimmed
+    // value ("os[]" with value "Win" gives "osWin").
     static QString of(const FormControl& control);
 };

@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 
@@ -60,12 +61,31 @@ QString shownValue(const FormChange& change)
     return QString();
 }
 
-// What the tooltip of a marked control says: which value it takes and from where.
-QVector<PageFormAdapter::Mark> marksFor(const FormAutoFill::Plan& plan, const FormFillCommands::Context& context)
+// What the tooltip of a marked control says: which value it takes and from
+// where. Only the controls the fill would change are marked (so that their
+// number is the one the status gives), with those it would empty, and the
+// upload fields it offers a file.
+QVector<PageFormAdapter::Mark> marksFor(const FormAutoFill::Plan& plan, const FormFillCommands::Context& context,
+    const FormSnapshot& snapshot, const FormApplyResult& dryRun)
 {
     const DataFieldLookup lookup(*context.rows, context.site);
+    QSet<int> changing;
+    for (const FormOutcome& outcome : dryRun.outcomes)
+        changing.insert(outcome.position);
+    QHash<int, const FormControl*> byPosition;
+    for (const FormControl& control : snapshot.controls)
+        byPosition.insert(control.position, &control);
     QVector<PageFormAdapter::Mark> marks;
+    for (const FormClear& clear : dryRun.clears) {
+        const FormControl* control = byPosition.value(clear.position, nullptr);
+        if (control && changing.contains(clear.position)) {
+            marks.append({clear.position, control->tag, control->name,
+                translateMessage(QStringLiteral("Cleared: written for %1")).arg(clear.program)});
+        }
+    }
     for (const FormChange& change : plan.changes) {
+        if (!changing.contains(change.position))
+            continue;
         const bool fromEntry = !change.dataField.isEmpty() && !lookup.getDataFieldValue(change.dataField).isEmpty();
         const QString source = fromEntry ? change.dataField : translateMessage(QStringLiteral("Site values file"));
         marks.append({change.position, change.tag, change.name, source + QStringLiteral(": ") + shownValue(change)});
@@ -101,11 +121,19 @@ QVector<FormControl> previewControls(const FormSnapshot& snapshot, const QVector
 
 void saveFormOnPage(PageFormAdapter& adapter, const FormFillCommands::Context& context, Done done)
 {
-    adapter.takeSnapshot([context, done](const PageFormAdapter::SnapshotResult& result) {
+    const QUrl url = adapter.page() ? adapter.page()->url() : QUrl();
+    const bool noPage = url.isEmpty() || url.toString() == QLatin1String("about:blank");
+    adapter.takeSnapshot([context, done, noPage](const PageFormAdapter::SnapshotResult& result) {
         if (!result.ok) {
             // Without the page's controls nothing is written: an existing map stays as it is.
             showError(pageError(MESSAGE_NOOP(QStringLiteral("The form of the page could not be read.")), result.error));
             done(Outcome());
+            return;
+        }
+        if (!FormCapture::hasForm(result.snapshot)) {
+            // Nothing to learn: the map and the values file stay as they are.
+            done(withStatus(noPage ? translateMessage(QStringLiteral("No page is loaded; nothing was saved"))
+                                   : translateMessage(QStringLiteral("The page holds no form; nothing was saved"))));
             return;
         }
         FormCapture capture(context.programDirectory, *context.rows, context.site, context.programName);
@@ -143,6 +171,7 @@ void fillPage(
         const QString loaded = translateMessage(QStringLiteral("Form loaded"));
         const QString token = result.snapshot.documentToken;
         FormApplyOptions options;
+        options.program = context.programName;
         if (preview) {
             options.dryRun = true;
         } else {
@@ -175,6 +204,7 @@ void fillPage(
                 }
                 Outcome outcome = withStatus(loaded, unread);
                 outcome.changed = command == Command::AutoFill ? applied.changed : applied.outcomes.size();
+                outcome.clears = applied.clears;
                 if (command == Command::AutoFill) {
                     if (target && options.lateFieldWindowMs > 0)
                         (new LateFieldWatch(*target, context, token, options.lateFieldWindowMs))->start();
@@ -184,15 +214,21 @@ void fillPage(
                 outcome.preview = previewControls(snapshot, applied.outcomes);
                 outcome.status = translateMessage(QStringLiteral("Auto fill preview: %1 fields would change"))
                                      .arg(outcome.preview.size());
+                if (!plan.fileOffers.isEmpty()) {
+                    outcome.status += QStringLiteral("; ")
+                        + translateMessage(QStringLiteral("%1 upload fields would be offered a file"))
+                              .arg(plan.fileOffers.size());
+                }
                 if (command != Command::PreviewWithMarks || !target) {
                     done(outcome);
                     return;
                 }
-                target->markControls(token, marksFor(plan, context), [done, outcome](const FormApplyResult& marked) {
-                    Outcome shown = outcome;
-                    shown.marked = marked.applied;
-                    done(shown);
-                });
+                target->markControls(
+                    token, marksFor(plan, context, snapshot, applied), [done, outcome](const FormApplyResult& marked) {
+                        Outcome shown = outcome;
+                        shown.marked = marked.applied;
+                        done(shown);
+                    });
             });
     });
 }
@@ -201,10 +237,37 @@ void fillPage(
 
 QString FormFillCommands::Outcome::statusLine() const
 {
-    const QString note = unreadFramesNote(unreadFrames);
-    if (status.isEmpty() || note.isEmpty())
+    if (status.isEmpty())
         return status;
-    return status + QStringLiteral("; ") + note;
+    QString line = status;
+    // A preview lists what it would empty among its outlines; a fill says what it emptied.
+    if (preview.isEmpty()) {
+        for (const QString& note : clearedNotes(clears))
+            line += QStringLiteral("; ") + note;
+    }
+    const QString note = unreadFramesNote(unreadFrames);
+    if (!note.isEmpty())
+        line += QStringLiteral("; ") + note;
+    return line;
+}
+
+QStringList FormFillCommands::clearedNotes(const QVector<FormClear>& clears)
+{
+    QStringList programs;
+    QHash<QString, int> counts;
+    for (const FormClear& clear : clears) {
+        if (!counts.contains(clear.program))
+            programs.append(clear.program);
+        ++counts[clear.program];
+    }
+    QStringList notes;
+    for (const QString& program : programs) {
+        const int n = counts.value(program);
+        notes.append(n == 1
+                ? translateMessage(QStringLiteral("1 field written for %1 was cleared")).arg(program)
+                : translateMessage(QStringLiteral("%1 fields written for %2 were cleared")).arg(n).arg(program));
+    }
+    return notes;
 }
 
 QString FormFillCommands::unreadFramesNote(int n)

@@ -16,7 +16,8 @@ class PageFormAdapter;
 // waiting ones.
 //
 // The outcome's status is the status bar's text: "Form saved" or "Form
-// loaded", translated; it is empty when there is nothing to show (a fill
+// loaded", translated (a capture of a page without a form says so instead
+// and writes nothing); it is empty when there is nothing to show (a fill
 // without any form map, a page that was left while it was being filled) or
 // when an error was shown through the message sink.
 class FormFillCommands {
@@ -30,9 +31,13 @@ public:
         int marked = 0;       // preview with marks: controls outlined in the page
         // preview: every control the fill would change, in document order, as the fill would leave it
         QVector<FormControl> preview;
+        // controls emptied (or, in a preview, to be emptied) because a fill
+        // or paste for another program wrote them
+        QVector<FormClear> clears;
 
-        // The status and, when frames were left out, the note that says so:
-        // what the status bar shows.
+        // The status, after a fill the notes on the fields emptied for
+        // another program, and when frames were left out the note that says
+        // so: what the status bar shows.
         QString statusLine() const;
     };
     using Done = std::function<void(const Outcome&)>;
@@ -59,6 +64,9 @@ public:
     // The status texts only.
     static QString saveFormAndWait(PageFormAdapter& adapter, const Context& context);
     static QString autoFillAndWait(PageFormAdapter& adapter, const Context& context);
+
+    // "2 fields written for NoteNest were cleared", one note per program.
+    static QStringList clearedNotes(const QVector<FormClear>& clears);
 
     // The note for n frames of other sites that were not read; empty for none.
     static QString unreadFramesNote(int n);

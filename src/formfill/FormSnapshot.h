@@ -18,13 +18,17 @@ struct FormOption {
 
 struct FormControl {
     int position = -1; // address of the element: its index in document order among all elements walked
-    QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...
-    QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...
-    QString name;      // the name attribute, unchanged; empty when absent
-    QString value;     // the current value
+    QString tag;       // upper-cased tag name: "INPUT", "TEXTAREA", "SELECT", ...; a rich-text editor's own ("DIV")
+    QString type;      // the document's lower-case type: "text", "checkbox", "select-one", "textarea", ...; "richtext"
+    // A rich-text editor (an editing host) is a control too: its name is that
+    // of the hidden input it keeps in step, its value its plain text, one line
+    // per paragraph.
+    QString name;  // the name attribute, unchanged; empty when absent
+    QString value; // the current value
     bool checked = false;
     QVector<FormOption> options; // select lists only
     QStringList files = {};      // file upload fields only: the names of the chosen files
+    QString id = {};             // the id attribute; keys a control that has no name
 };
 
 struct FormSnapshot {
@@ -50,6 +54,10 @@ struct FormChange {
     QVector<bool> selected;  // Kind::Selection: the wanted state of every option
     QStringList optionTexts; // Kind::Selection: the option texts the wanted state was worked out for
     QString dataField;       // the map's DataField for the control (empty: the value came from the site values file)
+    // Kind::Selection: the value's non-empty fields. A list whose options have
+    // changed since is matched against them again, and one that holds none of
+    // them is chosen when its options change while the fill watches the page.
+    QStringList fields = {};
 };
 
 // A file upload field and the file the fill offers for it. Nothing is put into
@@ -69,6 +77,17 @@ struct FormApplyOptions {
     int lateFieldWindowMs = 0; // > 0: watch for controls added after this fill for so long
     QVector<FileOffer> offers; // upload fields and the files they are offered
     QString uploadReportKey;   // set by the adapter: marks its reports of clicks on upload fields
+    // The program the fill is for. The page remembers which controls were
+    // written for which program; a fill for another program empties those
+    // it leaves alone otherwise.
+    QString program;
+};
+
+// A control that a fill or paste wrote for another program and that the fill
+// empties (or, in a dry run, would empty).
+struct FormClear {
+    int position = -1; // in the snapshot; -1 for a control added after it
+    QString program;   // the program it was written for
 };
 
 // The state a control takes (or, in a dry run, would take) through a fill.
@@ -87,6 +106,8 @@ struct FormApplyResult {
     int skipped = 0;               // changes whose control is gone, was replaced or has other options now
     int userEdited = 0;            // late fields left alone because the user edited them since the fill
     int offered = 0;               // upload fields that were offered their file
+    int cleared = 0;               // controls emptied because they held another program's value (in changed too)
+    QVector<FormClear> clears;     // those controls, in the order the page remembered them
     QVector<FormOutcome> outcomes; // dry runs: every control whose state would change, in document order
     QString error;
 };

@@ -71,6 +71,7 @@ void LateFieldWatch::handle(const FormSnapshot& controls, bool watching, bool la
     }
     FormApplyOptions options;
     options.lateFields = true;
+    options.program = m_context.programName;
     options.offers = plan.fileOffers;
     QPointer<LateFieldWatch> self(this);
     m_adapter.applyChanges(m_token, plan.changes, options, [self, watching, last](const FormApplyResult& applied) {

@@ -11,7 +11,8 @@
 #include <functional>
 
 // Reads and writes the form controls of the page a QWebEnginePage shows. The
-// work is done by scripts run in the application's own script world, which the
+// work is done by scripts (page/*.js beside this file, compiled in as
+// resources) run in the application's own script world, which the
 // page's scripts can neither see nor tamper with. The top-level document is
 // walked together with its open shadow roots and the frames of the same site
 // inside it, at any depth; frames of other sites cannot be read and are only
@@ -58,9 +59,13 @@ public:
     void takeSnapshot(SnapshotCallback callback);
 
     // Applies changes (positions from the snapshot identified by
-    // documentToken) in their order. A control whose value really changes is
-    // sent the input and change events a user's typing or clicking would send;
-    // a check box, and a radio button that is switched on, is clicked. When the
+    // documentToken) in their order. A control whose value really changes
+    // gets the focus, its value with the input and change events a user's
+    // typing or clicking would send (a check box, and a radio button that is
+    // switched on, is clicked), and loses the focus again; the focus ends
+    // where it was. With options.program set, the controls that fills and
+    // pastes wrote for another program and that these changes leave alone
+    // are emptied (FormApplyResult::clears). When the
     // page shows another document than that of the snapshot, nothing is applied
     // and the result says documentChanged. A preview shown with markControls is
     // removed first.
@@ -85,6 +90,11 @@ public:
         const QString& documentToken, const QVector<FormChange>& changes, int timeoutMs = DefaultTimeoutMs);
     FormApplyResult apply(const QString& documentToken, const QVector<FormChange>& changes,
         const FormApplyOptions& options, int timeoutMs = DefaultTimeoutMs);
+
+    // A value was pasted into the control that has the keyboard focus: the
+    // page remembers it as written for program, as it remembers a fill's
+    // values, so that a fill for another program empties it.
+    void notePaste(const QString& program);
 
     // The file the last fill offered for the upload field the user has just
     // clicked, or empty when that field was offered none. Asks the page and

@@ -778,6 +778,9 @@ void MainWindow::pastePropertyValueInBrowser(const QString& text)
     QWidget* focus = QApplication::focusWidget();
     if (!focus || focus == m_browser || m_browser->isAncestorOf(focus)) {
         m_browser->page()->triggerAction(QWebEnginePage::Paste);
+        // The page remembers the field as written for this program, so that a
+        // fill for another program does not leave the value behind.
+        m_pageAdapter->notePaste(m_properties[PropertyCatalogue::ProgramName].getValue());
         return;
     }
     QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);

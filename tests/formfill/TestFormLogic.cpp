@@ -8,6 +8,7 @@
 #include "MessageTranslation.h"
 #include "PropertyCatalogue.h"
 #include "QuilletError.h"
+#include "SiteValues.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -97,6 +98,9 @@ private Q_SLOTS:
     void selection_data();
     void selection();
     void siteAndProgramNamesAreCleaned();
+    void multiLineValuesReadBackExactly_data();
+    void multiLineValuesReadBackExactly();
+    void valuesFilesWrittenBeforeReadUnchanged();
 
 private:
     FormCapture capturer() { return FormCapture(m_dir->path(), *m_rows, m_site, m_programName); }
@@ -236,6 +240,11 @@ void TestFormLogic::captureRecordsEveryKindOfControl()
         input(str("button"), str("lower"), str("Click")),
         input(str("text"), QString(), str("first unnamed")),
         input(str("file"), QString(), QString()),
+        [] {
+            FormControl c = input(str("text"), QString(), str("by id"));
+            c.id = str("homepage");
+            return c;
+        }(),
     });
     QCOMPARE(capturer().saveForm(snapshot), str("Form saved"));
     QVERIFY(m_sink->messages.isEmpty());
@@ -247,13 +256,13 @@ void TestFormLogic::captureRecordsEveryKindOfControl()
     const QStringList expected = {str("title|text|Program"), str("pw|password|Password"), str("acct|text|Username"),
         str("notes|textarea|"), str("osWin|checkbox|"), str("osMac|checkbox|"), str("licfree|radio|"),
         str("lictrial|radio|"), str("cat|select-one|"), str("plat|select-multiple|"), str("none|select-multiple|"),
-        str("empty|text|"), str("lower|button|"), str("|file|")};
+        str("empty|text|"), str("lower|button|"), str("homepage|text|")}; // nothing for those without name and id
     QCOMPARE(recorded, expected);
 
     const IniDocument values = IniDocument::load(valuesPath());
     QCOMPARE(values.sectionNames(),
         QStringList({str("notes"), str("osWin"), str("osMac"), str("licfree"), str("lictrial"), str("cat"), str("plat"),
-            str("none"), str("empty"), str("lower")}));
+            str("none"), str("empty"), str("lower"), str("homepage")}));
     QCOMPARE(values.readString(str("notes"), str("Value"), str("?")), str("hand typed"));
     QCOMPARE(values.readString(str("osWin"), str("Value"), str("?")), str("True"));
     QCOMPARE(values.readString(str("osWin"), str("Type"), str("?")), str("checkbox"));
@@ -557,6 +566,44 @@ void TestFormLogic::siteAndProgramNamesAreCleaned()
     const FormAutoFill::Plan plan = filler().plan(page({input(str("text"), str("cat"), QString())}));
     QCOMPARE(plan.changes.size(), 1);
     QCOMPARE(plan.changes.at(0).value, str("Tools"));
+}
+
+void TestFormLogic::multiLineValuesReadBackExactly_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("LF") << str("Line one\nLine two");
+    QTest::newRow("CR LF and a lone CR") << str("a\r\nb\rc");
+    QTest::newRow("empty line inside") << str("first\n\nthird");
+    QTest::newRow("backslashes and escape-like text") << str("C:\\new\\readme\nsee \\n");
+    QTest::newRow("one line") << str("just one");
+}
+
+void TestFormLogic::multiLineValuesReadBackExactly()
+{
+    QFETCH(QString, typed);
+    // Captured from a text area that no property holds, then filled back.
+    capturer().capture(page({textArea(str("notes"), typed)}));
+    const IniDocument values = IniDocument::load(valuesPath());
+    QVERIFY(!values.readString(str("notes"), str("Value"), {}).contains(QLatin1Char('\n')));
+    QCOMPARE(SiteValues::read(values).value(str("notes")), typed);
+    const FormAutoFill::Plan plan = filler().plan(page({textArea(str("notes"), QString())}));
+    QCOMPARE(plan.changes.size(), 1);
+    QCOMPARE(plan.changes.first().value, typed);
+
+    // A later one-line value replaces the multi-line one for good.
+    capturer().capture(page({textArea(str("notes"), str("now one line"))}));
+    QCOMPARE(SiteValues::read(IniDocument::load(valuesPath())).value(str("notes")), str("now one line"));
+}
+
+void TestFormLogic::valuesFilesWrittenBeforeReadUnchanged()
+{
+    // Files of before hold one line per value; backslashes in them are text.
+    m_dir->writeFile(str("SiteData/My ToolSite.ini"), "[path]\r\nValue=C:\\new\\n\r\n[blank]\r\nValue=two  words\r\n");
+    const QHash<QString, QString> read = SiteValues::read(IniDocument::load(valuesPath()));
+    QCOMPARE(read.value(str("path")), str("C:\\new\\n"));
+    QCOMPARE(read.value(str("blank")), str("two  words"));
+    QCOMPARE(SiteValues::unescaped(SiteValues::escaped(str("a\\nb\n\\"))), str("a\\nb\n\\"));
+    QCOMPARE(SiteValues::unescaped(str("odd \\x end\\")), str("odd \\x end\\"));
 }
 
 QTEST_GUILESS_MAIN(TestFormLogic)

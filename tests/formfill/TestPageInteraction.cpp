@@ -32,6 +32,7 @@ private Q_SLOTS:
     void cleanup();
 
     void lateFieldsNeverOverwriteWhatTheUserTyped();
+    void lateOptionsNeverOverrideTheUsersChoice();
     void uploadFieldIsOfferedTheProgramsFileOnClick();
     void captureMapsTheChosenProgramFile();
 
@@ -88,6 +89,27 @@ void TestPageInteraction::click(const QString& id)
     const QPoint at(centre.at(0).toInt(), centre.at(1).toInt());
     QWidget* target = m_view->focusProxy() ? m_view->focusProxy() : m_view.get();
     QTest::mouseClick(target, Qt::LeftButton, {}, at);
+}
+
+void TestPageInteraction::lateOptionsNeverOverrideTheUsersChoice()
+{
+    m_kit->writeMap({str("category="), str("subcategory=")});
+    m_kit->writeValues("[category]\nValue=Utilities;\n[subcategory]\nValue=Text editors;\n");
+    QUrl url = QUrl::fromLocalFile(testDataPath(str("formfill/dependent.html")));
+    url.setQuery(str("delay=2500"));
+    QVERIFY(PageTestKit::load(m_page, url));
+    QCOMPARE(FormFillCommands::autoFillAndWait(*m_adapter, m_kit->context(8000)), str("Form loaded"));
+    const QString sub = str("document.querySelector('[name=subcategory]').value");
+    QCOMPARE(js(sub).toString(), QString());
+    // Before the subcategories come, the user picks one with the keyboard.
+    js(str("document.querySelector('[name=subcategory]').focus()"));
+    m_view->setFocus();
+    QWidget* target = m_view->focusProxy() ? m_view->focusProxy() : m_view.get();
+    QTest::keyClick(target, Qt::Key_Down);
+    QTRY_COMPARE(js(sub).toString(), str("Other"));
+    // The page's list arrives (and resets the choice itself); the fill chooses nothing for the user.
+    QTRY_COMPARE_WITH_TIMEOUT(js(str("delivered")).toInt(), 1, 10000);
+    QCOMPARE(js(sub).toString(), QString());
 }
 
 void TestPageInteraction::lateFieldsNeverOverwriteWhatTheUserTyped()

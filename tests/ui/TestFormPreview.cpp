@@ -96,7 +96,7 @@ void TestFormPreview::previewOutlinesWhatTheFillWouldSet()
     QVERIFY(preview->isChecked());
     QCOMPARE(statusText(window), str("Auto fill preview: 1 fields would change"));
     QCOMPARE(PageTestKit::js(page, str("[title.title, other.title, title.value].join('|')")).toString(),
-        str("Program: Tool|Program: Tool|"));
+        str("Program: Tool||")); // "other" holds its value already: not outlined, not counted
 
     // Switched off, the outlines go.
     preview->trigger();

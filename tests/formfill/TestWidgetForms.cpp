@@ -1,0 +1,331 @@
+#include "FormFillCommands.h"
+#include "FormMap.h"
+#include "IniDocument.h"
+#include "PageFormAdapter.h"
+#include "PageTestKit.h"
+#include "TestSupport.h"
+
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+constexpr int kProgram = 14;
+constexpr int kDesc80 = 41;
+constexpr int kDesc2000 = 44;
+
+QStringList recordedIn(const QString& mapPath)
+{
+    QStringList recorded;
+    for (const FormMap::Control& c : FormMap::load(mapPath).controls())
+        recorded << c.name + QLatin1Char('|') + c.type + QLatin1Char('|') + c.dataField;
+    return recorded;
+}
+
+} // namespace
+
+// Forms as sites build them today, in a real offscreen web engine page: pages
+// made with unmodified releases of widget libraries (tests/data/formfill/vendor),
+// controls without a name, lists whose options come later, and a second fill
+// for another program on a page that the first one filled.
+class TestWidgetForms : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void widgetLibrariesTakeAnotherProgramsValues();
+    void refillForAnotherProgramLeavesNothingOfTheFirst();
+    void richTextEditorIsPreviewedAndEmptied();
+    void deeplyNestedEditorIsReadWithoutExhaustingTheStack();
+    void controlsWithoutANameAreKeyedByTheirId();
+    void valuesGoInAsTypingAndTabWouldPutThem();
+    void optionsThatArriveLaterAreChosen();
+    void saveFormWithoutAFormWritesNothing();
+
+private:
+    bool load(const QString& file)
+    {
+        return PageTestKit::load(m_page.get(), QUrl::fromLocalFile(testDataPath(str("formfill/") + file)));
+    }
+    QVariant js(const QString& script) { return PageTestKit::js(m_page.get(), script); }
+    QJsonObject siteState() { return QJsonDocument::fromJson(js(str("siteState()")).toString().toUtf8()).object(); }
+    // Makes name the current program, with description as its Desc2000 and Desc80.
+    FormFillContext switchTo(const QString& name, const QString& description)
+    {
+        m_kit->properties[kProgram].setValue(name);
+        m_kit->properties[kDesc2000].setValue(description);
+        m_kit->properties[kDesc80].setValue(description);
+        m_kit->refreshRows();
+        FormFillContext context = m_kit->context();
+        context.programName = name;
+        return context;
+    }
+    FormFillCommands::Outcome run(FormFillCommands::Command command, const FormFillContext& context)
+    {
+        return FormFillCommands::runAndWait(command, *m_adapter, context);
+    }
+
+    std::unique_ptr<PageTestKit> m_kit;
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<QWebEnginePage> m_page;
+    std::unique_ptr<PageFormAdapter> m_adapter;
+};
+
+void TestWidgetForms::init()
+{
+    m_kit = std::make_unique<PageTestKit>();
+    m_sink = std::make_unique<RecordingMessageSink>();
+    m_profile = std::make_unique<QWebEngineProfile>();
+    m_page = std::make_unique<QWebEnginePage>(m_profile.get());
+    m_adapter = std::make_unique<PageFormAdapter>(m_page.get());
+}
+
+void TestWidgetForms::cleanup()
+{
+    m_adapter.reset();
+    m_page.reset();
+    m_profile.reset();
+    m_sink.reset();
+    m_kit.reset();
+}
+
+void TestWidgetForms::widgetLibrariesTakeAnotherProgramsValues()
+{
+    // The author fills the form by hand for NoteNest and saves it.
+    FormFillContext noteNest = switchTo(str("NoteNest"), str("NoteNest keeps notes.\r\nFind anything.\r\n"));
+    QVERIFY(load(str("widgets.html")));
+    js(str("typeAs('NoteNest', 'NoteNest keeps notes.\\nFind anything.', 'u', 'l', '2024-05-17')"));
+    QCOMPARE(run(FormFillCommands::Command::SaveForm, noteNest).status, str("Form saved"));
+    QCOMPARE(m_sink->texts(), QStringList());
+    // The editor is learned by its hidden input as a memo; the date picker's
+    // unnamed month list and year box are not learned at all.
+    QCOMPARE(recordedIn(m_kit->dir.file(str("SiteData/Soft Site.xml"))),
+        QStringList({str("title|text|Program"), str("description|richtext|Desc80"), str("category|select-one|"),
+            str("platform|select-one|"), str("released|text|")}));
+
+    // PixelPilot on a fresh page, and then NoteNest and PixelPilot again on the same page.
+    FormFillContext pixelPilot = switchTo(str("PixelPilot"), str("PixelPilot edits pictures.\r\nExport to PNG.\r\n"));
+    m_kit->dir.writeFile(str("SiteData/PixelPilotSoft Site.ini"),
+        "[category]\nValue=Office;\n[platform]\nValue=Mac;\n[released]\nValue=2025-01-31\n");
+    QVERIFY(load(str("widgets.html")));
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(run(FormFillCommands::Command::AutoFill, pixelPilot).status, str("Form loaded"));
+        QCOMPARE(m_sink->texts(), QStringList());
+        // The enhanced box is driven after the fill: wait for what the library holds.
+        QTRY_COMPARE_WITH_TIMEOUT(siteState().value(str("category")).toString(), str("o"), 10000);
+        const QJsonObject state = siteState();
+        QCOMPARE(state.value(str("categoryBox")).toString(), str("Office"));
+        QCOMPARE(state.value(str("editor")).toString(), str("PixelPilot edits pictures.\nExport to PNG.\n"));
+        QCOMPARE(state.value(str("platform")).toVariant().toStringList(), QStringList(str("m")));
+        QCOMPARE(state.value(str("platformBox")).toString(), str("Mac"));
+        QCOMPARE(state.value(str("released")).toVariant().toStringList(), QStringList(str("2025-01-31")));
+        // The picker's own unnamed month list follows the date, untouched by the fill.
+        QCOMPARE(state.value(str("month")).toString(), str("0"));
+        QCOMPARE(state.value(str("form")).toVariant().toStringList(),
+            QStringList({str("title=PixelPilot"), str("description=PixelPilot edits pictures.\nExport to PNG."),
+                str("category=o"), str("platform=m"), str("released=2025-01-31")}));
+        if (round == 0) {
+            noteNest = switchTo(str("NoteNest"), str("NoteNest keeps notes.\r\nFind anything.\r\n"));
+            QCOMPARE(run(FormFillCommands::Command::AutoFill, noteNest).status, str("Form loaded"));
+            QTRY_COMPARE_WITH_TIMEOUT(siteState().value(str("category")).toString(), str("u"), 10000);
+            QCOMPARE(siteState().value(str("editor")).toString(), str("NoteNest keeps notes.\nFind anything.\n"));
+            pixelPilot = switchTo(str("PixelPilot"), str("PixelPilot edits pictures.\r\nExport to PNG.\r\n"));
+        }
+    }
+}
+
+void TestWidgetForms::refillForAnotherProgramLeavesNothingOfTheFirst()
+{
+    m_kit->writeMap({str("title=Program"), str("notes=Desc80"), str("oneline=Desc45"), str("same=Desc45"),
+        str("lictrial="), str("untouched=Desc45")});
+    m_kit->writeValues("[lictrial]\nValue=True\n");
+    QVERIFY(load(str("preview.html")));
+    const FormFillContext noteNest = switchTo(str("NoteNest"), str("NoteNest keeps notes.\r\nFind anything.\r\n"));
+    m_kit->dir.writeFile(str("SiteData/NoteNestSoft Site.ini"), "[lictrial]\nValue=True\n");
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, noteNest).statusLine(), str("Form loaded"));
+    // A value pasted by hand for NoteNest counts as written for it.
+    js(str("document.querySelector('[name=untouched]').focus(); document.querySelector('[name=untouched]').value = "
+           "'NoteNest pasted'"));
+    m_adapter->notePaste(str("NoteNest"));
+
+    // PixelPilot has no description and no values file: the Part leaves such
+    // controls unchanged, which would send NoteNest's text for PixelPilot.
+    const FormFillContext pixelPilot = switchTo(str("PixelPilot"), QString());
+    const FormFillCommands::Outcome preview = run(FormFillCommands::Command::PreviewWithMarks, pixelPilot);
+    QStringList previewed;
+    for (const FormControl& c : preview.preview)
+        previewed << c.name + QLatin1Char('=') + c.value + (c.checked ? str(" [x]") : QString());
+    QCOMPARE(previewed, QStringList({str("title=PixelPilot"), str("notes="), str("lic=trial"), str("untouched=")}));
+    QCOMPARE(preview.status, str("Auto fill preview: 4 fields would change"));
+    QCOMPARE(preview.marked, 4);
+    QCOMPARE(js(str("document.querySelector('[name=notes]').title")).toString(), str("Cleared: written for NoteNest"));
+    QCOMPARE(js(str("document.querySelector('[name=notes]').value")).toString(),
+        str("NoteNest keeps notes.\nFind anything."));
+
+    const FormFillCommands::Outcome fill = run(FormFillCommands::Command::AutoFill, pixelPilot);
+    QCOMPARE(fill.statusLine(), str("Form loaded; 3 fields written for NoteNest were cleared"));
+    const QString values = str("Array.from(document.forms[0].elements).filter(e => e.type !== 'radio' && e.type !== "
+                               "'checkbox' && e.tagName !== 'SELECT').map(e => e.name + '=' + e.value).join('|')");
+    QCOMPARE(
+        js(values).toString(), str("title=PixelPilot|same=My Tool|mail=|count=7|oneline=|notes=|stars=3|untouched="));
+    QCOMPARE(js(str("document.querySelector('[value=trial]').checked")).toBool(), false);
+    // Nothing is left to clear: the same fill again changes nothing.
+    const FormFillCommands::Outcome again = run(FormFillCommands::Command::AutoFill, pixelPilot);
+    QCOMPARE(again.statusLine(), str("Form loaded"));
+    QCOMPARE(again.changed, 0);
+}
+
+void TestWidgetForms::richTextEditorIsPreviewedAndEmptied()
+{
+    m_kit->writeMap({str("title=Program"), str("description=Desc80")});
+    QVERIFY(load(str("widgets.html")));
+    const FormFillContext noteNest = switchTo(str("NoteNest"), str("NoteNest keeps notes.\r\n\r\nFind anything.\r\n"));
+    // The preview works the editor's text out without touching it.
+    const FormFillCommands::Outcome preview = run(FormFillCommands::Command::Preview, noteNest);
+    QCOMPARE(preview.status, str("Auto fill preview: 2 fields would change"));
+    QCOMPARE(preview.preview.last().value, str("NoteNest keeps notes.\n\nFind anything."));
+    QCOMPARE(siteState().value(str("editor")).toString(), str("\n"));
+    // An empty line stays an empty paragraph in the editor's own model.
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, noteNest).status, str("Form loaded"));
+    QCOMPARE(siteState().value(str("editor")).toString(), str("NoteNest keeps notes.\n\nFind anything.\n"));
+
+    // PixelPilot has no description: the editor and its hidden input are emptied.
+    const FormFillContext pixelPilot = switchTo(str("PixelPilot"), QString());
+    const FormFillCommands::Outcome fill = run(FormFillCommands::Command::AutoFill, pixelPilot);
+    QCOMPARE(fill.statusLine(), str("Form loaded; 1 field written for NoteNest was cleared"));
+    const QJsonObject state = siteState();
+    QCOMPARE(state.value(str("editor")).toString(), str("\n"));
+    QVERIFY(state.value(str("form")).toVariant().toStringList().contains(str("description=")));
+}
+
+void TestWidgetForms::deeplyNestedEditorIsReadWithoutExhaustingTheStack()
+{
+    QVERIFY(load(str("keys.html")));
+    // A hostile page: an editor nested far deeper than any call stack goes
+    // (kept out of the layout, which the engine would not survive).
+    js(str("const host = document.createElement('div'); host.id = 'deep'; host.hidden = true;"
+           "host.setAttribute('contenteditable', 'true'); document.forms[0].appendChild(host); let n = host;"
+           "for (let i = 0; i < 20000; ++i) { const s = document.createElement(i % 2 ? 'span' : 'p');"
+           " n.appendChild(s); n = s; }"
+           "n.textContent = 'bottom';"));
+    const PageFormAdapter::SnapshotResult result = m_adapter->snapshot();
+    QVERIFY2(result.ok, qPrintable(result.error));
+    const FormControl& deep = result.snapshot.controls.last();
+    QCOMPARE(deep.id, str("deep"));
+    QCOMPARE(deep.type, str("richtext"));
+    QCOMPARE(deep.value, str("bottom"));
+}
+
+void TestWidgetForms::controlsWithoutANameAreKeyedByTheirId()
+{
+    QVERIFY(load(str("keys.html")));
+    js(str("document.getElementById('homepage').value = 'https://notenest.example';"
+           "document.getElementById('support').value = 'https://notenest.example/help';"
+           "document.querySelector('.nameless').value = 'no key';"
+           "document.getElementById('agree').checked = true;"));
+    QCOMPARE(run(FormFillCommands::Command::SaveForm, m_kit->context()).status, str("Form saved"));
+    QCOMPARE(recordedIn(m_kit->dir.file(str("SiteData/Soft Site.xml"))),
+        QStringList({str("title|text|"), str("homepage|text|"), str("support|text|"), str("notes|textarea|"),
+            str("agreeyes|checkbox|"), str("same|text|"), str("search|text|")}));
+    const IniDocument values = IniDocument::load(m_kit->dir.file(str("SiteData/My ToolSoft Site.ini")));
+    QCOMPARE(values.readString(str("support"), str("Value"), {}), str("https://notenest.example/help"));
+    QVERIFY(!values.hasSection(QString()));
+
+    // Each unnamed control takes its own value; one with neither name nor id is never filled.
+    m_kit->writeValues("[homepage]\nValue=https://pixel.example\n[support]\nValue=https://pixel.example/s\n"
+                       "[agreeyes]\nValue=False\n");
+    m_kit->writeMap({str("homepage="), str("support="), str("agreeyes="), str("=Program")});
+    QVERIFY(load(str("keys.html")));
+    js(str("document.querySelector('.nameless').value = 'left'; document.getElementById('agree').checked = true"));
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, m_kit->context()).status, str("Form loaded"));
+    QCOMPARE(js(str("[homepage.value, support.value, document.querySelector('.nameless').value, "
+                    "document.querySelector('.month').value, agree.checked].join('|')"))
+                 .toString(),
+        str("https://pixel.example|https://pixel.example/s|left|March|false"));
+}
+
+void TestWidgetForms::valuesGoInAsTypingAndTabWouldPutThem()
+{
+    m_kit->writeMap({str("title=Program"), str("notes="), str("agreeyes="), str("same=")});
+    m_kit->writeValues("[notes]\nValue=two\n[agreeyes]\nValue=True\n[same]\nValue=kept\n");
+    QVERIFY(load(str("keys.html")));
+    js(str("document.getElementById('search').focus(); window.log = []"));
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, m_kit->context()).status, str("Form loaded"));
+    // The focus goes through each changed control and back to the field the
+    // user was in; "same" already holds its value and hears nothing. (This
+    // page has no keyboard of its own: the engine sends the user's field no
+    // focus events, the fill sends the filled controls theirs.)
+    const QStringList log = js(str("log.join(' ')")).toString().split(QLatin1Char(' '));
+    QCOMPARE(log,
+        QStringList({str("focus:title"), str("input:title"), str("change:title"), str("blur:title"), str("focus:notes"),
+            str("input:notes"), str("change:notes"), str("blur:notes"), str("focus:agree"), str("click:agree"),
+            str("input:agree"), str("change:agree"), str("blur:agree")}));
+    QCOMPARE(js(str("document.activeElement.id")).toString(), str("search"));
+}
+
+void TestWidgetForms::optionsThatArriveLaterAreChosen()
+{
+    m_kit->writeMap({str("category="), str("subcategory="), str("title=Program")});
+    m_kit->writeValues("[category]\nValue=Utilities;\n[subcategory]\nValue=Text editors;\n");
+    QVERIFY(load(str("dependent.html")));
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, m_kit->context(5000)).status, str("Form loaded"));
+    QCOMPARE(js(str("document.forms[0].category.value")).toString(), str("Utilities"));
+    QTRY_COMPARE_WITH_TIMEOUT(js(str("document.forms[0].subcategory.value")).toString(), str("Text editors"), 10000);
+    QCOMPARE(js(str("delivered")).toInt(), 1);
+
+    // Without a watch (no late field window) nothing comes back for the list.
+    QVERIFY(load(str("dependent.html")));
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, m_kit->context(0)).status, str("Form loaded"));
+    QTRY_COMPARE_WITH_TIMEOUT(js(str("delivered")).toInt(), 1, 10000);
+    QCOMPARE(js(str("document.forms[0].subcategory.value")).toString(), QString());
+
+    // A value that never arrives among the options chooses nothing.
+    m_kit->writeValues("[category]\nValue=Games;\n[subcategory]\nValue=Text editors;\n");
+    QVERIFY(load(str("dependent.html")));
+    QCOMPARE(run(FormFillCommands::Command::AutoFill, m_kit->context(5000)).status, str("Form loaded"));
+    QTRY_COMPARE_WITH_TIMEOUT(js(str("delivered")).toInt(), 1, 10000);
+    QCOMPARE(js(str("document.forms[0].subcategory.value")).toString(), QString());
+}
+
+void TestWidgetForms::saveFormWithoutAFormWritesNothing()
+{
+    const QByteArray map = "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"title\" Type=\"text\" DataField=\"Program\"/>"
+                           "</XML_SITE_SUBMIT_INFO>\r\n";
+    m_kit->dir.writeFile(str("SiteData/Soft Site.xml"), map);
+    // No page loaded at all.
+    QCOMPARE(
+        run(FormFillCommands::Command::SaveForm, m_kit->context()).status, str("No page is loaded; nothing was saved"));
+    // A page without a form, and one whose only controls are hidden or unnamed.
+    for (const char* page : {"nobody.svg", "noform.html"}) {
+        QVERIFY(load(str(page)));
+        js(str("document.body && document.body.insertAdjacentHTML('beforeend', "
+               "'<input type=hidden name=token value=1><input type=text>')"));
+        QCOMPARE(run(FormFillCommands::Command::SaveForm, m_kit->context()).status,
+            str("The page holds no form; nothing was saved"));
+    }
+    QCOMPARE(m_kit->dir.readFile(str("SiteData/Soft Site.xml")), map);
+    QVERIFY(!QFile::exists(m_kit->dir.file(str("SiteData/My ToolSoft Site.ini"))));
+    QCOMPARE(m_sink->texts(), QStringList());
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QGuiApplication app(argc, argv);
+    TestWidgetForms test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestWidgetForms.moc"

@@ -1,0 +1,186 @@
+#include "BrowserView.h"
+#include "CompletingComboBox.h"
+#include "DataFixture.h"
+#include "DesktopStartup.h"
+#include "FocusedDesktop.h"
+#include "MainWindow.h"
+#include "QuilletApplication.h"
+#include "RealKeyboard.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+namespace {
+
+QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QVariant evaluate(QWebEnginePage* page, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, 10000))
+        qWarning("no answer to %s", qPrintable(script));
+    return result;
+}
+
+constexpr int kDesc250 = 42;
+
+} // namespace
+
+// On one page, a fill for NoteNest, a value pasted for it by hand, then the
+// program switched to PixelPilot (which has no description) and a second
+// fill: nothing of NoteNest's may stay for PixelPilot's submission.
+class TestFormRefill : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void refillForAnotherProgramLeavesNothingOfTheFirst();
+    void pasteIntoARichTextEditorIsClearedForAnotherProgram();
+
+private:
+    std::unique_ptr<DataFixture> m_data;
+    std::unique_ptr<RecordingMessageSink> m_sink;
+    std::unique_ptr<DesktopStartup> m_startup;
+};
+
+void TestFormRefill::init()
+{
+    m_data = std::make_unique<DataFixture>();
+    m_data->open();
+    const QString form = QUrl::fromLocalFile(testDataPath(str("formfill/memo-form.html"))).toString();
+    m_data->addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
+    PropertyCatalogue& p = m_data->properties();
+    const QList<QPair<const char*, const char*>> programs
+        = {{"NoteNest", "NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"}, {"PixelPilot", ""}};
+    for (const auto& [name, description] : programs) {
+        m_data->dm().loadProgram(str(name));
+        p[PropertyCatalogue::ProgramName].setValue(str(name));
+        p[kDesc250].setValue(str(description));
+        m_data->dm().saveProgram(str(name));
+    }
+    m_data->close();
+    m_data->dir.writeFile(
+        str("quillet.ini"), "[LastProgram]\nProgramName=NoteNest\n[General]\nAutomatically Fill Form Fields=0\n");
+    m_data->dir.writeFile(str("SiteData/Brookside.xml"),
+        "<XML_SITE_SUBMIT_INFO><CONTROL Name=\"productname\" Type=\"text\" DataField=\"Program\"/>"
+        "<CONTROL Name=\"description\" Type=\"textarea\" DataField=\"Desc250\"/></XML_SITE_SUBMIT_INFO>\r\n");
+    m_sink = std::make_unique<RecordingMessageSink>();
+}
+
+void TestFormRefill::cleanup()
+{
+    FocusedDesktop::stop(m_startup);
+    m_sink.reset();
+    m_data.reset();
+}
+
+void TestFormRefill::refillForAnotherProgramLeavesNothingOfTheFirst()
+{
+    QVERIFY(FocusedDesktop::start(m_startup, m_data->dir.path()));
+    MainWindow* w = m_startup->mainWindow();
+    QWebEnginePage* page = w->browser()->page();
+    QSignalSpy loaded(w->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy finished(w, &MainWindow::formCommandFinished);
+    QLabel* status = w->statusBar()->findChild<QLabel*>(str("StatusPanel0"));
+    QVERIFY(status);
+    const QString fields = str("Array.from(document.forms[0].elements).map(e => e.name + '=' + e.value).join('|')");
+
+    QWidget* siteList = m_startup->siteSelector()->findChild<QWidget*>(str("sitesDBGrid"));
+    siteList->setFocus();
+    QTRY_VERIFY(siteList->hasFocus());
+    QVERIFY(RealKeyboard::chord(Qt::Key_B, Qt::AltModifier, str("b")));
+    // Counted rather than waited for: the answer may come while the chord is still being handled.
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 20000);
+    QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QCOMPARE(status->text(), str("Form loaded"));
+    // What's new, pasted by hand into the page for NoteNest.
+    QWidget* view = w->browser()->focusProxy();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    evaluate(page, str("document.querySelector('[name=whatsnew]').focus()"));
+    w->pastePropertyValueInBrowser(str("NoteNest 2.0 is out.\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, fields).toString(),
+        str("product[name]=NoteNest|summary=|description=NoteNest keeps your notes.\nFind anything in an "
+            "instant.|whatsnew=NoteNest 2.0 is out."),
+        10000);
+
+    // PixelPilot, picked with the keyboard, filled on the same page.
+    w->programsComboBox()->setFocus();
+    QVERIFY(RealKeyboard::tap(Qt::Key_Down));
+    QCOMPARE(w->programsComboBox()->currentText(), str("PixelPilot"));
+    QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+    QCOMPARE(status->text(), str("Form loaded; 2 fields written for NoteNest were cleared"));
+    QCOMPARE(evaluate(page, fields).toString(), str("product[name]=PixelPilot|summary=|description=|whatsnew="));
+    // The page's own character count heard the change.
+    QCOMPARE(evaluate(page, str("document.getElementById('count').textContent")).toString(), str("0"));
+
+    // Filling PixelPilot again finds nothing more to clear.
+    QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 20000);
+    QCOMPARE(status->text(), str("Form loaded"));
+    QVERIFY(m_sink->messages.isEmpty());
+}
+
+void TestFormRefill::pasteIntoARichTextEditorIsClearedForAnotherProgram()
+{
+    QVERIFY(FocusedDesktop::start(m_startup, m_data->dir.path()));
+    MainWindow* w = m_startup->mainWindow();
+    QWebEnginePage* page = w->browser()->page();
+    QSignalSpy loaded(w->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy finished(w, &MainWindow::formCommandFinished);
+    QLabel* status = w->statusBar()->findChild<QLabel*>(str("StatusPanel0"));
+    w->addressBox()->setEditText(QUrl::fromLocalFile(testDataPath(str("formfill/widgets.html"))).toString());
+    w->findAddress();
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 20000);
+    QVERIFY(loaded.last().first().toBool());
+    const QString state = str("JSON.parse(siteState())");
+
+    // Power Paste into the description editor, as the author gives it for NoteNest.
+    QWidget* view = w->browser()->focusProxy();
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    evaluate(page, str("quill.focus()"));
+    w->pastePropertyValueInBrowser(str("NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, state + str(".editor")).toString(),
+        str("NoteNest keeps your notes.\nFind anything in an instant.\n"), 10000);
+    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(),
+        str("NoteNest keeps your notes.\nFind anything in an instant."));
+
+    // PixelPilot, and its fill: the editor holds nothing of NoteNest's.
+    w->programsComboBox()->setFocus();
+    QVERIFY(RealKeyboard::tap(Qt::Key_Down));
+    QCOMPARE(w->programsComboBox()->currentText(), str("PixelPilot"));
+    QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QCOMPARE(status->text(), str("Form loaded; 1 field written for NoteNest was cleared"));
+    QCOMPARE(evaluate(page, state + str(".editor")).toString(), str("\n"));
+    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(), QString());
+    QVERIFY(m_sink->messages.isEmpty());
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QuilletApplication app(argc, argv);
+    TestFormRefill test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestFormRefill.moc"
