@@ -30,6 +30,7 @@ class SubmissionDatabase;
 class WindowTranslator;
 class DataSelector;
 class ReportWindow;
+class RunController;
 class SiteSelector;
 class SiteUpdateCommand;
 
@@ -69,6 +70,8 @@ public:
     const BrowserHistory& history() const { return m_history; }
     QMenu* languageMenu() const { return m_languageMenu; }
     SiteUpdateCommand* siteUpdates() const { return m_siteUpdates; }
+    // The submission run's menus, panel and progress (made by setUpTabs).
+    RunController* runController() const { return m_runController; }
 
     // Navigation.
     void findAddress();
@@ -165,6 +168,7 @@ private:
     std::unique_ptr<PageFormAdapter> m_pageAdapter;
     std::unique_ptr<ProgramReplace> m_replace;
     SiteUpdateCommand* m_siteUpdates = nullptr;
+    RunController* m_runController = nullptr;
     WindowTranslator* m_language = nullptr;
     int m_panelWidth = 185;
     bool m_panelWidthSaved = false; // a pane width was stored at an earlier exit
