@@ -202,7 +202,7 @@ void TestSubmissionRun::flagAndHistoryLandTogether()
     QCOMPARE(f.flagRow("NoteNest", "Bb").value("Submitted").toInt(), expected);
     QCOMPARE(f.dm().getProgSiteFlag("Submitted"), bool(expected));
     QCOMPARE(historyText(SubmissionHistory::read(f.dm().database(), "NoteNest")),
-        refused ? QStringList {"Aa:published:manual"} : QStringList {"Aa:published:manual", "Bb:submitted:manual"});
+        (refused ? QStringList {"Aa:published:manual"} : QStringList {"Aa:published:manual", "Bb:submitted:manual"}));
     QVERIFY(changed.count() >= 1);
 }
 
