@@ -75,14 +75,12 @@ void TestRunCli::refusals_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("error");
-    QTest::newRow("queue of an unknown program") << QStringList {"run-queue", "--program", "Nothing"} << 1
-                                                 << "The program \"Nothing\" does not exist.";
-    QTest::newRow("mark at an unknown site")
-        << QStringList {"mark", "--program", "NoteNest", "--site", "Nowhere", "submitted"} << 1
-        << "The site \"Nowhere\" does not exist.";
-    QTest::newRow("mark for an unknown program")
-        << QStringList {"mark", "--program", "Nothing", "--site", "Acorn", "submitted"} << 1
-        << "The program \"Nothing\" does not exist.";
+    QTest::newRow("queue of an unknown program")
+        << QStringList {"run-queue", "--program", "Nothing"} << 1 << "The program \"Nothing\" does not exist.";
+    QTest::newRow("mark at an unknown site") << QStringList {"mark", "--program", "NoteNest", "--site", "Nowhere",
+        "submitted"} << 1 << "The site \"Nowhere\" does not exist.";
+    QTest::newRow("mark for an unknown program") << QStringList {"mark", "--program", "Nothing", "--site", "Acorn",
+        "submitted"} << 1 << "The program \"Nothing\" does not exist.";
     QTest::newRow("history of an unknown program")
         << QStringList {"history", "--program", "Nothing"} << 1 << "The program \"Nothing\" does not exist.";
     QTest::newRow("a state mark does not know")

@@ -2,6 +2,7 @@
 // a posted form is offered for marking and never marked by itself, an e-mail
 // site is marked only when the server took the mail, and a stopped run is
 // offered again at the next start with its progress in the status bar.
+#include "BrowserView.h"
 #include "DesktopStartup.h"
 #include "HistoryWindow.h"
 #include "MailWindow.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -111,7 +113,7 @@ void TestSubmissionRunWindow::postedFormIsOfferedNotMarked()
     RunPanel* panel = window->runController()->panel();
     QSignalSpy loaded(window->browser(), &QWebEngineView::loadFinished);
     action(window, "StartSubmissionRun")->trigger();
-    QVERIFY(panel->isVisible());
+    QVERIFY(panel->isVisibleTo(window));
     QCOMPARE(label(panel, "lblPosition"), QString("Site 1 of 2"));
     QCOMPARE(label(panel, "lblSite"), QString("Aa"));
     QCOMPARE(label(panel, "lblFormMap"), QString("No form map yet: fill the form by hand, then Save form"));
@@ -212,7 +214,7 @@ void TestSubmissionRunWindow::stoppedRunIsOfferedAtTheNextStart()
         // The status bar follows the flag at once.
         QCOMPARE(progress->text(), QString("NoteNest: 1 of 3 submitted, 0 published"));
         panel->stopAction()->trigger();
-        QVERIFY(!panel->isVisible());
+        QVERIFY(!panel->isVisibleTo(window));
         QVERIFY(action(window, "ResumeSubmissionRun")->isEnabled());
         startup.shutdown();
     }

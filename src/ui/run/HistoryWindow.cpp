@@ -19,6 +19,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QStringList kTranslationPaths {QStringLiteral("frmHistory.Caption"),

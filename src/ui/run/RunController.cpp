@@ -18,6 +18,7 @@
 #include "SubmissionProgress.h"
 #include "SubmissionRun.h"
 #include "UploadChooserPage.h"
+#include "WindowTranslator.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -324,17 +325,18 @@ void RunController::mailCurrentSite()
 
 void RunController::pageLoaded(bool ok)
 {
-    if (!m_run->isActive() || !m_pageOpened || !ok)
+    if (!m_run->isActive() || !m_pageOpened)
         return;
     const QueueEntry& entry = *m_run->current();
     if (m_posted) {
-        // The author decides: a post may have come back with the site's own error page.
+        // The author decides: a post may have come back with the site's own
+        // error page (which the engine may report as a failed load).
         m_panel->showPosted(translateMessage(QStringLiteral("Form posted: mark as submitted? (%1)"))
                                 .arg(m_panel->submittedAction()->shortcut().toString(QKeySequence::NativeText)));
         return;
     }
     // With automatic filling off, the run fills the form itself.
-    if (!m_config.autoFillFormFields
+    if (ok && !m_config.autoFillFormFields
         && QFile::exists(FormFileNames::siteMap(m_config.programDirectory(), entry.siteName)))
         m_window.autoFillForm();
 }
