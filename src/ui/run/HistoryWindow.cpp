@@ -97,8 +97,7 @@ HistoryWindow::HistoryWindow(Settings& config, SubmissionDatabase& dm, QWidget* 
 
     installWidgetTranslation();
     m_language = createWindowLanguage(this, kTranslationPaths);
-    if (config.language != QLatin1String("English"))
-        m_language->translate();
+    m_language->applyLanguage(config);
     reload();
 }
 

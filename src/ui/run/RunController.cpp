@@ -49,8 +49,7 @@ RunController::RunController(MainWindow& window, Settings& config, SubmissionDat
     connect(m_panel->backAction(), &QAction::triggered, this, &RunController::goBack);
     connect(m_panel->stopAction(), &QAction::triggered, this, &RunController::stopRun);
     connect(m_run, &SubmissionRun::finished, this, &RunController::runFinished);
-    if (m_config.language != QLatin1String("English"))
-        m_panel->language()->translate();
+    m_panel->language()->applyLanguage(m_config);
 
     m_progress = new QLabel(&window);
     m_progress->setObjectName(QStringLiteral("lblProgress"));
