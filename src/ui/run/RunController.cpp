@@ -67,7 +67,13 @@ RunController::RunController(MainWindow& window, Settings& config, SubmissionDat
     installActions();
     updateProgress();
     updateActions();
-    if (const auto left = SubmissionRun::unfinishedRun(m_dm)) {
+    std::optional<SubmissionRun::Record> left;
+    try {
+        left = SubmissionRun::unfinishedRun(m_dm);
+    } catch (const QuilletError& error) {
+        qWarning("The submission runs could not be read: %s", qPrintable(error.text()));
+    }
+    if (left) {
         window.statusBar()->showMessage(translateMessage(
             QStringLiteral("The submission run of %1 was left unfinished: Sites, Resume submission run."))
                                             .arg(left->program));
