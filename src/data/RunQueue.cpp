@@ -6,9 +6,19 @@
 
 namespace {
 
-// The flags of the program at the site, read inside the site's own row.
-const QString kFlagsOf
-    = QStringLiteral("SELECT 1 FROM ProgSite.ProgSite AS f WHERE f.ProgramName = ? AND f.SiteName = s.SiteName AND ");
+// The page a run opens, with the page commands' fall-backs: the submit page,
+// else the home page; the update page, else the submit page.
+const QString kSubmitLink = QStringLiteral("coalesce(nullif(SubmitUrl, ''), HomeUrl, '')");
+const QString kUpdateLink = QStringLiteral("coalesce(nullif(UpdateUrl, ''), nullif(SubmitUrl, ''), HomeUrl, '')");
+
+// The sites whose flags for the program (bound first) pass a condition; read
+// once per query.
+QString flaggedSites(const QString& condition)
+{
+    return QStringLiteral("(SELECT SiteName FROM ProgSite.ProgSite WHERE ProgramName = ? AND SiteName IS NOT NULL "
+                          "AND (%1))")
+        .arg(condition);
+}
 
 QString nonNull(const QString& text)
 {
@@ -31,19 +41,19 @@ RunQueue::RunQueue(const SubmissionDatabase& dm, const QString& program, RunKind
 QVector<QueueEntry> RunQueue::select(
     const QString& extraCondition, const QVariantList& extraParams, int limit, bool anySite) const
 {
-    QString sql = QStringLiteral("SELECT SiteName, HomeUrl, SubmitUrl, UpdateUrl FROM Sites.Sites AS s WHERE (")
+    const QString link = m_kind == RunKind::Submit ? kSubmitLink : kUpdateLink;
+    QString sql = QStringLiteral("SELECT SiteName, %1 FROM Sites.Sites WHERE (").arg(link)
         + (anySite ? QStringLiteral("1") : m_filterSql) + QStringLiteral(") AND ");
     QVariantList params = anySite ? QVariantList() : m_filterParams;
     if (anySite) {
         sql += QStringLiteral("1");
     } else if (m_kind == RunKind::Submit) {
-        sql += QStringLiteral("(trim(coalesce(SubmitUrl, '')) <> '' OR trim(coalesce(HomeUrl, '')) <> '') "
-                              "AND NOT EXISTS (")
-            + kFlagsOf + QStringLiteral("(f.Submitted = 1 OR f.NotApplicable = 1))");
+        sql += kSubmitLink + QStringLiteral(" <> '' AND SiteName NOT IN ")
+            + flaggedSites(QStringLiteral("Submitted = 1 OR NotApplicable = 1"));
     } else {
-        sql += QStringLiteral("EXISTS (") + kFlagsOf
-            + QStringLiteral("(f.Submitted = 1 OR f.Published = 1 OR f.OldVersion = 1) "
-                             "AND coalesce(f.NotApplicable, 0) = 0)");
+        sql += QStringLiteral("SiteName IN ")
+            + flaggedSites(QStringLiteral(
+                "(Submitted = 1 OR Published = 1 OR OldVersion = 1) AND coalesce(NotApplicable, 0) = 0"));
     }
     if (!anySite)
         params << nonNull(m_program);
@@ -62,14 +72,7 @@ QVector<QueueEntry> RunQueue::select(
         entry.siteName = query.value(0).toString();
         if (!anySite && m_excluded.contains(entry.siteName))
             continue;
-        const QString home = query.value(1).toString();
-        QString submit = query.value(2).toString();
-        QString update = query.value(3).toString();
-        if (submit.isEmpty())
-            submit = home;
-        if (update.isEmpty())
-            update = submit;
-        entry.link = m_kind == RunKind::Submit ? submit : update;
+        entry.link = query.value(1).toString();
         entry.byMail = isEmailAddress(entry.link);
         entries.append(entry);
         if (limit >= 0 && entries.size() >= limit)
@@ -109,8 +112,9 @@ std::optional<QueueEntry> RunQueue::nextAfter(const QString& site, const QString
     QVariantList params;
     if (!site.isEmpty()) {
         const QString name = nonNull(site);
-        condition = QStringLiteral(" AND (SiteName COLLATE NOCASE > ? OR (SiteName COLLATE NOCASE = ? AND "
-                                   "SiteName > ?))");
+        // The first term bounds the walk of the name-order index.
+        condition = QStringLiteral(" AND SiteName COLLATE NOCASE >= ? AND (SiteName COLLATE NOCASE > ? OR "
+                                   "SiteName > ?)");
         params = {name, name, name};
     }
     if (!among.isEmpty()) {
