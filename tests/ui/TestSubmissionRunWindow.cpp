@@ -28,6 +28,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QWebEngineView>
 
 namespace {
@@ -91,6 +92,7 @@ private Q_SLOTS:
     void emailSiteMarkedOnlyWhenTheServerTookIt_data();
     void emailSiteMarkedOnlyWhenTheServerTookIt();
     void stoppedRunIsOfferedAtTheNextStart();
+    void runKeysClashWithNoOther();
 };
 
 void TestSubmissionRunWindow::postedFormIsOfferedNotMarked_data()
@@ -248,6 +250,36 @@ void TestSubmissionRunWindow::stoppedRunIsOfferedAtTheNextStart()
     QVERIFY(dir.readFile("history.txt").startsWith("Submission History Report\r\n"));
     QVERIFY(!resume->isEnabled());
     QVERIFY2(sink.messages.isEmpty(), qPrintable(sink.texts().join('\n')));
+    startup.shutdown();
+}
+
+void TestSubmissionRunWindow::runKeysClashWithNoOther()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    DesktopStartup startup(dir.path());
+    startup.start();
+    MainWindow* window = startup.mainWindow();
+    RunPanel* panel = window->runController()->panel();
+    QMultiHash<QKeySequence, QString> owners;
+    for (QAction* each : window->findChildren<QAction*>()) {
+        for (const QKeySequence& key : each->shortcuts())
+            owners.insert(key, each->objectName());
+    }
+    for (QAction* run : {panel->submittedAction(), panel->skipAction(), panel->notApplicableAction(),
+             panel->backAction(), panel->stopAction()}) {
+        QVERIFY2(!run->shortcut().isEmpty(), qPrintable(run->objectName()));
+        QCOMPARE(owners.values(run->shortcut()), QStringList {run->objectName()});
+        // Keys a text field keeps for itself would never reach the run while typing.
+        for (QKeySequence::StandardKey editing : {QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
+                 QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord, QKeySequence::InsertLineSeparator})
+            QVERIFY2(!QKeySequence::keyBindings(editing).contains(run->shortcut()), qPrintable(run->objectName()));
+        // The tooltip names the key.
+        const auto* button = panel->findChild<QToolButton*>(run->objectName() + "Button");
+        QVERIFY(button);
+        QVERIFY2(button->toolTip().contains(run->shortcut().toString(QKeySequence::NativeText)),
+            qPrintable(button->toolTip()));
+    }
     startup.shutdown();
 }
 

@@ -95,13 +95,14 @@ RunPanel::RunPanel(QWidget* parent)
     layout->addWidget(m_posted);
     layout->addWidget(m_note);
 
-    // Keys that no menu, toolbar or paste chord of the main window uses.
+    // Keys that no menu, toolbar or paste chord of the main window uses, and
+    // that no text field takes for editing (Ctrl+Shift+arrows select words).
     m_submitted
         = makeAction("actSubmitted", QStringLiteral("Submitted, next"), QKeySequence(Qt::CTRL | Qt::Key_Return));
-    m_skip = makeAction("actSkip", QStringLiteral("Skip"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
+    m_skip = makeAction("actSkip", QStringLiteral("Skip"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
     m_notApplicable = makeAction(
         "actNotApplicable", QStringLiteral("Not applicable"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
-    m_back = makeAction("actBack", QStringLiteral("Back"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+    m_back = makeAction("actBack", QStringLiteral("Back"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B));
     m_stop = makeAction("actStop", QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_X));
     auto* buttons = new QGridLayout();
     buttons->addWidget(makeButton(m_submitted), 0, 0, 1, 2);
