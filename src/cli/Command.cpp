@@ -7,6 +7,7 @@
 #include "PadCommands.h"
 #include "ProgramDirectory.h"
 #include "QuilletError.h"
+#include "RunCommands.h"
 
 namespace {
 
@@ -18,6 +19,9 @@ std::vector<std::unique_ptr<Command>> makeCommands()
     commands.push_back(std::make_unique<SitesCommand>());
     commands.push_back(std::make_unique<ReportCommand>());
     commands.push_back(std::make_unique<MergeSitesCommand>());
+    commands.push_back(std::make_unique<RunQueueCommand>());
+    commands.push_back(std::make_unique<MarkCommand>());
+    commands.push_back(std::make_unique<HistoryCommand>());
     commands.push_back(std::make_unique<HelperCommandProxy>(kCaptureCommandInfo, kPageCommandProgram));
     commands.push_back(std::make_unique<HelperCommandProxy>(kFillCommandInfo, kPageCommandProgram));
     commands.push_back(std::make_unique<ImportPadCommand>());

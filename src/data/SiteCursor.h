@@ -45,6 +45,8 @@ public:
     // Filtering off: every row takes part.
     void setFiltered(bool on);
     bool isFiltered() const { return m_filtered; }
+    // The filter in force as a parsed condition (passes every row when not filtered).
+    const FilterExpression& filter() const { return m_filtered ? m_filter : m_noFilter; }
 
     // Reads the rows again; the current row stays on the same site when it
     // still passes the filter, otherwise on the row now at its position.
@@ -119,6 +121,7 @@ private:
     bool m_filtered = true;
     QString m_filterText;
     FilterExpression m_filter;
+    FilterExpression m_noFilter;
     QStringList m_columns;
     QHash<QString, int> m_columnIndex; // case-folded name -> column
     int m_nameColumn = 0;

@@ -479,16 +479,59 @@ ProgSiteRow* SubmissionDatabase::editableCurrentRow()
 
 void SubmissionDatabase::setProgSiteFlag(const QString& flag, bool value)
 {
-    if (!isFlagName(flag))
-        throw QuilletError(QStringLiteral("Unknown flag %1").arg(flag));
-    ProgSiteRow* row = editableCurrentRow();
-    if (!row)
+    setProgSiteFlags({{flag, value}});
+}
+
+void SubmissionDatabase::setProgSiteFlags(
+    const QVector<QPair<QString, bool>>& flags, const std::function<void()>& alsoWrite)
+{
+    for (const auto& change : flags) {
+        if (!isFlagName(change.first))
+            throw QuilletError(QStringLiteral("Unknown flag %1").arg(change.first));
+    }
+    requireOpen(Table::ProgSite);
+    if (m_sites.currentIndex() < 0)
         return;
-    Sql::exec(m_db,
-        QStringLiteral("UPDATE ProgSite.ProgSite SET %1 = ? WHERE ProgramName = ? AND SiteName = ?")
-            .arg(Sql::quoted(flag)),
-        {value ? 1 : 0, m_flags.program(), m_sites.currentSiteName()});
-    *row->flag(flag) = value;
+    const QString site = m_sites.currentSiteName();
+    const QString program = m_flags.program();
+    try {
+        Sql::inTransaction(m_db, [&] {
+            // The first change of a site's flags creates the program's row for it.
+            if (!m_flags.find(site)) {
+                QSqlQuery insert = Sql::exec(m_db,
+                    QStringLiteral("INSERT OR IGNORE INTO ProgSite.ProgSite (ProgramName, SiteName) VALUES (?, ?)"),
+                    {program, site});
+                insert.finish();
+            }
+            for (const auto& change : flags) {
+                QSqlQuery update = Sql::exec(m_db,
+                    QStringLiteral("UPDATE ProgSite.ProgSite SET %1 = ? WHERE ProgramName = ? AND SiteName = ?")
+                        .arg(Sql::quoted(change.first)),
+                    {change.second ? 1 : 0, program, site});
+                update.finish();
+            }
+            if (alsoWrite)
+                alsoWrite();
+        });
+    } catch (const QuilletError&) {
+        // What is shown stays what the file holds.
+        reloadProgramFlags();
+        throw;
+    }
+    QSqlQuery row = Sql::exec(m_db,
+        QStringLiteral("SELECT Submitted, Published, OldVersion, NotApplicable, FileID FROM ProgSite.ProgSite "
+                       "WHERE ProgramName = ? AND SiteName = ?"),
+        {program, site});
+    if (row.next()) {
+        ProgSiteRow read;
+        read.submitted = optionalFlag(row.value(0));
+        read.published = optionalFlag(row.value(1));
+        read.oldVersion = optionalFlag(row.value(2));
+        read.notApplicable = optionalFlag(row.value(3));
+        read.fileId = row.value(4).toString();
+        m_flags.insert(site, read);
+    }
+    row.finish();
     Q_EMIT programFlagsChanged();
 }
 

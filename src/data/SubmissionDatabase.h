@@ -9,7 +9,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QPair>
+#include <QVector>
+
 #include <array>
+#include <functional>
 
 class Settings;
 class PropertyCatalogue;
@@ -76,6 +80,12 @@ public:
     // Sets a flag of the current program at the current site; the first
     // change creates the row.
     void setProgSiteFlag(const QString& flag, bool value);
+    // Sets flags of the current program at the current site in one
+    // transaction, together with alsoWrite's writes (which may touch only
+    // ProgSite.DAT): all land or none does, and the flags shown stay as the
+    // file has them. The first change creates the row. Raises QuilletError
+    // when the engine refuses any of it.
+    void setProgSiteFlags(const QVector<QPair<QString, bool>>& flags, const std::function<void()>& alsoWrite = {});
     void setProgSiteFileID(const QString& fileId);
 
     // Writes one of the author's fields of the current site: Username,

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -56,6 +57,25 @@ bool copyFile(const QString& from, const QString& to, QString& error)
     return true;
 }
 
+// The structure of a companion table as the damaged file holds it.
+TableDef readCompanion(const QSqlDatabase& db, const QString& name)
+{
+    TableDef def;
+    def.name = name;
+    QVector<QPair<int, QString>> keyColumns;
+    QSqlQuery columns
+        = Sql::exec(db, QStringLiteral("PRAGMA %1.table_info(%2)").arg(Sql::quoted(kDamaged), Sql::quoted(name)));
+    while (columns.next()) {
+        def.fields.append({columns.value(1).toString(), columns.value(2).toString(), columns.value(4).toString()});
+        if (columns.value(5).toInt() > 0)
+            keyColumns.append({columns.value(5).toInt(), columns.value(1).toString()});
+    }
+    std::sort(keyColumns.begin(), keyColumns.end());
+    for (const auto& key : keyColumns)
+        def.primaryKey.append(key.second);
+    return def;
+}
+
 // Builds the repaired table in newPath from the rows of damagedPath.
 TableRepair::Result rebuildInto(const QString& damagedPath, const QString& newPath, Table table)
 {
@@ -96,6 +116,19 @@ TableRepair::Result rebuildInto(const QString& damagedPath, const QString& newPa
                         .arg(Sql::quoted(kDamaged), Sql::quoted(def.name)))
                                      .toInt();
                 result.rowsLeftOut = std::max(0, read - written);
+                // The tables that live beside it in the same file come along.
+                for (const TableDef& companion : TableSchema::companionTables(table)) {
+                    if (!TableSchema::hasTable(db, kDamaged, companion.name))
+                        continue;
+                    TableDef found = readCompanion(db, companion.name);
+                    found.indexes = companion.indexes;
+                    TableSchema::createCompanionTable(db, found, schema);
+                    const QString fields = columnList(found.fields);
+                    QSqlQuery rows = Sql::exec(db,
+                        QStringLiteral("INSERT OR IGNORE INTO %1.%2 (%3) SELECT %3 FROM %4.%2 NOT INDEXED WHERE 1")
+                            .arg(Sql::quoted(schema), Sql::quoted(companion.name), fields, Sql::quoted(kDamaged)));
+                    rows.finish();
+                }
             });
             const QString check
                 = Sql::scalar(db, QStringLiteral("PRAGMA %1.integrity_check").arg(Sql::quoted(schema))).toString();

@@ -367,6 +367,43 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
     });
 }
 
+QVector<TableDef> companionTables(Table table)
+{
+    if (table != Table::ProgSite)
+        return {};
+    TableDef history;
+    history.name = QStringLiteral("SubmissionHistory");
+    // Entry: the order of writing, so rows written in the same second keep it.
+    history.fields = {integer("Entry"), text("Time", 20), text("ProgramName", 50), text("SiteName", 60),
+        text("RunKind", 10), text("Outcome", 30), integer("RunId")};
+    history.primaryKey = QStringList {QStringLiteral("Entry")};
+    history.indexes = {IndexDef {QStringLiteral("SubmissionHistory_Run"), {QStringLiteral("RunId")}, {}}};
+    TableDef runs;
+    runs.name = QStringLiteral("SubmissionRuns");
+    runs.fields = {integer("RunId"), text("ProgramName", 50), text("RunKind", 10), text("Started", 20),
+        text("LastSite", 60), integer("Phase"), integer("Total"), boolean("Finished", true)};
+    runs.primaryKey = QStringList {QStringLiteral("RunId")};
+    return {history, runs};
+}
+
+bool hasTable(const QSqlDatabase& db, const QString& schema, const QString& name)
+{
+    return Sql::scalar(db,
+               QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'table' AND name = ?")
+                   .arg(Sql::quoted(schema)),
+               {name})
+               .toInt()
+        > 0;
+}
+
+void createCompanionTable(const QSqlDatabase& db, const TableDef& def, const QString& schema)
+{
+    if (hasTable(db, schema, def.name))
+        return;
+    Sql::exec(db, createStatement(schema, def.name, def));
+    createIndexes(db, schema, def);
+}
+
 int readVersion(const QSqlDatabase& db, Table table)
 {
     return Sql::scalar(db, QStringLiteral("PRAGMA %1.user_version").arg(Sql::quoted(tableName(table)))).toInt();

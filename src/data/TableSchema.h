@@ -80,6 +80,17 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
 
 int readVersion(const QSqlDatabase& db, Table table);
 
+// Tables that live in a table's file beside it: made when first needed (a
+// file without them is as good as one with them empty), carried over by a
+// repair, and left alone by the table's own upgrades and version. ProgSite's
+// file holds the submission history and the submission runs.
+QVector<TableDef> companionTables(Table table);
+// Creates def with its indexes in schema unless the file already has it; the
+// file's version is not touched.
+void createCompanionTable(const QSqlDatabase& db, const TableDef& def, const QString& schema);
+// Whether schema's file holds a table named name.
+bool hasTable(const QSqlDatabase& db, const QString& schema, const QString& name);
+
 // What a table file holds, read without writing anything.
 struct FileInfo {
     bool exists = false;

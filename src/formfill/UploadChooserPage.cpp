@@ -52,3 +52,10 @@ void UploadChooserPage::javaScriptConsoleMessage(
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, lineNumber, sourceId);
 }
+
+bool UploadChooserPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    if (type == NavigationTypeFormSubmitted && isMainFrame)
+        Q_EMIT formSubmitted(url);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}

@@ -35,7 +35,13 @@ public:
     // Without a chooser the engine's own file dialog opens, without pre-selection.
     void setChooser(Chooser chooser) { m_chooser = std::move(chooser); }
 
+Q_SIGNALS:
+    // The page's own document is about to post a form (a form submission
+    // navigation of the main frame); the load that follows shows the answer.
+    void formSubmitted(const QUrl& url);
+
 protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
     QStringList chooseFiles(
         FileSelectionMode mode, const QStringList& oldFiles, const QStringList& acceptedMimeTypes) override;
     void javaScriptConsoleMessage(

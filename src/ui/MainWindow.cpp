@@ -25,6 +25,7 @@
 #include "QuickPasteShortcuts.h"
 #include "QuilletError.h"
 #include "ReportWindow.h"
+#include "RunController.h"
 #include "SiteCheckWindow.h"
 #include "SiteEditor.h"
 #include "SiteSearchLinks.h"
@@ -532,6 +533,9 @@ void MainWindow::setUpTabs()
     dock(m_dataTab, m_dataSelector);
     dock(m_sitesTab, m_siteSelector);
     m_tabsReady = true;
+    // The submission run: its menu items, panel and the progress in the status bar.
+    if (m_dm && m_rows && !m_runController)
+        m_runController = new RunController(*this, m_config, *m_dm, *m_rows);
     // Showing the data selector takes the values into its rows; a window in a
     // tab that is not in front gets no show event of its own, so the rows are
     // filled here.

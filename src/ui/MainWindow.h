@@ -31,6 +31,7 @@ class WindowTranslator;
 class DataSelector;
 class ReportWindow;
 class SiteCheckWindow;
+class RunController;
 class SiteSelector;
 class SiteUpdateCommand;
 
@@ -70,6 +71,8 @@ public:
     const BrowserHistory& history() const { return m_history; }
     QMenu* languageMenu() const { return m_languageMenu; }
     SiteUpdateCommand* siteUpdates() const { return m_siteUpdates; }
+    // The submission run's menus, panel and progress (made by setUpTabs).
+    RunController* runController() const { return m_runController; }
 
     // Navigation.
     void findAddress();
@@ -169,6 +172,7 @@ private:
     std::unique_ptr<PageFormAdapter> m_pageAdapter;
     std::unique_ptr<ProgramReplace> m_replace;
     SiteUpdateCommand* m_siteUpdates = nullptr;
+    RunController* m_runController = nullptr;
     WindowTranslator* m_language = nullptr;
     int m_panelWidth = 185;
     bool m_panelWidthSaved = false; // a pane width was stored at an earlier exit

@@ -4,10 +4,13 @@
 #include "DataSelector.h"
 #include "DesktopStartup.h"
 #include "EditorWindow.h"
+#include "HistoryWindow.h"
 #include "LoginDialog.h"
 #include "MailWindow.h"
 #include "MainWindow.h"
 #include "PadCheckDialog.h"
+#include "RunController.h"
+#include "RunPanel.h"
 #include "SiteCheckWindow.h"
 #include "SiteSelector.h"
 #include "WindowTranslator.h"
@@ -64,6 +67,17 @@ QVector<TranslatedWindow> translatedWindows()
                 auto* dialog = new LoginDialog(startup.session().config());
                 dialog->language()->applyLanguage(startup.session().config());
                 return keep(created, dialog);
+            }},
+        {QStringLiteral("frmRun"), QStringLiteral("RunPanel"), RunPanel::translationPaths(),
+            [](DesktopStartup& startup, Created&) -> QWidget* {
+                MainWindow* window = startup.mainWindow();
+                return window && window->runController() ? window->runController()->panel() : nullptr;
+            }},
+        {QStringLiteral("frmHistory"), QStringLiteral("HistoryWindow"), HistoryWindow::translationPaths(),
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                if (!startup.dataModule())
+                    return nullptr;
+                return keep(created, new HistoryWindow(startup.session().config(), *startup.dataModule()));
             }},
     };
 }
