@@ -1,6 +1,7 @@
 // quillet-cli's run-queue, mark and history on a real program directory.
 #include "CliRun.h"
 #include "DataFixture.h"
+#include "SiteCheckStore.h"
 #include "TestSupport.h"
 
 #include <QTest>
@@ -10,6 +11,7 @@ class TestRunCli : public QObject {
 
 private Q_SLOTS:
     void queueMarkAndHistory();
+    void goneSitesLeaveTheSubmissionQueue();
     void refusals_data();
     void refusals();
 };
@@ -68,6 +70,33 @@ void TestRunCli::queueMarkAndHistory()
     QVERIFY(result.out.startsWith("Time (UTC),Program,Site,Run,Outcome\r\n"));
     QCOMPARE(result.out.count("\r\n"), 5);
     QVERIFY(result.out.contains(",NoteNest,Cedar,manual,cleared\r\n"));
+}
+
+// A site whose last check found it gone leaves the submission queue; one
+// found gone earlier and answering now comes back; update runs keep both.
+void TestRunCli::goneSitesLeaveTheSubmissionQueue()
+{
+    DataFixture f;
+    fill(f);
+    f.open();
+    const auto checked = [](const char* site, const SiteCheckOutcome& outcome) {
+        SiteCheckResult result;
+        result.siteName = QString::fromLatin1(site);
+        result.outcome = outcome;
+        result.checkedAt = QDateTime::currentDateTimeUtc();
+        return result;
+    };
+    SiteCheckStore(f.dm()).save({checked("Birch", SiteCheckOutcome::gone(404)),
+        checked("Acorn", SiteCheckOutcome::gone(410)), checked("Cedar", SiteCheckOutcome::noAnswer("refused"))});
+    SiteCheckStore(f.dm()).save({checked("Acorn", SiteCheckOutcome::ok(200))});
+    f.close();
+    const QString dir = f.dir.path();
+    QCOMPARE(runCli({"--dir", dir, "run-queue", "--program", "NoteNest"}).lines(),
+        QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Cedar\tfiles@cedar.test\te-mail"}));
+    for (const char* site : {"Acorn", "Birch"})
+        QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", site, "submitted"}).code, 0);
+    QCOMPARE(runCli({"--dir", dir, "run-queue", "--program", "NoteNest", "--kind", "update"}).lines(),
+        QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Birch\thttp://birch.test/update\tno map"}));
 }
 
 void TestRunCli::refusals_data()
