@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QMetaProperty>
 #include <QQueue>
+#include <QSet>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -161,17 +163,48 @@ void WindowTranslator::setSeparator(const QString& separator)
     m_separator = separator.trimmed().isEmpty() ? QStringLiteral(",") : separator;
 }
 
+QStringList WindowTranslator::paths() const
+{
+    QStringList result = m_properties;
+    if (!m_pathSource)
+        return result;
+    QSet<QString> known;
+    for (const QString& path : std::as_const(m_properties))
+        known.insert(path.trimmed().toLower());
+    const QStringList more = m_pathSource();
+    for (const QString& path : more) {
+        if (!known.contains(path.trimmed().toLower())) {
+            known.insert(path.trimmed().toLower());
+            result.append(path);
+        }
+    }
+    return result;
+}
+
 bool WindowTranslator::translate()
 {
     if (m_onBeforeTranslation)
         m_onBeforeTranslation(this);
     const std::shared_ptr<const ::LanguageFile> file = ::LanguageFile::open(m_languageFile);
     try {
-        for (const QString& entry : std::as_const(m_properties)) {
+        const QStringList entries = paths();
+        for (const QString& entry : entries) {
             if (entry.trimmed().isEmpty())
                 continue;
             const QString* value = file->translation(entry.trimmed());
-            translateProperty(entry, value ? *value : QString());
+            if (!value || value->isEmpty()) {
+                translateProperty(entry, QString());
+                continue;
+            }
+            // The window's own text is kept once, before the first translation changes it.
+            const QString key = entry.trimmed().toLower();
+            const std::optional<QString> own = m_replaced.contains(key) ? std::nullopt : currentValue(entry);
+            translateProperty(entry, *value);
+            const std::optional<QString> given = currentValue(entry);
+            if (own && given && *own != *given)
+                m_replaced.insert(key, Replaced {entry, *own, *given});
+            else if (given && m_replaced.contains(key))
+                m_replaced[key].given = *given;
         }
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
@@ -260,6 +293,46 @@ bool WindowTranslator::applyLanguage(const Settings& config)
     if (config.language == QLatin1String("English"))
         return true;
     return translate();
+}
+
+bool WindowTranslator::switchLanguage(const QString& languageFile, bool english)
+{
+    restoreOwnTexts();
+    setLanguageFile(languageFile);
+    return english || translate();
+}
+
+void WindowTranslator::restoreOwnTexts()
+{
+    const QHash<QString, Replaced> replaced = std::exchange(m_replaced, {});
+    for (const Replaced& text : replaced) {
+        // A text the window has set since (a value, a status) is the window's own now.
+        if (currentValue(text.path) == text.given)
+            assign(text.path, text.own);
+    }
+}
+
+bool WindowTranslator::assign(const QString& path, const QString& value)
+{
+    QString rest;
+    QObject* component = findTarget(path, &rest);
+    if (!component)
+        return false;
+    const std::optional<TranslatableProperty> property = resolveProperty(component, rest);
+    if (!property || !property->write)
+        return false;
+    switch (property->kind) {
+    case TranslatableProperty::Kind::Text:
+        property->write(value);
+        break;
+    case TranslatableProperty::Kind::Integer:
+        property->write(value.trimmed().toInt());
+        break;
+    case TranslatableProperty::Kind::StringList:
+        property->write(splitListValue(value, m_separator));
+        break;
+    }
+    return true;
 }
 
 QStringList WindowTranslator::splitListValue(const QString& value, const QString& separator)
