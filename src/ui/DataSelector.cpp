@@ -101,6 +101,8 @@ DataSelector::DataSelector(
         m_rows.fillCaptions();
         m_grid->setColumnWidth(DataSelectorModel::CaptionColumn, captionColumnWidth());
         buildPowerPasteMenu();
+        if (m_quickPaste)
+            m_quickPaste->refreshCaptions();
     });
 }
 

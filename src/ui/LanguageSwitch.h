@@ -2,11 +2,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QTranslator>
 
 #include <memory>
 #include <vector>
 
-class QTranslator;
 class Settings;
 
 // The language in force for the whole desktop program. Choosing one changes

@@ -110,6 +110,8 @@ MainWindow::MainWindow(Settings& config, PropertyCatalogue& properties, QWidget*
     buildLanguageMenu();
     // The status line holds a message of the language left: it goes.
     connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, m_statusText, &QLabel::clear);
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, m_powerPaste,
+        &PowerPasteMenu::translateFixedItems);
     restoreGeometryFromSettings();
 
     m_shortcuts = std::make_unique<QuickPasteShortcuts>([this](int n) { pasteQuickPasteItem(n); });

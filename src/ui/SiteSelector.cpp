@@ -1,6 +1,7 @@
 #include "SiteSelector.h"
 
 #include "MessageSink.h"
+#include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "Settings.h"
 #include "SiteListDelegate.h"

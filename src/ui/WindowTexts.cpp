@@ -18,6 +18,7 @@
 #include <QQueue>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWebEngineView>
 
@@ -153,15 +154,27 @@ void WindowTexts::offer(QObject* object, const char* property, const QString& te
 
 void WindowTexts::visit(QObject* object, bool isWindow)
 {
-    if (!isWindow && (isOwnWindow(object) || object->objectName().startsWith(QLatin1String("qt_"))
-            || object->objectName().startsWith(QLatin1String("_q_"))))
+    if (!isWindow && isOwnWindow(object))
         return;
     if (isCodeText(object))
         return;
+    // Qt's own parts of a widget (a tab widget's page stack) hold no text of
+    // their own, but the window's pages and controls may sit inside them.
+    const bool qtPart = object->objectName().startsWith(QLatin1String("qt_"))
+        || object->objectName().startsWith(QLatin1String("_q_"));
+    if (qtPart) {
+        if (!isClosedPart(object) && !qobject_cast<QAction*>(object)) {
+            const QObjectList children = object->children();
+            for (QObject* child : children)
+                visit(child, false);
+        }
+        return;
+    }
 
     if (auto* action = qobject_cast<QAction*>(object)) {
-        // A menu's own action carries the menu's title, which the menu offers.
-        if (!action->isSeparator() && !action->menu()) {
+        // A menu's own action carries the menu's title, a tool bar's toggle its title: the menu and bar offer them.
+        const auto* bar = qobject_cast<const QToolBar*>(action->parent());
+        if (!action->isSeparator() && !action->menu() && !(bar && bar->toggleViewAction() == action)) {
             offer(action, "Caption", action->text());
             if (action->toolTip() != automaticToolTip(action->text()))
                 offer(action, "Hint", action->toolTip());
@@ -187,7 +200,8 @@ void WindowTexts::visit(QObject* object, bool isWindow)
         } else if (isTabPage(widget)) {
             offer(widget, "Caption", tabText(widget));
         }
-        if (!isWindow && !widget->toolTip().isEmpty())
+        const auto* tool = qobject_cast<const QToolButton*>(widget);
+        if (!isWindow && !widget->toolTip().isEmpty() && !(tool && tool->defaultAction()))
             offer(widget, "Hint", widget->toolTip());
     }
     if (isClosedPart(object))
