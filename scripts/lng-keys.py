@@ -384,7 +384,7 @@ def run_tool(build, texts=False):
                         % tool)
     env = dict(os.environ)
     env.setdefault("QT_QPA_PLATFORM", "offscreen")
-    if texts and hasattr(os, "geteuid") and os.geteuid() == 0:
+    if hasattr(os, "geteuid") and os.geteuid() == 0:
         # The windows hold a web view, whose sandbox cannot run for root.
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
     result = subprocess.run([str(tool)] + (["--texts"] if texts else []), capture_output=True, text=True, env=env,

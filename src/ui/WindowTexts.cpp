@@ -182,6 +182,9 @@ void WindowTexts::visit(QObject* object, bool isWindow)
     } else if (auto* widget = qobject_cast<QWidget*>(object)) {
         if (isWindow) {
             offer(widget, "Caption", widget->windowTitle());
+        } else if (isTabPage(widget)) {
+            // A tab page's caption is its tab's text, whatever the page is.
+            offer(widget, "Caption", tabText(widget));
         } else if (auto* menu = qobject_cast<QMenu*>(widget)) {
             offer(menu, "Caption", menu->title());
         } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
@@ -197,8 +200,6 @@ void WindowTexts::visit(QObject* object, bool isWindow)
         } else if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
             if (view->property(kColumns).toBool())
                 offer(view, "Columns", columnTitles(view));
-        } else if (isTabPage(widget)) {
-            offer(widget, "Caption", tabText(widget));
         }
         const auto* tool = qobject_cast<const QToolButton*>(widget);
         if (!isWindow && !widget->toolTip().isEmpty() && !(tool && tool->defaultAction()))
