@@ -389,17 +389,28 @@ QObject* WindowTranslator::findWindow(const QString& name) const
     return nullptr;
 }
 
-QObject* WindowTranslator::findComponent(QObject* parent, const QString& name)
+bool WindowTranslator::hasOwnComponent(const QObject* object)
+{
+    for (const QObject* child : object->children()) {
+        if (dynamic_cast<const WindowTranslator*>(child) && child->objectName() == QLatin1String("Language1"))
+            return true;
+    }
+    return false;
+}
+
+QObject* WindowTranslator::findComponent(QObject* window, const QString& name)
 {
     // Breadth first, so a component directly on the window wins over a namesake deeper down.
     QQueue<QObject*> queue;
-    queue.enqueue(parent);
+    queue.enqueue(window);
     while (!queue.isEmpty()) {
         const QObjectList& children = queue.dequeue()->children();
         for (QObject* child : children) {
             if (sameName(child->objectName(), name))
                 return child;
-            queue.enqueue(child);
+            // A dialog the window owns is a window of its own, with components of its own.
+            if (!hasOwnComponent(child))
+                queue.enqueue(child);
         }
     }
     return nullptr;

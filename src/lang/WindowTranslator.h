@@ -118,12 +118,18 @@ public:
     // The application's top-level windows; without a provider only the owner is a window.
     static void setRootProvider(RootProvider provider);
 
+    // The component of window that a path names name (letter case ignored),
+    // shallowest first; windows inside window (objects with a translation
+    // component of their own, such as an open dialog) are not searched.
+    static QObject* findComponent(QObject* window, const QString& name);
+    // Whether object carries a translation component: it is a window of its own.
+    static bool hasOwnComponent(const QObject* object);
+
 private:
     // The component path names, and the property name after its last point;
     // nullptr when a window or component on the way is missing.
     QObject* findTarget(const QString& path, QString* propertyName) const;
     QObject* findWindow(const QString& name) const;
-    static QObject* findComponent(QObject* parent, const QString& name);
     static std::optional<TranslatableProperty> resolveProperty(QObject* component, const QString& propertyName);
 
     // Assigns value to path's property, an empty value too; false when the path names nothing.

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QQueue>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolBar>
@@ -42,14 +41,10 @@ bool isClosedPart(const QObject* object)
         || qobject_cast<const QTabBar*>(object);
 }
 
-// A window docked inside another one carries its own translation component.
+// A window docked inside another one, or a dialog it owns, carries its own translation component.
 bool isOwnWindow(const QObject* object)
 {
-    for (const QObject* child : object->children()) {
-        if (dynamic_cast<const WindowTranslator*>(child) && child->objectName() == QLatin1String("Language1"))
-            return true;
-    }
-    return false;
+    return WindowTranslator::hasOwnComponent(object);
 }
 
 bool isStandardButton(const QAbstractButton* button)
@@ -97,20 +92,6 @@ QString columnTitles(const QAbstractItemView* view)
     return titles.join(QLatin1Char(';'));
 }
 
-QObject* findByName(QObject* window, const QString& name)
-{
-    QQueue<QObject*> queue;
-    queue.enqueue(window);
-    while (!queue.isEmpty()) {
-        const QObjectList& children = queue.dequeue()->children();
-        for (QObject* child : children) {
-            if (child->objectName().compare(name, Qt::CaseInsensitive) == 0)
-                return child;
-            queue.enqueue(child);
-        }
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -144,7 +125,7 @@ void WindowTexts::offer(QObject* object, const char* property, const QString& te
         m_unnamed.append(QStringLiteral("%1 %2").arg(QLatin1String(object->metaObject()->className()), shown));
         return;
     }
-    if (findByName(m_window, name) != object) {
+    if (WindowTranslator::findComponent(m_window, name) != object) {
         m_unnamed.append(
             QStringLiteral("%1 %2 %3").arg(QLatin1String(object->metaObject()->className()), name, shown));
         return;

@@ -344,7 +344,8 @@ void TestShippedLanguages::noWindowShowsEnglish()
     // Texts that are the same in German or French and in English.
     const std::set<QString> sameInBoth {str("OK"), str("..."), str("Velmora Submit"), str("E-Mail"), str("CC:"),
         str("BCC:"), str("Build"), str("Version"), str("|<"), str("<"), str(">"), str(">|"), str("+"), str("-"),
-        str("Index"), str("Post"), str("STARTTLS"), str("TLS"), str("Adresse")};
+        str("Index"), str("STARTTLS"), str("TLS"), str("Velmora Submit\u2122"), str("Version:"), str("Website:"),
+        str("P&ort:"), str("Configuration"), str("&Configuration..."), str("Sites"), str("S&ites")};
     // Values that go into the program's record and from there into the sites'
     // forms and PAD files, which expect these English words.
     const std::set<QString> storedValues {
@@ -355,6 +356,9 @@ void TestShippedLanguages::noWindowShowsEnglish()
     for (const auto& [path, shown] : texts) {
         const std::optional<QString>& own = m_english.at(path);
         if (!own || own->trimmed().isEmpty() || storedValues.count(path) || sameInBoth.count(*own))
+            continue;
+        // The About box's word and number: the word is checked as it opens.
+        if (path.endsWith(str("Version.Caption")) || path.endsWith(str("lblBuild.Caption")))
             continue;
         if (shown == own)
             english << path + str("=") + *own;
