@@ -18,15 +18,14 @@
 
 namespace {
 
-const char* const kUsage
-    = "Usage: quillet-lng-windows [--texts]\n\n"
-      "Builds every window that a language file translates (offscreen, in a new\n"
-      "empty program directory) and lists it: a line \"# window OBJECTNAME CLASS\"\n"
-      "followed by the window's [Translations] paths, one per line, and a line\n"
-      "\"; unnamed: WHAT\" for each text the window shows that has no path.\n\n"
-      "  --texts   writes each path as \"path=text\" with the window's own English\n"
-      "            text; a path that names nothing in the window is written\n"
-      "            \"; path (names nothing in the window)\".\n";
+const char* const kUsage = "Usage: quillet-lng-windows [--texts]\n\n"
+                           "Builds every window that a language file translates (offscreen, in a new\n"
+                           "empty program directory) and lists it: a line \"# window OBJECTNAME CLASS\"\n"
+                           "followed by the window's [Translations] paths, one per line, and a line\n"
+                           "\"; unnamed: WHAT\" for each text the window shows that has no path.\n\n"
+                           "  --texts   writes each path as \"path=text\" with the window's own English\n"
+                           "            text; a path that names nothing in the window is written\n"
+                           "            \"; path (names nothing in the window)\".\n";
 
 int listWindows(int argc, char* argv[], QTextStream& out, bool texts)
 {

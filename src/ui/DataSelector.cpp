@@ -2,12 +2,12 @@
 
 #include "DataSelectorModel.h"
 #include "DataSelectorRows.h"
+#include "LanguageSwitch.h"
 #include "MemoText.h"
 #include "PowerPasteMenu.h"
 #include "PropertyCatalogue.h"
 #include "QuickPasteMenu.h"
 #include "Settings.h"
-#include "LanguageSwitch.h"
 #include "UiTranslation.h"
 #include "WindowTranslator.h"
 

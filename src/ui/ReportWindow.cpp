@@ -4,9 +4,9 @@
 #include "FileSaver.h"
 
 #include "MessageSink.h"
+#include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
-#include "MessageTranslator.h"
 #include "UiTranslation.h"
 
 #include <QDir>

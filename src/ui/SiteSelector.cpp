@@ -1,5 +1,6 @@
 #include "SiteSelector.h"
 
+#include "LanguageSwitch.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
@@ -7,7 +8,6 @@
 #include "SiteListDelegate.h"
 #include "SiteListModel.h"
 #include "SiteListNote.h"
-#include "LanguageSwitch.h"
 #include "SubmissionDatabase.h"
 #include "UiTranslation.h"
 #include "WindowTexts.h"
@@ -403,10 +403,9 @@ QSize SiteSelector::columnWidths() const
     const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 4;
     const int name = std::max({kDesignNameColumnWidth, header->sectionSizeHint(SiteListModel::SiteNameColumn),
         cells.averageCharWidth() * kUsualNameLength + margin});
-    const int hide = std::max(
-        {header->sectionSizeHint(SiteListModel::HideColumn),
-            cells.horizontalAdvance(translateMsg(QStringLiteral("False"))) + margin,
-            cells.horizontalAdvance(translateMsg(QStringLiteral("True"))) + margin});
+    const int hide = std::max({header->sectionSizeHint(SiteListModel::HideColumn),
+        cells.horizontalAdvance(translateMsg(QStringLiteral("False"))) + margin,
+        cells.horizontalAdvance(translateMsg(QStringLiteral("True"))) + margin});
     return QSize(name, hide);
 }
 

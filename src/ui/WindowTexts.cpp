@@ -92,7 +92,6 @@ QString columnTitles(const QAbstractItemView* view)
     return titles.join(QLatin1Char(';'));
 }
 
-
 } // namespace
 
 WindowTexts::WindowTexts(QWidget* window)
@@ -126,8 +125,7 @@ void WindowTexts::offer(QObject* object, const char* property, const QString& te
         return;
     }
     if (WindowTranslator::findComponent(m_window, name) != object) {
-        m_unnamed.append(
-            QStringLiteral("%1 %2 %3").arg(QLatin1String(object->metaObject()->className()), name, shown));
+        m_unnamed.append(QStringLiteral("%1 %2 %3").arg(QLatin1String(object->metaObject()->className()), name, shown));
         return;
     }
     m_paths.append(m_window->objectName() + QLatin1Char('.') + name + QLatin1Char('.') + QLatin1String(property));

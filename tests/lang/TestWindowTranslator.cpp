@@ -473,12 +473,12 @@ void TestWindowTranslator::switchingBringsBackOwnTexts_data()
     const QByteArray full = "[Translations]\ndlgSample.Caption=Ventana\ndlgSample.lblName.Caption=Nombre\n"
                             "dlgSample.holder.Items=uno;dos\n";
     // A key the next file lacks shows the window's own text, not the language left.
-    QTest::newRow("key missing in the next file") << partial << false << false << "Name" << QStringList {"english item"}
-                                                  << QString::fromUtf8("Fen\u00eatre");
+    QTest::newRow("key missing in the next file")
+        << partial << false << false << "Name" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");
     QTest::newRow("every key in the next file")
         << full << false << false << "Nombre" << QStringList {"uno", "dos"} << "Ventana";
-    QTest::newRow("English without a file") << QByteArray() << true << false << "Name" << QStringList {"english item"}
-                                            << "Sample";
+    QTest::newRow("English without a file")
+        << QByteArray() << true << false << "Name" << QStringList {"english item"} << "Sample";
     // A text the code set after the translation is the code's: it stays.
     QTest::newRow("text the code set since")
         << partial << false << true << "Value 7" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");

@@ -19,12 +19,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTableView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
