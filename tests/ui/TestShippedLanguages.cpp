@@ -345,7 +345,8 @@ void TestShippedLanguages::noWindowShowsEnglish()
     const std::set<QString> sameInBoth {str("OK"), str("..."), str("Velmora Submit"), str("E-Mail"), str("CC:"),
         str("BCC:"), str("Build"), str("Version"), str("|<"), str("<"), str(">"), str(">|"), str("+"), str("-"),
         str("Index"), str("STARTTLS"), str("TLS"), str("Velmora Submit\u2122"), str("Version:"), str("Website:"),
-        str("P&ort:"), str("Configuration"), str("&Configuration..."), str("Sites"), str("S&ites")};
+        str("P&ort:"), str("Configuration"), str("&Configuration..."), str("Options"), str("&Options..."), str("Sites"),
+        str("S&ites")};
     // Values that go into the program's record and from there into the sites'
     // forms and PAD files, which expect these English words.
     const std::set<QString> storedValues {
