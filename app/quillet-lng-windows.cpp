@@ -6,6 +6,7 @@
 #include "QtDiagnostics.h"
 #include "SandboxCheck.h"
 #include "TranslatedWindows.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QApplication>
@@ -18,24 +19,15 @@
 namespace {
 
 const char* const kUsage = "Usage: quillet-lng-windows [--texts]\n\n"
-                           "Lists every window that a language file translates: a line\n"
-                           "\"# window OBJECTNAME CLASS\" followed by the window's [Translations] paths,\n"
-                           "one per line.\n\n"
-                           "  --texts   builds the windows (offscreen, in a new empty program directory)\n"
-                           "            and writes each path as \"path=text\" with the window's own\n"
-                           "            English text; a path that names nothing in the window is\n"
-                           "            written \"; path (names nothing in the window)\".\n";
+                           "Builds every window that a language file translates (offscreen, in a new\n"
+                           "empty program directory) and lists it: a line \"# window OBJECTNAME CLASS\"\n"
+                           "followed by the window's [Translations] paths, one per line, and a line\n"
+                           "\"; unnamed: WHAT\" for each text the window shows that has no path.\n\n"
+                           "  --texts   writes each path as \"path=text\" with the window's own English\n"
+                           "            text; a path that names nothing in the window is written\n"
+                           "            \"; path (names nothing in the window)\".\n";
 
-void listPaths(QTextStream& out)
-{
-    for (const TranslatedWindow& window : translatedWindows()) {
-        out << "# window " << window.objectName << ' ' << window.className << '\n';
-        for (const QString& path : window.paths)
-            out << path << '\n';
-    }
-}
-
-int listTexts(int argc, char* argv[], QTextStream& out)
+int listWindows(int argc, char* argv[], QTextStream& out, bool texts)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -66,15 +58,24 @@ int listTexts(int argc, char* argv[], QTextStream& out)
             code = 1;
             continue;
         }
-        // The paths are read as the window's own component reads them.
-        WindowTranslator reader(widget, window.paths);
-        for (const QString& path : window.paths) {
+        // The paths are the window's own component's, read as it reads them.
+        const auto* component
+            = widget->findChild<WindowTranslator*>(QStringLiteral("Language1"), Qt::FindDirectChildrenOnly);
+        const QStringList paths = component ? component->paths() : window.paths;
+        WindowTranslator reader(widget, paths);
+        for (const QString& path : paths) {
+            if (!texts) {
+                out << path << '\n';
+                continue;
+            }
             const std::optional<QString> text = reader.currentValue(path);
             if (text)
-                out << path << '=' << *text << '\n';
+                out << path << '=' << QString(*text).replace(QLatin1Char('\n'), QStringLiteral("\\n")) << '\n';
             else
                 out << "; " << path << " (names nothing in the window)\n";
         }
+        for (const QString& unnamed : WindowTexts(widget).unnamed())
+            out << "; unnamed: " << unnamed << '\n';
     }
     out.flush();
     startup.shutdown();
@@ -87,11 +88,9 @@ int main(int argc, char* argv[])
 {
     QTextStream out(stdout);
     if (argc == 2 && std::strcmp(argv[1], "--texts") == 0)
-        return listTexts(argc, argv, out);
-    if (argc == 1) {
-        listPaths(out);
-        return 0;
-    }
+        return listWindows(argc, argv, out, true);
+    if (argc == 1)
+        return listWindows(argc, argv, out, false);
     const bool help = argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
     std::fputs(kUsage, help ? stdout : stderr);
     return help ? 0 : 2;

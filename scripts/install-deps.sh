@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools
     qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
-    libqt6sql6-sqlite libqt6svg6
+    libqt6sql6-sqlite libqt6svg6 qt6-translations-l10n
     libzip-dev zip libcurl4-openssl-dev
     libbenchmark-dev
     python3 python3-aiosmtpd openssl sqlite3

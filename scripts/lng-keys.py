@@ -9,8 +9,12 @@
     scripts/lng-keys.py --check              the same for every file in lang/
 
 [Translations] keys are the window paths of every window with a translation
-component; they come from the real window classes through the build's
-quillet-lng-windows tool (--build DIR, default build/). [Messages] keys are the
+component; they come from the real windows through the build's
+quillet-lng-windows tool (--build DIR, default build/), which names every text
+a window shows after its object. A text a window shows without a path (an
+object without a name, or a name another object of the window has first) is
+an error: give the object a name, or mark a text the code makes itself with
+WindowTexts::keepCodeText. [Messages] keys are the
 texts the code passes to translateMsg / translateMessage, found in src/ and
 app/: a literal argument (adjacent literals joined) is a key; a text that
 reaches the call through a variable is marked where it is written with
@@ -262,9 +266,9 @@ def scan_sources(root):
                 continue
             nxt = tokens[k + 1] if k + 1 < len(tokens) else None
             prev = tokens[k - 1] if k > 0 else None
-            if t.text in ("createWindowLanguage", "WindowTranslator") and nxt is not None:
-                if t.text == "createWindowLanguage" and nxt.text == "(" and not (prev and prev.kind == "id"
-                                                                                and prev.text not in CALL_KEYWORDS):
+            if t.text in ("createWindowLanguage", "translateWindow", "WindowTranslator") and nxt is not None:
+                if t.text in ("createWindowLanguage", "translateWindow") and nxt.text == "(" \
+                        and not (prev and prev.kind == "id" and prev.text not in CALL_KEYWORDS):
                     makes_component = True
                 if t.text == "WindowTranslator" and prev is not None and prev.text == "new":
                     makes_component = True
@@ -329,6 +333,7 @@ class Windows:
     def __init__(self):
         self.windows = []   # (object name, class name, [paths])
         self.texts = {}     # casefolded path -> English text, when known
+        self.unnamed = []   # (window, what) of a text shown without a path
 
     def paths(self):
         result = []
@@ -349,6 +354,8 @@ def parse_window_list(text):
         if line.startswith("# window "):
             parts = line.split()
             windows.windows.append((parts[2], parts[3] if len(parts) > 3 else parts[2], []))
+        elif line.startswith("; unnamed: ") and windows.windows:
+            windows.unnamed.append((windows.windows[-1][0], line[len("; unnamed: "):]))
         elif line.startswith(";") and line.endswith("(names nothing in the window)") and windows.windows:
             # --texts writes a path that names nothing in its window as a comment.
             windows.windows[-1][2].append(line[1:].split()[0])
@@ -377,7 +384,7 @@ def run_tool(build, texts=False):
                         % tool)
     env = dict(os.environ)
     env.setdefault("QT_QPA_PLATFORM", "offscreen")
-    if texts and hasattr(os, "geteuid") and os.geteuid() == 0:
+    if hasattr(os, "geteuid") and os.geteuid() == 0:
         # The windows hold a web view, whose sandbox cannot run for root.
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
     result = subprocess.run([str(tool)] + (["--texts"] if texts else []), capture_output=True, text=True, env=env,
@@ -620,6 +627,9 @@ def main(argv=None):
             scan.errors.append("%s: %s makes a translation component, but its window is not in translatedWindows() "
                                "(src/ui/TranslatedWindows.cpp): add it there so its paths are listed and tested"
                                % (rel, cls))
+    for window, what in windows.unnamed:
+        scan.errors.append("%s shows a text without a path: %s; give the object a name (setObjectName) or mark a "
+                           "text the code makes itself with WindowTexts::keepCodeText" % (window, what))
     paths = windows.paths()
     messages = [key for key, _ in scan.messages.values()]
 

@@ -23,6 +23,11 @@ QString translateMsg(const QString& text)
     return lookupMessage(languageFilePath(*g_config), text);
 }
 
+const Settings* languageSettings()
+{
+    return g_config;
+}
+
 void useLanguageOf(const Settings* config)
 {
     g_config = config;

@@ -15,6 +15,9 @@ QString translateMsg(const QString& text);
 // (LanguageFolders).
 QString languageFilePath(const Settings& config);
 
+// The settings whose Language translateMsg follows, or nullptr.
+const Settings* languageSettings();
+
 // Makes translateMsg follow config's Language (nullptr: every message stays
 // English) and routes the lower layers' messages through translateMsg.
 void useLanguageOf(const Settings* config);

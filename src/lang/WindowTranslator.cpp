@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QMetaProperty>
 #include <QQueue>
+#include <QSet>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -161,17 +163,48 @@ void WindowTranslator::setSeparator(const QString& separator)
     m_separator = separator.trimmed().isEmpty() ? QStringLiteral(",") : separator;
 }
 
+QStringList WindowTranslator::paths() const
+{
+    QStringList result = m_properties;
+    if (!m_pathSource)
+        return result;
+    QSet<QString> known;
+    for (const QString& path : std::as_const(m_properties))
+        known.insert(path.trimmed().toLower());
+    const QStringList more = m_pathSource();
+    for (const QString& path : more) {
+        if (!known.contains(path.trimmed().toLower())) {
+            known.insert(path.trimmed().toLower());
+            result.append(path);
+        }
+    }
+    return result;
+}
+
 bool WindowTranslator::translate()
 {
     if (m_onBeforeTranslation)
         m_onBeforeTranslation(this);
     const std::shared_ptr<const ::LanguageFile> file = ::LanguageFile::open(m_languageFile);
     try {
-        for (const QString& entry : std::as_const(m_properties)) {
+        const QStringList entries = paths();
+        for (const QString& entry : entries) {
             if (entry.trimmed().isEmpty())
                 continue;
             const QString* value = file->translation(entry.trimmed());
-            translateProperty(entry, value ? *value : QString());
+            if (!value || value->isEmpty()) {
+                translateProperty(entry, QString());
+                continue;
+            }
+            // The window's own text is kept once, before the first translation changes it.
+            const QString key = entry.trimmed().toLower();
+            const std::optional<QString> own = m_replaced.contains(key) ? std::nullopt : currentValue(entry);
+            translateProperty(entry, *value);
+            const std::optional<QString> given = currentValue(entry);
+            if (own && given && *own != *given)
+                m_replaced.insert(key, Replaced {entry, *own, *given});
+            else if (given && m_replaced.contains(key))
+                m_replaced[key].given = *given;
         }
     } catch (const QuilletError& error) {
         MessageSink::current().showMessage(error.text());
@@ -262,6 +295,46 @@ bool WindowTranslator::applyLanguage(const Settings& config)
     return translate();
 }
 
+bool WindowTranslator::switchLanguage(const QString& languageFile, bool english)
+{
+    restoreOwnTexts();
+    setLanguageFile(languageFile);
+    return english || translate();
+}
+
+void WindowTranslator::restoreOwnTexts()
+{
+    const QHash<QString, Replaced> replaced = std::exchange(m_replaced, {});
+    for (const Replaced& text : replaced) {
+        // A text the window has set since (a value, a status) is the window's own now.
+        if (currentValue(text.path) == text.given)
+            assign(text.path, text.own);
+    }
+}
+
+bool WindowTranslator::assign(const QString& path, const QString& value)
+{
+    QString rest;
+    QObject* component = findTarget(path, &rest);
+    if (!component)
+        return false;
+    const std::optional<TranslatableProperty> property = resolveProperty(component, rest);
+    if (!property || !property->write)
+        return false;
+    switch (property->kind) {
+    case TranslatableProperty::Kind::Text:
+        property->write(value);
+        break;
+    case TranslatableProperty::Kind::Integer:
+        property->write(value.trimmed().toInt());
+        break;
+    case TranslatableProperty::Kind::StringList:
+        property->write(splitListValue(value, m_separator));
+        break;
+    }
+    return true;
+}
+
 QStringList WindowTranslator::splitListValue(const QString& value, const QString& separator)
 {
     QStringList items;
@@ -316,17 +389,28 @@ QObject* WindowTranslator::findWindow(const QString& name) const
     return nullptr;
 }
 
-QObject* WindowTranslator::findComponent(QObject* parent, const QString& name)
+bool WindowTranslator::hasOwnComponent(const QObject* object)
+{
+    for (const QObject* child : object->children()) {
+        if (dynamic_cast<const WindowTranslator*>(child) && child->objectName() == QLatin1String("Language1"))
+            return true;
+    }
+    return false;
+}
+
+QObject* WindowTranslator::findComponent(QObject* window, const QString& name)
 {
     // Breadth first, so a component directly on the window wins over a namesake deeper down.
     QQueue<QObject*> queue;
-    queue.enqueue(parent);
+    queue.enqueue(window);
     while (!queue.isEmpty()) {
         const QObjectList& children = queue.dequeue()->children();
         for (QObject* child : children) {
             if (sameName(child->objectName(), name))
                 return child;
-            queue.enqueue(child);
+            // A dialog the window owns is a window of its own, with components of its own.
+            if (!hasOwnComponent(child))
+                queue.enqueue(child);
         }
     }
     return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -60,6 +61,12 @@ public:
     QStringList properties() const { return m_properties; }
     void setProperties(const QStringList& paths) { m_properties = paths; }
 
+    // Further paths, asked for at each translation: the window layer names
+    // every text a window shows this way. paths() is Properties followed by
+    // those of them that Properties lacks (letter case ignored).
+    void setPathSource(std::function<QStringList()> source) { m_pathSource = std::move(source); }
+    QStringList paths() const;
+
     // Empty until set; an empty or blank text gives ",", any other text is kept as it is.
     QString separator() const { return m_separator; }
     void setSeparator(const QString& separator);
@@ -93,6 +100,14 @@ public:
     // the translation stopped at an error.
     bool applyLanguage(const Settings& config);
 
+    // Another language for a window that is open: every text that a
+    // translation changed and nothing changed since gets its own text back,
+    // then the window takes languageFile, unless english. A key that the new
+    // file lacks so shows the window's own text, not the previous language's.
+    bool switchLanguage(const QString& languageFile, bool english);
+    // The texts that translate() changed get their own back (see switchLanguage).
+    void restoreOwnTexts();
+
     // The items of a list value split at separator (see Separator).
     static QStringList splitListValue(const QString& value, const QString& separator);
 
@@ -103,16 +118,34 @@ public:
     // The application's top-level windows; without a provider only the owner is a window.
     static void setRootProvider(RootProvider provider);
 
+    // The component of window that a path names name (letter case ignored),
+    // shallowest first; windows inside window (objects with a translation
+    // component of their own, such as an open dialog) are not searched.
+    static QObject* findComponent(QObject* window, const QString& name);
+    // Whether object carries a translation component: it is a window of its own.
+    static bool hasOwnComponent(const QObject* object);
+
 private:
     // The component path names, and the property name after its last point;
     // nullptr when a window or component on the way is missing.
     QObject* findTarget(const QString& path, QString* propertyName) const;
     QObject* findWindow(const QString& name) const;
-    static QObject* findComponent(QObject* parent, const QString& name);
     static std::optional<TranslatableProperty> resolveProperty(QObject* component, const QString& propertyName);
+
+    // Assigns value to path's property, an empty value too; false when the path names nothing.
+    bool assign(const QString& path, const QString& value);
+
+    // A text the translation changed: what the window had before and what it was given.
+    struct Replaced {
+        QString path;
+        QString own;
+        QString given;
+    };
 
     QString m_languageFile;
     QStringList m_properties;
+    std::function<QStringList()> m_pathSource;
+    QHash<QString, Replaced> m_replaced; // by path in lower case
     QString m_separator;
     Notification m_onBeforeTranslation;
     Notification m_onAfterTranslation;

@@ -4,6 +4,7 @@
 #include "MessageTranslator.h"
 #include "Settings.h"
 #include "UiTranslation.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QApplication>
@@ -54,6 +55,7 @@ AboutDialog::AboutDialog(const Settings& config, QWidget* parent)
 
     const QString homePage = makerHomePage();
     auto* link = newLabel(this, "lblHomePage");
+    WindowTexts::keepCodeText(link); // an address, the same in every language
     link->setTextFormat(Qt::RichText);
     link->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(homePage.toHtmlEscaped(), homePage.toHtmlEscaped()));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

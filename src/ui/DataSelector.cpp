@@ -2,11 +2,13 @@
 
 #include "DataSelectorModel.h"
 #include "DataSelectorRows.h"
+#include "LanguageSwitch.h"
 #include "MemoText.h"
 #include "PowerPasteMenu.h"
 #include "PropertyCatalogue.h"
 #include "QuickPasteMenu.h"
 #include "Settings.h"
+#include "UiTranslation.h"
 #include "WindowTranslator.h"
 
 #include <QClipboard>
@@ -84,7 +86,7 @@ DataSelector::DataSelector(
     layout->setContentsMargins(3, 3, 3, 3);
     layout->addWidget(m_grid);
 
-    m_language = new WindowTranslator(this, translationPaths());
+    m_language = createWindowLanguage(this, translationPaths());
     applyTranslation();
 
     m_quickPaste->setCaptionLookup([&rows](int row) { return rows.caption(row); });
@@ -94,6 +96,14 @@ DataSelector::DataSelector(
     m_config.loadPopUpList(*m_quickPaste);
     m_config.loadPowerPasteSettings();
     buildPowerPasteMenu();
+    // Another language: the captions and the power paste items that show them.
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this, [this] {
+        m_rows.fillCaptions();
+        m_grid->setColumnWidth(DataSelectorModel::CaptionColumn, captionColumnWidth());
+        buildPowerPasteMenu();
+        if (m_quickPaste)
+            m_quickPaste->refreshCaptions();
+    });
 }
 
 int DataSelector::captionColumnWidth() const

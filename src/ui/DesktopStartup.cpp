@@ -1,6 +1,7 @@
 #include "DesktopStartup.h"
 
 #include "DataSelector.h"
+#include "LanguageSwitch.h"
 #include "MainWindow.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
@@ -37,6 +38,8 @@ void DesktopStartup::start()
     m_session.start();
     m_running = true;
     useLanguageOf(&m_session.config());
+    // Qt's own texts (standard buttons, file dialogs) in the same language.
+    LanguageSwitch::instance().loadQtTranslations(m_session.config().language);
     QApplication::setApplicationDisplayName(QStringLiteral("Velmora Submit"));
     Settings& config = m_session.config();
     PropertyCatalogue& properties = m_session.properties();
@@ -90,6 +93,7 @@ void DesktopStartup::shutdown()
         m_mainWindow->saveWindowState();
     m_session.shutdown();
     useLanguageOf(nullptr);
+    LanguageSwitch::instance().loadQtTranslations(QStringLiteral("English"));
     // The windows that use the main window's menus and signals go first, docked
     // in its tabs or not; the main window, which owns the paste menus, last.
     delete m_reportWindow;

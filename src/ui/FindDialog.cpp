@@ -1,4 +1,5 @@
 #include "FindDialog.h"
+#include "UiTranslation.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -18,6 +19,7 @@ FindDialog::FindDialog(QWidget* parent)
     setModal(false);
 
     auto* label = new QLabel(QStringLiteral("Fi&nd what:"), this);
+    label->setObjectName(QStringLiteral("Label1"));
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("FindText"));
     label->setBuddy(m_text);
@@ -25,6 +27,7 @@ FindDialog::FindDialog(QWidget* parent)
     m_matchCase->setObjectName(QStringLiteral("MatchCase"));
 
     auto* direction = new QGroupBox(QStringLiteral("Direction"), this);
+    direction->setObjectName(QStringLiteral("Direction"));
     m_up = new QRadioButton(QStringLiteral("&Up"), direction);
     m_up->setObjectName(QStringLiteral("DirectionUp"));
     m_down = new QRadioButton(QStringLiteral("&Down"), direction);
@@ -57,6 +60,7 @@ FindDialog::FindDialog(QWidget* parent)
             Q_EMIT findNext();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    translateWindow(this);
 }
 
 QString FindDialog::findText() const

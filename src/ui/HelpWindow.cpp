@@ -1,4 +1,5 @@
 #include "HelpWindow.h"
+#include "UiTranslation.h"
 
 #include <QAction>
 #include <QApplication>
@@ -90,6 +91,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_contents->setTextElideMode(Qt::ElideNone);
 
     auto* indexPage = new QWidget(this);
+    indexPage->setObjectName(QStringLiteral("helpIndexPage"));
     m_indexFilter = new QLineEdit(indexPage);
     m_indexFilter->setObjectName(QStringLiteral("helpIndexFilter"));
     m_indexFilter->setPlaceholderText(QStringLiteral("Type a keyword"));
@@ -112,17 +114,22 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_browser->setOpenExternalLinks(true);
 
     auto* toolBar = new QToolBar(this);
+    toolBar->setObjectName(QStringLiteral("helpToolBar"));
     QAction* back = toolBar->addAction(QStringLiteral("Back"), m_browser, &QTextBrowser::backward);
+    back->setObjectName(QStringLiteral("helpBack"));
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
     QAction* forward = toolBar->addAction(QStringLiteral("Forward"), m_browser, &QTextBrowser::forward);
+    forward->setObjectName(QStringLiteral("helpForward"));
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     QAction* home = toolBar->addAction(QStringLiteral("Contents"), this, &HelpWindow::openContents);
+    home->setObjectName(QStringLiteral("helpHome"));
     home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
     connect(m_browser, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
     auto* close = new QAction(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("helpClose"));
     close->setShortcut(QKeySequence(Qt::Key_Escape));
     connect(close, &QAction::triggered, this, &QWidget::close);
     addAction(close);
@@ -160,6 +167,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     // Whatever shows a page (a link, Back, Forward), the contents list marks it.
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::markContentsEntry);
 
+    translateWindow(this);
     openPage(kContentsPage);
 }
 

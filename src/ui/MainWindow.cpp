@@ -14,6 +14,7 @@
 #include "HelpWindow.h"
 #include "Helpers.h"
 #include "LanguageFolders.h"
+#include "LanguageSwitch.h"
 #include "MemoText.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
@@ -33,9 +34,11 @@
 #include "SiteUpdateCommand.h"
 #include "SubmissionDatabase.h"
 #include "UiTranslation.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -107,6 +110,10 @@ MainWindow::MainWindow(Settings& config, PropertyCatalogue& properties, QWidget*
     if (m_config.language != QLatin1String("English"))
         m_language->translate();
     buildLanguageMenu();
+    // The status line holds a message of the language left: it goes.
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, m_statusText, &QLabel::clear);
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, m_powerPaste,
+        &PowerPasteMenu::translateFixedItems);
     restoreGeometryFromSettings();
 
     m_shortcuts = std::make_unique<QuickPasteShortcuts>([this](int n) { pasteQuickPasteItem(n); });
@@ -236,6 +243,7 @@ void MainWindow::buildCentralArea()
 
     m_statusText = new QLabel(this);
     m_statusText->setObjectName(QStringLiteral("StatusPanel0"));
+    WindowTexts::keepCodeText(m_statusText);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     m_progressBar = new QProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
@@ -415,7 +423,7 @@ void MainWindow::buildMenus()
     help->addSeparator();
     connect(addItem(help, "Orlanhomepage1", QStringLiteral("Orlan home page")), &QAction::triggered, this,
         [] { openUrl(AboutDialog::makerHomePage(), false); });
-    connect(addItem(help, "Quilletwebsite1", QStringLiteral("Quillet web site")), &QAction::triggered, this,
+    connect(addItem(help, "Quilletwebpage1", QStringLiteral("Quillet web page")), &QAction::triggered, this,
         [] { openUrl(AboutDialog::productPage(), false); });
     help->addSeparator();
     connect(addItem(help, "About1", QStringLiteral("&About...")), &QAction::triggered, this, [this] {
@@ -437,18 +445,26 @@ const QStringList& MainWindow::translationPaths()
 void MainWindow::buildLanguageMenu()
 {
     m_languageMenu->clear();
+    // Each language by its own name, the one in force ticked; the file name is what is stored.
+    auto* group = new QActionGroup(m_languageMenu);
     for (const QString& name : languageNames(m_config.programDirectory())) {
-        QAction* item = m_languageMenu->addAction(name);
+        QAction* item = m_languageMenu->addAction(LanguageSwitch::nativeName(name));
+        WindowTexts::keepCodeText(item);
         item->setData(name);
+        item->setCheckable(true);
+        item->setChecked(name.compare(m_config.language, Qt::CaseInsensitive) == 0);
+        group->addAction(item);
         connect(item, &QAction::triggered, this, [this, name] { switchLanguage(name); });
     }
 }
 
 void MainWindow::switchLanguage(const QString& language)
 {
-    m_language->setLanguageFile(LanguageFolders::filePath(m_config.programDirectory(), language));
-    m_language->translate();
     m_config.language = language;
+    // Every open window takes the language at once.
+    LanguageSwitch::instance().apply(m_config);
+    for (QAction* item : m_languageMenu->actions())
+        item->setChecked(item->data().toString() == language);
     try {
         m_config.saveSettings();
     } catch (const QuilletError& error) {
@@ -831,10 +847,10 @@ void MainWindow::clearFlags(const QString& flag)
         m_siteSelector->repaintSites();
 }
 
-void MainWindow::showReplaceDialog()
+QDialog* MainWindow::showReplaceDialog()
 {
     if (!m_replace)
-        return;
+        return nullptr;
     m_replace->start();
     auto* dialog = new QDialog(this);
     dialog->setObjectName(QStringLiteral("ReplaceDialog1"));
@@ -845,13 +861,21 @@ void MainWindow::showReplaceDialog()
     find->setObjectName(QStringLiteral("FindText"));
     auto* replaceWith = new QLineEdit(dialog);
     replaceWith->setObjectName(QStringLiteral("ReplaceText"));
-    form->addRow(QStringLiteral("Fi&nd what:"), find);
-    form->addRow(QStringLiteral("Re&place with:"), replaceWith);
+    auto* findLabel = new QLabel(QStringLiteral("Fi&nd what:"), dialog);
+    findLabel->setObjectName(QStringLiteral("Label1"));
+    findLabel->setBuddy(find);
+    auto* replaceLabel = new QLabel(QStringLiteral("Re&place with:"), dialog);
+    replaceLabel->setObjectName(QStringLiteral("Label2"));
+    replaceLabel->setBuddy(replaceWith);
+    form->addRow(findLabel, find);
+    form->addRow(replaceLabel, replaceWith);
     auto* buttons = new QDialogButtonBox(dialog);
     buttons->addButton(QStringLiteral("&Find Next"), QDialogButtonBox::ActionRole)
         ->setObjectName(QStringLiteral("FindNext"));
     auto* replaceButton = buttons->addButton(QStringLiteral("&Replace"), QDialogButtonBox::ActionRole);
+    replaceButton->setObjectName(QStringLiteral("ReplaceButton"));
     auto* replaceAllButton = buttons->addButton(QStringLiteral("Replace &All"), QDialogButtonBox::ActionRole);
+    replaceAllButton->setObjectName(QStringLiteral("ReplaceAllButton"));
     buttons->addButton(QDialogButtonBox::Cancel);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
@@ -869,7 +893,9 @@ void MainWindow::showReplaceDialog()
         if (m_siteSelector)
             m_siteSelector->repaintSites();
     });
+    translateWindow(dialog);
     dialog->show();
+    return dialog;
 }
 
 void MainWindow::openConfiguration()

@@ -17,6 +17,7 @@ class PowerPasteMenu;
 class ProgramReplace;
 class QAction;
 class QComboBox;
+class QDialog;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -97,6 +98,8 @@ public:
     void pastePropertyValueInBrowser(const QString& text);
 
     void selectProgram(int index);
+    // Opens the Replace program dialog (it closes itself); nullptr without a data module.
+    QDialog* showReplaceDialog();
     void switchLanguage(const QString& language);
 
     // The languages the Language menu offers: the *.lng files of the program
@@ -133,7 +136,6 @@ private:
     void showStatus(const QString& text);
     void pasteQuickPasteItem(int n);
     void clearFlags(const QString& flag);
-    void showReplaceDialog();
     void openConfiguration();
     // Sites > Check site addresses...: the check window, started anew.
     void openSiteCheck();

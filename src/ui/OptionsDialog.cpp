@@ -5,6 +5,7 @@
 #include "PropertyCatalogue.h"
 #include "Settings.h"
 #include "SubmissionDatabase.h"
+#include "UiTranslation.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -46,6 +47,15 @@ QLineEdit* makeEdit(const char* name, QWidget* parent)
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
     return edit;
+}
+
+// A label named as language files address it, for the editor buddy.
+QLabel* makeLabel(const char* name, const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setBuddy(buddy);
+    return label;
 }
 
 QCheckBox* makeCheckBox(const char* name, const QString& text, QWidget* parent)
@@ -98,6 +108,7 @@ OptionsDialog::OptionsDialog(Settings& config, PropertyCatalogue& properties, Su
     showMail(model.mail);
     showBrowserMenu(model.browserMenu);
     showPowerPaste(model.powerPaste);
+    translateWindow(this);
 }
 
 OptionsDialog::~OptionsDialog() = default;
@@ -110,13 +121,16 @@ QWidget* OptionsDialog::buildGeneralPage()
     page->setObjectName(QStringLiteral("tabGeneral"));
 
     auto* download = new QGroupBox(QStringLiteral("On Page Download Completion"), page);
+    download->setObjectName(QStringLiteral("GroupBox1"));
     m_autoFill
         = makeCheckBox("AutomaticallyFillFormCheckBox", QStringLiteral("Automatically fill form fields"), download);
     auto* downloadLayout = new QVBoxLayout(download);
     downloadLayout->addWidget(m_autoFill);
 
     auto* filter = new QGroupBox(QStringLiteral("Site Filter"), page);
+    filter->setObjectName(QStringLiteral("GroupBox2"));
     auto* rankLabel = new QLabel(QStringLiteral("Site rank >:"), filter);
+    rankLabel->setObjectName(QStringLiteral("Label1"));
     m_siteRank = makeEdit("edtSiteRank", filter);
     m_siteRank->setText(QStringLiteral("0"));
     // Digits only, with an optional minus in front, as in the port box.
@@ -180,6 +194,7 @@ QWidget* OptionsDialog::buildMailPage()
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("tabEMail"));
     auto* group = new QGroupBox(QStringLiteral("E-Mail"), page);
+    group->setObjectName(QStringLiteral("GroupBox3"));
 
     m_smtpHost = makeEdit("edtSMTPHost", group);
     m_port = new QSpinBox(group);
@@ -209,13 +224,13 @@ QWidget* OptionsDialog::buildMailPage()
     m_mailForm = new QFormLayout(group);
     m_mailForm->setObjectName(QStringLiteral("EMailForm"));
     m_mailForm->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    m_mailForm->addRow(QStringLiteral("SMTP mail &host:"), m_smtpHost);
-    m_mailForm->addRow(QStringLiteral("P&ort:"), m_port);
-    m_mailForm->addRow(QStringLiteral("&Security:"), m_security);
-    m_mailForm->addRow(QStringLiteral("Default &from:"), m_defaultFrom);
+    m_mailForm->addRow(makeLabel("Label2", QStringLiteral("SMTP mail &host:"), m_smtpHost, group), m_smtpHost);
+    m_mailForm->addRow(makeLabel("Label3", QStringLiteral("P&ort:"), m_port, group), m_port);
+    m_mailForm->addRow(makeLabel("Label4", QStringLiteral("&Security:"), m_security, group), m_security);
+    m_mailForm->addRow(makeLabel("Label5", QStringLiteral("Default &from:"), m_defaultFrom, group), m_defaultFrom);
     m_mailForm->addRow(m_authentication);
-    m_mailForm->addRow(QStringLiteral("&Login ID:"), m_loginId);
-    m_mailForm->addRow(QStringLiteral("&Password:"), m_password);
+    m_mailForm->addRow(makeLabel("Label6", QStringLiteral("&Login ID:"), m_loginId, group), m_loginId);
+    m_mailForm->addRow(makeLabel("Label7", QStringLiteral("&Password:"), m_password, group), m_password);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(group);
@@ -298,12 +313,15 @@ QWidget* OptionsDialog::buildPowerPastePage()
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("tabPowerPaste"));
     auto* group = new QGroupBox(QStringLiteral("Power Paste Context Menu"), page);
+    group->setObjectName(QStringLiteral("GroupBox4"));
     auto* itemsLabel = new QLabel(QStringLiteral("Properties to include or omit on the menu:"), group);
+    itemsLabel->setObjectName(QStringLiteral("Label8"));
     m_powerPasteItems = new QListWidget(group);
     m_powerPasteItems->setObjectName(QStringLiteral("PowerPasteItemsCheckListBox"));
     m_powerPasteItems->setMinimumHeight(m_powerPasteItems->fontMetrics().height() * 12);
     itemsLabel->setBuddy(m_powerPasteItems);
     auto* columnLabel = new QLabel(QStringLiteral("Items per &column:"), group);
+    columnLabel->setObjectName(QStringLiteral("Label9"));
     m_itemsPerColumn = makeEdit("PowerPasteItemsPerColumnEdit", group);
     m_itemsPerColumn->setMaximumWidth(m_itemsPerColumn->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")));
     columnLabel->setBuddy(m_itemsPerColumn);

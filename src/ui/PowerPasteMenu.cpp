@@ -1,5 +1,7 @@
 #include "PowerPasteMenu.h"
 
+#include "MessageTranslation.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -35,13 +37,23 @@ PowerPasteMenu::PowerPasteMenu(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_MouseTracking);
-    addFixedItem(ItemKind::Cut, "CutMenuItem", QStringLiteral("Cu&t"));
-    addFixedItem(ItemKind::Copy, "CopyMenuItem", QStringLiteral("&Copy"));
-    addFixedItem(ItemKind::Paste, "PasteMenuItem", QStringLiteral("&Paste"));
+    addFixedItem(ItemKind::Cut, "CutMenuItem", MESSAGE_NOOP(QStringLiteral("Cu&t")));
+    addFixedItem(ItemKind::Copy, "CopyMenuItem", MESSAGE_NOOP(QStringLiteral("&Copy")));
+    addFixedItem(ItemKind::Paste, "PasteMenuItem", MESSAGE_NOOP(QStringLiteral("&Paste")));
     addFixedItem(ItemKind::TopSeparator, "PPMTopSeparator", QString());
     addFixedItem(ItemKind::BottomSeparator, "PPMBottomSeparator", QString());
-    addFixedItem(ItemKind::Username, "UsernameMenuItem", QStringLiteral("> &Username"));
-    addFixedItem(ItemKind::Password, "PasswordMenuItem", QStringLiteral("> Pass&word"));
+    addFixedItem(ItemKind::Username, "UsernameMenuItem", MESSAGE_NOOP(QStringLiteral("> &Username")));
+    addFixedItem(ItemKind::Password, "PasswordMenuItem", MESSAGE_NOOP(QStringLiteral("> Pass&word")));
+    translateFixedItems();
+}
+
+void PowerPasteMenu::translateFixedItems()
+{
+    for (Item& item : m_items) {
+        if (!item.english.isEmpty())
+            item.caption = translateMessage(item.english); // lng-keys: indirect
+    }
+    itemsChanged();
 }
 
 void PowerPasteMenu::addFixedItem(ItemKind kind, const char* objectName, const QString& caption)
@@ -50,6 +62,7 @@ void PowerPasteMenu::addFixedItem(ItemKind kind, const char* objectName, const Q
     item.kind = kind;
     item.objectName = QString::fromLatin1(objectName);
     item.caption = caption;
+    item.english = caption;
     m_items.append(item);
     itemsChanged();
 }

@@ -21,6 +21,7 @@ public:
         ItemKind kind = ItemKind::Property;
         QString objectName; // CutMenuItem, PPMTopSeparator, ...; empty for property items
         QString caption;    // with & accelerators
+        QString english;    // a fixed item's own caption, which caption translates
         int catalogueIndex = -1;
         bool columnBreak = false;
 
@@ -28,6 +29,10 @@ public:
     };
 
     explicit PowerPasteMenu(QWidget* parent = nullptr);
+
+    // The fixed items (Cut, Copy, Paste, Username, Password) take their
+    // captions in the language in force.
+    void translateFixedItems();
 
     int count() const { return static_cast<int>(m_items.size()); }
     const Item& item(int position) const { return m_items.at(position); }

@@ -1,5 +1,7 @@
 #include "QuickPasteMenu.h"
 
+#include "WindowTexts.h"
+
 #include <QAction>
 
 QuickPasteMenu::QuickPasteMenu(QWidget* parent)
@@ -29,8 +31,18 @@ void QuickPasteMenu::appendQuickPasteItem(int catalogueIndex)
     }
     const QString caption = m_captionLookup ? m_captionLookup(catalogueIndex) : QString();
     QAction* action = addAction(caption);
+    WindowTexts::keepCodeText(action); // a caption of the data selector, in the language in force
     action->setData(catalogueIndex);
     connect(action, &QAction::triggered, this, [this, catalogueIndex] { Q_EMIT itemChosen(catalogueIndex); });
+}
+
+void QuickPasteMenu::refreshCaptions()
+{
+    if (!m_captionLookup)
+        return;
+    const QList<QAction*> present = items();
+    for (QAction* action : present)
+        action->setText(m_captionLookup(action->data().toInt()));
 }
 
 QVector<int> QuickPasteMenu::quickPasteItems() const

@@ -22,6 +22,8 @@ public:
     // Appends an item for the entry, dropping the oldest when ten are present.
     void appendQuickPasteItem(int catalogueIndex) override;
     QVector<int> quickPasteItems() const override;
+    // Every item takes its caption again (after a language switch).
+    void refreshCaptions();
 
     // Adds the entry unless an item with the same caption (compared without
     // regard to case and to & markers) is present; true when it was added.

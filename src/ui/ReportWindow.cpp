@@ -4,8 +4,10 @@
 #include "FileSaver.h"
 
 #include "MessageSink.h"
+#include "MessageTranslator.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
+#include "UiTranslation.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -58,6 +60,7 @@ ReportWindow::ReportWindow(const SubmissionDatabase& dm, QWidget* parent)
     // Esc closes the dialog with the "Cancel" result (QDialog::reject).
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_saveButton, &QPushButton::clicked, this, &ReportWindow::saveReport);
+    translateWindow(this);
 
     setMinimumSize(QSize(150, 240).expandedTo(layout->minimumSize()));
     resize(600, 450);
@@ -167,7 +170,7 @@ QFileDialog* ReportWindow::saveReportDialog()
     // Qt's own settings file in the user's folder.
     if (m_saveReportDialog)
         return m_saveReportDialog;
-    m_saveReportDialog = new QFileDialog(this, QStringLiteral("Save Report to File"));
+    m_saveReportDialog = new QFileDialog(this, translateMsg(QStringLiteral("Save Report to File")));
     m_saveReportDialog->setObjectName(QStringLiteral("saveReportDialog"));
     m_saveReportDialog->setAcceptMode(QFileDialog::AcceptSave);
     m_saveReportDialog->setFileMode(QFileDialog::AnyFile);

@@ -4,6 +4,7 @@
 #include "SiteEditorDelegate.h"
 #include "SiteEditorModel.h"
 #include "SubmissionDatabase.h"
+#include "UiTranslation.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -152,6 +153,7 @@ SiteEditor::SiteEditor(SubmissionDatabase& dm, QWidget* parent)
     connect(&m_state, &SiteEditState::rowsReset, this, &SiteEditor::syncGridToState);
     connect(&m_state, &SiteEditState::modeChanged, this, &SiteEditor::updateActions);
     syncGridToState();
+    translateWindow(this);
 }
 
 SiteEditor::~SiteEditor()

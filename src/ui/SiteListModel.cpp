@@ -191,7 +191,8 @@ QVariant SiteListModel::data(const QModelIndex& index, int role) const
             const QVariant hide = m_dm.sites().value(row, m_columns.hide);
             if (hide.isNull())
                 return QString();
-            return hide.toInt() != 0 ? QStringLiteral("True") : QStringLiteral("False");
+            // The stored value stays True or False; the cell shows it in the user's language.
+            return hide.toInt() != 0 ? translateMsg(QStringLiteral("True")) : translateMsg(QStringLiteral("False"));
         }
     case Qt::ForegroundRole: {
         const CellStyle style = cellStyle(row);
@@ -214,15 +215,26 @@ QVariant SiteListModel::headerData(int section, Qt::Orientation orientation, int
 {
     if (role != Qt::DisplayRole)
         return QVariant();
-    if (orientation == Qt::Horizontal) {
-        if (section == SiteNameColumn)
-            return QStringLiteral("SiteName");
-        if (section == HideColumn)
-            return QStringLiteral("Hide");
-        return QVariant();
-    }
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < m_titles.size() ? QVariant(m_titles.at(section)) : QVariant();
     // The row indicator: a marker beside the current site.
     return section == m_indicatorRow ? QStringLiteral("\u25B6") : QString();
+}
+
+bool SiteListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || (role != Qt::EditRole && role != Qt::DisplayRole) || section < 0
+        || section >= m_titles.size())
+        return false;
+    m_titles[section] = value.toString();
+    Q_EMIT headerDataChanged(Qt::Horizontal, section, section);
+    return true;
+}
+
+void SiteListModel::languageChanged()
+{
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, HideColumn), index(rowCount() - 1, HideColumn), {Qt::DisplayRole});
 }
 
 Qt::ItemFlags SiteListModel::flags(const QModelIndex& index) const

@@ -63,6 +63,11 @@ public:
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // The column titles take a translation; the fields they show stay the same.
+    bool setHeaderData(
+        int section, Qt::Orientation orientation, const QVariant& value, int role = Qt::EditRole) override;
+    // The cells' translated words changed (True and False of the Hide column).
+    void languageChanged();
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // The rules in force for a row; everything unset when SiteEffects is off.
@@ -105,5 +110,6 @@ private:
     Columns m_columns;
     int m_rows = 0; // the cursor's rows the grid shows
     int m_indicatorRow = -1;
+    QStringList m_titles {QStringLiteral("SiteName"), QStringLiteral("Hide")};
     QTimer* m_background;
 };

@@ -1,5 +1,6 @@
 #include "SiteSelector.h"
 
+#include "LanguageSwitch.h"
 #include "MessageSink.h"
 #include "MessageTranslator.h"
 #include "QuilletError.h"
@@ -9,7 +10,9 @@
 #include "SiteListModel.h"
 #include "SiteListNote.h"
 #include "SubmissionDatabase.h"
+#include "UiTranslation.h"
 #include "UserDate.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QCheckBox>
@@ -112,6 +115,7 @@ SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* pa
     m_grid->setFont(gridFont);
     m_grid->horizontalHeader()->setFont(QFont(QStringLiteral("MS Sans Serif"), 10));
     m_grid->setModel(m_model);
+    WindowTexts::translateColumns(m_grid);
     m_grid->setItemDelegate(m_delegate);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -138,7 +142,7 @@ SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* pa
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
         [this](const QModelIndex& current) { gridRowChanged(current.isValid() ? current.row() : -1); });
     // With no site at all, the list's place says how to get sites.
-    new SiteListNote(dm, m_grid);
+    auto* note = new SiteListNote(dm, m_grid);
 
     buildPanel();
 
@@ -175,8 +179,15 @@ SiteSelector::SiteSelector(SubmissionDatabase& dm, Settings& config, QWidget* pa
     selectGridRow(sites.currentIndex());
     refreshPanel(false);
 
-    m_language = new WindowTranslator(this, translationPaths());
+    m_language = createWindowLanguage(this, translationPaths());
     applyTranslation();
+    // Another language: the grid's True and False, the site's hints and the
+    // note of an empty list are made by the code, which makes them again.
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this, [this, note] {
+        m_model->languageChanged();
+        m_info->setPlainText(m_model->infoText(m_dm.sites().currentIndex()));
+        note->setText(SiteListNote::noteText());
+    });
 }
 
 void SiteSelector::applyTranslation()
@@ -330,6 +341,7 @@ void SiteSelector::buildPanel()
     fileIdLabel->setBuddy(m_fileId);
     QLabel* ratingLabel = makeLabel(QStringLiteral("Label5"), QStringLiteral("Rating:"), m_panel);
     m_stars = makeLabel(QStringLiteral("lblStars"), QString(), m_panel);
+    WindowTexts::keepCodeText(m_stars);
     QFont starsFont = m_stars->font();
     starsFont.setPointSize(13);
     starsFont.setBold(true);
@@ -399,9 +411,9 @@ QSize SiteSelector::columnWidths() const
     const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 4;
     const int name = std::max({kDesignNameColumnWidth, header->sectionSizeHint(SiteListModel::SiteNameColumn),
         cells.averageCharWidth() * kUsualNameLength + margin});
-    const int hide = std::max(
-        {header->sectionSizeHint(SiteListModel::HideColumn), cells.horizontalAdvance(QStringLiteral("False")) + margin,
-            cells.horizontalAdvance(QStringLiteral("True")) + margin});
+    const int hide = std::max({header->sectionSizeHint(SiteListModel::HideColumn),
+        cells.horizontalAdvance(translateMsg(QStringLiteral("False"))) + margin,
+        cells.horizontalAdvance(translateMsg(QStringLiteral("True"))) + margin});
     return QSize(name, hide);
 }
 

@@ -4,14 +4,19 @@
 #include "DataSelector.h"
 #include "DesktopStartup.h"
 #include "EditorWindow.h"
+#include "FindDialog.h"
+#include "HelpWindow.h"
 #include "HistoryWindow.h"
 #include "LoginDialog.h"
 #include "MailWindow.h"
 #include "MainWindow.h"
+#include "OptionsDialog.h"
 #include "PadCheckDialog.h"
+#include "ReportWindow.h"
 #include "RunController.h"
 #include "RunPanel.h"
 #include "SiteCheckWindow.h"
+#include "SiteEditor.h"
 #include "SiteSelector.h"
 #include "WindowTranslator.h"
 
@@ -78,6 +83,30 @@ QVector<TranslatedWindow> translatedWindows()
                 if (!startup.dataModule())
                     return nullptr;
                 return keep(created, new HistoryWindow(startup.session().config(), *startup.dataModule()));
+            }},
+        // The windows below name every text by its object only (WindowTexts).
+        {QStringLiteral("frmOptions"), QStringLiteral("OptionsDialog"), {},
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                return keep(created,
+                    new OptionsDialog(startup.session().config(), startup.session().properties(), startup.dataModule(),
+                        startup.dataSelector()));
+            }},
+        {QStringLiteral("frmReport"), QStringLiteral("ReportWindow"), {},
+            [](DesktopStartup& startup, Created&) -> QWidget* { return startup.reportWindow(); }},
+        {QStringLiteral("frmEditSite"), QStringLiteral("SiteEditor"), {},
+            [](DesktopStartup& startup, Created& created) -> QWidget* {
+                if (!startup.dataModule())
+                    return nullptr;
+                return keep(created, new SiteEditor(*startup.dataModule()));
+            }},
+        {QStringLiteral("FindDialog1"), QStringLiteral("FindDialog"), {},
+            [](DesktopStartup&, Created& created) -> QWidget* { return keep(created, new FindDialog); }},
+        {QStringLiteral("HelpWindow"), QStringLiteral("HelpWindow"), {},
+            [](DesktopStartup&, Created& created) -> QWidget* { return keep(created, new HelpWindow); }},
+        {QStringLiteral("ReplaceDialog1"), QStringLiteral("QDialog"), {},
+            [](DesktopStartup& startup, Created&) -> QWidget* {
+                // The dialog belongs to the main window, which deletes it.
+                return startup.mainWindow()->showReplaceDialog();
             }},
     };
 }

@@ -19,6 +19,9 @@ class QWidget;
 struct TranslatedWindow {
     QString objectName; // the window's name in language files ("Form1")
     QString className;  // the class that builds it ("MainWindow")
+    // The paths the window's component lists itself; its component adds a
+    // path for every other text the window shows (WindowTranslator::paths()
+    // of the built window).
     QStringList paths;
     // The window in a started desktop, translated as the program translates it
     // when it opens: the startup's own main window and selectors, or a new

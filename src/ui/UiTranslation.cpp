@@ -1,6 +1,11 @@
 #include "UiTranslation.h"
 
+#include "MessageTranslator.h"
+#include "Settings.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
+
+#include <QAbstractItemView>
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -88,6 +93,30 @@ TranslatableProperty tabCaption(QTabWidget* tabs, QWidget* page)
     return property;
 }
 
+TranslatableProperty columnTitles(QAbstractItemView* view)
+{
+    TranslatableProperty property;
+    property.kind = TranslatableProperty::Kind::StringList;
+    property.read = [view] {
+        QStringList titles;
+        if (const QAbstractItemModel* model = view->model()) {
+            for (int column = 0; column < model->columnCount(); ++column)
+                titles.append(model->headerData(column, Qt::Horizontal).toString());
+        }
+        return joined(titles);
+    };
+    property.write = [view](const QVariant& value) {
+        QAbstractItemModel* model = view->model();
+        if (!model)
+            return;
+        const QStringList titles = value.toStringList();
+        // A list with fewer titles leaves the further columns as they are.
+        for (int column = 0; column < model->columnCount() && column < titles.size(); ++column)
+            model->setHeaderData(column, Qt::Horizontal, titles.at(column));
+    };
+    return property;
+}
+
 bool isEditor(QObject* object)
 {
     return qobject_cast<QLineEdit*>(object) || qobject_cast<QAbstractSpinBox*>(object)
@@ -102,6 +131,11 @@ std::optional<TranslatableProperty> resolveWidgetProperty(QObject* component, co
             return comboItems(combo);
         if (auto* list = qobject_cast<QListWidget*>(component))
             return listItems(list);
+        return std::nullopt;
+    }
+    if (isName(name, "Columns")) {
+        if (auto* view = qobject_cast<QAbstractItemView*>(component))
+            return columnTitles(view);
         return std::nullopt;
     }
     if (isName(name, "Caption")) {
@@ -136,5 +170,16 @@ void installWidgetTranslation()
 WindowTranslator* createWindowLanguage(QWidget* window, const QStringList& paths)
 {
     installWidgetTranslation();
-    return new WindowTranslator(window, paths, QStringLiteral(";"));
+    auto* translator = new WindowTranslator(window, paths, QStringLiteral(";"));
+    // Every text the window shows has a path, named after its object.
+    translator->setPathSource([window] { return WindowTexts(window).paths(); });
+    return translator;
+}
+
+WindowTranslator* translateWindow(QWidget* window, const QStringList& paths)
+{
+    WindowTranslator* translator = createWindowLanguage(window, paths);
+    if (const Settings* config = languageSettings())
+        translator->applyLanguage(*config);
+    return translator;
 }

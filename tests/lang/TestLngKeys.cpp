@@ -79,6 +79,7 @@ private Q_SLOTS:
     void variableWithoutMarkIsRefused();
     void textsNoFileCanHoldAreRefused();
     void windowMissingFromTheListIsRefused();
+    void textShownWithoutPathIsRefused();
     void missingKeysAreListedReadyToFillIn();
     void faultyTranslationsAreReported();
     void englishFileNeedsNoMessages();
@@ -187,6 +188,36 @@ void TestLngKeys::windowMissingFromTheListIsRefused()
         "# window frmOther Other\n");
     QCOMPARE(result.code, 0);
     QVERIFY(result.lines().contains(str("PasswdDlg.Caption")));
+}
+
+void TestLngKeys::textShownWithoutPathIsRefused()
+{
+    Tree tree;
+    tree.write(str("src/ui/Options.cpp"), "Options::Options() { translateWindow(this); }\n");
+    tree.write(str("lang/Deutsch.lng"), "[Translations]\nfrmOptions.Caption=Optionen\n");
+    // The window tool names each text shown without a path; the script refuses every one, also in check mode.
+    const QByteArray windows = "# window frmOptions Options\nfrmOptions.Caption=Options\n"
+                               "; unnamed: QLabel \"Site rank >:\"\n"
+                               "; unnamed: QCheckBox chkPAD \"PAD Polling\"\n";
+    for (const QStringList& arguments : {QStringList {}, QStringList {str("--check")}}) {
+        const Result result = tree.run(arguments, windows);
+        QCOMPARE(result.code, 1);
+        const QStringList errors = result.lines().filter(str("error: "));
+        QCOMPARE(errors,
+            QStringList({str("error: frmOptions shows a text without a path: QLabel \"Site rank >:\"; give the object "
+                             "a name (setObjectName) or mark a text the code makes itself with "
+                             "WindowTexts::keepCodeText"),
+                str("error: frmOptions shows a text without a path: QCheckBox chkPAD \"PAD Polling\"; give the "
+                    "object a name (setObjectName) or mark a text the code makes itself with "
+                    "WindowTexts::keepCodeText")}));
+    }
+    // Named, the window is complete, and translateWindow counts as making its component.
+    Result result = tree.run({str("--check")}, "# window frmOptions Options\nfrmOptions.Caption=Options\n");
+    QCOMPARE(result.code, 0);
+    result = tree.run({}, "# window Form1 MainWindow\nForm1.Caption\n");
+    QCOMPARE(result.code, 1);
+    QVERIFY2(result.out.contains(str("error: src/ui/Options.cpp: Options makes a translation component")),
+        qPrintable(result.out));
 }
 
 void TestLngKeys::missingKeysAreListedReadyToFillIn()

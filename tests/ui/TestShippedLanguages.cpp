@@ -13,14 +13,18 @@
 #include "PropertyCatalogue.h"
 #include "SiteSelector.h"
 #include "TranslatedWindows.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -43,7 +47,7 @@ QString shippedFolder()
 
 // What each path of every translated window shows: nothing for a path that
 // names no component of its window.
-using WindowTexts = std::map<QString, std::optional<QString>>;
+using ShownTexts = std::map<QString, std::optional<QString>>;
 
 // The accelerator letter of a caption ("Sp&rache" gives 'r'), or nothing.
 std::optional<QChar> mnemonic(const QString& text)
@@ -108,6 +112,27 @@ std::set<QChar> menuLettersTakenByCommands(MainWindow* window)
     return taken;
 }
 
+// The window's every path: its component's list and the paths of every other text it shows.
+QStringList allPaths(QWidget* window)
+{
+    const auto* component
+        = window->findChild<WindowTranslator*>(QStringLiteral("Language1"), Qt::FindDirectChildrenOnly);
+    return component ? component->paths() : QStringList();
+}
+
+// What every path of every translated window shows now.
+ShownTexts shownTexts(const std::map<QString, QWidget*>& windows)
+{
+    ShownTexts texts;
+    for (const auto& [name, widget] : windows) {
+        const QStringList paths = allPaths(widget);
+        WindowTranslator reader(widget, paths);
+        for (const QString& path : paths)
+            texts[path] = reader.currentValue(path);
+    }
+    return texts;
+}
+
 // A program directory whose settings choose language, started as the desktop
 // program starts, with every translated window built (and translated as it is
 // when it opens).
@@ -136,16 +161,7 @@ public:
     QWidget* window(const QString& name) const { return m_windows.at(name); }
     DesktopStartup& startup() { return *m_startup; }
 
-    WindowTexts texts() const
-    {
-        WindowTexts texts;
-        for (const TranslatedWindow& window : translatedWindows()) {
-            WindowTranslator reader(m_windows.at(window.objectName), window.paths);
-            for (const QString& path : window.paths)
-                texts[path] = reader.currentValue(path);
-        }
-        return texts;
-    }
+    ShownTexts texts() const { return shownTexts(m_windows); }
 
 private:
     TestProgramDirectory m_dir;
@@ -172,6 +188,9 @@ private Q_SLOTS:
     void windowsTakeEveryTextAsTheyOpen();
     void captionsStayDistinct_data();
     void captionsStayDistinct();
+    void noWindowShowsEnglish_data();
+    void noWindowShowsEnglish();
+    void switchChangesEveryOpenWindowAtOnce();
     void languageMenuSwitchesTheMainWindowAtOnce();
     void englishFileRestoresTheMainWindow();
     void ownFileWinsOverTheShippedOne();
@@ -180,7 +199,7 @@ private Q_SLOTS:
 private:
     RecordingMessageSink* m_sink = nullptr;
     // What the windows show in English.
-    WindowTexts m_english;
+    ShownTexts m_english;
     std::map<QString, std::set<QChar>> m_englishRepeatedMnemonics;
     std::set<QChar> m_englishMenuLettersTaken;
 };
@@ -240,7 +259,7 @@ void TestShippedLanguages::windowsTakeEveryTextAsTheyOpen()
     const std::shared_ptr<const LanguageFile> file = LanguageFile::open(shippedFolder() + language + str(".lng"));
     TranslatedDesktop desktop(language);
     QVERIFY(m_sink->messages.isEmpty());
-    const WindowTexts texts = desktop.texts();
+    const ShownTexts texts = desktop.texts();
     int changed = 0;
     for (const auto& [path, english] : m_english) {
         const QString* translation = file->translation(path);
@@ -314,6 +333,103 @@ void TestShippedLanguages::captionsStayDistinct()
     QVERIFY(rows.caption(PropertyCatalogue::ProgramName) != str("Program"));
 }
 
+void TestShippedLanguages::noWindowShowsEnglish_data()
+{
+    windowsTakeEveryTextAsTheyOpen_data();
+}
+
+void TestShippedLanguages::noWindowShowsEnglish()
+{
+    QFETCH(QString, language);
+    // Texts that are the same in German or French and in English.
+    const std::set<QString> sameInBoth {str("OK"), str("..."), str("Velmora Submit"), str("E-Mail"), str("CC:"),
+        str("BCC:"), str("Build"), str("Version"), str("|<"), str("<"), str(">"), str(">|"), str("+"), str("-"),
+        str("Index"), str("STARTTLS"), str("TLS"), str("Velmora Submit\u2122"), str("Version:"), str("Website:"),
+        str("P&ort:"), str("Configuration"), str("&Configuration..."), str("Options"), str("&Options..."), str("Sites"),
+        str("S&ites")};
+    // Values that go into the program's record and from there into the sites'
+    // forms and PAD files, which expect these English words.
+    const std::set<QString> storedValues {
+        str("frmConfig.cboLicense.Items"), str("frmConfig.cboOS.Items"), str("frmConfig.cboInstall.Items")};
+    TranslatedDesktop desktop(language);
+    const ShownTexts texts = desktop.texts();
+    QStringList english;
+    for (const auto& [path, shown] : texts) {
+        const std::optional<QString>& own = m_english.at(path);
+        if (!own || own->trimmed().isEmpty() || storedValues.count(path) || sameInBoth.count(*own))
+            continue;
+        // The About box's word and number: the word is checked as it opens.
+        if (path.endsWith(str("Version.Caption")) || path.endsWith(str("lblBuild.Caption")))
+            continue;
+        if (shown == own)
+            english << path + str("=") + *own;
+    }
+    QVERIFY2(english.isEmpty(), qPrintable(english.join(QLatin1Char('\n'))));
+    // Every text a window shows has a path.
+    for (const TranslatedWindow& window : translatedWindows()) {
+        const QStringList unnamed = WindowTexts(desktop.window(window.objectName)).unnamed();
+        QVERIFY2(unnamed.isEmpty(), qPrintable(window.objectName + str(": ") + unnamed.join(str(", "))));
+    }
+    // Qt's own buttons speak the language as well.
+    const std::shared_ptr<const LanguageFile> file = LanguageFile::open(shippedFolder() + language + str(".lng"));
+    auto* box = desktop.window(str("ReplaceDialog1"))->findChild<QDialogButtonBox*>();
+    QVERIFY(box);
+    const QString cancel = box->button(QDialogButtonBox::Cancel)->text();
+    QVERIFY2(cancel != str("Cancel") && cancel != str("&Cancel"), qPrintable(cancel));
+    QVERIFY(m_sink->messages.isEmpty());
+}
+
+void TestShippedLanguages::switchChangesEveryOpenWindowAtOnce()
+{
+    DataFixture data;
+    data.open();
+    data.addSite(str("Brookside"), {{"Hide", 0}});
+    data.close();
+    DesktopStartup startup(data.dir.path());
+    startup.start();
+    std::map<QString, QWidget*> windows;
+    std::vector<std::unique_ptr<QWidget>> created;
+    for (const TranslatedWindow& window : translatedWindows()) {
+        std::unique_ptr<QWidget> made;
+        windows[window.objectName] = window.open(startup, made);
+        QVERIFY2(windows[window.objectName], qPrintable(window.objectName));
+        if (made)
+            created.push_back(std::move(made));
+    }
+    auto* grid = startup.siteSelector()->findChild<QTableView*>(str("sitesDBGrid"));
+    QVERIFY(grid && grid->model()->rowCount() > 0);
+    auto* status = startup.mainWindow()->findChild<QLabel*>(str("StatusPanel0"));
+    const auto hideCell = [grid] { return grid->model()->index(0, 1).data().toString(); };
+    QCOMPARE(hideCell(), str("False"));
+
+    for (const QString& language : {str("German"), str("French"), str("English")}) {
+        status->setText(str("Form saved"));
+        startup.mainWindow()->switchLanguage(language);
+        const std::shared_ptr<const LanguageFile> file = LanguageFile::open(shippedFolder() + language + str(".lng"));
+        int compared = 0;
+        for (const auto& [path, shown] : shownTexts(windows)) {
+            const std::optional<QString>& own = m_english.at(path);
+            if (!own || path.endsWith(str("Version.Caption")) || path.endsWith(str("lblBuild.Caption")))
+                continue; // nothing there, or the About box's numbers after the word
+            const QString* translation = file->translation(path);
+            const QString expected = translation && !translation->isEmpty() ? *translation : *own;
+            QVERIFY2(shown == expected, qPrintable(path + str(": ") + shown.value_or(str("<gone>"))));
+            ++compared;
+        }
+        QVERIFY(compared > 200);
+        // The texts the code makes follow as well: grid cells, captions; the old status goes.
+        const QString word = language == str("English") ? str("False") : file->message(str("False"));
+        QCOMPARE(hideCell(), word);
+        QCOMPARE(startup.dataRows()->caption(PropertyCatalogue::Company),
+            language == str("English") ? str("Company") : file->message(str("Company")));
+        QVERIFY(status->text().isEmpty());
+    }
+    QCOMPARE(hideCell(), str("False"));
+    created.clear();
+    startup.shutdown();
+    QVERIFY(m_sink->messages.isEmpty());
+}
+
 void TestShippedLanguages::languageMenuSwitchesTheMainWindowAtOnce()
 {
     TestProgramDirectory dir;
@@ -322,18 +438,26 @@ void TestShippedLanguages::languageMenuSwitchesTheMainWindowAtOnce()
     startup->show();
     MainWindow* window = startup->mainWindow();
     QVERIFY(QTest::qWaitForWindowExposed(window));
+    // Each language by its own name, the file name behind it, the one in force ticked.
     QStringList names;
-    for (QAction* item : window->languageMenu()->actions())
+    QStringList files;
+    for (QAction* item : window->languageMenu()->actions()) {
         names << item->text();
-    QCOMPARE(names, QStringList({str("English"), str("French"), str("German")}));
+        files << item->data().toString();
+        QCOMPARE(item->isChecked(), item->data().toString() == str("English"));
+    }
+    QCOMPARE(names, QStringList({str("English"), str("Français"), str("Deutsch")}));
+    QCOMPARE(files, QStringList({str("English"), str("French"), str("German")}));
 
     const auto menuTitle
         = [window](const char* name) { return window->menuBar()->findChild<QMenu*>(str(name))->title(); };
     const auto choose = [window](const char* language) {
         for (QAction* item : window->languageMenu()->actions()) {
-            if (item->text() == str(language))
+            if (item->data().toString() == str(language))
                 item->trigger();
         }
+        for (QAction* item : window->languageMenu()->actions())
+            QCOMPARE(item->isChecked(), item->data().toString() == str(language));
     };
     QCOMPARE(translateMsg(str("Form saved")), str("Form saved"));
     choose("German");
@@ -342,15 +466,15 @@ void TestShippedLanguages::languageMenuSwitchesTheMainWindowAtOnce()
     QCOMPARE(menuTitle("Help1"), str("Hi&lfe"));
     QCOMPARE(window->findChild<QLabel*>(str("Label1"))->text(), str("Adresse"));
     QCOMPARE(window->findChild<QAction*>(str("Configuration1"))->text(), str("&Konfiguration..."));
-    // Items without a path keep their English text.
-    QCOMPARE(window->findChild<QAction*>(str("Saveform1"))->text(), str("&Save form"));
+    // Items named after their objects are translated too.
+    QCOMPARE(window->findChild<QAction*>(str("Saveform1"))->text(), str("Formular &speichern"));
     QCOMPARE(IniDocument::load(dir.file(str("quillet.ini"))).readString(str("Config"), str("Language"), QString()),
         str("German"));
-    // Messages follow at once; the docked selectors at the next start.
+    // Messages and the docked selectors follow at once.
     QCOMPARE(translateMsg(str("Form saved")), str("Formular gespeichert"));
     SiteSelector* sites = startup->siteSelector();
-    QCOMPARE(sites->findChild<QLabel*>(str("Label1"))->text(), str("Username:"));
-    QCOMPARE(startup->dataRows()->caption(PropertyCatalogue::Company), str("Company"));
+    QCOMPARE(sites->findChild<QLabel*>(str("Label1"))->text(), str("Benutzername:"));
+    QCOMPARE(startup->dataRows()->caption(PropertyCatalogue::Company), str("Firma"));
 
     choose("French");
     QCOMPARE(menuTitle("File1"), str("&Fichier"));
@@ -414,9 +538,10 @@ void TestShippedLanguages::ownFileWinsOverTheShippedOne()
     QStringList names;
     for (QAction* item : window->languageMenu()->actions())
         names << item->text();
-    QCOMPARE(names, QStringList({str("English"), str("French"), str("German")}));
+    QCOMPARE(names, QStringList({str("English"), str("Français"), str("Deutsch")}));
     window->switchLanguage(str("German"));
     QCOMPARE(window->menuBar()->findChild<QMenu*>(str("File1"))->title(), str("&Eigene Datei"));
+    QCOMPARE(window->findChild<QAction*>(str("Saveform1"))->text(), str("&Save form"));
     // The own file is the whole language: what it lacks stays English.
     QCOMPARE(window->menuBar()->findChild<QMenu*>(str("Help1"))->title(), str("&Help"));
     QCOMPARE(translateMsg(str("Form saved")), str("Gesichert"));
