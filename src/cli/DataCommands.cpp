@@ -3,6 +3,7 @@
 #include "FileSaver.h"
 
 #include "DataSession.h"
+#include "SiteUpdateLock.h"
 #include "FilterExpression.h"
 #include "PathChecks.h"
 #include "QuilletError.h"
@@ -138,6 +139,9 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
     const QString archive = arguments.first();
 
     DataSession data(context.programDirectory);
+    SiteUpdateLock lock(context.programDirectory);
+    if (!lock.acquire())
+        throw QuilletError(SiteUpdateLock::busyText(context.programDirectory));
     const QString problem = inputFileProblem(archive);
     if (!problem.isEmpty())
         throw QuilletError(problem);

@@ -19,12 +19,22 @@
 namespace {
 
 constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
 
 struct CheckResult {
     bool ok = false;
     bool damaged = false; // the file is a database whose pages or indexes are inconsistent
+    bool held = false;    // another program holds a lock on the file
     QString text;
 };
+
+QString heldText(const QString& fileName)
+{
+    return translateMessage(QStringLiteral("The table %1 is in use by another program, which holds it locked. Close "
+                                           "that program (or wait until it has finished) and try again."))
+        .arg(fileName);
+}
 
 // Runs the engine's integrity check (or its quick form, which leaves out
 // whether the indexes match the rows) on one attached file.
@@ -35,7 +45,9 @@ CheckResult checkIntegrity(const QSqlDatabase& db, const QString& schema, bool q
     const QString pragma = quick ? QStringLiteral("quick_check") : QStringLiteral("integrity_check");
     if (!query.exec(QStringLiteral("PRAGMA %1.%2").arg(Sql::quoted(schema), pragma))) {
         result.text = Sql::errorText(query);
-        result.damaged = (Sql::errorCode(query) & 0xFF) == kSqliteCorrupt;
+        const int code = Sql::errorCode(query) & 0xFF;
+        result.damaged = code == kSqliteCorrupt;
+        result.held = code == kSqliteBusy || code == kSqliteLocked;
         return result;
     }
     QStringList problems;
@@ -280,6 +292,10 @@ void SubmissionDatabase::openTable(Table table)
         }
     }
     if (!check.ok) {
+        if (check.held) {
+            check.text = heldText(TableSchema::fileName(table));
+            m_held[index(table)] = true;
+        }
         MessageSink::current().showMessage(check.text, QStringLiteral("Error"));
         detachTable(table);
         m_attachError[index(table)] = check.text;
@@ -299,8 +315,11 @@ void SubmissionDatabase::openTable(Table table)
 
 void SubmissionDatabase::requireOpen(Table table) const
 {
-    if (!isTableOpen(table))
+    if (!isTableOpen(table)) {
+        if (m_held[index(table)])
+            throw QuilletError(heldText(TableSchema::fileName(table)));
         throw QuilletError(QStringLiteral("The table %1 is not open").arg(TableSchema::fileName(table)));
+    }
 }
 
 void SubmissionDatabase::applySiteFilter()

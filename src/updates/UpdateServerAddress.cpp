@@ -1,8 +1,10 @@
 #include "UpdateServerAddress.h"
 
 #include "MessageTranslator.h"
+#include "PrintableText.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 UpdateServerAddress::UpdateServerAddress(const QString& base)
     : m_base(base.trimmed())
@@ -24,6 +26,15 @@ QUrl UpdateServerAddress::urlFor(const QString& path) const
     return url;
 }
 
+QString UpdateServerAddress::shownBase() const
+{
+    // Whatever the text holds between "//" and "@" may be a password.
+    QString text = m_base;
+    static const QRegularExpression userInfo(QStringLiteral("^([^/]*//)[^/?#]*@"));
+    text.replace(userInfo, QStringLiteral("\\1"));
+    return printableText(text);
+}
+
 QString UpdateServerAddress::problem(const QString& settingsFile) const
 {
     const QString file = QDir::toNativeSeparators(settingsFile);
@@ -34,7 +45,7 @@ QString UpdateServerAddress::problem(const QString& settingsFile) const
             .arg(QStringLiteral("UpdateServer=https://updates.example.com"), file);
     if (!isValid())
         return translateMsg(QStringLiteral("The update server \"%1\" set in the [Config] section of %2 is not an "
-                                           "http:// or https:// address of a server."))
-            .arg(m_base, file);
+                                           "http:// or https:// address of a server without a login in it."))
+            .arg(shownBase(), file);
     return QString();
 }

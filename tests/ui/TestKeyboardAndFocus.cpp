@@ -28,9 +28,12 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
+// The program folder of the test under way, which holds the pages.
+QString g_pageFolder;
+
 QString pageUrl(const char* name)
 {
-    return QUrl::fromLocalFile(testDataPath(str("ui/%1").arg(QLatin1String(name)))).toString();
+    return testPageUrlIn(str("ui/%1").arg(QLatin1String(name)), g_pageFolder);
 }
 
 QVariant evaluate(QWebEnginePage* page, const QString& script)
@@ -83,6 +86,7 @@ void TestKeyboardAndFocus::init()
 {
     m_data = std::make_unique<DataFixture>();
     m_data->open();
+    g_pageFolder = m_data->dir.path();
     m_data->addSite(str("Home Site"),
         {{"HomeUrl", pageUrl("page-a.html")}, {"SearchUrl", pageUrl("page-b.html")},
             {"SubmitUrl", pageUrl("page-c.html")}, {"UpdateUrl", pageUrl("page-b.html")}});
@@ -113,7 +117,7 @@ bool TestKeyboardAndFocus::loadPage(const char* name)
     QSignalSpy finished(window()->browser(), &QWebEngineView::loadFinished);
     window()->addressBox()->setEditText(pageUrl(name));
     window()->findAddress();
-    return finished.wait(20000) && finished.last().first().toBool();
+    return finished.wait(120000) && finished.last().first().toBool();
 }
 
 void TestKeyboardAndFocus::altShortcutsWinOverMenuMnemonicsWhereverTheFocusIs()
