@@ -3,11 +3,11 @@
 #include "FileSaver.h"
 
 #include "DataSession.h"
-#include "SiteUpdateLock.h"
 #include "FilterExpression.h"
 #include "PathChecks.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
+#include "SiteUpdateLock.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -85,8 +85,8 @@ RegularFile::Problem RegularFile::openForAppend(QFile& file, const QString& path
     const QByteArray name = QFile::encodeName(path);
     // O_NONBLOCK: a FIFO without a reader fails or returns at once instead of
     // waiting; O_NOFOLLOW: a link at the name is refused, not written through.
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW,
-        S_IRUSR | S_IWUSR);
+    const int fd = ::open(name.constData(),
+        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
     if (fd < 0) {
         const int error = errno;
         if (error == ELOOP || error == ENXIO)

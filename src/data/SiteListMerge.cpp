@@ -13,9 +13,9 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlQuery>
 
 namespace {
@@ -181,8 +181,7 @@ void SiteListMerge::extract(const QString& archive)
             const QString path = folder + name;
             const QFileInfo info(path);
             QFile file(path);
-            if (info.isFile() && !info.isSymLink() && info.size() <= kLargestTemplate
-                && file.open(QIODevice::ReadOnly))
+            if (info.isFile() && !info.isSymLink() && info.size() <= kLargestTemplate && file.open(QIODevice::ReadOnly))
                 templates.insert(name, file.readAll());
         }
         return true;
@@ -201,8 +200,7 @@ void SiteListMerge::extract(const QString& archive)
     }
 }
 
-void SiteListMerge::keepReplacedTemplates(
-    const QHash<QString, QByteArray>& templates, const QStringList& extracted)
+void SiteListMerge::keepReplacedTemplates(const QHash<QString, QByteArray>& templates, const QStringList& extracted)
 {
     const QString folder = m_dm.config().programDirectory();
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -223,7 +221,7 @@ void SiteListMerge::keepReplacedTemplates(
                             .arg(QDir::toNativeSeparators(folder + it.key()), QDir::toNativeSeparators(copy)));
         else
             kept.append(translateMessage(QStringLiteral("The site list replaced your %1, and your copy could not "
-                                                         "be kept: %2"))
+                                                        "be kept: %2"))
                             .arg(QDir::toNativeSeparators(folder + it.key()), error));
     }
     if (!kept.isEmpty())

@@ -134,8 +134,7 @@ QString MailForm::failureMessage(MailSender::Failure failure)
     return translateMsg(QStringLiteral("Could not send mail, you may have an invalid SMTP host"));
 }
 
-void MailForm::conclude(
-    const MailFields& fields, bool sent, MailSender::Failure failure, const QString& error)
+void MailForm::conclude(const MailFields& fields, bool sent, MailSender::Failure failure, const QString& error)
 {
     if (!sent) {
         Q_EMIT statusLine(error);

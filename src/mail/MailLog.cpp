@@ -16,9 +16,8 @@ QString MailLog::fileName(const QString& programDirectory)
 QString MailLog::entry(const MailFields& fields, const MailOutcome& outcome)
 {
     const QString crlf = QStringLiteral("\r\n");
-    const auto field = [](const QString& label, const QString& value) {
-        return label + QLatin1Char(' ') + printableLine(value);
-    };
+    const auto field
+        = [](const QString& label, const QString& value) { return label + QLatin1Char(' ') + printableLine(value); };
     const QDateTime when = (outcome.when.isValid() ? outcome.when : QDateTime::currentDateTime()).toUTC();
     const QString result = outcome.sent
         ? translateMsg(QStringLiteral("sent"))
@@ -49,8 +48,8 @@ bool MailLog::append(const QString& programDirectory, const MailFields& fields, 
     }
     if (problem != RegularFile::Problem::Unreadable)
         reason = RegularFile::problemText(problem, path);
-    MessageSink::current().showMessage(QLatin1String("Could not access ") + path + QStringLiteral(" (") + reason
-            + QLatin1Char(')'),
+    MessageSink::current().showMessage(
+        QLatin1String("Could not access ") + path + QStringLiteral(" (") + reason + QLatin1Char(')'),
         QStringLiteral("Access Error"));
     return false;
 }

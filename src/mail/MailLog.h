@@ -17,8 +17,8 @@ struct MailFields {
 // How a send attempt ended, for its log entry.
 struct MailOutcome {
     bool sent = false;
-    QString reason;  // why it failed; empty when sent
-    QDateTime when;  // the time the attempt ended; now when not valid
+    QString reason; // why it failed; empty when sent
+    QDateTime when; // the time the attempt ended; now when not valid
 };
 
 // The mail log, program directory + "QuilletMail.log": a text file that only

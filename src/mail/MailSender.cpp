@@ -233,8 +233,9 @@ void MailSender::prepare()
     m_attachmentFailedText = translateMsg(QStringLiteral("The file %1 could not be read.")).arg(m_mail.attachmentPath);
     m_noLoginText = translateMsg(QStringLiteral("The SMTP server offers no login, but authentication is on: the "
                                                 "mail was not sent without it."));
-    m_timedOutText = translateMsg(QStringLiteral("The SMTP server did not answer within the time allowed (%1 seconds)."))
-                         .arg(m_settings.idleTimeoutSeconds);
+    m_timedOutText
+        = translateMsg(QStringLiteral("The SMTP server did not answer within the time allowed (%1 seconds)."))
+              .arg(m_settings.idleTimeoutSeconds);
     m_prepared = true;
 }
 
@@ -350,7 +351,7 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
                 result.failure = MailSender::Failure::StartTlsRefused;
             // The client's text may quote the server's reply.
             result.error = printableText(errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
-                                                                : QString::fromUtf8(curl_easy_strerror(code)));
+                                                              : QString::fromUtf8(curl_easy_strerror(code)));
         }
     }
     curl_easy_cleanup(curl);

@@ -31,11 +31,11 @@ public:
     // What kind of failure ended a send, for the message the user gets.
     enum class Failure {
         None,
-        Other,          // any failure of the conversation (host, refusal, attachment)
+        Other,           // any failure of the conversation (host, refusal, attachment)
         StartTlsRefused, // the server does not offer STARTTLS, or refused it
-        NoLoginOffered, // authentication is on, but the server offers no AUTH
-        TimedOut,       // the server said nothing for the time allowed
-        Aborted,        // abort() ended the conversation
+        NoLoginOffered,  // authentication is on, but the server offers no AUTH
+        TimedOut,        // the server said nothing for the time allowed
+        Aborted,         // abort() ended the conversation
     };
 
     struct Result {

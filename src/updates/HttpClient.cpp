@@ -5,6 +5,7 @@
 #include "ReplacingFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkCookieJar>
@@ -12,7 +13,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QScopeGuard>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
@@ -66,8 +66,7 @@ bool sameOrigin(const QUrl& a, const QUrl& b)
         return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0 ? 443 : 80;
     };
     return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0
-        && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
-        && a.port(defaultPort(a)) == b.port(defaultPort(b));
+        && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && a.port(defaultPort(a)) == b.port(defaultPort(b));
 }
 
 bool isRedirect(int status)
@@ -393,8 +392,8 @@ HttpClient::Reply HttpClient::download(const QUrl& url, const QString& localFile
         else if (attempt.status >= 400)
             attempt.failure = attempt.statusText + QStringLiteral(" (") + shown(attempt.url) + QLatin1Char(')');
         else
-            attempt.failure = translateMsg(QStringLiteral("Could not download %1: %2"))
-                                  .arg(shown(url), attempt.errorString);
+            attempt.failure
+                = translateMsg(QStringLiteral("Could not download %1: %2")).arg(shown(url), attempt.errorString);
     }
     if (attempt.failure.isEmpty() && !file.commit(false))
         attempt.failure = QStringLiteral("Cannot write to file %1. %2")

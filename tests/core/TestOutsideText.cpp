@@ -24,14 +24,29 @@ void TestOutsideText::controlCharactersNeverReachATerminal_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("printable");
     QTest::addColumn<QString>("line");
-    QTest::newRow("plain") << "250 OK" << "250 OK" << "250 OK";
-    QTest::newRow("retitle the terminal") << "220 \x1b]0;owned\x07 ready" << "220 ?]0;owned? ready"
+    QTest::newRow("plain") << "250 OK"
+                           << "250 OK"
+                           << "250 OK";
+    QTest::newRow("retitle the terminal") << "220 \x1b]0;owned\x07 ready"
+                                          << "220 ?]0;owned? ready"
                                           << "220 ?]0;owned? ready";
-    QTest::newRow("clear the screen") << "\x1b[2J\x1b[H" << "?[2J?[H" << "?[2J?[H";
-    QTest::newRow("C1 introducer") << QString::fromUtf8("a\xc2\x9b" "31mb") << "a?31mb" << "a?31mb";
-    QTest::newRow("CR LF, lone CR and LF") << "a\r\nb\rc\nd" << "a??b?c?d" << "a b c d";
-    QTest::newRow("line separator") << QString::fromUtf8("a\xe2\x80\xa8" "b") << "a?b" << "a b";
-    QTest::newRow("DEL and tab") << "a\x7f\tb" << "a??b" << "a??b";
+    QTest::newRow("clear the screen") << "\x1b[2J\x1b[H"
+                                      << "?[2J?[H"
+                                      << "?[2J?[H";
+    QTest::newRow("C1 introducer") << QString::fromUtf8("a\xc2\x9b"
+                                                        "31mb")
+                                   << "a?31mb"
+                                   << "a?31mb";
+    QTest::newRow("CR LF, lone CR and LF") << "a\r\nb\rc\nd"
+                                           << "a??b?c?d"
+                                           << "a b c d";
+    QTest::newRow("line separator") << QString::fromUtf8("a\xe2\x80\xa8"
+                                                         "b")
+                                    << "a?b"
+                                    << "a b";
+    QTest::newRow("DEL and tab") << "a\x7f\tb"
+                                 << "a??b"
+                                 << "a??b";
     QTest::newRow("accents stay") << QString::fromUtf8("Grüße €") << QString::fromUtf8("Grüße €")
                                   << QString::fromUtf8("Grüße €");
 }

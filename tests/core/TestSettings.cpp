@@ -398,9 +398,12 @@ void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate_data()
     QTest::addColumn<QString>("emailPassword");
     QTest::addColumn<QString>("memberPassword");
     QTest::addColumn<int>("mode");
-    QTest::newRow("mail password") << "secret" << "" << 0600;
-    QTest::newRow("member password") << "" << "secret" << 0600;
-    QTest::newRow("no password: the owner's mode stays") << "" << "" << 0644;
+    QTest::newRow("mail password") << "secret"
+                                   << "" << 0600;
+    QTest::newRow("member password") << ""
+                                     << "secret" << 0600;
+    QTest::newRow("no password: the owner's mode stays") << ""
+                                                         << "" << 0644;
 }
 
 void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate()

@@ -1,7 +1,7 @@
 #include "DataFixture.h"
 #include "QuilletError.h"
-#include "SiteListReader.h"
 #include "SiteListMerge.h"
+#include "SiteListReader.h"
 #include "Sql.h"
 
 #include "ZipExtractor.h"

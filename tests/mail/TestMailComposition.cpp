@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimeZone>
 
 #include <sys/stat.h>
 
@@ -298,19 +297,20 @@ void TestMailComposition::logEntryBytes()
     fields.body = "Line 1\r\nLine 2\r\n";
     MailOutcome sent;
     sent.sent = true;
-    sent.when = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), QTimeZone::UTC);
+    sent.when = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
     // One block of fields, with the time in UTC and the outcome.
-    const QString expected = "Date: 2026-03-04 05:06:07 UTC\r\nTo: a@x.test, b@x.test\r\nCC: \r\nBCC: \r\nSubject: New\r\n"
-                             "Result: sent\r\n\r\nLine 1\r\nLine 2\r\n\r\n"
-                             "\r\n"
-                             "Attachments: \r\n"
-                             "-------------------------------------\r\n"
-                             "\r\n";
+    const QString expected
+        = "Date: 2026-03-04 05:06:07 UTC\r\nTo: a@x.test, b@x.test\r\nCC: \r\nBCC: \r\nSubject: New\r\n"
+          "Result: sent\r\n\r\nLine 1\r\nLine 2\r\n\r\n"
+          "\r\n"
+          "Attachments: \r\n"
+          "-------------------------------------\r\n"
+          "\r\n";
     QCOMPARE(MailLog::entry(fields, sent), expected);
     MailOutcome failed;
     failed.reason = "RCPT failed: 550";
     // A time of another zone is written as UTC.
-    failed.when = QDateTime(QDate(2026, 3, 4), QTime(7, 6, 7), QTimeZone(7200));
+    failed.when = QDateTime(QDate(2026, 3, 4), QTime(7, 6, 7), Qt::OffsetFromUTC, 7200);
     QVERIFY(MailLog::entry(fields, failed).startsWith("Date: 2026-03-04 05:06:07 UTC\r\n"));
     QVERIFY(MailLog::entry(fields, failed).contains("\r\nResult: failed: RCPT failed: 550\r\n\r\nLine 1"));
     fields.attachment = "/tmp/a b.zip";
@@ -363,7 +363,8 @@ void TestMailComposition::logEntryLabelsAreTranslated()
 {
     TestProgramDirectory dir;
     dir.writeFile("Deutsch.lng",
-        "[Messages]\nTo:=An:\nSubject:=Betreff:\nAttachments:=Anlagen:\nDate:=Datum:\nResult:=Ergebnis:\nsent=gesendet\n");
+        "[Messages]\nTo:=An:\nSubject:=Betreff:\nAttachments:=Anlagen:\nDate:=Datum:\nResult:=Ergebnis:\nsent="
+        "gesendet\n");
     PropertyCatalogue properties;
     Settings config(dir.path(), properties);
     config.language = "Deutsch";

@@ -242,8 +242,8 @@ void TestHttpClient::slowServerIsStoppedByTheDeadlineOrTheRate()
     m_server->configure(routes("/members/sites.zip", behaviour));
     HttpClient client;
     client.setTransferLimits(deadlineMs, minimumRate, 300);
-    const QString text = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"),
-        1 << 20);
+    const QString text
+        = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"), 1 << 20);
     QCOMPARE(text, "The transfer from " + m_server->base() + "/members/sites.zip " + failure);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     QVERIFY(!client.isBusy());

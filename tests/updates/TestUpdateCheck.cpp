@@ -2,8 +2,8 @@
 #include "HttpClient.h"
 #include "IniDocument.h"
 #include "MessageTranslator.h"
-#include "TransferProgress.h"
 #include "SiteUpdateLock.h"
+#include "TransferProgress.h"
 #include "UpdateCheck.h"
 #include "UpdateManifest.h"
 #include "UpdateTestServer.h"
@@ -18,7 +18,6 @@
 namespace {
 
 const QString kCancelled = QStringLiteral("The check for site updates was cancelled.");
-
 
 // The check's user as a script: answers the login with preset values (as the
 // dialog's OK stores them) or cancels, and records what it was told.
@@ -239,7 +238,8 @@ void TestUpdateCheck::refusedLoginEndsTheCheck()
         QFAIL("a refused login must end the check with an error");
     } catch (const QuilletError& error) {
         // Said in words; the status is in the details.
-        QVERIFY2(error.text().startsWith("The server refused the login. (401 Unauthorized, "), qPrintable(error.text()));
+        QVERIFY2(
+            error.text().startsWith("The server refused the login. (401 Unauthorized, "), qPrintable(error.text()));
     }
     // Stored as the dialog's OK stores it, although the download failed.
     QCOMPARE(m_f->config().memberPassword, QString("wrong"));
@@ -352,8 +352,8 @@ void TestUpdateCheck::noUsableServer_data()
     // The password never appears in a message.
     QTest::newRow("login in it") << "http://user:pw@updates.example.com"
                                  << QString(invalid).replace("%2", "http://updates.example.com");
-    QTest::newRow("password with an at sign") << "https://me:p@ss@updates.example.com/x"
-                                              << QString(invalid).replace("%2", "https://updates.example.com/x");
+    QTest::newRow("password with an at sign")
+        << "https://me:p@ss@updates.example.com/x" << QString(invalid).replace("%2", "https://updates.example.com/x");
     QTest::newRow("query") << "http://updates.example.com/?x=1" << invalid;
 }
 

@@ -193,8 +193,9 @@ void TestUpdateCommands::failuresExitWithOne()
     m_server->configure(membersLogin());
     result = runCli({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "wrong"});
     QCOMPARE(result.code, 1);
-    QVERIFY2(result.err.endsWith(
-                 QString("The server refused the login. (401 Unauthorized, %1/members/sites.zip)\n").arg(m_server->base())),
+    QVERIFY2(
+        result.err.endsWith(
+            QString("The server refused the login. (401 Unauthorized, %1/members/sites.zip)\n").arg(m_server->base())),
         qPrintable(result.err));
     // Kept as the dialog's OK keeps it, although it was refused.
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "MemberPassword", ""), QString("wrong"));
