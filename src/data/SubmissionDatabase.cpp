@@ -29,6 +29,14 @@ struct CheckResult {
     QString text;
 };
 
+// The engine's words for a file another connection holds locked, whatever
+// statement met it first.
+bool isLockedText(const QString& text)
+{
+    return text.contains(QLatin1String("database is locked"))
+        || text.contains(QLatin1String("database table is locked"));
+}
+
 QString heldText(const QString& fileName)
 {
     return translateMessage(QStringLiteral("The table %1 is in use by another program, which holds it locked. Close "
@@ -172,6 +180,10 @@ void SubmissionDatabase::attachTables()
         attach.addBindValue(path);
         if (!attach.exec()) {
             m_attachError[index(table)] = Sql::errorText(attach);
+            if (isLockedText(m_attachError[index(table)])) {
+                m_attachError[index(table)] = heldText(TableSchema::fileName(table));
+                m_held[index(table)] = true;
+            }
             continue;
         }
         m_attached[index(table)] = true;
@@ -202,7 +214,9 @@ void SubmissionDatabase::upgradeTables()
         try {
             upgradeTable(table);
         } catch (const QuilletError& error) {
-            MessageSink::current().showMessage(error.text());
+            // A file another program holds is reported once, by openTable.
+            if (!isLockedText(error.text()))
+                MessageSink::current().showMessage(error.text());
         }
     }
 }
@@ -279,6 +293,19 @@ void SubmissionDatabase::openTable(Table table)
     check.ok = true;
     if (m_check[index(table)] != Check::None)
         check = checkIntegrity(m_db, schema, m_check[index(table)] == Check::Quick);
+    if (m_check[index(table)] == Check::None) {
+        // Unchecked, the file is still read once here: a file another program
+        // holds locked is told as such now, not as some later failure.
+        try {
+            hasAnyTable(m_db, schema);
+        } catch (const QuilletError& error) {
+            if (isLockedText(error.text())) {
+                check.ok = false;
+                check.held = true;
+                check.text = error.text();
+            }
+        }
+    }
     if (!check.ok && check.damaged) {
         repairTable(table);
         check.ok = true;
@@ -292,7 +319,7 @@ void SubmissionDatabase::openTable(Table table)
         }
     }
     if (!check.ok) {
-        if (check.held) {
+        if (check.held || isLockedText(check.text)) {
             check.text = heldText(TableSchema::fileName(table));
             m_held[index(table)] = true;
         }

@@ -474,9 +474,20 @@ void TestMailComposition::emailSettingsAreReadAndWritten()
     const SmtpSettings smtp = SmtpSettings::fromConfig(config);
     QCOMPARE(smtp.security, SmtpSettings::Security::StartTls);
     QCOMPARE(smtp.host, QString("h"));
+    // A port that is no number is no port: the send is refused with a clear
+    // message rather than going to port 25 unasked.
     dir.writeFile("quillet.ini", "[EMail]\nPort=twenty-five\n");
     config.loadSettings();
-    QCOMPARE(config.emailPort, 25);
+    QCOMPARE(config.emailPort, 0);
+    QString refusal;
+    try {
+        SmtpSettings::fromConfig(config).check();
+    } catch (const QuilletError& error) {
+        refusal = error.text();
+    }
+    QCOMPARE(refusal,
+        QString("The SMTP port set in the [EMail] section of quillet.ini is not a number: give a number from 1 to "
+                "65535."));
 }
 
 QTEST_GUILESS_MAIN(TestMailComposition)

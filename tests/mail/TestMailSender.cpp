@@ -312,7 +312,7 @@ void TestMailSender::twoToAddressesReachBothAndTheConversationIsShown()
             && data < accepted && accepted < quit,
         qPrintable(lines.join('\n')));
     QVERIFY(s.messages().isEmpty());
-    QVERIFY(s.log().startsWith("To: first@sites.test, Second Site <second@sites.test>\r\n"));
+    QVERIFY(s.log().contains("\r\nTo: first@sites.test, Second Site <second@sites.test>\r\n"));
 }
 
 void TestMailSender::ccAndBccReachTheirRecipientsWithoutABccHeader()
@@ -373,7 +373,7 @@ void TestMailSender::wrongPasswordFailsAndIsLogged()
     QVERIFY2(s.lines.last().contains("535") || s.lines.last().contains("denied", Qt::CaseInsensitive),
         qPrintable(s.lines.last()));
     QVERIFY(!s.lines.join('\n').contains("wrong"));
-    QVERIFY(s.log().startsWith("To: ed@sites.test\r\n"));
+    QVERIFY(s.log().contains("\r\nTo: ed@sites.test\r\n"));
     QVERIFY(server.mails().isEmpty());
 }
 
@@ -418,7 +418,9 @@ void TestMailSender::binaryAttachmentArrivesIntact()
     QCOMPARE(attachment.value("filename").toString(), name);
     QCOMPARE(mail.text(), QString("Hello\r\n"));
     QVERIFY(mail.header("Bcc").isEmpty());
-    QVERIFY(s.log().contains(("\r\nAttachments: " + s.dir.file(name) + "\r\n").toUtf8()));
+    // The path's line break is a blank in the log: it starts no line of its own.
+    QVERIFY(s.log().contains(("\r\nAttachments: " + QString(s.dir.file(name)).replace('\n', ' ') + "\r\n").toUtf8()));
+    QVERIFY(!s.log().contains("\nBcc: x@y.test"));
 }
 
 void TestMailSender::attachmentThatCannotBeReadFails_data()
@@ -469,7 +471,7 @@ void TestMailSender::refusedRecipientFails()
     QCOMPARE(s.messages(), QStringList({kFailure}));
     QVERIFY(indexOfLine(s.lines, "< 550 5.1.1 No such user here") >= 0);
     QVERIFY2(s.lines.last().contains("550"), qPrintable(s.lines.last()));
-    QVERIFY(s.log().startsWith("To: ed@sites.test, gone@sites.test\r\n"));
+    QVERIFY(s.log().contains("\r\nTo: ed@sites.test, gone@sites.test\r\n"));
     QTest::qWait(100);
     QVERIFY(server.mails().isEmpty());
 }
@@ -611,9 +613,10 @@ void TestMailSender::logEntryBytes()
     Sending s(server.port());
     MailFields fields = mailTo("a@sites.test, b@sites.test", "New: Tool", "Dear editor,\r\n\r\nBye\r\n");
     QVERIFY(s.send(fields));
-    QCOMPARE(s.log(),
-        QByteArray("To: a@sites.test, b@sites.test\r\nCC: \r\nBCC: \r\nSubject: New: Tool\r\n\r\n"
-                   "To: a@sites.test, b@sites.test\r\nCC: \r\nBCC: \r\nSubject: New: Tool\r\n\r\n"
+    const QByteArray log = s.log();
+    QVERIFY2(log.startsWith("Date: ") && log.indexOf(" UTC\r\n") == 25, log.constData());
+    QCOMPARE(log.mid(log.indexOf("\r\n") + 2),
+        QByteArray("To: a@sites.test, b@sites.test\r\nCC: \r\nBCC: \r\nSubject: New: Tool\r\nResult: sent\r\n\r\n"
                    "Dear editor,\r\n\r\nBye\r\n\r\n"
                    "\r\n"
                    "Attachments: \r\n"
@@ -709,7 +712,7 @@ void TestMailSender::overlongReplyLineFails()
     timer.start();
     QVERIFY(!s.send(mailTo("ed@sites.test")));
     QVERIFY(timer.elapsed() < 10000);
-    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::TimedOut)}));
+    QCOMPARE(s.messages(), QStringList({kFailure}));
     QVERIFY(indexOfLine(s.lines, "> EHLO") < 0);
     // No status line carries the flood.
     for (const QString& line : std::as_const(s.lines))
@@ -736,7 +739,7 @@ void TestMailSender::abortEndsTheSendWithoutTheMessage()
     QVERIFY(!s.form.isSending());
     QVERIFY(s.messages().isEmpty());
     QCOMPARE(s.lines.last(), QString("The sending was stopped."));
-    QVERIFY(s.log().startsWith("To: ed@sites.test\r\n"));
+    QVERIFY(s.log().contains("\r\nTo: ed@sites.test\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestMailSender)

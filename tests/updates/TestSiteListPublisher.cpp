@@ -292,6 +292,7 @@ void TestSiteListPublisher::linksAreReplacedNeverWrittenThrough()
     QFile checkNotes(elsewhere + "/notes.ini");
     QVERIFY(checkNotes.open(QIODevice::ReadOnly));
     QCOMPARE(checkNotes.readAll(), QByteArray("keep me"));
+    checkNotes.close();
     // The links are now a real folder and a real file.
     QVERIFY(!QFileInfo(folder + "/members").isSymLink());
     QVERIFY(QFileInfo(folder + "/members").isDir());
