@@ -1,4 +1,5 @@
--- The demo's sites. @DEMO@ stands for the demo folder's address (file:///.../demo).
+-- The demo's sites. @DEMO@ stands for the demo program folder's address (file:///.../demo-run),
+-- which holds a copy of demo/forms.
 BEGIN;
 INSERT INTO Sites (SiteName, HomeUrl, SearchUrl, SubmitUrl, UpdateUrl, Notes, CountryCode, VelmoraFriendly, Pad,
                    AntiFreeSpeech, Ftp, PollsPAD, Rating, Username, Password, UserNotes, Dead, Hide, EMail)

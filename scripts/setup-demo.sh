@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes DIR a demo program directory: a company, two programs (imported from
-# PAD files), ten sites whose pages are local HTML forms under demo/forms, and
+# PAD files), ten sites whose pages are local HTML forms (demo/forms, copied
+# into DIR/forms), and
 # some submission flags, and the language files of lang/ (the Language menu).
 # A folder that already holds tables is left alone, so the work done in it
 # survives.
@@ -33,7 +34,9 @@ for pad in "$root"/demo/programs/*.xml; do
 done
 # After the programs, so the saved settings keep the last program's name.
 "$cli" --dir "$dir" import-pad "$root/demo/company.xml" --company >/dev/null
-# The site addresses point at the forms in this checkout.
-sed "s#@DEMO@#file://$root/demo#g" "$root/demo/sites.sql" | sqlite3 "$dir/Sites.DAT"
+# The site addresses point at a copy of the forms inside the program folder:
+# the browser opens local pages from the site list only there.
+cp -r "$root/demo/forms" "$dir/forms"
+sed "s#@DEMO@#file://$dir#g" "$root/demo/sites.sql" | sqlite3 "$dir/Sites.DAT"
 sqlite3 "$dir/ProgSite.DAT" < "$root/demo/flags.sql"
 echo "Demo data ready in $dir"

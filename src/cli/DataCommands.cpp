@@ -7,6 +7,7 @@
 #include "PathChecks.h"
 #include "QuilletError.h"
 #include "ReportTexts.h"
+#include "SiteUpdateLock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +139,9 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
     const QString archive = arguments.first();
 
     DataSession data(context.programDirectory);
+    SiteUpdateLock lock(context.programDirectory);
+    if (!lock.acquire())
+        throw QuilletError(SiteUpdateLock::busyText(context.programDirectory));
     const QString problem = inputFileProblem(archive);
     if (!problem.isEmpty())
         throw QuilletError(problem);

@@ -6,6 +6,12 @@
 #include <QProcess>
 #include <QStringDecoder>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
+
 QString HelperCommandProxy::helperPath(const QString& program)
 {
     const QString folder = QCoreApplication::applicationDirPath() + QLatin1Char('/');
@@ -33,6 +39,16 @@ int HelperCommandProxy::execute(const QStringList& arguments, CommandContext& co
         helperArguments << QStringLiteral("--dir") << context.programDirectory;
     process.setArguments(helperArguments + arguments);
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
+#ifdef Q_OS_LINUX
+    // The helper ends with quillet-cli, however quillet-cli ends (SIGTERM,
+    // SIGKILL): it must not go on to merge or send for a command that is gone.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(ExitFailure);
+    });
+#endif
     process.start();
     if (!process.waitForStarted(-1)) {
         context.err << name() << ": " << helper << ": " << process.errorString() << '\n';

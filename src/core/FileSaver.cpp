@@ -10,7 +10,7 @@ bool FileSaver::save(const QString& path, const QByteArray& bytes, Access access
     const bool existed = QFileInfo::exists(path);
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && access == Access::OwnerOnly && !existed)
+    if (ok && (access == Access::Private || (access == Access::OwnerOnly && !existed)))
         ok = file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     ok = ok && file.write(bytes) == bytes.size();
     ok = ok && file.commit();

@@ -14,9 +14,13 @@ public:
         // A new file is readable and writable by its owner only (0600), from
         // before its first byte is written: for files that hold passwords.
         OwnerOnly,
+        // The file is readable and writable by its owner only (0600) after
+        // the write, a file that existed with another mode included: for a
+        // file that holds a password now.
+        Private,
     };
 
-    // An existing file keeps its mode whatever access says. Returns false,
+    // An existing file keeps its mode unless access is Private. Returns false,
     // with the file system's words in errorText when given, when the file
     // cannot be written; the old file is then left as it was.
     static bool save(const QString& path, const QByteArray& bytes, Access access, QString* errorText = nullptr);

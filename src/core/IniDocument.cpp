@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -457,8 +458,9 @@ double IniDocument::readDouble(const QString& section, const QString& key, doubl
         locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
         bool ok = false;
         const double result = locale.toDouble(*text, &ok);
+        // "nan" and "inf" are numbers to the locale, but no setting's value.
         if (ok)
-            return result;
+            return std::isfinite(result) ? result : defaultValue;
     }
     return defaultValue;
 }

@@ -75,7 +75,8 @@ public:
     // Read as an integer: any non-zero value is true.
     bool readBool(const QString& section, const QString& key, bool defaultValue) const;
     // The decimal separator of the user's locale, or else a point; group
-    // separators are refused. A value that does not convert gives the default.
+    // separators are refused. A value that does not convert, and "nan" or
+    // "inf", give the default.
     double readDouble(const QString& section, const QString& key, double defaultValue) const;
 
     // Raise QuilletError, changing nothing, for a section or key name that

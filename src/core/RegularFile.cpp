@@ -77,6 +77,62 @@ RegularFile::Problem RegularFile::open(QFile& file, const QString& path, QString
 #endif
 }
 
+RegularFile::Problem RegularFile::openForAppend(QFile& file, const QString& path, QString* reason)
+{
+    if (file.isOpen())
+        file.close();
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: a FIFO without a reader fails or returns at once instead of
+    // waiting; O_NOFOLLOW: a link at the name is refused, not written through.
+    const int fd = ::open(name.constData(),
+        O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW, S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ELOOP || error == ENXIO)
+            return Problem::NotRegular;
+        if (error == EISDIR)
+            return Problem::Folder;
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(error));
+        return Problem::Unreadable;
+    }
+    struct stat status { };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const bool folder = S_ISDIR(status.st_mode);
+        ::close(fd);
+        return folder ? Problem::Folder : Problem::NotRegular;
+    }
+    if ((status.st_mode & 0777) != (S_IRUSR | S_IWUSR))
+        ::fchmod(fd, S_IRUSR | S_IWUSR);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.setFileName(path);
+    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (reason)
+            *reason = file.errorString();
+        return Problem::Unreadable;
+    }
+    return Problem::None;
+#else
+    const QFileInfo info(path);
+    if (info.isDir())
+        return Problem::Folder;
+    if (info.exists() && (!info.isFile() || info.isSymLink()))
+        return Problem::NotRegular;
+    file.setFileName(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        if (reason)
+            *reason = file.errorString();
+        return Problem::Unreadable;
+    }
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return Problem::None;
+#endif
+}
+
 void RegularFile::openOrRaise(QFile& file, const QString& path)
 {
     QString reason;

@@ -24,6 +24,14 @@ public:
     // Unreadable file.
     static Problem open(QFile& file, const QString& path, QString* reason = nullptr);
 
+    // Opens path for appending, creating it readable and writable by its
+    // owner only (0600) when missing; an existing file is set to 0600 too. Only
+    // a regular file is taken, and never through a link: a FIFO, socket,
+    // device, folder or link at the path is refused at once (NotRegular or
+    // Folder) without waiting for anything; the file system's refusal gives
+    // Unreadable with its words in reason.
+    static Problem openForAppend(QFile& file, const QString& path, QString* reason = nullptr);
+
     // As open, but raises QuilletError with problemText() on failure.
     static void openOrRaise(QFile& file, const QString& path);
 

@@ -33,6 +33,15 @@ template<typename Function> void forEachPowerPasteEntry(Function function)
     }
 }
 
+// A settings file that holds a password is its owner's alone, whatever
+// mode it had when it was made by hand.
+FileSaver::Access accessFor(const IniDocument& ini)
+{
+    const bool password = !ini.readString(kEMail, QStringLiteral("EMailPassword"), QString()).isEmpty()
+        || !ini.readString(kConfig, QStringLiteral("MemberPassword"), QString()).isEmpty();
+    return password ? FileSaver::Access::Private : FileSaver::Access::OwnerOnly;
+}
+
 } // namespace
 
 Settings::Settings(QString programDirectory, PropertyCatalogue& properties)
@@ -50,6 +59,12 @@ void Settings::loadSettings()
     emailPassword = ini.readString(kEMail, QStringLiteral("EMailPassword"), QString());
     authentication = ini.readBool(kEMail, QStringLiteral("Authentication"), false);
     emailPort = ini.readInteger(kEMail, QStringLiteral("Port"), 25);
+    // A port that is no number is kept as 0, which the mail sender refuses
+    // with a clear message, rather than mail going to port 25 unasked.
+    if (!ini.readString(kEMail, QStringLiteral("Port"), QString()).trimmed().isEmpty()
+        && ini.readInteger(kEMail, QStringLiteral("Port"), -1) == -1
+        && ini.readInteger(kEMail, QStringLiteral("Port"), -2) == -2)
+        emailPort = 0;
     emailSecurity = ini.readString(kEMail, QStringLiteral("Security"), QStringLiteral("none"));
     emailCaFile = ini.readString(kEMail, QStringLiteral("CAFile"), QString());
     memberLoginId = ini.readString(kConfig, QStringLiteral("MemberLoginID"), QString());
@@ -140,7 +155,7 @@ void Settings::saveSettings()
         if (asRead == m_asRead.constEnd() || *asRead != entry.text || !ini.value(entry.section, entry.key))
             ini.writeString(entry.section, entry.key, entry.text);
     }
-    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
+    ini.save(settingsFile(), accessFor(ini));
     noteAsRead(entries);
 
     saveCompany();
@@ -205,7 +220,7 @@ void Settings::savePopUpList(const QuickPasteList& list) const
     // edited by hand) can then never be read as part of this one.
     if (items.size() < MaxQuickPasteItems)
         ini.writeInteger(kPopUpList, QString::number(items.size() + 1), -1);
-    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
+    ini.save(settingsFile(), accessFor(ini));
 }
 
 void Settings::loadWindowGeometry(const QString& prefix, WindowGeometry& window, int& splitter) const
@@ -232,7 +247,7 @@ void Settings::saveWindowGeometry(const QString& prefix, const WindowGeometry& w
     ini.writeInteger(kGeometry, prefix + QLatin1Char('W'), window.width);
     ini.writeInteger(kGeometry, prefix + QLatin1Char('H'), window.height);
     ini.writeInteger(kGeometry, kSplitter, splitter);
-    ini.save(settingsFile(), FileSaver::Access::OwnerOnly);
+    ini.save(settingsFile(), accessFor(ini));
 }
 
 void Settings::loadPowerPasteSettings()

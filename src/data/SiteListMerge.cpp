@@ -4,15 +4,18 @@
 #include "MessageSink.h"
 #include "MessageTranslation.h"
 #include "QuilletError.h"
+#include "ReplacingFile.h"
 #include "Settings.h"
 #include "SiteListReader.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
 #include "ZipExtractor.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlQuery>
 
 namespace {
@@ -20,6 +23,8 @@ namespace {
 constexpr int kFieldCount = 16;
 constexpr int kRatingField = 12;
 constexpr int kDeadField = 15;
+// A template larger than this is no template of the author's: it is not copied.
+constexpr qint64 kLargestTemplate = 16 * 1024 * 1024;
 const QString kListName = QStringLiteral("sites.csv");
 
 const QString kColumns = QStringLiteral("SiteName, HomeUrl, SearchUrl, SubmitUrl, UpdateUrl, Notes, VelmoraFriendly, "
@@ -166,9 +171,24 @@ bool SiteListMerge::run()
 
 void SiteListMerge::extract(const QString& archive)
 {
+    const QString folder = m_dm.config().programDirectory();
+    // The author's own templates, read before the archive's may replace them.
+    QHash<QString, QByteArray> templates;
+    const auto accept = [&](const QString& name) {
+        if (!isSiteListMember(name))
+            return false;
+        if (name.startsWith(QLatin1String("SiteData/")) && hasExtension(name, "txt")) {
+            const QString path = folder + name;
+            const QFileInfo info(path);
+            QFile file(path);
+            if (info.isFile() && !info.isSymLink() && info.size() <= kLargestTemplate && file.open(QIODevice::ReadOnly))
+                templates.insert(name, file.readAll());
+        }
+        return true;
+    };
     try {
-        const ZipExtractor::Result result
-            = ZipExtractor::extract(archive, m_dm.config().programDirectory(), &SiteListMerge::isSiteListMember);
+        const ZipExtractor::Result result = ZipExtractor::extract(archive, folder, accept);
+        keepReplacedTemplates(templates, result.extracted);
         if (result.skipped.isEmpty())
             return;
         QStringList names;
@@ -178,6 +198,34 @@ void SiteListMerge::extract(const QString& archive)
     } catch (const QuilletError&) {
         showExtractError(archive);
     }
+}
+
+void SiteListMerge::keepReplacedTemplates(const QHash<QString, QByteArray>& templates, const QStringList& extracted)
+{
+    const QString folder = m_dm.config().programDirectory();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QStringList kept;
+    for (auto it = templates.cbegin(); it != templates.cend(); ++it) {
+        if (!extracted.contains(it.key()))
+            continue;
+        QFile now(folder + it.key());
+        if (now.open(QIODevice::ReadOnly) && now.read(kLargestTemplate + 1) == it.value())
+            continue;
+        // A copy made in the same second keeps its own name.
+        QString copy = folder + it.key() + QStringLiteral(".local-") + stamp;
+        for (int n = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++n)
+            copy = folder + it.key() + QStringLiteral(".local-") + stamp + QLatin1Char('-') + QString::number(n);
+        QString error;
+        if (ReplacingFile::replace(copy, it.value(), QFileDevice::ReadOwner | QFileDevice::WriteOwner, &error))
+            kept.append(translateMessage(QStringLiteral("The site list replaced your %1; your copy is kept as %2."))
+                            .arg(QDir::toNativeSeparators(folder + it.key()), QDir::toNativeSeparators(copy)));
+        else
+            kept.append(translateMessage(QStringLiteral("The site list replaced your %1, and your copy could not "
+                                                        "be kept: %2"))
+                            .arg(QDir::toNativeSeparators(folder + it.key()), error));
+    }
+    if (!kept.isEmpty())
+        MessageSink::current().showMessage(kept.join(QLatin1Char('\n')));
 }
 
 void SiteListMerge::mergeLines(SiteListReader& reader)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,10 @@ class SiteListReader;
 // from an interrupted merge is deleted before extraction, so a damaged archive
 // never merges an old list. The list is read as a stream, once, one upsert per
 // line.
+//
+// An e-mail template of the author's ("SiteData/*.txt") that the archive
+// replaces with a different text is kept beside it as
+// "<name>.local-YYYYMMDD-HHMMSS" (mode 0600), and the user is told so.
 class SiteListMerge {
 public:
     explicit SiteListMerge(SubmissionDatabase& dataModule)
@@ -33,6 +39,7 @@ public:
 
 private:
     void extract(const QString& archive);
+    void keepReplacedTemplates(const QHash<QString, QByteArray>& templates, const QStringList& extracted);
     void mergeLines(SiteListReader& reader);
 
     SubmissionDatabase& m_dm;

@@ -19,12 +19,30 @@
 namespace {
 
 constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
 
 struct CheckResult {
     bool ok = false;
     bool damaged = false; // the file is a database whose pages or indexes are inconsistent
+    bool held = false;    // another program holds a lock on the file
     QString text;
 };
+
+// The engine's words for a file another connection holds locked, whatever
+// statement met it first.
+bool isLockedText(const QString& text)
+{
+    return text.contains(QLatin1String("database is locked"))
+        || text.contains(QLatin1String("database table is locked"));
+}
+
+QString heldText(const QString& fileName)
+{
+    return translateMessage(QStringLiteral("The table %1 is in use by another program, which holds it locked. Close "
+                                           "that program (or wait until it has finished) and try again."))
+        .arg(fileName);
+}
 
 // Runs the engine's integrity check (or its quick form, which leaves out
 // whether the indexes match the rows) on one attached file.
@@ -35,7 +53,9 @@ CheckResult checkIntegrity(const QSqlDatabase& db, const QString& schema, bool q
     const QString pragma = quick ? QStringLiteral("quick_check") : QStringLiteral("integrity_check");
     if (!query.exec(QStringLiteral("PRAGMA %1.%2").arg(Sql::quoted(schema), pragma))) {
         result.text = Sql::errorText(query);
-        result.damaged = (Sql::errorCode(query) & 0xFF) == kSqliteCorrupt;
+        const int code = Sql::errorCode(query) & 0xFF;
+        result.damaged = code == kSqliteCorrupt;
+        result.held = code == kSqliteBusy || code == kSqliteLocked;
         return result;
     }
     QStringList problems;
@@ -160,6 +180,10 @@ void SubmissionDatabase::attachTables()
         attach.addBindValue(path);
         if (!attach.exec()) {
             m_attachError[index(table)] = Sql::errorText(attach);
+            if (isLockedText(m_attachError[index(table)])) {
+                m_attachError[index(table)] = heldText(TableSchema::fileName(table));
+                m_held[index(table)] = true;
+            }
             continue;
         }
         m_attached[index(table)] = true;
@@ -190,7 +214,9 @@ void SubmissionDatabase::upgradeTables()
         try {
             upgradeTable(table);
         } catch (const QuilletError& error) {
-            MessageSink::current().showMessage(error.text());
+            // A file another program holds is reported once, by openTable.
+            if (!isLockedText(error.text()))
+                MessageSink::current().showMessage(error.text());
         }
     }
 }
@@ -267,6 +293,19 @@ void SubmissionDatabase::openTable(Table table)
     check.ok = true;
     if (m_check[index(table)] != Check::None)
         check = checkIntegrity(m_db, schema, m_check[index(table)] == Check::Quick);
+    if (m_check[index(table)] == Check::None) {
+        // Unchecked, the file is still read once here: a file another program
+        // holds locked is told as such now, not as some later failure.
+        try {
+            hasAnyTable(m_db, schema);
+        } catch (const QuilletError& error) {
+            if (isLockedText(error.text())) {
+                check.ok = false;
+                check.held = true;
+                check.text = error.text();
+            }
+        }
+    }
     if (!check.ok && check.damaged) {
         repairTable(table);
         check.ok = true;
@@ -280,6 +319,10 @@ void SubmissionDatabase::openTable(Table table)
         }
     }
     if (!check.ok) {
+        if (check.held || isLockedText(check.text)) {
+            check.text = heldText(TableSchema::fileName(table));
+            m_held[index(table)] = true;
+        }
         MessageSink::current().showMessage(check.text, QStringLiteral("Error"));
         detachTable(table);
         m_attachError[index(table)] = check.text;
@@ -299,8 +342,11 @@ void SubmissionDatabase::openTable(Table table)
 
 void SubmissionDatabase::requireOpen(Table table) const
 {
-    if (!isTableOpen(table))
+    if (!isTableOpen(table)) {
+        if (m_held[index(table)])
+            throw QuilletError(heldText(TableSchema::fileName(table)));
         throw QuilletError(QStringLiteral("The table %1 is not open").arg(TableSchema::fileName(table)));
+    }
 }
 
 void SubmissionDatabase::applySiteFilter()

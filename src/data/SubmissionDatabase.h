@@ -148,6 +148,7 @@ private:
     std::array<bool, 3> m_attached {};
     std::array<bool, 3> m_open {};
     std::array<QString, 3> m_attachError;
+    std::array<bool, 3> m_held {}; // another program held the file locked at the open
     std::array<Check, 3> m_check {Check::Full, Check::Full, Check::Full};
     SiteCursor m_sites;
     ProgSiteFlags m_flags;

@@ -100,7 +100,7 @@ bool MailForm::send(const MailFields& fields)
         sender->prepare();
     } catch (const QuilletError& error) {
         Q_EMIT sendingChanged(true);
-        conclude(fields, false, false, error.text());
+        conclude(fields, false, MailSender::Failure::Other, error.text());
         return false;
     }
 
@@ -110,22 +110,42 @@ bool MailForm::send(const MailFields& fields)
     connect(job, &MailSendJob::statusLine, this, &MailForm::statusLine);
     connect(job, &MailSendJob::finished, this, [this, job, fields] {
         const MailSender::Result result = job->result();
-        conclude(fields, result.sent, result.aborted, result.error);
+        conclude(fields, result.sent, result.failure, result.error);
     });
     Q_EMIT sendingChanged(true);
     job->start();
     return true;
 }
 
-void MailForm::conclude(const MailFields& fields, bool sent, bool aborted, const QString& error)
+QString MailForm::failureMessage(MailSender::Failure failure)
+{
+    switch (failure) {
+    case MailSender::Failure::StartTlsRefused:
+        return translateMsg(QStringLiteral("The SMTP server refused STARTTLS, so the connection could not be "
+                                           "secured: the mail was not sent."));
+    case MailSender::Failure::NoLoginOffered:
+        return translateMsg(QStringLiteral("The SMTP server offers no login, but authentication is on: the mail "
+                                           "was not sent without it."));
+    case MailSender::Failure::TimedOut:
+        return translateMsg(QStringLiteral("The SMTP server stopped answering: the mail may not have been sent."));
+    default:
+        break;
+    }
+    return translateMsg(QStringLiteral("Could not send mail, you may have an invalid SMTP host"));
+}
+
+void MailForm::conclude(const MailFields& fields, bool sent, MailSender::Failure failure, const QString& error)
 {
     if (!sent) {
         Q_EMIT statusLine(error);
-        if (!aborted)
-            MessageSink::current().showMessage(
-                translateMsg(QStringLiteral("Could not send mail, you may have an invalid SMTP host")));
+        if (failure != MailSender::Failure::Aborted)
+            MessageSink::current().showMessage(failureMessage(failure));
     }
-    MailLog::append(m_config.programDirectory(), fields);
+    MailOutcome outcome;
+    outcome.sent = sent;
+    outcome.reason = error;
+    outcome.when = QDateTime::currentDateTimeUtc();
+    MailLog::append(m_config.programDirectory(), fields, outcome);
     m_busy = false;
     Q_EMIT sendingChanged(false);
     Q_EMIT finished(sent);

@@ -2,6 +2,7 @@
 
 #include "EmailSubmission.h"
 #include "MailLog.h"
+#include "MailSender.h"
 
 #include <QObject>
 #include <QPointer>
@@ -38,9 +39,9 @@ public:
     //    send fails at once, as below, and false is returned.
     //  - Otherwise the conversation runs off this thread and true is returned.
     // When the send ends: a failure adds its text as a status line and shows
-    // "Could not send mail, you may have an invalid SMTP host" (not after
-    // abort()); then the log entry is appended, whether the mail went out or
-    // not; then finished() is emitted.
+    // failureMessage() (not after abort()); then the log entry is appended
+    // with the time and the outcome, whether the mail went out or not; then
+    // finished() is emitted.
     bool send(const MailFields& fields);
 
     // From the start of a send until finished(): "&Mail" is off meanwhile.
@@ -49,6 +50,11 @@ public:
     void abort();
     // Processes events until the running send has ended.
     void waitForFinished();
+
+    // The message box text for a failed send: what went wrong when it is
+    // known (STARTTLS refused, no login offered, no answer), otherwise "Could
+    // not send mail, you may have an invalid SMTP host".
+    static QString failureMessage(MailSender::Failure failure);
 
     // Time limits of the conversation in seconds (30 to connect, 60 without
     // progress unless changed).
@@ -61,7 +67,7 @@ Q_SIGNALS:
     void finished(bool sent);
 
 private:
-    void conclude(const MailFields& fields, bool sent, bool aborted, const QString& error);
+    void conclude(const MailFields& fields, bool sent, MailSender::Failure failure, const QString& error);
 
     Settings& m_config;
     QPointer<MailSendJob> m_job;

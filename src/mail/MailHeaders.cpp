@@ -7,6 +7,8 @@ namespace {
 
 // The longest header line that stays as typed; longer text is folded as encoded words.
 constexpr int kLongestPlainValue = 900;
+// The longest display name written as typed; a longer one is folded as encoded words.
+constexpr int kLongestPlainPhrase = 200;
 // Bytes of UTF-8 per encoded word: 60 characters of Base64 inside "=?UTF-8?B?...?=" make 72.
 constexpr int kBytesPerWord = 45;
 
@@ -52,7 +54,9 @@ QByteArray foldedWords(const QString& text)
 // A display name as an RFC 5322 phrase.
 QByteArray phrase(const QString& name)
 {
-    if (!isPrintableAscii(name) || name.contains(QLatin1String("=?")))
+    // A long name would give a header line longer than mail allows (998
+    // bytes): encoded words can be folded.
+    if (!isPrintableAscii(name) || name.contains(QLatin1String("=?")) || name.size() > kLongestPlainPhrase)
         return foldedWords(name);
     static const QString specials = QStringLiteral("()<>[]:;@\\,.\"");
     bool needsQuotes = false;

@@ -2,9 +2,11 @@
 
 #include "MailHeaders.h"
 #include "MessageTranslator.h"
+#include "PrintableText.h"
 #include "QuilletError.h"
 #include "SmtpTranscript.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,6 +15,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
 
 namespace {
@@ -72,11 +76,41 @@ struct Conversation {
     const AttachmentFile* attachment = nullptr;
     qint64 attachmentOffset = 0;
     bool attachmentFailed = false;
+    const QByteArray* body = nullptr;
+    qint64 bodyOffset = 0;
+
+    bool loginRequired = false;
+    bool loginSent = false;
+    bool noLoginOffered = false; // the sender was about to be named without a login
+    bool startTlsRefused = false;
+    bool timedOut = false;
+    qint64 idleLimitMs = 60000;
+    QElapsedTimer sinceActivity;
 
     void report(SmtpTranscript::Direction direction, const QByteArray& text)
     {
+        sinceActivity.start();
+        if (direction == SmtpTranscript::Direction::Sent) {
+            if (text.startsWith("AUTH ") || text.startsWith("auth "))
+                loginSent = true;
+            // The envelope starts: with a login required, it must have been given.
+            if (loginRequired && !loginSent && text.toUpper().startsWith("MAIL FROM"))
+                noLoginOffered = true;
+        }
+        if (direction == SmtpTranscript::Direction::Info && text.contains("STARTTLS denied"))
+            startTlsRefused = true;
         for (const QString& line : transcript.lines(direction, text))
             (*handler)(line);
+    }
+
+    // True when the conversation must end now.
+    bool mustStop()
+    {
+        if (abort->load() || noLoginOffered)
+            return true;
+        if (sinceActivity.isValid() && sinceActivity.elapsed() > idleLimitMs)
+            timedOut = true;
+        return timedOut;
     }
 };
 
@@ -94,7 +128,8 @@ int debugCallback(CURL*, curl_infotype type, char* data, size_t size, void* user
     case CURLINFO_HEADER_OUT:
         conversation->report(SmtpTranscript::Direction::Sent, text);
         break;
-    default: // the message itself and TLS records are no status
+    default: // the message itself and TLS records are no status, but show the server is there
+        conversation->sinceActivity.start();
         break;
     }
     return 0;
@@ -102,12 +137,37 @@ int debugCallback(CURL*, curl_infotype type, char* data, size_t size, void* user
 
 int progressCallback(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return static_cast<Conversation*>(userData)->abort->load() ? 1 : 0;
+    return static_cast<Conversation*>(userData)->mustStop() ? 1 : 0;
+}
+
+// The message text, read only once the conversation has got as far as
+// sending it; a send that must stop sends none of it.
+size_t readBody(char* buffer, size_t size, size_t items, void* userData)
+{
+    auto* conversation = static_cast<Conversation*>(userData);
+    if (conversation->mustStop())
+        return CURL_READFUNC_ABORT;
+    const qint64 left = conversation->body->size() - conversation->bodyOffset;
+    const qint64 count = std::min<qint64>(left, static_cast<qint64>(size * items));
+    std::memcpy(buffer, conversation->body->constData() + conversation->bodyOffset, static_cast<size_t>(count));
+    conversation->bodyOffset += count;
+    return static_cast<size_t>(count);
+}
+
+int seekBody(void* userData, curl_off_t offset, int origin)
+{
+    auto* conversation = static_cast<Conversation*>(userData);
+    if (origin != SEEK_SET || offset < 0 || offset > conversation->body->size())
+        return CURL_SEEKFUNC_CANTSEEK;
+    conversation->bodyOffset = static_cast<qint64>(offset);
+    return CURL_SEEKFUNC_OK;
 }
 
 size_t readAttachment(char* buffer, size_t size, size_t items, void* userData)
 {
     auto* conversation = static_cast<Conversation*>(userData);
+    if (conversation->mustStop())
+        return CURL_READFUNC_ABORT;
     const qint64 read
         = conversation->attachment->read(conversation->attachmentOffset, buffer, static_cast<qint64>(size * items));
     if (read < 0) {
@@ -171,6 +231,11 @@ void MailSender::prepare()
     // The sending thread reports in the language in force without reading language files.
     m_stoppedText = translateMsg(QStringLiteral("The sending was stopped."));
     m_attachmentFailedText = translateMsg(QStringLiteral("The file %1 could not be read.")).arg(m_mail.attachmentPath);
+    m_noLoginText = translateMsg(QStringLiteral("The SMTP server offers no login, but authentication is on: the "
+                                                "mail was not sent without it."));
+    m_timedOutText
+        = translateMsg(QStringLiteral("The SMTP server did not answer within the time allowed (%1 seconds)."))
+              .arg(m_settings.idleTimeoutSeconds);
     m_prepared = true;
 }
 
@@ -190,6 +255,9 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
     conversation.handler = &handler;
     conversation.abort = &m_abort;
     conversation.attachment = &m_attachment;
+    conversation.loginRequired = m_settings.authentication;
+    conversation.idleLimitMs = qint64(m_settings.idleTimeoutSeconds) * 1000;
+    conversation.sinceActivity.start();
 
     const QByteArray url = serverUrl(m_settings, ehloName()).toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
@@ -200,9 +268,12 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
     // One mail, one connection: QUIT follows the mail whether it went out or not.
     curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(m_settings.connectTimeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(m_settings.idleTimeoutSeconds));
+    // The idle limit is kept by the progress callback, which also ends the
+    // wait for an answer to QUIT after a time-out; the client's own limits
+    // stand behind it.
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, static_cast<long>(m_settings.idleTimeoutSeconds + 5));
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_settings.idleTimeoutSeconds));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(m_settings.idleTimeoutSeconds + 5));
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
         m_settings.security == SmtpSettings::Security::None ? static_cast<long>(CURLUSESSL_NONE)
                                                             : static_cast<long>(CURLUSESSL_ALL));
@@ -233,8 +304,9 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
 
     curl_mime* mime = curl_mime_init(curl);
     const QByteArray body = crlfText(m_mail.body);
+    conversation.body = &body;
     curl_mimepart* text = curl_mime_addpart(mime);
-    curl_mime_data(text, body.constData(), static_cast<size_t>(body.size()));
+    curl_mime_data_cb(text, static_cast<curl_off_t>(body.size()), readBody, seekBody, nullptr, &conversation);
     curl_mime_type(text, "text/plain; charset=UTF-8");
     curl_mime_encoder(text, "quoted-printable");
     if (m_attachment.isOpen()) {
@@ -259,17 +331,28 @@ MailSender::Result MailSender::send(const StatusHandler& handler)
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &conversation);
 
     const CURLcode code = curl_easy_perform(curl);
-    result.sent = code == CURLE_OK;
+    result.sent = code == CURLE_OK && !conversation.noLoginOffered;
     if (!result.sent) {
-        result.aborted = code == CURLE_ABORTED_BY_CALLBACK && m_abort.load();
-        if (result.aborted)
+        result.aborted = m_abort.load();
+        result.failure = MailSender::Failure::Other;
+        if (result.aborted) {
+            result.failure = MailSender::Failure::Aborted;
             result.error = m_stoppedText;
-        else if (conversation.attachmentFailed)
+        } else if (conversation.noLoginOffered) {
+            result.failure = MailSender::Failure::NoLoginOffered;
+            result.error = m_noLoginText;
+        } else if (conversation.timedOut || code == CURLE_OPERATION_TIMEDOUT) {
+            result.failure = MailSender::Failure::TimedOut;
+            result.error = m_timedOutText;
+        } else if (conversation.attachmentFailed) {
             result.error = m_attachmentFailedText;
-        else if (errorText[0] != '\0')
-            result.error = QString::fromUtf8(errorText).trimmed();
-        else
-            result.error = QString::fromUtf8(curl_easy_strerror(code));
+        } else {
+            if (code == CURLE_USE_SSL_FAILED || conversation.startTlsRefused)
+                result.failure = MailSender::Failure::StartTlsRefused;
+            // The client's text may quote the server's reply.
+            result.error = printableText(errorText[0] != '\0' ? QString::fromUtf8(errorText).trimmed()
+                                                              : QString::fromUtf8(curl_easy_strerror(code)));
+        }
     }
     curl_easy_cleanup(curl);
     curl_mime_free(mime);

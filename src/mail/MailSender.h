@@ -16,6 +16,11 @@
 // recipients, and a MIME message of the body as UTF-8 quoted-printable text
 // and the attachment as Base64.
 //
+// With authentication on, a server that offers no AUTH never gets the mail:
+// the conversation stops before the message is sent. A server that says
+// nothing for the idle time ends the conversation at once, without waiting
+// again for an answer to QUIT.
+//
 // prepare() runs on the user-interface thread (it checks the settings and
 // opens the attachment); send() may then run on any one thread, and abort()
 // may be called from any thread while it runs.
@@ -23,10 +28,21 @@ class MailSender {
 public:
     using StatusHandler = std::function<void(const QString& line)>;
 
+    // What kind of failure ended a send, for the message the user gets.
+    enum class Failure {
+        None,
+        Other,           // any failure of the conversation (host, refusal, attachment)
+        StartTlsRefused, // the server does not offer STARTTLS, or refused it
+        NoLoginOffered,  // authentication is on, but the server offers no AUTH
+        TimedOut,        // the server said nothing for the time allowed
+        Aborted,         // abort() ended the conversation
+    };
+
     struct Result {
         bool sent = false;
         bool aborted = false; // abort() ended the conversation
-        QString error;        // the failure's own text; empty when sent
+        Failure failure = Failure::None;
+        QString error; // the failure's own text, control characters replaced; empty when sent
     };
 
     MailSender(SmtpSettings settings, OutgoingMail mail);
@@ -59,4 +75,6 @@ private:
     bool m_prepared = false;
     QString m_stoppedText;
     QString m_attachmentFailedText;
+    QString m_noLoginText;
+    QString m_timedOutText;
 };

@@ -49,6 +49,10 @@ QString SmtpSettings::securityName(Security security)
 
 void SmtpSettings::check() const
 {
+    if (port == 0)
+        // What the settings store keeps for a port that is no number.
+        throw QuilletError(translateMsg(QStringLiteral("The SMTP port set in the [EMail] section of quillet.ini is "
+                                                       "not a number: give a number from 1 to 65535.")));
     if (port < 1 || port > 65535)
         throw QuilletError(
             translateMsg(QStringLiteral("The SMTP port %1 is not valid: give a number from 1 to 65535.")).arg(port));

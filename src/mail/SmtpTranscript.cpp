@@ -1,13 +1,16 @@
 #include "SmtpTranscript.h"
 
+#include "PrintableText.h"
+
 QStringList SmtpTranscript::lines(Direction direction, const QByteArray& text)
 {
     QStringList result;
     for (QByteArray piece : text.split('\n')) {
         while (piece.endsWith('\r'))
             piece.chop(1);
-        // Server replies may hold any bytes; they are shown, never interpreted.
-        const QString decoded = QString::fromUtf8(piece).trimmed();
+        // Server replies may hold any bytes; they are shown, never interpreted:
+        // an escape sequence must not reach a terminal.
+        const QString decoded = printableText(QString::fromUtf8(piece).trimmed());
         if (decoded.isEmpty())
             continue;
         result.append(line(direction, decoded));

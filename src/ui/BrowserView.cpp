@@ -4,6 +4,7 @@
 #include "UploadFileDialog.h"
 
 #include <QContextMenuEvent>
+#include <QWebEngineSettings>
 
 BrowserView::BrowserView(QWidget* parent)
     : QWebEngineView(parent)
@@ -13,6 +14,9 @@ BrowserView::BrowserView(QWidget* parent)
     page->setChooser(
         [this](const UploadChooserPage::Request& request) { return UploadFileDialog::choose(this, request); });
     setPage(page);
+    // A local page (a demo form, or one a hostile site list points at) must
+    // not read the author's other files.
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
 }
 
 void BrowserView::contextMenuEvent(QContextMenuEvent* event)

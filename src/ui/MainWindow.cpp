@@ -29,6 +29,7 @@
 #include "RunController.h"
 #include "SiteCheckWindow.h"
 #include "SiteEditor.h"
+#include "SiteLinkCheck.h"
 #include "SiteSearchLinks.h"
 #include "SiteSelector.h"
 #include "SiteUpdateCommand.h"
@@ -661,9 +662,22 @@ QString MainWindow::navLink(const QString& kind) const
     return link;
 }
 
+bool MainWindow::isOpenableSiteLink(const QString& link) const
+{
+    // No address is no page either, as before.
+    if (link.trimmed().isEmpty())
+        return true;
+    if (SiteLinkCheck(m_config.programDirectory()).isAllowed(QUrl::fromUserInput(link)))
+        return true;
+    MessageSink::current().showMessage(SiteLinkCheck::refusalText(link));
+    return false;
+}
+
 void MainWindow::openHomePage()
 {
     const QString link = navLink(QStringLiteral("home"));
+    if (!isOpenableSiteLink(link))
+        return;
     m_address->setEditText(link);
     m_history.appendAddress(link);
     m_address->addItem(link);
@@ -672,6 +686,8 @@ void MainWindow::openHomePage()
 
 void MainWindow::openSearchPage()
 {
+    if (!isOpenableSiteLink(navLink(QStringLiteral("search"))))
+        return;
     m_address->setEditText(navLink(QStringLiteral("search")));
     findAddress();
 }
@@ -683,6 +699,8 @@ void MainWindow::openSubmitPage()
         mailSubmission(EmailSubmission::Page::Submit);
         return;
     }
+    if (!isOpenableSiteLink(link))
+        return;
     m_address->setEditText(link);
     findAddress();
 }
@@ -694,6 +712,8 @@ void MainWindow::openUpdatePage()
         mailSubmission(EmailSubmission::Page::Update);
         return;
     }
+    if (!isOpenableSiteLink(link))
+        return;
     m_address->setEditText(link);
     findAddress();
 }
@@ -712,6 +732,8 @@ void MainWindow::mailSubmission(EmailSubmission::Page page)
 void MainWindow::translateSite(const QString& code)
 {
     const QString link = navLink(QStringLiteral("home"));
+    if (!isOpenableSiteLink(link))
+        return;
     m_browser->stop();
     navigateTo(SiteSearchLinks::translation(link, code));
     m_address->setEditText(link);

@@ -131,6 +131,8 @@ private:
     void downloadComplete(bool ok);
     void navigateTo(const QString& address);
     QString navLink(const QString& kind) const;
+    // True when a site list address may be opened; otherwise says why.
+    bool isOpenableSiteLink(const QString& link) const;
     void mailSubmission(EmailSubmission::Page page);
     void runFormCommand(int command);
     void showStatus(const QString& text);

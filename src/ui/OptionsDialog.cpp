@@ -151,13 +151,17 @@ QWidget* OptionsDialog::buildGeneralPage()
     filterLayout->addWidget(m_padPolling);
 
     auto* updates = new QGroupBox(QStringLiteral("Updates"), page);
+    updates->setObjectName(QStringLiteral("GroupBox5"));
     m_updateServer = makeEdit("edtUpdateServer", updates);
     m_updateServer->setMinimumWidth(
         m_updateServer->fontMetrics().horizontalAdvance(QStringLiteral("https://updates.example.com/quillet")));
     m_updateServer->setPlaceholderText(QStringLiteral("https://updates.example.com"));
     auto* updatesLayout = new QFormLayout(updates);
     updatesLayout->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-    updatesLayout->addRow(QStringLiteral("&Update server:"), m_updateServer);
+    auto* serverLabel = new QLabel(QStringLiteral("&Update server:"), updates);
+    serverLabel->setObjectName(QStringLiteral("Label10"));
+    serverLabel->setBuddy(m_updateServer);
+    updatesLayout->addRow(serverLabel, m_updateServer);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(download);

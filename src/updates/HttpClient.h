@@ -2,7 +2,7 @@
 
 #include "QuilletError.h"
 
-#include <QFile>
+#include <QElapsedTimer>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
@@ -10,6 +10,8 @@
 
 // A transfer that ended because it was cancelled (the Stop command, or the
 // program closing while it ran) rather than because it failed.
+class ReplacingFile;
+
 class TransferCancelled : public QuilletError {
 public:
     using QuilletError::QuilletError;
@@ -22,16 +24,27 @@ public:
 // Every request carries "Accept: text/html, */*" and the program's
 // User-Agent, goes to the server directly (never through a proxy) and sends
 // back the cookies that replies set during the run. Credentials are never
-// sent before a server asks for them: on a Basic challenge from the host of
-// the address asked for, the request is sent once more with the login set
-// with setLogin (encoded as UTF-8); a server that refuses it ends the
-// transfer with its 401 status. A challenge from another host (after a
-// redirect) gets no login.
+// sent before a server asks for them: on a Basic challenge from the origin
+// (scheme, host and port) of the address asked for, the request is sent once
+// more with the login set with setLogin (encoded as UTF-8); a server that
+// refuses it ends the transfer with "The server refused the login." and its
+// status. Redirects (at most five, never from https to http) are followed
+// here: the login goes along only while they stay at the original origin,
+// and a challenge from elsewhere gets none.
+//
+// A transfer has an overall deadline and, once data flows, a minimum rate
+// over each window of time; either ends it with a message. Texts that come
+// from the server (the reason phrase) have their control characters
+// replaced, and no address shown carries user info.
 class HttpClient : public QObject {
     Q_OBJECT
 public:
     static constexpr int DefaultConnectTimeoutMs = 30000;
     static constexpr int DefaultIdleTimeoutMs = 60000;
+    // 512 MB at 256 kB per second; a rate below 1 kB per second over 30 s.
+    static constexpr int DefaultDeadlineMs = 35 * 60 * 1000;
+    static constexpr int DefaultMinimumRate = 1024;
+    static constexpr int DefaultRateWindowMs = 30000;
 
     // What the server answered: status code and its status line ("200 OK").
     struct Reply {
@@ -48,17 +61,23 @@ public:
 
     // Time allowed to reach the server, and without any data afterwards.
     void setTimeouts(int connectMs, int idleMs);
+    // The whole transfer's time (redirects and login included), and the
+    // fewest bytes per second over each window once the body flows; 0 turns
+    // a limit off. The environment variables QUILLET_HTTP_DEADLINE_MS,
+    // QUILLET_HTTP_MINIMUM_RATE and QUILLET_HTTP_RATE_WINDOW_MS set them for
+    // a whole run.
+    void setTransferLimits(int deadlineMs, int minimumBytesPerSecond, int rateWindowMs);
 
-    // Creates localFile anew and writes the reply body into it as it arrives.
-    // Returns what the server answered when the reply came back normally:
-    // any 2xx or 3xx status, the caller deciding what a status other than
-    // 200 means. Raises QuilletError with the status line for a 4xx or 5xx
-    // reply (after any login was offered), with the client's text for a
-    // transfer that fails (no connection, a time-out, a dropped connection,
-    // a body longer than maxBytes, a file that cannot be written), and
-    // TransferCancelled when cancel() or the end of the application's event
-    // loops stops it. The file is closed in every case and what was written
-    // stays on disk.
+    // Writes the reply body, as it arrives and in bounded pieces, into a
+    // private temporary file that replaces localFile when the reply came back
+    // normally: any 2xx or 3xx status, the caller deciding what a status
+    // other than 200 means. Raises QuilletError with the status line for a
+    // 4xx or 5xx reply (after any login was offered), with the client's text
+    // for a transfer that fails (no connection, a time-out, a deadline or a
+    // rate missed, a dropped connection, a body longer than maxBytes, a file
+    // that cannot be written), and TransferCancelled when cancel() or the end
+    // of the application's event loops stops it. After a failure neither the
+    // temporary file nor localFile is left.
     Reply download(const QUrl& url, const QString& localFile, qint64 maxBytes);
 
     bool isBusy() const { return m_busy; }
@@ -84,7 +103,7 @@ private:
     struct Attempt;
     // One request; the reply body goes to file unless it is a Basic challenge
     // that may be answered (answerable), which is recorded instead.
-    void fetch(const QNetworkRequest& request, const QUrl& server, QFile& file, qint64 maxBytes, bool answerable,
+    void fetch(const QNetworkRequest& request, ReplacingFile& file, qint64& written, qint64 maxBytes, bool answerable,
         Attempt& attempt);
     QNetworkRequest makeRequest(const QUrl& url) const;
 
@@ -93,6 +112,10 @@ private:
     QString m_password;
     int m_connectTimeoutMs = DefaultConnectTimeoutMs;
     int m_idleTimeoutMs = DefaultIdleTimeoutMs;
+    int m_deadlineMs = DefaultDeadlineMs;
+    int m_minimumRate = DefaultMinimumRate;
+    int m_rateWindowMs = DefaultRateWindowMs;
+    QElapsedTimer m_transferClock;
     bool m_busy = false;
     QNetworkReply* m_reply = nullptr;
     bool m_cancelled = false;

@@ -2,6 +2,7 @@
 
 #include "IniDocument.h"
 #include "QuilletError.h"
+#include "ReplacingFile.h"
 #include "SiteListCsv.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
@@ -9,7 +10,7 @@
 #include "ZipWriter.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 
 namespace {
@@ -35,18 +36,27 @@ QString ratingText(const QVariant& value, const QString& siteName)
     return text;
 }
 
+// What the web server serves: readable by all, writable by the owner.
+constexpr QFileDevice::Permissions kServedFile
+    = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+// A sub-folder of the published folder; a link standing at its name is
+// replaced by a real folder, never followed.
 void makeFolder(const QString& path)
 {
-    if (!QDir().mkpath(path))
+    const QFileInfo info(path);
+    if (info.isSymLink() && !QFile::remove(path))
+        throw QuilletError(QStringLiteral("Cannot replace the link %1").arg(QDir::toNativeSeparators(path)));
+    if (!QDir().mkpath(path) || QFileInfo(path).isSymLink())
         throw QuilletError(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(path)));
 }
 
+// Replaces path whole; a link standing at the name is replaced, not written through.
 void writeAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw QuilletError(
-            QStringLiteral("Cannot write file %1. %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    QString error;
+    if (!ReplacingFile::replace(path, bytes, kServedFile, &error))
+        throw QuilletError(QStringLiteral("Cannot write file %1. %2").arg(QDir::toNativeSeparators(path), error));
 }
 
 } // namespace
@@ -108,6 +118,6 @@ SiteListPublisher::Result SiteListPublisher::publish(
     manifest.writeString(
         QStringLiteral("Versions"), QStringLiteral("SitesVer"), UpdateManifest::fileText(sitesVersion));
     result.manifestFile = QDir(download).filePath(QStringLiteral("quilletver.ini"));
-    manifest.save(result.manifestFile);
+    writeAtomically(result.manifestFile, manifest.toBytes());
     return result;
 }

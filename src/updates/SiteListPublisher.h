@@ -35,7 +35,9 @@ public:
     // Writes the archive, then the manifest (so a client never sees a new
     // version before its archive), each atomically: a failure leaves the
     // files that were there. The folder and its two sub-folders are created
-    // when missing. Raises QuilletError when something cannot be written.
+    // when missing. Links are never followed: a link standing at a
+    // sub-folder's or a file's name is replaced by a real folder or file.
+    // Raises QuilletError when something cannot be written.
     Result publish(const QString& folder, double sitesVersion, double programVersion) const;
 
 private:

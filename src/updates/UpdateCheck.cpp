@@ -2,11 +2,15 @@
 
 #include "HttpClient.h"
 #include "MessageTranslator.h"
+#include "PrintableText.h"
 #include "Settings.h"
+#include "SiteUpdateLock.h"
 #include "SubmissionDatabase.h"
 #include "TransferProgress.h"
 #include "UpdateManifest.h"
 #include "UpdateServerAddress.h"
+
+#include <QFile>
 
 namespace {
 
@@ -72,7 +76,10 @@ bool UpdateCheck::downloadFile(const QString& path, const QString& localFile, qi
     }
     if (reply.status == 200)
         return true;
-    m_user.showFailure(reply.statusText + QStringLiteral(" (") + url.toDisplayString() + QLatin1Char(')'));
+    // What came with another status is no file of the check's.
+    QFile::remove(localFile);
+    m_user.showFailure(reply.statusText + QStringLiteral(" (")
+        + printableText(url.toDisplayString(QUrl::RemoveUserInfo)) + QLatin1Char(')'));
     return false;
 }
 
@@ -90,6 +97,12 @@ UpdateCheck::Outcome UpdateCheck::run()
     }
 
     const QString folder = m_config.programDirectory();
+    // One update at a time in a program folder, whichever program runs it.
+    SiteUpdateLock lock(folder);
+    if (!lock.acquire()) {
+        m_user.showFailure(SiteUpdateLock::busyText(folder));
+        return Outcome::AlreadyRunning;
+    }
     const QString manifestFile = folder + QStringLiteral("quilletver.ini");
     if (!downloadFile(QString::fromLatin1(ManifestPath), manifestFile, MaxManifestBytes))
         return Outcome::NotAnswered;
@@ -106,8 +119,10 @@ UpdateCheck::Outcome UpdateCheck::run()
 
     QString loginId;
     QString password;
-    if (!m_user.askLogin(loginId, password))
+    if (!m_user.askLogin(loginId, password)) {
+        m_user.showMessage(translateMsg(QStringLiteral("The check for site updates was cancelled.")));
         return Outcome::LoginCancelled;
+    }
     m_client.setLogin(loginId, password);
 
     if (!downloadFile(QString::fromLatin1(ArchivePath), folder + QStringLiteral("sites.zip"), MaxArchiveBytes))

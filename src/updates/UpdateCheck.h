@@ -29,8 +29,10 @@ public:
 // installed asks for the members-area login, downloads the site list archive
 // and merges it. Every message is translated.
 //
-// Files left in the program directory: quilletver.ini always; sites.zip when
-// its download failed (a merged archive is deleted by the merge). The setting
+// Files left in the program directory: quilletver.ini after it was fetched;
+// no sites.zip (a failed download leaves none, a merged archive is deleted by
+// the merge). The program folder's update lock (SiteUpdateLock) is held for
+// the whole check. The setting
 // SiteVer changes only after a committed merge (in memory; the caller saves
 // the settings as it always does).
 class UpdateCheck {
@@ -38,11 +40,11 @@ public:
     enum class Outcome {
         UpToDate,       // "Your site data is up to date."
         Updated,        // merged; SiteVer now the server's
-        LoginCancelled, // the user cancelled the login: nothing said
+        LoginCancelled, // the user cancelled the login: "The check for site updates was cancelled."
         NotAnswered,    // a reply other than 200 came back; its status was shown
         MergeFailed,    // the merge reported its problem and rolled back
         NoServer,       // no usable update server is set; said so
-        AlreadyRunning, // another check runs; said so
+        AlreadyRunning, // another check runs, here or in another program on the same folder; said so
     };
 
     static constexpr const char* ManifestPath = "/download/quilletver.ini";

@@ -2,8 +2,10 @@
 
 #include "Helpers.h"
 #include "MessageTranslator.h"
+#include "PrintableText.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 UpdateServerAddress::UpdateServerAddress(const QString& base)
     : m_base(base.trimmed())
@@ -22,6 +24,15 @@ QUrl UpdateServerAddress::urlFor(const QString& path) const
     return url;
 }
 
+QString UpdateServerAddress::shownBase() const
+{
+    // Whatever the text holds between "//" and "@" may be a password.
+    QString text = m_base;
+    static const QRegularExpression userInfo(QStringLiteral("^([^/]*//)[^/?#]*@"));
+    text.replace(userInfo, QStringLiteral("\\1"));
+    return printableText(text);
+}
+
 QString UpdateServerAddress::problem(const QString& settingsFile) const
 {
     const QString file = QDir::toNativeSeparators(settingsFile);
@@ -33,8 +44,8 @@ QString UpdateServerAddress::problem(const QString& settingsFile) const
             .arg(QStringLiteral("UpdateServer=https://updates.example.com"), file);
     if (!isValid())
         return translateMsg(QStringLiteral("The update server \"%1\" set in the [Config] section of %2 is not an "
-                                           "http:// or https:// address of a server. Correct it under \"Update "
-                                           "server\" on the General page of View > Options."))
-            .arg(m_base, file);
+                                           "http:// or https:// address of a server without a login in it. Correct "
+                                           "it under \"Update server\" on the General page of View > Options."))
+            .arg(shownBase(), file);
     return QString();
 }

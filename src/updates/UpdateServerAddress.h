@@ -21,6 +21,10 @@ public:
     // naming the settings file to put it in.
     QString problem(const QString& settingsFile) const;
 
+    // The address as the settings hold it, without any login ("user:password@")
+    // and with control characters replaced: fit for a message.
+    QString shownBase() const;
+
 private:
     QString m_base;
     QUrl m_url;

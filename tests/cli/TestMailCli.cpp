@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -175,9 +176,15 @@ void TestMailCli::sendMailForASite()
     QCOMPARE(mail.recipients(), QStringList({"submissions@fernhill.test", "audit@acme.test"}));
     QCOMPARE(mail.header("Subject"), QStringList({"New: Tool 2.5"}));
     QCOMPARE(mail.text(), QString("Dear editor,\r\nAcme Ltd\r\n"));
-    QCOMPARE(data.f.dir.readFile("QuilletMail.log"),
-        QByteArray("To: submissions@fernhill.test\r\nCC: \r\nBCC: audit@acme.test\r\nSubject: New: Tool 2.5\r\n\r\n"
-                   "To: submissions@fernhill.test\r\nCC: \r\nBCC: audit@acme.test\r\nSubject: New: Tool 2.5\r\n\r\n"
+    // One block of fields per mail, after the time, and the outcome.
+    const QByteArray log = data.f.dir.readFile("QuilletMail.log");
+    QVERIFY2(QRegularExpression("^Date: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d UTC\r\n$")
+                 .match(QString::fromUtf8(log.left(log.indexOf("\r\n") + 2)))
+                 .hasMatch(),
+        log.constData());
+    QCOMPARE(log.mid(log.indexOf("\r\n") + 2),
+        QByteArray("To: submissions@fernhill.test\r\nCC: \r\nBCC: audit@acme.test\r\nSubject: New: Tool 2.5\r\n"
+                   "Result: sent\r\n\r\n"
                    "Dear editor,\r\nAcme Ltd\r\n\r\n\r\nAttachments: \r\n-------------------------------------\r\n"
                    "\r\n\r\n"));
 }
@@ -213,7 +220,8 @@ void TestMailCli::sendMailFailureIsLogged()
     QCOMPARE(result.code, 1);
     QVERIFY(result.err.contains("Could not send mail, you may have an invalid SMTP host\n"));
     QVERIFY2(result.err.contains("onnect"), qPrintable(result.err));
-    QVERIFY(data.f.dir.readFile("QuilletMail.log").startsWith("To: a@sites.test\r\n"));
+    QVERIFY(data.f.dir.readFile("QuilletMail.log").contains("\r\nTo: a@sites.test\r\n"));
+    QVERIFY(data.f.dir.readFile("QuilletMail.log").contains("\r\nResult: failed: "));
     // A body file that is no regular file is refused before anything is sent or logged.
     QFile::remove(data.f.dir.file("QuilletMail.log"));
     const CliResult device = runCli(

@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using Problem = RegularFile::Problem;
 
@@ -25,6 +27,8 @@ private Q_SLOTS:
     void problemTexts();
     void ownerOnlyFilesAreCreated0600();
     void existingFileKeepsItsMode();
+    void appendTakesOnlyARegularFileAndMakesItPrivate();
+    void appendRefusesAFifoWithOrWithoutAReader();
     void failedSaveLeavesTheOldFile();
 };
 
@@ -138,6 +142,62 @@ void TestRegularFile::ownerOnlyFilesAreCreated0600()
     QCOMPARE(::stat(QFile::encodeName(dir.file("plain.txt")).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0644));
     QCOMPARE(dir.readFile("secret.ini"), QByteArray("password=x\n"));
+}
+
+void TestRegularFile::appendTakesOnlyARegularFileAndMakesItPrivate()
+{
+    TestProgramDirectory dir;
+    const mode_t saved = ::umask(022);
+    QFile file;
+    QCOMPARE(RegularFile::openForAppend(file, dir.file("new.log")), Problem::None);
+    ::umask(saved);
+    QVERIFY(file.write("one\n") == 4);
+    file.close();
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("new.log")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    // An existing log readable by all is made private, and appended to.
+    dir.writeFile("old.log", "before\n");
+    QVERIFY(::chmod(QFile::encodeName(dir.file("old.log")).constData(), 0644) == 0);
+    QCOMPARE(RegularFile::openForAppend(file, dir.file("old.log")), Problem::None);
+    QVERIFY(file.write("after\n") == 6);
+    file.close();
+    QCOMPARE(dir.readFile("old.log"), QByteArray("before\nafter\n"));
+    QCOMPARE(::stat(QFile::encodeName(dir.file("old.log")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    // A link to a file elsewhere is not written through.
+    dir.writeFile("elsewhere.txt", "theirs\n");
+    QVERIFY(QFile::link(dir.file("elsewhere.txt"), dir.file("linked.log")));
+    QCOMPARE(RegularFile::openForAppend(file, dir.file("linked.log")), Problem::NotRegular);
+    QCOMPARE(dir.readFile("elsewhere.txt"), QByteArray("theirs\n"));
+    QVERIFY(QDir().mkdir(dir.file("folder.log")));
+    QCOMPARE(RegularFile::openForAppend(file, dir.file("folder.log")), Problem::Folder);
+}
+
+void TestRegularFile::appendRefusesAFifoWithOrWithoutAReader()
+{
+    TestProgramDirectory dir;
+    TestFifo fifo(dir.file("pipe"));
+    Problem found = Problem::None;
+    QVERIFY(fifo.returnsPromptly([&] {
+        QFile file;
+        found = RegularFile::openForAppend(file, fifo.path());
+    }));
+    QCOMPARE(found, Problem::NotRegular);
+    // With a reader at the other end the open itself would succeed: the
+    // kind of file is what refuses it.
+    const int reader = ::open(QFile::encodeName(fifo.path()).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    found = Problem::None;
+    QVERIFY(fifo.returnsPromptly([&] {
+        QFile file;
+        found = RegularFile::openForAppend(file, fifo.path());
+    }));
+    char byte = 0;
+    const ssize_t read = ::read(reader, &byte, 1);
+    ::close(reader);
+    QCOMPARE(found, Problem::NotRegular);
+    QVERIFY(read <= 0);
 }
 
 void TestRegularFile::existingFileKeepsItsMode()

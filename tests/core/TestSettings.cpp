@@ -43,6 +43,10 @@ private Q_SLOTS:
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
     void settingsFilesAreCreatedForTheOwnerOnly();
+    void aPasswordMakesAnExistingSettingsFilePrivate_data();
+    void aPasswordMakesAnExistingSettingsFilePrivate();
+    void portThatIsNoNumberIsNoPort_data();
+    void portThatIsNoNumberIsNoPort();
     void companyNameThatIsNoSectionNameIsNeverWritten_data();
     void companyNameThatIsNoSectionNameIsNeverWritten();
     void companyWithAccentsSurvivesAStrayByte();
@@ -389,6 +393,66 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.shutdown());
     QCOMPARE(sink.texts(), QStringList({"Unable to write to " + blocked.file("quillet.ini")}));
     QVERIFY(!session.isRunning());
+}
+
+void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate_data()
+{
+    QTest::addColumn<QString>("emailPassword");
+    QTest::addColumn<QString>("memberPassword");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("mail password") << "secret"
+                                   << "" << 0600;
+    QTest::newRow("member password") << ""
+                                     << "secret" << 0600;
+    QTest::newRow("no password: the owner's mode stays") << ""
+                                                         << "" << 0644;
+}
+
+void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate()
+{
+    QFETCH(QString, emailPassword);
+    QFETCH(QString, memberPassword);
+    QFETCH(int, mode);
+    TestProgramDirectory dir;
+    // Made by hand, readable by all.
+    dir.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
+    QVERIFY(::chmod(QFile::encodeName(dir.file("quillet.ini")).constData(), 0644) == 0);
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    config.emailPassword = emailPassword;
+    config.memberPassword = memberPassword;
+    config.saveSettings();
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), mode);
+    // Every other writer of the file keeps it private too.
+    config.saveWindowGeometry("Main", WindowGeometry(), 80);
+    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
+    QCOMPARE(int(status.st_mode & 0777), mode);
+}
+
+void TestSettings::portThatIsNoNumberIsNoPort_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("port");
+    QTest::newRow("text") << QByteArray("Port=text") << 0;
+    QTest::newRow("number and text") << QByteArray("Port=587x") << 0;
+    QTest::newRow("a number") << QByteArray("Port=587") << 587;
+    QTest::newRow("empty: the default") << QByteArray("Port=") << 25;
+    QTest::newRow("missing: the default") << QByteArray("From=me@example.test") << 25;
+}
+
+void TestSettings::portThatIsNoNumberIsNoPort()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(int, port);
+    TestProgramDirectory dir;
+    dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
+    PropertyCatalogue properties;
+    Settings config(dir.path(), properties);
+    config.loadSettings();
+    QCOMPARE(config.emailPort, port);
 }
 
 void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void cleanup();
     void progressCountsAndPercentages();
     void progressOfEmptyListAndEmptyTable();
+    void sharesThatDoNotComeOutEvenAreRounded();
     void progressUsesTheLocaleSeparator();
     void accountsListsOnlySitesWithAccountData();
     void hiddenSitesList();
@@ -45,6 +46,19 @@ void TestReports::init()
 void TestReports::cleanup()
 {
     QLocale::setDefault(m_saved);
+}
+
+void TestReports::sharesThatDoNotComeOutEvenAreRounded()
+{
+    // 2 of 3 is 66.666...: rounded, 66.67 (cut off, it would be 66.66); 1 of 3 is 33.33.
+    DataFixture f;
+    f.open();
+    for (const char* name : {"a", "b", "c"})
+        f.addSite(QString::fromLatin1(name), {{"Dead", QString::fromLatin1(name) != "c" ? 1 : 0}});
+    f.addFlags("Tool", "a", {{"Submitted", 1}});
+    const QString text = ReportTexts(f.dm()).progressReport({"Tool"});
+    QVERIFY2(text.contains("Number of dead sites: 2  ( 66.67% )\r\n"), qPrintable(text));
+    QVERIFY2(text.contains("\tNumber of sites submitted to: 1  ( 33.33% )\r\n"), qPrintable(text));
 }
 
 void TestReports::progressCountsAndPercentages()

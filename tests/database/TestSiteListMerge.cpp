@@ -1,5 +1,6 @@
 #include "DataFixture.h"
 #include "QuilletError.h"
+#include "SiteListMerge.h"
 #include "SiteListReader.h"
 #include "Sql.h"
 
@@ -8,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -85,6 +87,9 @@ private Q_SLOTS:
     void damagedArchiveNeverMergesAnOldList();
     void missingListRaises();
     void onlySiteListFilesAreExtracted();
+    void membersOutsideSiteDataAreNeitherTakenNorWritten_data();
+    void membersOutsideSiteDataAreNeitherTakenNorWritten();
+    void authorsTemplateIsKeptWhenTheListReplacesIt();
     void folderNamedLikeTheListDoesNotBlockLaterMerges();
     void linksAreReplacedNeverWrittenThrough();
     void linkMembersAreNotCreated();
@@ -335,6 +340,59 @@ void TestSiteListMerge::onlySiteListFilesAreExtracted()
     f.open();
     QCOMPARE(f.visibleSites(), QStringList({"Listed", "Mine"}));
     QCOMPARE(f.siteRow("Mine").value("Password").toString(), QString("secret"));
+}
+
+void TestSiteListMerge::membersOutsideSiteDataAreNeitherTakenNorWritten_data()
+{
+    QTest::addColumn<QString>("member");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("form map in another folder") << "Elsewhere/Evil.xml" << false;
+    QTest::newRow("text in another folder") << "Help/x.txt" << false;
+    QTest::newRow("folder named like SiteData") << "SiteDataX/Evil.xml" << false;
+    QTest::newRow("lower-case folder") << "sitedata/Evil.txt" << false;
+    QTest::newRow("form map") << "SiteData/Good.xml" << true;
+    QTest::newRow("template") << "SiteData/Good.txt" << true;
+}
+
+void TestSiteListMerge::membersOutsideSiteDataAreNeitherTakenNorWritten()
+{
+    QFETCH(QString, member);
+    QFETCH(bool, taken);
+    QCOMPARE(SiteListMerge::isSiteListMember(member), taken);
+    DataFixture f;
+    f.open();
+    writeZip(f.dir.file("sites.zip"), {{"sites.csv", "Listed,http://l/\n"}, {member.toUtf8(), "payload"}});
+    RecordingMessageSink sink;
+    QVERIFY(f.dm().updateSites());
+    QCOMPARE(QFileInfo::exists(f.dir.file(member)), taken);
+    // A member not taken is named in the one message; one taken is not.
+    const QString said = sink.messages.isEmpty() ? QString() : sink.messages.first().text;
+    QCOMPARE(said.contains(member + " (not a file a site list may bring)"), !taken);
+}
+
+void TestSiteListMerge::authorsTemplateIsKeptWhenTheListReplacesIt()
+{
+    DataFixture f;
+    f.open();
+    f.dir.writeFile("SiteData/EmailTemplate.txt", "My own words\r\n%Program%\r\n");
+    f.dir.writeFile("SiteData/SameEmailTemplate.txt", "Same\r\n");
+    writeZip(f.dir.file("sites.zip"),
+        {{"sites.csv", "Listed,http://l/\n"}, {"SiteData/EmailTemplate.txt", "Server words\r\n"},
+            {"SiteData/SameEmailTemplate.txt", "Same\r\n"}, {"SiteData/NewEmailTemplate.txt", "New\r\n"}});
+    RecordingMessageSink sink;
+    QVERIFY(f.dm().updateSites());
+    QCOMPARE(f.dir.readFile("SiteData/EmailTemplate.txt"), QByteArray("Server words\r\n"));
+    const QStringList copies = QDir(f.dir.file("SiteData")).entryList({"*.local-*"}, QDir::Files | QDir::Hidden);
+    // Only the template that differed is kept: not the same one, not the new one.
+    QCOMPARE(copies.size(), 1);
+    QVERIFY(QRegularExpression("^EmailTemplate\\.txt\\.local-\\d{8}-\\d{6}$").match(copies.first()).hasMatch());
+    const QString copy = f.dir.file("SiteData/" + copies.first());
+    QCOMPARE(f.dir.readFile("SiteData/" + copies.first()), QByteArray("My own words\r\n%Program%\r\n"));
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(copy).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, 0600u);
+    QCOMPARE(sink.messages.size(), 1);
+    QVERIFY(sink.messages.first().text.contains(copies.first()));
 }
 
 void TestSiteListMerge::folderNamedLikeTheListDoesNotBlockLaterMerges()

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <fcntl.h>
@@ -92,6 +94,7 @@ private Q_SLOTS:
     void hostileRecordMeansAFullCheck();
     void failedRepairLeavesTheFileAsItWas();
     void tableFilesAreOwnerOnly();
+    void tableHeldByAnotherProgramSaysSo();
 };
 
 void TestTableCheck::fileAsClosedIsNotChecked()
@@ -208,6 +211,44 @@ void TestTableCheck::failedRepairLeavesTheFileAsItWas()
         qPrintable(said));
     QCOMPARE(f.dir.readFile("Sites.DAT"), bytes);
     QCOMPARE(leftovers(f.dir.path()), QStringList());
+}
+
+void TestTableCheck::tableHeldByAnotherProgramSaysSo()
+{
+    DataFixture f;
+    flagsOfTwoSites(f);
+    // Another program writes Sites.DAT and keeps it locked meanwhile.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+        other.setDatabaseName(f.dir.file("Sites.DAT"));
+        other.setConnectOptions("QSQLITE_BUSY_TIMEOUT=0");
+        QVERIFY(other.open());
+        QSqlQuery lock(other);
+        QVERIFY(lock.exec("PRAGMA locking_mode = EXCLUSIVE"));
+        QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+        QVERIFY(lock.exec("UPDATE Sites SET Notes = 'theirs'"));
+        QVERIFY(lock.exec("COMMIT"));
+        RecordingMessageSink sink;
+        f.open();
+        QCOMPARE(sink.messages.size(), 1);
+        const QString held = "The table Sites.DAT is in use by another program, which holds it locked. Close that "
+                             "program (or wait until it has finished) and try again.";
+        QCOMPARE(sink.messages.first().text, held);
+        QVERIFY(!f.dm().isTableOpen(Table::Sites));
+        QString raised;
+        try {
+            f.dm().requireOpen(Table::Sites);
+        } catch (const QuilletError& error) {
+            raised = error.text();
+        }
+        QCOMPARE(raised, held);
+        // The other tables are open as ever.
+        QVERIFY(f.dm().isTableOpen(Table::ProgSite));
+        f.close();
+        lock.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other program");
 }
 
 void TestTableCheck::tableFilesAreOwnerOnly()

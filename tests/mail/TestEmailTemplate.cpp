@@ -202,6 +202,11 @@ void TestEmailTemplate::expansionQuirks_data()
                                   << "5% off %Version";
     QTest::newRow("line ends kept") << "a\r\n%Version%\r\n"
                                     << "a\r\n2.5\r\n";
+    // Every use of a placeholder is replaced, not the first only.
+    QTest::newRow("one placeholder twice") << "%Version% and again %Version%."
+                                           << "2.5 and again 2.5.";
+    QTest::newRow("twice, side by side") << "%Company%%Company%"
+                                         << "Acme LtdAcme Ltd";
 }
 
 void TestEmailTemplate::expansionQuirks()

@@ -16,6 +16,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <sys/stat.h>
+
 Q_DECLARE_METATYPE(QVector<MailAddress>)
 
 namespace {
@@ -58,7 +60,11 @@ private Q_SLOTS:
     void displayNamesAreQuotedOrEncoded();
     void headersNameNoBcc();
     void transcriptHidesTheLogin();
+    void longDisplayNamesAreFolded_data();
+    void longDisplayNamesAreFolded();
     void logEntryBytes();
+    void logFieldsStayOnTheirLines();
+    void logIsPrivateAndNeverAFifo();
     void logEntryLabelsAreTranslated();
     void logAppendsAndReportsAnUnwritableFile();
     void securitySettings();
@@ -259,39 +265,118 @@ void TestMailComposition::transcriptHidesTheLogin()
     QCOMPARE(other.lines(D::Sent, "secret\r\n"), QStringList({"> secret"}));
 }
 
+void TestMailComposition::longDisplayNamesAreFolded_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("5000 letters") << QString(5000, QLatin1Char('n'));
+    QTest::newRow("5000 letters with blanks") << QString("word ").repeated(1000);
+    QTest::newRow("5000 accented letters") << QString(5000, QChar(0xE9));
+}
+
+void TestMailComposition::longDisplayNamesAreFolded()
+{
+    QFETCH(QString, name);
+    OutgoingMail mail;
+    mail.from = {name, "me@x.test"};
+    mail.to = {{name, "a@x.test"}};
+    for (const QByteArray& header : MailHeaders::compose(mail)) {
+        for (const QByteArray& line : header.split('\n'))
+            QVERIFY2(line.size() <= 998, qPrintable(QString("a line of %1 bytes").arg(line.size())));
+    }
+    // The name is all there, in encoded words.
+    const QByteArray to = MailHeaders::compose(mail).at(1);
+    QVERIFY(to.startsWith("To: =?UTF-8?B?"));
+    QVERIFY(to.endsWith(" <a@x.test>"));
+}
+
 void TestMailComposition::logEntryBytes()
 {
     MailFields fields;
     fields.to = "a@x.test, b@x.test";
     fields.subject = "New";
     fields.body = "Line 1\r\nLine 2\r\n";
-    const QString expected = "To: a@x.test, b@x.test\r\nCC: \r\nBCC: \r\nSubject: New\r\n\r\n"
-                             "To: a@x.test, b@x.test\r\nCC: \r\nBCC: \r\nSubject: New\r\n\r\nLine 1\r\nLine 2\r\n\r\n"
-                             "\r\n"
-                             "Attachments: \r\n"
-                             "-------------------------------------\r\n"
-                             "\r\n";
-    QCOMPARE(MailLog::entry(fields), expected);
-    // Address boxes with line breaks are written as they stand.
-    fields.cc = "c@x.test\r\nd@x.test";
+    MailOutcome sent;
+    sent.sent = true;
+    sent.when = QDateTime(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    // One block of fields, with the time in UTC and the outcome.
+    const QString expected
+        = "Date: 2026-03-04 05:06:07 UTC\r\nTo: a@x.test, b@x.test\r\nCC: \r\nBCC: \r\nSubject: New\r\n"
+          "Result: sent\r\n\r\nLine 1\r\nLine 2\r\n\r\n"
+          "\r\n"
+          "Attachments: \r\n"
+          "-------------------------------------\r\n"
+          "\r\n";
+    QCOMPARE(MailLog::entry(fields, sent), expected);
+    MailOutcome failed;
+    failed.reason = "RCPT failed: 550";
+    // A time of another zone is written as UTC.
+    failed.when = QDateTime(QDate(2026, 3, 4), QTime(7, 6, 7), Qt::OffsetFromUTC, 7200);
+    QVERIFY(MailLog::entry(fields, failed).startsWith("Date: 2026-03-04 05:06:07 UTC\r\n"));
+    QVERIFY(MailLog::entry(fields, failed).contains("\r\nResult: failed: RCPT failed: 550\r\n\r\nLine 1"));
     fields.attachment = "/tmp/a b.zip";
-    QVERIFY(MailLog::entry(fields).startsWith("To: a@x.test, b@x.test\r\nCC: c@x.test\r\nd@x.test\r\nBCC: \r\n"));
-    QVERIFY(MailLog::entry(fields).contains("\r\nAttachments: /tmp/a b.zip\r\n"));
+    QVERIFY(MailLog::entry(fields, sent).contains("\r\nAttachments: /tmp/a b.zip\r\n"));
+}
+
+void TestMailComposition::logFieldsStayOnTheirLines()
+{
+    const QString separator = "-------------------------------------";
+    MailFields fields;
+    fields.to = "a@x.test";
+    fields.cc = "c@x.test\r\nd@x.test";
+    fields.subject = "Hi\r\n" + separator + "\r\n\r\nTo: forged@x.test\x1b]0;t\x07";
+    MailOutcome outcome;
+    outcome.reason = "554 no\r\n" + separator;
+    const QString entry = MailLog::entry(fields, outcome);
+    // One entry: the separator line once, at its place; no field starts a line of its own.
+    QCOMPARE(entry.count(separator), 3);
+    QCOMPARE(entry.split("\r\n").filter(QRegularExpression("^-+$")).size(), 1);
+    QVERIFY(!entry.contains("\r\nTo: forged"));
+    QVERIFY(!entry.contains(QChar(0x1b)));
+    QVERIFY(entry.contains("\r\nCC: c@x.test d@x.test\r\n"));
+    QVERIFY(entry.contains("\r\nSubject: Hi " + separator + "  To: forged@x.test?]0;t?\r\n"));
+}
+
+void TestMailComposition::logIsPrivateAndNeverAFifo()
+{
+    TestProgramDirectory dir;
+    RecordingMessageSink sink;
+    MailFields fields;
+    fields.bcc = "hidden@x.test";
+    const mode_t saved = ::umask(022);
+    QVERIFY(MailLog::append(dir.path(), fields, MailOutcome()));
+    ::umask(saved);
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(dir.file("QuilletMail.log")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+
+    TestProgramDirectory piped;
+    TestFifo fifo(piped.file("QuilletMail.log"));
+    bool appended = true;
+    QVERIFY(fifo.returnsPromptly([&] { appended = MailLog::append(piped.path(), fields, MailOutcome()); }));
+    QVERIFY(!appended);
+    QCOMPARE(sink.messages.size(), 1);
+    QVERIFY(sink.messages.first().text.startsWith("Could not access " + piped.file("QuilletMail.log")));
+    QCOMPARE(sink.messages.first().title, QString("Access Error"));
 }
 
 void TestMailComposition::logEntryLabelsAreTranslated()
 {
     TestProgramDirectory dir;
-    dir.writeFile("Deutsch.lng", "[Messages]\nTo:=An:\nSubject:=Betreff:\nAttachments:=Anlagen:\n");
+    dir.writeFile("Deutsch.lng",
+        "[Messages]\nTo:=An:\nSubject:=Betreff:\nAttachments:=Anlagen:\nDate:=Datum:\nResult:=Ergebnis:\nsent="
+        "gesendet\n");
     PropertyCatalogue properties;
     Settings config(dir.path(), properties);
     config.language = "Deutsch";
     useLanguageOf(&config);
     MailFields fields;
     fields.to = "a@x.test";
-    const QString entry = MailLog::entry(fields);
+    MailOutcome sent;
+    sent.sent = true;
+    const QString entry = MailLog::entry(fields, sent);
     useLanguageOf(nullptr);
-    QVERIFY(entry.startsWith("An: a@x.test\r\nCC: \r\nBCC: \r\nBetreff: \r\n\r\nAn: a@x.test\r\n"));
+    QVERIFY(entry.startsWith("Datum: "));
+    QVERIFY(entry.contains("\r\nAn: a@x.test\r\nCC: \r\nBCC: \r\nBetreff: \r\nErgebnis: gesendet\r\n\r\n"));
     QVERIFY(entry.contains("\r\nAnlagen: \r\n"));
 }
 
@@ -305,17 +390,20 @@ void TestMailComposition::logAppendsAndReportsAnUnwritableFile()
     second.to = QString::fromUtf8("b@x.test");
     second.body = QString::fromUtf8("Grüße\r\n");
     dir.writeFile("QuilletMail.log", "older entries\r\n");
-    QVERIFY(MailLog::append(dir.path(), first));
-    QVERIFY(MailLog::append(dir.path(), second));
+    MailOutcome outcome;
+    outcome.when = QDateTime::currentDateTimeUtc();
+    QVERIFY(MailLog::append(dir.path(), first, outcome));
+    QVERIFY(MailLog::append(dir.path(), second, outcome));
     QCOMPARE(dir.readFile("QuilletMail.log"),
-        "older entries\r\n" + (MailLog::entry(first) + "\r\n" + MailLog::entry(second) + "\r\n").toUtf8());
+        "older entries\r\n"
+            + (MailLog::entry(first, outcome) + "\r\n" + MailLog::entry(second, outcome) + "\r\n").toUtf8());
     QVERIFY(sink.messages.isEmpty());
 
     TestProgramDirectory blocked;
     QVERIFY(QDir().mkpath(blocked.file("QuilletMail.log")));
-    QVERIFY(!MailLog::append(blocked.path(), first));
+    QVERIFY(!MailLog::append(blocked.path(), first, outcome));
     QCOMPARE(sink.messages.size(), 1);
-    QCOMPARE(sink.messages.first().text, "Could not access " + blocked.file("QuilletMail.log"));
+    QVERIFY(sink.messages.first().text.startsWith("Could not access " + blocked.file("QuilletMail.log")));
     QCOMPARE(sink.messages.first().title, QString("Access Error"));
 }
 
@@ -386,9 +474,20 @@ void TestMailComposition::emailSettingsAreReadAndWritten()
     const SmtpSettings smtp = SmtpSettings::fromConfig(config);
     QCOMPARE(smtp.security, SmtpSettings::Security::StartTls);
     QCOMPARE(smtp.host, QString("h"));
+    // A port that is no number is no port: the send is refused with a clear
+    // message rather than going to port 25 unasked.
     dir.writeFile("quillet.ini", "[EMail]\nPort=twenty-five\n");
     config.loadSettings();
-    QCOMPARE(config.emailPort, 25);
+    QCOMPARE(config.emailPort, 0);
+    QString refusal;
+    try {
+        SmtpSettings::fromConfig(config).check();
+    } catch (const QuilletError& error) {
+        refusal = error.text();
+    }
+    QCOMPARE(refusal,
+        QString("The SMTP port set in the [EMail] section of quillet.ini is not a number: give a number from 1 to "
+                "65535."));
 }
 
 QTEST_GUILESS_MAIN(TestMailComposition)

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QUrl>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +81,16 @@ QStringList RecordingMessageSink::texts() const
 QString testDataPath(const QString& name)
 {
     return qEnvironmentVariable("QUILLET_TEST_DATA") + QLatin1Char('/') + name;
+}
+
+QString testPageUrlIn(const QString& name, const QString& folder)
+{
+    const QString pages = QDir(folder).filePath(QStringLiteral("pages"));
+    QDir().mkpath(pages);
+    const QString copy = QDir(pages).filePath(QFileInfo(name).fileName());
+    if (!QFileInfo::exists(copy))
+        QFile::copy(testDataPath(name), copy);
+    return QUrl::fromLocalFile(copy).toString();
 }
 
 TestFifo::TestFifo(QString path)

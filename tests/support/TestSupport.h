@@ -56,6 +56,11 @@ private:
 // Path of a file under tests/data.
 QString testDataPath(const QString& name);
 
+// The address of a copy of the page tests/data/name inside folder (a program
+// directory, under "pages/"): the browser opens local pages from the site
+// list only inside the program folder.
+QString testPageUrlIn(const QString& name, const QString& folder);
+
 // A FIFO for tests of readers that must refuse one instead of waiting for a
 // writer. Removed afterwards.
 class TestFifo {

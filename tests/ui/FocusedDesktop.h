@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
 
@@ -25,6 +26,18 @@ inline bool start(std::unique_ptr<DesktopStartup>& startup, const QString& folde
         return false;
     window->activateWindow();
     return QTest::qWaitFor([window] { return QGuiApplication::focusWindow() == window->windowHandle(); });
+}
+
+// How long a test waits for an outcome: a page load or a form command can
+// take long on a busy two-core machine under the sanitizers.
+inline constexpr int OutcomeTimeoutMs = 120000;
+
+// Waits until spy has recorded more than before signals; counting, rather
+// than QSignalSpy::wait, also sees a signal that came while the keys were
+// still being delivered.
+inline bool waitForMore(const QSignalSpy& spy, qsizetype before, int timeoutMs = OutcomeTimeoutMs)
+{
+    return QTest::qWaitFor([&spy, before] { return spy.count() > before; }, timeoutMs);
 }
 
 // Shuts a started program down, as at its exit, and destroys it.

@@ -40,7 +40,7 @@ bool loadAndWait(MainWindow* window, const QString& url)
     QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
     window->addressBox()->setEditText(url);
     window->findAddress();
-    return finished.wait(20000) && finished.last().first().toBool();
+    return finished.wait(120000) && finished.last().first().toBool();
 }
 
 } // namespace
@@ -92,7 +92,7 @@ void TestFormPreview::previewOutlinesWhatTheFillWouldSet()
     QCOMPARE(preview->shortcut(), QKeySequence(Qt::ALT | Qt::Key_P));
     QSignalSpy finished(window, &MainWindow::formCommandFinished);
     preview->trigger();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     QVERIFY(preview->isChecked());
     QCOMPARE(statusText(window), str("Auto fill preview: 1 fields would change"));
     QCOMPARE(PageTestKit::js(page, str("[title.title, other.title, title.value].join('|')")).toString(),
@@ -105,9 +105,9 @@ void TestFormPreview::previewOutlinesWhatTheFillWouldSet()
 
     // The fill takes the outlines away and switches the preview off.
     preview->trigger();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     action(window, "autofill1")->trigger();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     QVERIFY(!preview->isChecked());
     QCOMPARE(statusText(window), str("Form loaded"));
     QCOMPARE(PageTestKit::js(page, str("[title.value, document.querySelectorAll('[title],[style]').length].join()"))
@@ -137,7 +137,7 @@ void TestFormPreview::statusBarNamesFramesOfOtherSites()
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             action(window, "autofill1")->trigger();
-            return finished.wait(20000)
+            return finished.wait(120000)
                 && statusText(window) == str("Form loaded; 1 frame of another site was not read");
         }(),
         10000);

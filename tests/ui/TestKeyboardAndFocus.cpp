@@ -28,9 +28,12 @@ QString str(const char* text)
     return QString::fromUtf8(text);
 }
 
+// The program folder of the test under way, which holds the pages.
+QString g_pageFolder;
+
 QString pageUrl(const char* name)
 {
-    return QUrl::fromLocalFile(testDataPath(str("ui/%1").arg(QLatin1String(name)))).toString();
+    return testPageUrlIn(str("ui/%1").arg(QLatin1String(name)), g_pageFolder);
 }
 
 QVariant evaluate(QWebEnginePage* page, const QString& script)
@@ -66,6 +69,7 @@ private Q_SLOTS:
     void quickPasteTakesTheDigitPress();
     void quickPasteIntoThePageField();
     void focusComesBackAfterTheEditorAndOtherDialogs();
+    void siteAddressesThatAreNoWebPagesAreNotOpened();
 
 private:
     bool start() { return FocusedDesktop::start(m_startup, m_data->dir.path()); }
@@ -83,6 +87,7 @@ void TestKeyboardAndFocus::init()
 {
     m_data = std::make_unique<DataFixture>();
     m_data->open();
+    g_pageFolder = m_data->dir.path();
     m_data->addSite(str("Home Site"),
         {{"HomeUrl", pageUrl("page-a.html")}, {"SearchUrl", pageUrl("page-b.html")},
             {"SubmitUrl", pageUrl("page-c.html")}, {"UpdateUrl", pageUrl("page-b.html")}});
@@ -113,7 +118,7 @@ bool TestKeyboardAndFocus::loadPage(const char* name)
     QSignalSpy finished(window()->browser(), &QWebEngineView::loadFinished);
     window()->addressBox()->setEditText(pageUrl(name));
     window()->findAddress();
-    return finished.wait(20000) && finished.last().first().toBool();
+    return finished.wait(120000) && finished.last().first().toBool();
 }
 
 void TestKeyboardAndFocus::altShortcutsWinOverMenuMnemonicsWhereverTheFocusIs()
@@ -374,6 +379,31 @@ int main(int argc, char** argv)
     QuilletApplication app(argc, argv);
     TestKeyboardAndFocus test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TestKeyboardAndFocus::siteAddressesThatAreNoWebPagesAreNotOpened()
+{
+    // A site from a hostile list, first in name order: the site in force at the start.
+    m_data->open();
+    m_data->addSite(str("Aardvark Hostile"),
+        {{"HomeUrl", "file:///etc/passwd"}, {"SearchUrl", "data:text/html,<p>x</p>"},
+            {"SubmitUrl", "javascript:alert(1)"}, {"UpdateUrl", pageUrl("page-b.html")}});
+    m_data->close();
+    QVERIFY(start());
+    QSignalSpy loads(window()->browser(), &QWebEngineView::loadStarted);
+    window()->openHomePage();
+    window()->openSearchPage();
+    window()->openSubmitPage();
+    const QStringList refused {"file:///etc/passwd", "data:text/html,<p>x</p>", "javascript:alert(1)"};
+    QStringList expected;
+    for (const QString& address : refused)
+        expected.append("The site address " + address + " is not an http, https or mailto address and was not opened.");
+    QCOMPARE(m_sink->texts(), expected);
+    // A page inside the program folder opens.
+    window()->openUpdatePage();
+    QVERIFY(FocusedDesktop::waitForMore(loads, 0));
+    QCOMPARE(loads.count(), 1);
+    QCOMPARE(m_sink->texts().size(), 3);
 }
 
 #include "TestKeyboardAndFocus.moc"

@@ -211,7 +211,7 @@ void TestMailWindow::statusLinesAppearWhileTheMailGoesOut()
     QCOMPARE(mail.recipients(), QStringList({"ed@sites.test", "cc@sites.test"}));
     QCOMPARE(mail.header("Subject"), QStringList({"Changed subject"}));
     QCOMPARE(mail.text(), QString("Dear editor,\r\n\r\nTool 2.5 is out.\r\n"));
-    QVERIFY(setup.dir.readFile("QuilletMail.log").startsWith("To: ed@sites.test\r\nCC: cc@sites.test\r\n"));
+    QVERIFY(setup.dir.readFile("QuilletMail.log").contains("\r\nTo: ed@sites.test\r\nCC: cc@sites.test\r\n"));
     QVERIFY(window.isVisible());
 }
 
@@ -295,7 +295,7 @@ void TestMailWindow::doneWhileSendingStopsTheSendAndCloses()
     QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 5000);
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QVERIFY(setup.sink.messages.isEmpty());
-    QVERIFY(setup.dir.readFile("QuilletMail.log").startsWith("To: ed@sites.test\r\n"));
+    QVERIFY(setup.dir.readFile("QuilletMail.log").contains("\r\nTo: ed@sites.test\r\n"));
     QVERIFY(server.mails().isEmpty());
 }
 

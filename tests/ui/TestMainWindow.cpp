@@ -55,7 +55,7 @@ bool loadAndWait(MainWindow* window, const QString& url)
     QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
     window->addressBox()->setEditText(url);
     window->findAddress();
-    return finished.wait(20000) && finished.last().first().toBool();
+    return finished.wait(120000) && finished.last().first().toBool();
 }
 
 QAction* action(QWidget* window, const char* name)
@@ -280,7 +280,7 @@ void TestMainWindow::backAndForwardFollowTheHistory()
 
     QSignalSpy finished(window->browser(), &QWebEngineView::loadFinished);
     back->trigger();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     QCOMPARE(window->history().historyIndex(), 1);
     QVERIFY(forward->isEnabled());
     QCOMPARE(window->addressBox()->currentText(), pageUrl("page-b.html"));
@@ -313,7 +313,7 @@ void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
         MainWindow* window = startup.mainWindow();
         QSignalSpy filled(window, &MainWindow::formCommandFinished);
         QVERIFY(loadAndWait(window, pageUrl("page-a.html")));
-        QVERIFY(filled.wait(20000));
+        QVERIFY(filled.wait(120000));
         QCOMPARE(filled.first().first().toString(), QString("Form loaded"));
         QCOMPARE(
             evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString("Tool"));
@@ -331,7 +331,7 @@ void TestMainWindow::autoFillAfterLoadOnlyWhenSwitchedOn()
     QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString());
     // The command itself still fills.
     action(window, "autofill1")->trigger();
-    QVERIFY(filled.wait(20000));
+    QVERIFY(filled.wait(120000));
     QCOMPARE(evaluate(window->browser()->page(), "document.getElementById('title').value").toString(), QString("Tool"));
     QVERIFY(sink.messages.isEmpty());
     startup.shutdown();
@@ -422,7 +422,7 @@ void TestMainWindow::rightClickOpensTheChosenMenu()
     view.load(QUrl(pageUrl("page-a.html")));
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QVERIFY(loaded.wait(20000));
+    QVERIFY(loaded.wait(120000));
     // A real right-click on the page, as the page's own widget receives it.
     const auto rightClick = [&] {
         QWidget* target = view.focusProxy() ? view.focusProxy() : &view;

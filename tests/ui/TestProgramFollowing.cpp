@@ -84,7 +84,7 @@ void TestProgramFollowing::init()
 {
     m_data = std::make_unique<DataFixture>();
     m_data->open();
-    const QString form = QUrl::fromLocalFile(testDataPath(str("formfill/memo-form.html"))).toString();
+    const QString form = testPageUrlIn(str("formfill/memo-form.html"), m_data->dir.path());
     m_data->addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
     PropertyCatalogue& p = m_data->properties();
     const QList<QPair<const char*, const char*>> programs
@@ -205,8 +205,9 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     QWidget* siteList = m_startup->siteSelector()->findChild<QWidget*>(str("sitesDBGrid"));
     siteList->setFocus();
     QTRY_VERIFY(siteList->hasFocus());
+    qsizetype before = loaded.count();
     QVERIFY(RealKeyboard::chord(Qt::Key_B, Qt::AltModifier, str("b")));
-    QVERIFY(loaded.wait(20000));
+    QVERIFY(FocusedDesktop::waitForMore(loaded, before));
     // A click into the description field, as the user gives it.
     const QVariantList box = evaluate(page,
         str("(() => { const r = document.querySelector('textarea[name=description]').getBoundingClientRect();"
@@ -239,11 +240,12 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
         evaluate(page, str("document.getElementById('count').textContent")).toString(), QString::number(first.size()));
 
     // The keyboard is back with the main window and the field.
-    QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
-    QCOMPARE(QApplication::focusWidget(), view);
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), w->windowHandle(), FocusedDesktop::OutcomeTimeoutMs);
+    QTRY_COMPARE(QApplication::focusWidget(), view);
     // "Save form" learns the description as the Desc250 entry.
+    before = finished.count();
     QVERIFY(RealKeyboard::chord(Qt::Key_S, Qt::AltModifier, str("s")));
-    QVERIFY(finished.wait(20000));
+    QVERIFY(FocusedDesktop::waitForMore(finished, before));
     QCOMPARE(finished.last().first().toString(), str("Form saved"));
     const FormMap map = FormMap::load(FormFileNames::siteMap(m_data->dir.path(), str("Brookside")));
     QCOMPARE(map.dataField(str("description")), std::optional<QString>(str("Desc250")));
@@ -253,10 +255,13 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     w->programsComboBox()->setFocus();
     QVERIFY(RealKeyboard::tap(Qt::Key_Down));
     QCOMPARE(w->programsComboBox()->currentText(), str("PixelPilot"));
+    before = loaded.count();
     QVERIFY(RealKeyboard::chord(Qt::Key_B, Qt::AltModifier, str("b")));
-    QVERIFY(loaded.wait(20000));
+    QVERIFY(FocusedDesktop::waitForMore(loaded, before));
+    before = finished.count();
     QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
-    QTRY_COMPARE_WITH_TIMEOUT(finished.last().first().toString(), str("Form loaded"), 20000);
+    QVERIFY(FocusedDesktop::waitForMore(finished, before));
+    QCOMPARE(finished.last().first().toString(), str("Form loaded"));
     const QString second = str("PixelPilot edits pictures.\nExport to PNG or JPEG.");
     QCOMPARE(evaluate(page, str("document.querySelector('textarea[name=description]').value")).toString(), second);
     QCOMPARE(

@@ -555,7 +555,7 @@ void TestShippedLanguages::englishFormMapFillsInGerman()
     // German user.
     DataFixture data;
     data.open();
-    const QString form = QUrl::fromLocalFile(testDataPath(str("formfill/memo-form.html"))).toString();
+    const QString form = testPageUrlIn(str("formfill/memo-form.html"), data.dir.path());
     data.addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
     data.properties()[PropertyCatalogue::ProgramName].setValue(str("NoteNest"));
     data.dm().saveProgram(str("NoteNest"));
@@ -574,9 +574,9 @@ void TestShippedLanguages::englishFormMapFillsInGerman()
     QSignalSpy loaded(window->browser(), &QWebEngineView::loadFinished);
     QSignalSpy finished(window, &MainWindow::formCommandFinished);
     window->openSubmitPage();
-    QVERIFY(loaded.wait(20000));
+    QVERIFY(loaded.wait(120000));
     window->autoFillForm();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     QCOMPARE(finished.last().first().toString(), str("Formular geladen"));
     QString value;
     window->browser()->page()->runJavaScript(str("document.querySelector('input[name=\"product[name]\"]').value"),
@@ -585,7 +585,7 @@ void TestShippedLanguages::englishFormMapFillsInGerman()
 
     // What the German user saves is found again in English.
     window->saveForm();
-    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.wait(120000));
     QCOMPARE(finished.last().first().toString(), str("Formular gespeichert"));
     const FormMap map = FormMap::load(FormFileNames::siteMap(data.dir.path(), str("Brookside")));
     QCOMPARE(map.dataField(str("productname")), std::optional<QString>(str("Program")));

@@ -3,6 +3,7 @@
 #include "TransferProgress.h"
 #include "UpdateTestServer.h"
 
+#include <QDir>
 #include <QJsonObject>
 #include <QTcpServer>
 #include <QTest>
@@ -51,14 +52,19 @@ private Q_SLOTS:
     void loginOnlyWhenChallengedAndOnlyThere();
     void refusedLoginEndsAfterOneTry();
     void loginNeverGoesToAnotherHost();
+    void loginStaysWithTheOriginThatAskedForIt_data();
+    void loginStaysWithTheOriginThatAskedForIt();
+    void slowServerIsStoppedByTheDeadlineOrTheRate_data();
+    void slowServerIsStoppedByTheDeadlineOrTheRate();
+    void reasonPhraseCannotReachATerminal();
     void errorStatusesRaiseTheirStatusLine_data();
     void errorStatusesRaiseTheirStatusLine();
     void otherStatusesComeBackNormally();
     void progressOfKnownLength();
     void progressOfUnknownLength();
     void slowServerKeepsTheEventLoopRunning();
-    void stalledServerTimesOutAndKeepsWhatArrived();
-    void droppedConnectionFailsAndKeepsWhatArrived();
+    void stalledServerTimesOutAndLeavesNothing();
+    void droppedConnectionFailsAndLeavesNothing();
     void refusedConnectionFails();
     void replyLongerThanTheLimitIsCutOff();
     void fileThatCannotBeCreated();
@@ -146,15 +152,15 @@ void TestHttpClient::refusedLoginEndsAfterOneTry()
     HttpClient client;
     client.setLogin("author", "wrong");
     const QString failure = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"));
-    QVERIFY2(failure.startsWith("401 Unauthorized"), qPrintable(failure));
+    QVERIFY2(failure.startsWith("The server refused the login. (401 Unauthorized, "), qPrintable(failure));
     QVERIFY(failure.contains("/members/sites.zip"));
     const QList<QJsonObject> requests = m_server->requests();
     QCOMPARE(requests.size(), 2);
     QVERIFY(requests[0]["authorization"].isNull());
     QCOMPARE(requests[1]["authorization"].toString(), QString("Basic " + QByteArray("author:wrong").toBase64()));
     QVERIFY(!client.isBusy());
-    // The partly written file stays.
-    QVERIFY(QFile::exists(m_dir->file("sites.zip")));
+    // The refusal page is not left as the file.
+    QVERIFY(!QFile::exists(m_dir->file("sites.zip")));
 }
 
 void TestHttpClient::loginNeverGoesToAnotherHost()
@@ -173,6 +179,84 @@ void TestHttpClient::loginNeverGoesToAnotherHost()
     QCOMPARE(requests.size(), 2);
     for (const QJsonObject& request : requests)
         QVERIFY(request["authorization"].isNull());
+}
+
+void TestHttpClient::loginStaysWithTheOriginThatAskedForIt_data()
+{
+    QTest::addColumn<QString>("target"); // where the members area redirects after the login
+    QTest::addColumn<bool>("loginGoesAlong");
+    QTest::newRow("another port of the same host") << "@OTHER@/members/sites.zip" << false;
+    QTest::newRow("another name of the same host and port") << "http://localhost:@PORT@/public.zip" << false;
+    QTest::newRow("the same origin") << "@BASE@/members/moved.zip" << true;
+}
+
+void TestHttpClient::loginStaysWithTheOriginThatAskedForIt()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, loginGoesAlong);
+    UpdateTestServer other;
+    QVERIFY(other.isRunning());
+    other.writeFile("members/sites.zip", "elsewhere");
+    m_server->writeFile("public.zip", "elsewhere");
+    m_server->writeFile("members/moved.zip", "elsewhere");
+    target.replace("@OTHER@", other.base())
+        .replace("@PORT@", QString::number(m_server->port()))
+        .replace("@BASE@", m_server->base());
+    m_server->configure(QJsonObject {{"auth", membersLogin("author", "secret")},
+        {"routes", QJsonObject {{"/members/sites.zip", QJsonObject {{"redirect", target}}}}}});
+    HttpClient client;
+    client.setLogin("author", "secret");
+    const HttpClient::Reply reply
+        = client.download(QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"), 1000);
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(m_dir->readFile("sites.zip"), QByteArray("elsewhere"));
+    // The login went to the members area once it asked, and then only where it may go.
+    QList<QJsonObject> requests = m_server->requests() + other.requests();
+    QCOMPARE(requests.size(), 3);
+    QVERIFY(requests[0]["authorization"].isNull());
+    QCOMPARE(requests[1]["authorization"].toString(), QString("Basic " + QByteArray("author:secret").toBase64()));
+    QCOMPARE(requests[2]["authorization"].isNull(), !loginGoesAlong);
+}
+
+void TestHttpClient::slowServerIsStoppedByTheDeadlineOrTheRate_data()
+{
+    QTest::addColumn<int>("deadlineMs");
+    QTest::addColumn<int>("minimumRate");
+    QTest::addColumn<QJsonObject>("behaviour");
+    QTest::addColumn<QString>("failure");
+    // One byte at a time with a pause: never silent, but never faster than 20 bytes a second.
+    QTest::newRow("one byte at a time") << 0 << 1000 << QJsonObject {{"chunk", 1}, {"delay", 0.05}}
+                                        << "was slower than 1000 bytes per second and was stopped.";
+    // Fast enough for the rate, but 100000 bytes take at least 50 seconds.
+    QTest::newRow("endless") << 500 << 0 << QJsonObject {{"chunk", 100}, {"delay", 0.05}}
+                             << "took longer than 0.5 seconds and was stopped.";
+}
+
+void TestHttpClient::slowServerIsStoppedByTheDeadlineOrTheRate()
+{
+    QFETCH(int, deadlineMs);
+    QFETCH(int, minimumRate);
+    QFETCH(QJsonObject, behaviour);
+    QFETCH(QString, failure);
+    m_server->writeFile("members/sites.zip", pattern(100000));
+    m_server->configure(routes("/members/sites.zip", behaviour));
+    HttpClient client;
+    client.setTransferLimits(deadlineMs, minimumRate, 300);
+    const QString text
+        = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"), 1 << 20);
+    QCOMPARE(text, "The transfer from " + m_server->base() + "/members/sites.zip " + failure);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    QVERIFY(!client.isBusy());
+}
+
+void TestHttpClient::reasonPhraseCannotReachATerminal()
+{
+    m_server->configure(routes("/download/quilletver.ini",
+        QJsonObject {{"status", 503}, {"reason", "Down \u001b]0;owned\u0007\u001b[2J"}, {"body", "x"}}));
+    HttpClient client;
+    const QString failure
+        = failureOf(client, QUrl(m_server->base() + "/download/quilletver.ini"), m_dir->file("quilletver.ini"));
+    QCOMPARE(failure, QString("503 Down ?]0;owned??[2J (%1/download/quilletver.ini)").arg(m_server->base()));
 }
 
 void TestHttpClient::errorStatusesRaiseTheirStatusLine_data()
@@ -195,7 +279,7 @@ void TestHttpClient::errorStatusesRaiseTheirStatusLine()
         = failureOf(client, QUrl(m_server->base() + "/download/quilletver.ini"), m_dir->file("quilletver.ini"));
     QCOMPARE(failure, QString("%1 %2 (%3/download/quilletver.ini)").arg(status).arg(reason, m_server->base()));
     QCOMPARE(m_server->requests().size(), 1);
-    QVERIFY(QFile::exists(m_dir->file("quilletver.ini")));
+    QVERIFY(!QFile::exists(m_dir->file("quilletver.ini")));
 }
 
 void TestHttpClient::otherStatusesComeBackNormally()
@@ -288,7 +372,7 @@ void TestHttpClient::slowServerKeepsTheEventLoopRunning()
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
 }
 
-void TestHttpClient::stalledServerTimesOutAndKeepsWhatArrived()
+void TestHttpClient::stalledServerTimesOutAndLeavesNothing()
 {
     m_server->writeFile("members/sites.zip", pattern(1000));
     m_server->configure(routes("/members/sites.zip", QJsonObject {{"stall_after", 100}, {"stall", 10}}));
@@ -296,11 +380,11 @@ void TestHttpClient::stalledServerTimesOutAndKeepsWhatArrived()
     client.setTimeouts(5000, 300);
     const QString failure = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"));
     QCOMPARE(failure, QString("The server sent no data for 0.3 seconds."));
-    QCOMPARE(m_dir->readFile("sites.zip"), pattern(100));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     QVERIFY(!client.isBusy());
 }
 
-void TestHttpClient::droppedConnectionFailsAndKeepsWhatArrived()
+void TestHttpClient::droppedConnectionFailsAndLeavesNothing()
 {
     m_server->writeFile("members/sites.zip", pattern(1000));
     m_server->configure(routes("/members/sites.zip", QJsonObject {{"drop_after", 300}}));
@@ -308,7 +392,7 @@ void TestHttpClient::droppedConnectionFailsAndKeepsWhatArrived()
     const QString failure = failureOf(client, QUrl(m_server->base() + "/members/sites.zip"), m_dir->file("sites.zip"));
     QVERIFY2(
         failure.startsWith("Could not download " + m_server->base() + "/members/sites.zip: "), qPrintable(failure));
-    QCOMPARE(m_dir->readFile("sites.zip"), pattern(300));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
 }
 
 void TestHttpClient::refusedConnectionFails()
@@ -323,8 +407,8 @@ void TestHttpClient::refusedConnectionFails()
     const QString failure = failureOf(client, QUrl(url), m_dir->file("quilletver.ini"));
     QVERIFY2(failure.startsWith("Could not download " + url + ": "), qPrintable(failure));
     QVERIFY2(failure.contains("refused", Qt::CaseInsensitive), qPrintable(failure));
-    // The file was created anew before the connection failed, and stays.
-    QVERIFY(QFile::exists(m_dir->file("quilletver.ini")));
+    // No file, and no temporary file, is left.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
 }
 
 void TestHttpClient::replyLongerThanTheLimitIsCutOff()
@@ -335,7 +419,7 @@ void TestHttpClient::replyLongerThanTheLimitIsCutOff()
     const QString failure
         = failureOf(client, QUrl(m_server->base() + "/download/quilletver.ini"), m_dir->file("quilletver.ini"), 10000);
     QVERIFY2(failure.contains("longer than 10000 bytes"), qPrintable(failure));
-    QVERIFY(m_dir->readFile("quilletver.ini").size() <= 10000);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
 }
 
 void TestHttpClient::fileThatCannotBeCreated()

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void emptyTablePublishesAnEmptyList();
     void damagedRatingPublishesNothing();
     void failedWriteLeavesTheEarlierFiles();
+    void linksAreReplacedNeverWrittenThrough();
 };
 
 void TestSiteListPublisher::versionNumbersAsManifestsWriteThem_data()
@@ -259,6 +260,55 @@ void TestSiteListPublisher::manifestAndArchive()
     // Nothing else lands in the folder: no temporary files are left behind.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList({"download", "members"}));
     QCOMPARE(QDir(folder + "/members").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList {"sites.zip"});
+}
+
+void TestSiteListPublisher::linksAreReplacedNeverWrittenThrough()
+{
+    DataFixture source;
+    source.open();
+    source.addSite("One", {{"HomeUrl", "http://one/"}});
+    QTemporaryDir parent;
+    const QString folder = parent.filePath("served");
+    const QString elsewhere = parent.filePath("elsewhere");
+    QVERIFY(QDir().mkpath(folder + "/download"));
+    QVERIFY(QDir().mkpath(elsewhere + "/members"));
+    // A members folder that is a link to a folder elsewhere, holding a file of its own.
+    QFile own(elsewhere + "/members/sites.zip");
+    QVERIFY(own.open(QIODevice::WriteOnly) && own.write("theirs") == 6);
+    own.close();
+    QVERIFY(QFile::link(elsewhere + "/members", folder + "/members"));
+    // The manifest's name is a link to a file elsewhere.
+    QFile notes(elsewhere + "/notes.ini");
+    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("keep me") == 7);
+    notes.close();
+    QVERIFY(QFile::link(elsewhere + "/notes.ini", folder + "/download/quilletver.ini"));
+
+    const SiteListPublisher::Result result = SiteListPublisher(source.dm()).publish(folder, 1.5, 3.2);
+    // The files elsewhere are as they were.
+    QFile check(elsewhere + "/members/sites.zip");
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("theirs"));
+    check.close();
+    QFile checkNotes(elsewhere + "/notes.ini");
+    QVERIFY(checkNotes.open(QIODevice::ReadOnly));
+    QCOMPARE(checkNotes.readAll(), QByteArray("keep me"));
+    checkNotes.close();
+    // The links are now a real folder and a real file.
+    QVERIFY(!QFileInfo(folder + "/members").isSymLink());
+    QVERIFY(QFileInfo(folder + "/members").isDir());
+    QVERIFY(!QFileInfo(result.manifestFile).isSymLink());
+    QCOMPARE(membersOf(result.archiveFile).keys(), QStringList {"sites.csv"});
+    // Served files are readable by the web server.
+    QVERIFY(QFileInfo(result.archiveFile).permissions() & QFileDevice::ReadOther);
+    QVERIFY(QFileInfo(result.manifestFile).permissions() & QFileDevice::ReadOther);
+
+    // A link at the archive's own name is replaced too.
+    QVERIFY(QFile::remove(result.archiveFile));
+    QVERIFY(QFile::link(elsewhere + "/notes.ini", result.archiveFile));
+    SiteListPublisher(source.dm()).publish(folder, 1.6, 3.2);
+    QVERIFY(!QFileInfo(result.archiveFile).isSymLink());
+    QVERIFY(checkNotes.open(QIODevice::ReadOnly));
+    QCOMPARE(checkNotes.readAll(), QByteArray("keep me"));
 }
 
 void TestSiteListPublisher::emptyTablePublishesAnEmptyList()

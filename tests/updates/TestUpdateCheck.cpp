@@ -2,6 +2,7 @@
 #include "HttpClient.h"
 #include "IniDocument.h"
 #include "MessageTranslator.h"
+#include "SiteUpdateLock.h"
 #include "TransferProgress.h"
 #include "UpdateCheck.h"
 #include "UpdateManifest.h"
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 namespace {
+
+const QString kCancelled = QStringLiteral("The check for site updates was cancelled.");
 
 // The check's user as a script: answers the login with preset values (as the
 // dialog's OK stores them) or cancels, and records what it was told.
@@ -69,7 +72,7 @@ private Q_SLOTS:
     void missingSitesVersionOnAFirstRunAsksForTheLogin();
     void newerListIsDownloadedWithTheLoginAndMerged();
     void refusedLoginEndsTheCheck();
-    void failedArchiveStaysAndSiteVerDoesNot();
+    void failedArchiveLeavesNoFileAndSiteVerStays();
     void replyOtherThan200IsShownAndStops();
     void rolledBackMergeKeepsSiteVer();
     void failedManifestEndsTheCheck();
@@ -77,6 +80,7 @@ private Q_SLOTS:
     void noUsableServer_data();
     void noUsableServer();
     void secondCheckIsRefusedWhileOneRuns();
+    void updateOfAnotherProgramInTheFolderIsNotJoined();
     void decimalCommaLocale();
     void messagesInTheLanguageInForce();
 
@@ -150,7 +154,8 @@ void TestUpdateCheck::announcementsAndUpToDate()
     m_server->writeFile("download/quilletver.ini", manifest);
     m_user->cancel = true;
     const UpdateCheck::Outcome outcome = runCheck();
-    QCOMPARE(m_user->messages, messages);
+    // A cancelled login says that the check was cancelled.
+    QCOMPARE(m_user->messages, messages.isEmpty() ? QStringList {kCancelled} : messages);
     QVERIFY(m_user->failures.isEmpty());
     if (messages.isEmpty()) {
         // No SitesVer: its default 1.01 is above a first run's 1.0, so the login is asked for.
@@ -173,9 +178,9 @@ void TestUpdateCheck::missingSitesVersionOnAFirstRunAsksForTheLogin()
     m_f->config().memberPassword = "stored pw";
     m_user->cancel = true;
     QCOMPARE(runCheck(), UpdateCheck::Outcome::LoginCancelled);
-    // Cancelled: nothing said, nothing stored, nothing downloaded.
+    // Cancelled: said so; nothing stored, nothing downloaded.
     QCOMPARE(m_user->offered, QStringList({"stored id", "stored pw"}));
-    QVERIFY(m_user->messages.isEmpty());
+    QCOMPARE(m_user->messages, QStringList {kCancelled});
     QVERIFY(m_user->failures.isEmpty());
     QCOMPARE(m_f->config().memberLoginId, QString("stored id"));
     QCOMPARE(m_server->requestedPaths(), QStringList {"/download/quilletver.ini"});
@@ -232,17 +237,20 @@ void TestUpdateCheck::refusedLoginEndsTheCheck()
         runCheck();
         QFAIL("a refused login must end the check with an error");
     } catch (const QuilletError& error) {
-        QVERIFY2(error.text().startsWith("401 Unauthorized"), qPrintable(error.text()));
+        // Said in words; the status is in the details.
+        QVERIFY2(
+            error.text().startsWith("The server refused the login. (401 Unauthorized, "), qPrintable(error.text()));
     }
     // Stored as the dialog's OK stores it, although the download failed.
     QCOMPARE(m_f->config().memberPassword, QString("wrong"));
     QCOMPARE(m_f->config().siteVer, 1.0);
     QCOMPARE(m_server->requests().size(), 3);
-    QVERIFY(QFile::exists(m_f->dir.file("sites.zip")));
+    // The refusal page is not left as the archive.
+    QVERIFY(!QFile::exists(m_f->dir.file("sites.zip")));
     QCOMPARE(m_f->dm().rowCount(Table::Sites), 0);
 }
 
-void TestUpdateCheck::failedArchiveStaysAndSiteVerDoesNot()
+void TestUpdateCheck::failedArchiveLeavesNoFileAndSiteVerStays()
 {
     m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=2\n");
     m_server->configure(QJsonObject {{"routes",
@@ -256,7 +264,7 @@ void TestUpdateCheck::failedArchiveStaysAndSiteVerDoesNot()
     }
     QVERIFY(m_user->messages.isEmpty());
     QCOMPARE(m_f->config().siteVer, 1.0);
-    QCOMPARE(m_f->dir.readFile("sites.zip"), QByteArray("<html>broken</html>"));
+    QVERIFY(!QFile::exists(m_f->dir.file("sites.zip")));
     QVERIFY(!m_progress->isBarVisible());
     QVERIFY(!UpdateCheck::isRunning());
 }
@@ -270,7 +278,7 @@ void TestUpdateCheck::replyOtherThan200IsShownAndStops()
     QCOMPARE(m_user->failures, QStringList {QString("204 No Content (%1/members/sites.zip)").arg(m_server->base())});
     QVERIFY(m_user->messages.isEmpty());
     QCOMPARE(m_f->config().siteVer, 1.0);
-    QVERIFY(QFile::exists(m_f->dir.file("sites.zip")));
+    QVERIFY(!QFile::exists(m_f->dir.file("sites.zip")));
 }
 
 void TestUpdateCheck::rolledBackMergeKeepsSiteVer()
@@ -338,10 +346,15 @@ void TestUpdateCheck::noUsableServer_data()
     QTest::newRow("blank") << "   " << none;
     const QString invalid
         = "The update server \"%2\" set in the [Config] section of %1quillet.ini is not an http:// or "
-          "https:// address of a server. Correct it under \"Update server\" on the General page of View > Options.";
+          "https:// address of a server without a login in it. Correct it under \"Update server\" on the General "
+          "page of View > Options.";
     QTest::newRow("ftp") << "ftp://updates.example.com" << invalid;
     QTest::newRow("no scheme") << "updates.example.com" << invalid;
-    QTest::newRow("login in it") << "http://user:pw@updates.example.com" << invalid;
+    // The password never appears in a message.
+    QTest::newRow("login in it") << "http://user:pw@updates.example.com"
+                                 << QString(invalid).replace("%2", "http://updates.example.com");
+    QTest::newRow("password with an at sign")
+        << "https://me:p@ss@updates.example.com/x" << QString(invalid).replace("%2", "https://updates.example.com/x");
     QTest::newRow("query") << "http://updates.example.com/?x=1" << invalid;
 }
 
@@ -353,6 +366,7 @@ void TestUpdateCheck::noUsableServer()
     QCOMPARE(runCheck(), UpdateCheck::Outcome::NoServer);
     expected.replace("%1", m_f->dir.path()).replace("%2", server.trimmed());
     QCOMPARE(m_user->failures, QStringList {expected});
+    QVERIFY(!m_user->failures.first().contains(":pw") && !m_user->failures.first().contains("p@ss"));
     QVERIFY(m_user->messages.isEmpty());
     QVERIFY(!QFile::exists(m_f->dir.file("quilletver.ini")));
     QVERIFY(m_server->requests().isEmpty());
@@ -378,6 +392,18 @@ void TestUpdateCheck::secondCheckIsRefusedWhileOneRuns()
     QCOMPARE(m_user->messages, QStringList {"Your site data is up to date."});
     QCOMPARE(m_server->requestedPaths(), QStringList {"/quillet/download/quilletver.ini"});
     QVERIFY(!UpdateCheck::isRunning());
+}
+
+void TestUpdateCheck::updateOfAnotherProgramInTheFolderIsNotJoined()
+{
+    m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=2\n");
+    SiteUpdateLock other(m_f->dir.path());
+    QVERIFY(other.acquire());
+    QCOMPARE(runCheck(), UpdateCheck::Outcome::AlreadyRunning);
+    QCOMPARE(m_user->failures, QStringList {SiteUpdateLock::busyText(m_f->dir.path())});
+    QVERIFY(m_user->failures.first().startsWith("A site list update is already running in "));
+    QVERIFY(m_server->requests().isEmpty());
+    QCOMPARE(m_user->loginsAsked, 0);
 }
 
 void TestUpdateCheck::decimalCommaLocale()

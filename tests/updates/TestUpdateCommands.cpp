@@ -2,11 +2,14 @@
 #include "Command.h"
 #include "DataFixture.h"
 #include "IniDocument.h"
+#include "SiteUpdateLock.h"
 #include "UpdateTestServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTest>
 
 namespace {
@@ -33,6 +36,8 @@ private Q_SLOTS:
     void storedLoginIsUsedWithoutOptions();
     void failuresExitWithOne();
     void usageErrors();
+    void secondUpdateInTheSameFolderSaysOneIsRunning();
+    void helperEndsWithQuilletCli();
 
 private:
     // A program directory whose settings name the test server.
@@ -189,7 +194,9 @@ void TestUpdateCommands::failuresExitWithOne()
     m_server->configure(membersLogin());
     result = runCli({"--dir", dir.path(), "check-updates", "--login", "author", "--password", "wrong"});
     QCOMPARE(result.code, 1);
-    QVERIFY2(result.err.endsWith(QString("401 Unauthorized (%1/members/sites.zip)\n").arg(m_server->base())),
+    QVERIFY2(
+        result.err.endsWith(
+            QString("The server refused the login. (401 Unauthorized, %1/members/sites.zip)\n").arg(m_server->base())),
         qPrintable(result.err));
     // Kept as the dialog's OK keeps it, although it was refused.
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "MemberPassword", ""), QString("wrong"));
@@ -238,6 +245,67 @@ void TestUpdateCommands::usageErrors()
     QCOMPARE(result.code, 0);
     QVERIFY(result.out.contains("--login <ID>"));
     QVERIFY(result.out.contains("--password <PW>"));
+}
+
+void TestUpdateCommands::secondUpdateInTheSameFolderSaysOneIsRunning()
+{
+    m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=2\n");
+    TestProgramDirectory dir;
+    pointAtServer(dir);
+    TestProgramDirectory source;
+    const QByteArray archive = zipArchive({{"sites.csv", "One,http://one/\r\n"}});
+    source.writeFile("sites.zip", archive);
+    {
+        // Another program's update holds the folder.
+        SiteUpdateLock other(dir.path());
+        QVERIFY(other.acquire());
+        CliResult result = runCli({"--dir", dir.path(), "check-updates"});
+        QCOMPARE(result.code, 1);
+        QCOMPARE(result.err, SiteUpdateLock::busyText(dir.path()) + "\n");
+        QVERIFY(m_server->requests().isEmpty());
+        result = runCli({"--dir", dir.path(), "merge-sites", source.file("sites.zip")});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(SiteUpdateLock::busyText(dir.path())), qPrintable(result.err));
+        QVERIFY(!QFile::exists(dir.file("sites.zip")));
+    }
+    // Once it has ended, the next update runs.
+    const CliResult result = runCli({"--dir", dir.path(), "merge-sites", source.file("sites.zip")});
+    QCOMPARE(result.code, 0);
+}
+
+void TestUpdateCommands::helperEndsWithQuilletCli()
+{
+    // A manifest that never ends, with no deadline or rate to end it.
+    m_server->writeFile("download/quilletver.ini", QByteArray(1000000, 'x'));
+    m_server->configure(QJsonObject {
+        {"routes", QJsonObject {{"/download/quilletver.ini", QJsonObject {{"chunk", 1}, {"delay", 0.2}}}}}});
+    TestProgramDirectory dir;
+    pointAtServer(dir);
+    QProcess cli;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QUILLET_HTTP_DEADLINE_MS", "0");
+    environment.insert("QUILLET_HTTP_MINIMUM_RATE", "0");
+    cli.setProcessEnvironment(environment);
+    cli.start(qEnvironmentVariable("QUILLET_BIN_DIR") + "/quillet-cli", {"--dir", dir.path(), "check-updates"});
+    QVERIFY(cli.waitForStarted(60000));
+    // The helper of this run, found by the folder on its command line.
+    const auto helpers = [&] {
+        QStringList found;
+        for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+            QFile commandLine("/proc/" + pid + "/cmdline");
+            if (!commandLine.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = commandLine.readAll();
+            if (text.contains("quillet-cli-updates") && text.contains(QFile::encodeName(dir.path())))
+                found.append(pid);
+        }
+        return found;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->requestedPaths().contains("/download/quilletver.ini"), 60000);
+    QCOMPARE(helpers().size(), 1);
+    cli.terminate();
+    QVERIFY(cli.waitForFinished(60000));
+    QTRY_VERIFY_WITH_TIMEOUT(helpers().isEmpty(), 20000);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateCommands)

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
@@ -182,7 +183,9 @@ void TestUpdateWindow::checkShowsItsProgressAndMerges()
     m_server->writeFile("members/sites.zip", archive);
     m_server->configure(
         QJsonObject {{"auth", QJsonObject {{"/members/", QJsonObject {{"user", "author"}, {"password", "typed"}}}}},
-            {"routes", QJsonObject {{"/members/sites.zip", QJsonObject {{"chunk", 100}, {"delay", 0.03}}}}}});
+            // Pieces far enough apart to arrive apart on a busy machine, where
+            // the client reads only as fast as it writes the file.
+            {"routes", QJsonObject {{"/members/sites.zip", QJsonObject {{"chunk", 50}, {"delay", 0.3}}}}}});
     DataFixture f;
     prepare(f);
     RecordingMessageSink sink;
@@ -306,10 +309,10 @@ void TestUpdateWindow::failedDownloadReachesTheErrorHandler()
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(window->isVisible());
     QVERIFY(!UpdateCheck::isRunning());
-    // The login typed is kept; the site list and its version are not touched; the failed archive stays.
+    // The login typed is kept; the site list and its version are not touched; the failed archive is not left.
     QCOMPARE(startup.session().config().memberLoginId, QString("changed"));
     QCOMPARE(startup.session().config().siteVer, 1.0);
-    QCOMPARE(f.dir.readFile("sites.zip"), QByteArray("<html>broken</html>"));
+    QVERIFY(!QFile::exists(f.dir.file("sites.zip")));
     QCOMPARE(startup.dataModule()->sites().count(), 1);
     startup.shutdown();
 }
@@ -345,7 +348,8 @@ void TestUpdateWindow::secondCheckIsRefusedAndStopEndsTheFirst()
     QCOMPARE(sink.texts(), QStringList {"A check for site updates is already running."});
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!window->findChild<QProgressBar*>("ProgressBar1")->isVisible());
-    QCOMPARE(f.dir.readFile("quilletver.ini"), QByteArray("[Vers"));
+    // What had arrived of the stopped transfer is not left as the manifest.
+    QVERIFY(!QFile::exists(f.dir.file("quilletver.ini")));
     startup.shutdown();
 }
 
