@@ -15,6 +15,7 @@
 #include "TextDecoding.h"
 #include "UiTranslation.h"
 #include "UserDate.h"
+#include "WindowTexts.h"
 #include "WindowTranslator.h"
 
 #include <QCalendarWidget>
@@ -449,6 +450,7 @@ QWidget* EditorWindow::buildDescriptionPage()
         heading->addStretch(1);
         auto* counter = new QLabel(page);
         counter->setObjectName(QStringLiteral("lbl%1Count").arg(name(static_cast<Id>(id)).mid(3)));
+        WindowTexts::keepCodeText(counter); // "38 / 45": figures only
         heading->addWidget(counter);
         layout->addLayout(heading);
         QWidget* widget = createControl(static_cast<Id>(id), page);

@@ -6,6 +6,7 @@
 #include "Settings.h"
 #include "SubmissionDatabase.h"
 #include "UiTranslation.h"
+#include "WindowTexts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -156,6 +157,7 @@ QWidget* OptionsDialog::buildGeneralPage()
     m_updateServer->setMinimumWidth(
         m_updateServer->fontMetrics().horizontalAdvance(QStringLiteral("https://updates.example.com/quillet")));
     m_updateServer->setPlaceholderText(QStringLiteral("https://updates.example.com"));
+    WindowTexts::keepCodeText(m_updateServer); // an example address, the same in every language
     auto* updatesLayout = new QFormLayout(updates);
     updatesLayout->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     auto* serverLabel = new QLabel(QStringLiteral("&Update server:"), updates);

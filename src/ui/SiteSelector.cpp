@@ -390,6 +390,7 @@ void SiteSelector::buildPanel()
     // The site's last address check (Sites > Check site addresses...).
     m_lastCheck = makeLabel(QStringLiteral("lblLastCheck"), QString(), m_panel);
     m_lastCheck->setWordWrap(true);
+    WindowTexts::keepCodeText(m_lastCheck); // the site's own check, a translated message
     m_lastCheck->setTextInteractionFlags(Qt::TextSelectableByMouse);
     grid->addWidget(m_lastCheck, 9, 0, 1, 2);
 

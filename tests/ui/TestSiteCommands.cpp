@@ -65,13 +65,14 @@ private Q_SLOTS:
         DesktopStartup startup(dir.path());
         startup.start();
         SubmissionDatabase& dm = *startup.dataModule();
-        const QList<QVariantList> sites {{"Alpha Downloads", 5, 0}, {"Beta Files", 2, 1}, {"Gamma Soft", QVariant(), 1},
-            {"Delta", QVariant(), 0}, {"Epsilon", 1, 0}};
+        // Zeta's rating alone must not let it through without PAD.
+        const QList<QVariantList> sites {{"Alpha Downloads", 5, 1}, {"Beta Files", 2, 1}, {"Gamma Soft", QVariant(), 1},
+            {"Delta", QVariant(), 0}, {"Epsilon", 1, 0}, {"Zeta", 7, 0}};
         for (const QVariantList& site : sites)
             Sql::exec(dm.database(), "INSERT INTO Sites.Sites (SiteName, Rating, Pad) VALUES (?, ?, ?)", site);
         dm.refreshData();
         SiteSelector& selector = *startup.siteSelector();
-        QCOMPARE(listed(selector).size(), 5);
+        QCOMPARE(listed(selector).size(), 6);
 
         bool reached = false;
         onNextModal<OptionsDialog>(

@@ -88,17 +88,17 @@ void RunController::installActions()
     QMenu* view = m_window.menuBar()->findChild<QMenu*>(QStringLiteral("View1"));
     QToolBar* toolBar = m_window.findChild<QToolBar*>(QStringLiteral("ToolBar1"));
     const auto make = [this](const char* name, const QString& text) {
-        auto* action = new QAction(translateMessage(text), &m_window); // lng-keys: indirect
+        auto* action = new QAction(text, &m_window); // translated by its path, Form1.NAME.Caption
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    QAction* start = make("StartSubmissionRun", MESSAGE_NOOP(QStringLiteral("Start submission &run...")));
+    QAction* start = make("StartSubmissionRun", QStringLiteral("Start submission &run..."));
     connect(start, &QAction::triggered, this, [this] { startRun(RunKind::Submit); });
-    QAction* update = make("StartUpdateRun", MESSAGE_NOOP(QStringLiteral("Start up&date run...")));
+    QAction* update = make("StartUpdateRun", QStringLiteral("Start up&date run..."));
     connect(update, &QAction::triggered, this, [this] { startRun(RunKind::Update); });
-    m_resume = make("ResumeSubmissionRun", MESSAGE_NOOP(QStringLiteral("Resume submission run")));
+    m_resume = make("ResumeSubmissionRun", QStringLiteral("Resume submission run"));
     connect(m_resume, &QAction::triggered, this, &RunController::resumeRun);
-    QAction* history = make("SubmissionHistory1", MESSAGE_NOOP(QStringLiteral("Submission &history...")));
+    QAction* history = make("SubmissionHistory1", QStringLiteral("Submission &history..."));
     connect(history, &QAction::triggered, this, &RunController::showHistory);
     if (sites) {
         sites->addSeparator();

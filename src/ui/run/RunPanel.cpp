@@ -1,6 +1,7 @@
 #include "RunPanel.h"
 
 #include "UiTranslation.h"
+#include "WindowTexts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +31,8 @@ RunPanel::RunPanel(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmRun"));
     setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    // The panel's own toggle follows its title, which has a path.
+    WindowTexts::keepCodeText(toggleViewAction());
     auto* body = new QWidget(this);
     body->setObjectName(QStringLiteral("RunPanelBody"));
     auto* layout = new QVBoxLayout(body);
