@@ -551,8 +551,12 @@ void MainWindow::setUpTabs()
     dock(m_sitesTab, m_siteSelector);
     m_tabsReady = true;
     // The submission run: its menu items, panel and the progress in the status bar.
-    if (m_dm && m_rows && !m_runController)
+    if (m_dm && m_rows && !m_runController) {
         m_runController = new RunController(*this, m_config, *m_dm, *m_rows);
+        // Its menu items came after the window took its language.
+        if (m_language && m_config.language != QLatin1String("English"))
+            m_language->translate();
+    }
     // Showing the data selector takes the values into its rows; a window in a
     // tab that is not in front gets no show event of its own, so the rows are
     // filled here.

@@ -4,6 +4,7 @@
 #include "DesktopStartup.h"
 #include "FocusedDesktop.h"
 #include "MainWindow.h"
+#include "PageServer.h"
 #include "QuilletApplication.h"
 #include "RealKeyboard.h"
 
@@ -62,7 +63,8 @@ void TestFormRefill::init()
 {
     m_data = std::make_unique<DataFixture>();
     m_data->open();
-    const QString form = QUrl::fromLocalFile(testDataPath(str("formfill/memo-form.html"))).toString();
+    // Site addresses open local pages only inside the program folder.
+    const QString form = testPageUrlIn(str("formfill/memo-form.html"), m_data->dir.path());
     m_data->addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
     PropertyCatalogue& p = m_data->properties();
     const QList<QPair<const char*, const char*>> programs
@@ -146,7 +148,10 @@ void TestFormRefill::pasteIntoARichTextEditorIsClearedForAnotherProgram()
     QSignalSpy loaded(w->browser(), &QWebEngineView::loadFinished);
     QSignalSpy finished(w, &MainWindow::formCommandFinished);
     QLabel* status = w->statusBar()->findChild<QLabel*>(str("StatusPanel0"));
-    w->addressBox()->setEditText(QUrl::fromLocalFile(testDataPath(str("formfill/widgets.html"))).toString());
+    // Served over loopback: a local page may not load the editor's script files beside it.
+    PageServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    w->addressBox()->setEditText(server.url(str("widgets.html")).toString());
     w->findAddress();
     QTRY_COMPARE_WITH_TIMEOUT(loaded.count(), 1, 20000);
     QVERIFY(loaded.last().first().toBool());
