@@ -58,18 +58,8 @@ int SitesCommand::run(const QCommandLineParser& parser, CommandContext& context)
     if (parser.isSet(kAll) && parser.isSet(kFilter))
         return usageError(context, name(), QStringLiteral("--all and --filter exclude each other"));
     DataSession data(context.programDirectory);
-    data.dm().requireOpen(Table::Sites);
-    SiteCursor& sites = data.dm().sites();
-    if (parser.isSet(kAll)) {
-        sites.setFiltered(false);
-        sites.refresh();
-    } else if (parser.isSet(kFilter)) {
-        const QString error = sites.setFilter(parser.value(kFilter));
-        if (!error.isEmpty())
-            throw QuilletError(
-                QStringLiteral("The site filter \"%1\" is not valid: %2").arg(parser.value(kFilter), error));
-        sites.refresh();
-    }
+    SiteCursor& sites = data.selectSites(
+        parser.isSet(kAll), parser.isSet(kFilter) ? std::optional<QString>(parser.value(kFilter)) : std::nullopt);
     for (int row = 0; row < sites.count(); ++row)
         context.out << sites.siteNameAt(row) << '\n';
     return ExitSuccess;

@@ -4,6 +4,7 @@
 #include "SubmissionDatabase.h"
 
 #include <memory>
+#include <optional>
 
 // What a command that works on the tables needs: the settings loaded, the
 // language in force for messages, and the data module opened as the program
@@ -20,6 +21,11 @@ public:
     Settings& config() { return m_session.config(); }
     PropertyCatalogue& properties() { return m_session.properties(); }
     SubmissionDatabase& dm() { return *m_dm; }
+
+    // The site cursor after the commands' site options: every site with all,
+    // those passing filterText when it is given, else the filter in force.
+    // Throws QuilletError when the filter text is not valid.
+    SiteCursor& selectSites(bool all, const std::optional<QString>& filterText);
 
 private:
     ProgramSession m_session;

@@ -40,18 +40,8 @@ int SiteCheckCommand::run(const QCommandLineParser& parser, CommandContext& cont
         return ExitUsage;
     }
     DataSession data(context.programDirectory);
-    data.dm().requireOpen(Table::Sites);
-    SiteCursor& sites = data.dm().sites();
-    if (parser.isSet(kAll)) {
-        sites.setFiltered(false);
-        sites.refresh();
-    } else if (parser.isSet(kFilter)) {
-        const QString error = sites.setFilter(parser.value(kFilter));
-        if (!error.isEmpty())
-            throw QuilletError(
-                QStringLiteral("The site filter \"%1\" is not valid: %2").arg(parser.value(kFilter), error));
-        sites.refresh();
-    }
+    SiteCursor& sites = data.selectSites(
+        parser.isSet(kAll), parser.isSet(kFilter) ? std::optional<QString>(parser.value(kFilter)) : std::nullopt);
     const SiteCheckPlan plan = SiteCheckPlan::fromSites(sites);
 
     SiteCheckStore store(data.dm());
