@@ -5,6 +5,7 @@
 #include "FocusedDesktop.h"
 #include "MainWindow.h"
 #include "PageServer.h"
+#include "PageTestKit.h"
 #include "QuilletApplication.h"
 #include "RealKeyboard.h"
 
@@ -22,19 +23,6 @@ namespace {
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-QVariant evaluate(QWebEnginePage* page, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
 }
 
 constexpr int kDesc250 = 42;
@@ -115,9 +103,9 @@ void TestFormRefill::refillForAnotherProgramLeavesNothingOfTheFirst()
     QWidget* view = w->browser()->focusProxy();
     view->setFocus();
     QTRY_VERIFY(view->hasFocus());
-    evaluate(page, str("document.querySelector('[name=whatsnew]').focus()"));
+    PageTestKit::js(page, str("document.querySelector('[name=whatsnew]').focus()"));
     w->pastePropertyValueInBrowser(str("NoteNest 2.0 is out.\r\n"));
-    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, fields).toString(),
+    QTRY_COMPARE_WITH_TIMEOUT(PageTestKit::js(page, fields).toString(),
         str("product[name]=NoteNest|summary=|description=NoteNest keeps your notes.\nFind anything in an "
             "instant.|whatsnew=NoteNest 2.0 is out."),
         10000);
@@ -129,9 +117,9 @@ void TestFormRefill::refillForAnotherProgramLeavesNothingOfTheFirst()
     QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
     QCOMPARE(status->text(), str("Form loaded; 2 fields written for NoteNest were cleared"));
-    QCOMPARE(evaluate(page, fields).toString(), str("product[name]=PixelPilot|summary=|description=|whatsnew="));
+    QCOMPARE(PageTestKit::js(page, fields).toString(), str("product[name]=PixelPilot|summary=|description=|whatsnew="));
     // The page's own character count heard the change.
-    QCOMPARE(evaluate(page, str("document.getElementById('count').textContent")).toString(), str("0"));
+    QCOMPARE(PageTestKit::js(page, str("document.getElementById('count').textContent")).toString(), str("0"));
 
     // Filling PixelPilot again finds nothing more to clear.
     QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
@@ -161,11 +149,11 @@ void TestFormRefill::pasteIntoARichTextEditorIsClearedForAnotherProgram()
     QWidget* view = w->browser()->focusProxy();
     view->setFocus();
     QTRY_VERIFY(view->hasFocus());
-    evaluate(page, str("quill.focus()"));
+    PageTestKit::js(page, str("quill.focus()"));
     w->pastePropertyValueInBrowser(str("NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"));
-    QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, state + str(".editor")).toString(),
+    QTRY_COMPARE_WITH_TIMEOUT(PageTestKit::js(page, state + str(".editor")).toString(),
         str("NoteNest keeps your notes.\nFind anything in an instant.\n"), 10000);
-    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(),
+    QCOMPARE(PageTestKit::js(page, str("document.querySelector('[name=description]').value")).toString(),
         str("NoteNest keeps your notes.\nFind anything in an instant."));
 
     // PixelPilot, and its fill: the editor holds nothing of NoteNest's.
@@ -175,8 +163,8 @@ void TestFormRefill::pasteIntoARichTextEditorIsClearedForAnotherProgram()
     QVERIFY(RealKeyboard::chord(Qt::Key_A, Qt::AltModifier, str("a")));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
     QCOMPARE(status->text(), str("Form loaded; 1 field written for NoteNest was cleared"));
-    QCOMPARE(evaluate(page, state + str(".editor")).toString(), str("\n"));
-    QCOMPARE(evaluate(page, str("document.querySelector('[name=description]').value")).toString(), QString());
+    QCOMPARE(PageTestKit::js(page, state + str(".editor")).toString(), str("\n"));
+    QCOMPARE(PageTestKit::js(page, str("document.querySelector('[name=description]').value")).toString(), QString());
     QVERIFY(m_sink->messages.isEmpty());
 }
 

@@ -5,6 +5,7 @@
 #include "EditorWindow.h"
 #include "FocusedDesktop.h"
 #include "MainWindow.h"
+#include "PageTestKit.h"
 #include "QuilletApplication.h"
 #include "RealKeyboard.h"
 
@@ -34,19 +35,6 @@ QString g_pageFolder;
 QString pageUrl(const char* name)
 {
     return testPageUrlIn(str("ui/%1").arg(QLatin1String(name)), g_pageFolder);
-}
-
-QVariant evaluate(QWebEnginePage* page, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
 }
 
 const char* const kAddress = "http://example.test/alpha/page.html";
@@ -307,22 +295,22 @@ void TestKeyboardAndFocus::quickPasteIntoThePageField()
     // In the page's field, Ctrl let go first as well.
     QVERIFY(loadPage("page-b.html"));
     focusOn(window()->browser()->focusProxy());
-    evaluate(window()->browser()->page(), str("document.getElementById('title').focus(); true"));
+    PageTestKit::js(window()->browser()->page(), str("document.getElementById('title').focus(); true"));
     QVERIFY(RealKeyboard::press(Qt::Key_Control));
     QVERIFY(RealKeyboard::press(Qt::Key_1, Qt::ControlModifier, str("1")));
     QVERIFY(RealKeyboard::release(Qt::Key_Control, Qt::ControlModifier));
     QVERIFY(RealKeyboard::release(Qt::Key_1, {}, str("1")));
     QTRY_COMPARE_WITH_TIMEOUT(
-        evaluate(window()->browser()->page(), str("document.getElementById('title').value")).toString(),
+        PageTestKit::js(window()->browser()->page(), str("document.getElementById('title').value")).toString(),
         str("Chord Tool"), 10000);
     // No "1" reaches the field afterwards; the same chord pastes again elsewhere.
     QTest::qWait(200);
-    QCOMPARE(evaluate(window()->browser()->page(), str("document.getElementById('title').value")).toString(),
+    QCOMPARE(PageTestKit::js(window()->browser()->page(), str("document.getElementById('title').value")).toString(),
         str("Chord Tool"));
-    evaluate(window()->browser()->page(), str("document.getElementById('other').focus(); true"));
+    PageTestKit::js(window()->browser()->page(), str("document.getElementById('other').focus(); true"));
     QVERIFY(RealKeyboard::chord(Qt::Key_1, Qt::ControlModifier, str("1")));
     QTRY_COMPARE_WITH_TIMEOUT(
-        evaluate(window()->browser()->page(), str("document.getElementById('other').value")).toString(),
+        PageTestKit::js(window()->browser()->page(), str("document.getElementById('other').value")).toString(),
         str("Chord Tool"), 10000);
 }
 

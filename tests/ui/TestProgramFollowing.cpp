@@ -8,6 +8,7 @@
 #include "FormFileNames.h"
 #include "FormMap.h"
 #include "MainWindow.h"
+#include "PageTestKit.h"
 #include "PowerPasteMenu.h"
 #include "QuilletApplication.h"
 #include "RealKeyboard.h"
@@ -28,19 +29,6 @@ namespace {
 QString str(const char* text)
 {
     return QString::fromUtf8(text);
-}
-
-QVariant evaluate(QWebEnginePage* page, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    if (!QTest::qWaitFor([&] { return done; }, 10000))
-        qWarning("no answer to %s", qPrintable(script));
-    return result;
 }
 
 constexpr int kVersion = 15;
@@ -209,7 +197,7 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     QVERIFY(RealKeyboard::chord(Qt::Key_B, Qt::AltModifier, str("b")));
     QVERIFY(FocusedDesktop::waitForMore(loaded, before));
     // A click into the description field, as the user gives it.
-    const QVariantList box = evaluate(page,
+    const QVariantList box = PageTestKit::js(page,
         str("(() => { const r = document.querySelector('textarea[name=description]').getBoundingClientRect();"
             " return [r.left + r.width / 2, r.top + r.height / 2]; })()"))
                                  .toList();
@@ -217,7 +205,7 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     const QPoint inField(qRound(box.at(0).toDouble()), qRound(box.at(1).toDouble()));
     QWidget* view = w->browser()->focusProxy();
     QTest::mouseClick(view, Qt::LeftButton, {}, inField);
-    QTRY_COMPARE(evaluate(page, str("document.activeElement.name")).toString(), str("description"));
+    QTRY_COMPARE(PageTestKit::js(page, str("document.activeElement.name")).toString(), str("description"));
     // Then the description from the Power Paste menu.
     PowerPasteMenu& menu = w->powerPasteMenu();
     int position = -1;
@@ -234,10 +222,11 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     QTRY_VERIFY(!menu.isVisible());
     const QString first = str("NoteNest keeps your notes.\nFind anything in an instant.");
     QTRY_COMPARE_WITH_TIMEOUT(
-        evaluate(page, str("document.querySelector('textarea[name=description]').value")).toString(), first, 10000);
+        PageTestKit::js(page, str("document.querySelector('textarea[name=description]').value")).toString(), first,
+        10000);
     // The page counts what arrived: no final line break.
-    QCOMPARE(
-        evaluate(page, str("document.getElementById('count').textContent")).toString(), QString::number(first.size()));
+    QCOMPARE(PageTestKit::js(page, str("document.getElementById('count').textContent")).toString(),
+        QString::number(first.size()));
 
     // The keyboard is back with the main window and the field.
     QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::focusWindow(), w->windowHandle(), FocusedDesktop::OutcomeTimeoutMs);
@@ -263,9 +252,10 @@ void TestProgramFollowing::pastedDescriptionIsLearnedAndFilledForTheNextProgram(
     QVERIFY(FocusedDesktop::waitForMore(finished, before));
     QCOMPARE(finished.last().first().toString(), str("Form loaded"));
     const QString second = str("PixelPilot edits pictures.\nExport to PNG or JPEG.");
-    QCOMPARE(evaluate(page, str("document.querySelector('textarea[name=description]').value")).toString(), second);
     QCOMPARE(
-        evaluate(page, str("document.getElementById('count').textContent")).toString(), QString::number(second.size()));
+        PageTestKit::js(page, str("document.querySelector('textarea[name=description]').value")).toString(), second);
+    QCOMPARE(PageTestKit::js(page, str("document.getElementById('count').textContent")).toString(),
+        QString::number(second.size()));
     QVERIFY(m_sink->messages.isEmpty());
 }
 
