@@ -19,7 +19,7 @@ last) once it listens. CONFIG is a JSON file read again for every request:
 
 Every request is noted in LOG.started when it arrives, and appended to LOG
 when it has been answered as one JSON line: method, port, path,
-cookie, authorization, user_agent, start and end (monotonic seconds). The
+cookie, authorization, user_agent, start and end (monotonic seconds; end when the answer's headers go out). The
 server ends when its stdin ends.
 """
 
@@ -50,8 +50,15 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):
         pass
 
+    def end_headers(self):
+        # Nothing reaches the client before this: the request's span ends here,
+        # so a busy machine cannot stretch it past the client's next request.
+        self.answered = time.monotonic()
+        super().end_headers()
+
     def handle_any(self, method):
         start = time.monotonic()
+        self.answered = None
         with LOCK, open(LOG + ".started", "a", encoding="utf-8") as f:
             f.write(method + " " + self.path + "\n")
         config = load_config()
@@ -61,7 +68,8 @@ class Handler(BaseHTTPRequestHandler):
         finally:
             entry = {"method": method, "port": self.server.server_address[1], "path": self.path,
                      "cookie": self.headers.get("Cookie"), "authorization": self.headers.get("Authorization"),
-                     "user_agent": self.headers.get("User-Agent"), "start": start, "end": time.monotonic()}
+                     "user_agent": self.headers.get("User-Agent"), "start": start,
+                     "end": self.answered if self.answered is not None else time.monotonic()}
             with LOCK, open(LOG, "a", encoding="utf-8") as f:
                 f.write(json.dumps(entry) + "\n")
 
