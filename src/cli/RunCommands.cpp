@@ -4,7 +4,6 @@
 #include "FormMapIndex.h"
 #include "QuilletError.h"
 #include "RunQueue.h"
-#include "SiteCheckStore.h"
 #include "SubmissionHistory.h"
 #include "SubmissionRun.h"
 
@@ -53,12 +52,7 @@ int RunQueueCommand::run(const QCommandLineParser& parser, CommandContext& conte
     SubmissionDatabase& dm = data.dm();
     loadKnownProgram(dm, parser.value(kProgram));
     const RunKind kind = kindText == QLatin1String("update") ? RunKind::Update : RunKind::Submit;
-    RunQueue queue(dm, parser.value(kProgram), kind);
-    // As the window's run: a submission run leaves out the sites a check found gone.
-    if (kind == RunKind::Submit) {
-        const QStringList gone = SiteCheckStore(dm).goneSiteNames();
-        queue.setExcludedSites(QSet<QString>(gone.begin(), gone.end()));
-    }
+    const RunQueue queue = RunQueue::forRun(dm, parser.value(kProgram), kind);
     const FormMapIndex maps(context.programDirectory);
     for (const QueueEntry& entry : queue.entries()) {
         const QString state = entry.byMail ? QStringLiteral("e-mail")

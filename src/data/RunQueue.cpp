@@ -1,6 +1,7 @@
 #include "RunQueue.h"
 
 #include "Helpers.h"
+#include "SiteCheckStore.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
 
@@ -36,6 +37,16 @@ RunQueue::RunQueue(const SubmissionDatabase& dm, const QString& program, RunKind
 {
     dm.requireOpen(Table::Sites);
     dm.requireOpen(Table::ProgSite);
+}
+
+RunQueue RunQueue::forRun(SubmissionDatabase& dm, const QString& program, RunKind kind)
+{
+    RunQueue queue(dm, program, kind);
+    if (kind == RunKind::Submit) {
+        const QStringList gone = SiteCheckStore(dm).goneSiteNames();
+        queue.setExcludedSites(QSet<QString>(gone.begin(), gone.end()));
+    }
+    return queue;
 }
 
 QVector<QueueEntry> RunQueue::select(

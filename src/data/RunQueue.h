@@ -37,6 +37,9 @@ struct QueueEntry {
 class RunQueue {
 public:
     RunQueue(const SubmissionDatabase& dm, const QString& program, RunKind kind);
+    // The queue a run works through: a submission run also leaves out the
+    // sites whose last address check found them gone.
+    static RunQueue forRun(SubmissionDatabase& dm, const QString& program, RunKind kind);
 
     // Sites left out of the queue whatever their flags (sites a check found
     // gone, for one). Names compare exactly.

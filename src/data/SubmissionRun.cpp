@@ -2,7 +2,6 @@
 
 #include "MessageTranslation.h"
 #include "QuilletError.h"
-#include "SiteCheckStore.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
 #include "TableSchema.h"
@@ -89,16 +88,7 @@ std::optional<SubmissionRun::Record> SubmissionRun::unfinishedRun(const Submissi
 
 RunQueue SubmissionRun::queue() const
 {
-    RunQueue queue(m_dm, m_run.program, m_run.kind);
-    QSet<QString> excluded = m_excluded;
-    // A submission run leaves out the sites whose last address check found them gone.
-    if (m_run.kind == RunKind::Submit) {
-        const QStringList gone = SiteCheckStore(m_dm).goneSiteNames();
-        for (const QString& name : gone)
-            excluded.insert(name);
-    }
-    queue.setExcludedSites(excluded);
-    return queue;
+    return RunQueue::forRun(m_dm, m_run.program, m_run.kind);
 }
 
 bool SubmissionRun::start(RunKind kind)

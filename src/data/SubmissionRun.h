@@ -4,7 +4,6 @@
 #include "SubmissionHistory.h"
 
 #include <QObject>
-#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -36,9 +35,6 @@ public:
     };
 
     explicit SubmissionRun(SubmissionDatabase& dm, QObject* parent = nullptr);
-
-    // Sites every queue of this run leaves out (see RunQueue::setExcludedSites).
-    void setExcludedSites(const QSet<QString>& names) { m_excluded = names; }
 
     // The most recent run left unfinished, if any (none in a file without runs).
     static std::optional<Record> unfinishedRun(const SubmissionDatabase& dm);
@@ -100,7 +96,6 @@ private:
 
     SubmissionDatabase& m_dm;
     Record m_run;
-    QSet<QString> m_excluded;
     std::optional<QueueEntry> m_current;
     QStringList m_visited; // sites opened in this run, oldest first
     int m_passStart = 0;   // visits before the pass over skipped sites began

@@ -147,7 +147,6 @@ void RunController::startRun(RunKind kind)
         MessageSink::current().showMessage(translateMessage(QStringLiteral("Choose a program first.")));
         return;
     }
-    m_run->setExcludedSites(m_excluded);
     try {
         if (!m_run->start(kind)) {
             MessageSink::current().showMessage(
@@ -183,7 +182,6 @@ void RunController::resumeRun()
     }
     m_window.programsComboBox()->setCurrentIndex(index);
     m_window.selectProgram(index);
-    m_run->setExcludedSites(m_excluded);
     try {
         if (!m_run->resume(*left)) {
             updateActions();

@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSet>
 
 class DataSelectorRows;
 class MainWindow;
@@ -27,9 +26,6 @@ class RunController : public QObject {
 public:
     RunController(MainWindow& window, Settings& config, SubmissionDatabase& dm, DataSelectorRows& rows);
     ~RunController() override;
-
-    // Sites every run leaves out (sites a check found gone, for one).
-    void setExcludedSites(const QSet<QString>& names) { m_excluded = names; }
 
     void startRun(RunKind kind);
     void resumeRun();
@@ -69,7 +65,6 @@ private:
     RunPanel* m_panel = nullptr;
     QLabel* m_progress = nullptr;
     QAction* m_resume = nullptr;
-    QSet<QString> m_excluded;
     bool m_pageOpened = false; // the run's page is loading or loaded
     bool m_posted = false;     // the page posted a form since it opened
 };
