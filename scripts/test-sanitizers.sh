@@ -25,7 +25,9 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Tests whose program links Qt WebEngine, and those that start the programs.
 webengine=()
 for test in $(ctest -N | sed -n 's/^ *Test *#[0-9]*: //p'); do
-    if [ -x "bin/$test" ] && ldd "bin/$test" | grep -q libQt6WebEngineCore; then
+    # ldd's output is taken whole before it is searched: under pipefail,
+    # "ldd | grep -q" fails whenever grep stops reading before ldd is done.
+    if [ -x "bin/$test" ] && [[ "$(ldd "bin/$test")" == *libQt6WebEngineCore* ]]; then
         webengine+=("$test")
     fi
 done
