@@ -97,10 +97,12 @@ int main(int argc, char* argv[])
     installUrlLauncher([](const QString& address) { return QDesktopServices::openUrl(QUrl(address)); });
 
     LanguageFolders::setShippedFolder(LanguageFolders::installedFolder());
+    // SIGTERM during start-up closes the window the normal way once it is up.
+    UnixSignalCloser closer;
     DesktopStartup startup(directory);
     startup.start();
     startup.show();
-    UnixSignalCloser closer(startup.mainWindow());
+    closer.setWindow(startup.mainWindow());
     if (exitAfterStart) {
         // Start, let every pending event run, then close the normal way.
         QTimer::singleShot(0, &app, [&startup] {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 #include <csignal>
@@ -12,9 +13,8 @@ namespace {
 int g_sockets[2] = {-1, -1};
 }
 
-UnixSignalCloser::UnixSignalCloser(QWidget* window, QObject* parent)
+UnixSignalCloser::UnixSignalCloser(QObject* parent)
     : QObject(parent)
-    , m_window(window)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_sockets) != 0)
         return;
@@ -46,10 +46,28 @@ void UnixSignalCloser::handleSignal(int)
         const ssize_t written = ::write(g_sockets[0], &byte, 1);
 }
 
+void UnixSignalCloser::setWindow(QWidget* window)
+{
+    m_window = window;
+    if (m_pending && m_window) {
+        m_pending = false;
+        // Closed from the event loop, as any other close, once it runs.
+        QTimer::singleShot(0, m_window, [this] { closeWindow(); });
+    }
+}
+
 void UnixSignalCloser::signalArrived()
 {
     char byte = 0;
     [[maybe_unused]] const ssize_t got = ::read(g_sockets[1], &byte, 1);
+    if (m_window)
+        closeWindow();
+    else
+        m_pending = true;
+}
+
+void UnixSignalCloser::closeWindow()
+{
     if (m_window)
         m_window->close();
     else
