@@ -369,6 +369,15 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
 
 QVector<TableDef> companionTables(Table table)
 {
+    if (table == Table::Sites) {
+        // The last address check of every site (SiteCheckStore makes it).
+        TableDef checks;
+        checks.name = QStringLiteral("SiteChecks");
+        checks.fields = {text("SiteName", 60), text("Address", 255), text("Field", 10), text("Outcome", 30),
+            integer("Status"), text("NewAddress", 255), text("Detail", 255), text("CheckedAt", 30)};
+        checks.primaryKey = QStringList {QStringLiteral("SiteName")};
+        return {checks};
+    }
     if (table != Table::ProgSite)
         return {};
     TableDef history;

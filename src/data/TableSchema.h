@@ -83,7 +83,8 @@ int readVersion(const QSqlDatabase& db, Table table);
 // Tables that live in a table's file beside it: made when first needed (a
 // file without them is as good as one with them empty), carried over by a
 // repair, and left alone by the table's own upgrades and version. ProgSite's
-// file holds the submission history and the submission runs.
+// file holds the submission history and the submission runs, Sites' file the
+// outcomes of the last address check.
 QVector<TableDef> companionTables(Table table);
 // Creates def with its indexes in schema unless the file already has it; the
 // file's version is not touched.

@@ -1,12 +1,15 @@
 #include "DataFixture.h"
 #include "IniDocument.h"
 #include "QuilletError.h"
+#include "SiteCheckStore.h"
 #include "Sql.h"
+#include "TableRepair.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimeZone>
 
 namespace {
 
@@ -48,6 +51,7 @@ private Q_SLOTS:
     void currentTablesAreLeftAlone();
     void failingUpgradeIsReportedAndOtherTablesGoOn();
     void damagedIndexIsRepaired();
+    void repairKeepsTheLastAddressChecks();
     void fileThatIsNoDatabaseIsReportedAndKept();
     void emptySiteFilterActsAsDefault();
     void badSiteFilterFallsBackToDefault();
@@ -247,6 +251,28 @@ void TestSchema::damagedIndexIsRepaired()
         Sql::scalar(dm.database(), "SELECT count(*) FROM ProgSite.ProgSite WHERE SiteName = 'Alphasite'").toInt(), 1);
     QCOMPARE(
         Sql::scalar(dm.database(), "SELECT count(*) FROM ProgSite.ProgSite WHERE SiteName = 'Blphasite'").toInt(), 0);
+}
+
+void TestSchema::repairKeepsTheLastAddressChecks()
+{
+    DataFixture f;
+    f.open();
+    SiteCheckResult gone;
+    gone.siteName = "Acorn";
+    gone.address = "http://acorn.test/submit";
+    gone.field = SiteCheckField::Submit;
+    gone.outcome = SiteCheckOutcome::gone(410);
+    gone.checkedAt = QDateTime(QDate(2026, 12, 1), QTime(8, 30), QTimeZone::utc());
+    SiteCheckStore(f.dm()).save({gone});
+    f.close();
+    const TableRepair::Result repaired = TableRepair::repair(f.dir.file("Sites.DAT"), Table::Sites);
+    QVERIFY2(repaired.ok, qPrintable(repaired.error));
+    f.open();
+    const std::optional<SiteCheckResult> kept = SiteCheckStore(f.dm()).last("Acorn");
+    QVERIFY(kept);
+    QCOMPARE(kept->outcome, gone.outcome);
+    QCOMPARE(kept->checkedAt, gone.checkedAt);
+    QCOMPARE(kept->fieldName(), QString("SubmitUrl"));
 }
 
 void TestSchema::fileThatIsNoDatabaseIsReportedAndKept()
