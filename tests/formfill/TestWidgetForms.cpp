@@ -180,6 +180,7 @@ void TestWidgetForms::widgetLibrariesTakeAnotherProgramsValues()
     QVERIFY(load(page));
     js(byHand);
     const QByteArray noteNest = siteState();
+    QVERIFY2(noteNest.contains("NoteNest"), noteNest.constData());
     QCOMPARE(run(FormFillCommands::Command::SaveForm, program(true)).status, str("Form saved"));
     QCOMPARE(m_sink->texts(), QStringList());
     QTEST(recordedIn(m_kit->dir.file(str("SiteData/Soft Site.xml"))), "recorded");
