@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QHash>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -66,8 +65,8 @@ public:
         QFile file(m_pages.filePath(name.path().mid(prefix.size())));
         if (!file.open(QIODevice::ReadOnly))
             return QVariant();
-        const QByteArray data = file.readAll();
-        return type == QTextDocument::HtmlResource ? QVariant(QString::fromUtf8(data)) : QVariant(data);
+        const QByteArray bytes = file.readAll();
+        return type == QTextDocument::HtmlResource ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
     }
 
 private:
