@@ -383,26 +383,19 @@ void TestBasicWindows::helpWindowIsReused()
 void TestBasicWindows::helpInTheLanguageInForce_data()
 {
     QTest::addColumn<QString>("language");
-    QTest::addColumn<QString>("folder");
     QTest::addColumn<QStringList>("titles"); // of the contents page and of context 40
-    const QStringList english {"Contents", "Company and program details"};
-    QTest::newRow("English") << "English"
-                             << "" << english;
-    QTest::newRow("German") << "German"
-                            << "de/" << QStringList {"Inhalt", "Firmen- und Programmdaten"};
-    QTest::newRow("French") << "French"
-                            << "fr/" << QStringList {"Sommaire", "Informations sur la société et les programmes"};
-    // A language file named in its own language; a language without pages.
-    QTest::newRow("Deutsch") << "Deutsch"
-                             << "de/" << QStringList {"Inhalt", "Firmen- und Programmdaten"};
-    QTest::newRow("Spanish") << "Spanish"
-                             << "" << english;
+    const QStringList english {"Contents", "Company and program details"},
+        german {"Inhalt", "Firmen- und Programmdaten"};
+    // A language file named in its own language has its language's pages; one without pages the English.
+    for (const auto& [name, titles] : QList<QPair<QString, QStringList>> {{"English", english}, {"German", german},
+             {"French", {"Sommaire", "Informations sur la société et les programmes"}}, {"Deutsch", german},
+             {"Spanish", english}})
+        QTest::newRow(qPrintable(name)) << name << titles;
 }
 
 void TestBasicWindows::helpInTheLanguageInForce()
 {
     QFETCH(QString, language);
-    QFETCH(QString, folder);
     QFETCH(QStringList, titles);
     TestProgramDirectory dir;
     ProgramSession session(dir.path());
@@ -414,14 +407,10 @@ void TestBasicWindows::helpInTheLanguageInForce()
     auto* browser = help.findChild<QTextBrowser*>("helpBrowser");
     QCOMPARE(contents->topLevelItem(0)->text(0), titles.at(0));
     QCOMPARE(browser->documentTitle(), titles.at(0));
-    for (int i = 0; i < contents->topLevelItemCount(); ++i) {
-        const QString page = contents->topLevelItem(i)->data(0, Qt::UserRole).toString();
-        QVERIFY2(resourceText(folder + page).contains("<title>" + contents->topLevelItem(i)->text(0) + "</title>"),
-            qPrintable(page));
-    }
     QVERIFY(help.openContext(40));
     QCOMPARE(help.currentPage(), QUrl("qrc:/help/editor.html"));
     QCOMPARE(browser->documentTitle(), titles.at(1));
+    QCOMPARE(contents->currentItem()->text(0), titles.at(1));
 
     // Another language while the window is open: contents, index and the page shown follow.
     session.config().language = language == "French" ? "German" : "French";
