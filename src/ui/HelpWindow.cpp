@@ -1,15 +1,18 @@
 #include "HelpWindow.h"
+#include "LanguageSwitch.h"
+#include "MessageTranslator.h"
+#include "Settings.h"
 #include "UiTranslation.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -36,31 +39,39 @@ QPointer<HelpWindow>& theInstance()
     return window;
 }
 
-QString readResource(const QString& name)
+// The pages of the language in force; English without one.
+HelpPages pagesInForce()
 {
-    QFile file(QStringLiteral(":/help/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
+    HelpWindow::initResources();
+    const Settings* config = languageSettings();
+    return HelpPages(QStringLiteral(":/help"), config ? config->language : QString());
 }
 
-QString metaContent(const QString& html, const QString& name)
-{
-    const QRegularExpression meta(
-        QStringLiteral("<meta\\s+name=\"%1\"\\s+content=\"([^\"]*)\"").arg(QRegularExpression::escape(name)),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = meta.match(html);
-    return match.hasMatch() ? match.captured(1) : QString();
-}
+// Shows qrc:/help/PAGE as the pages of the language in force have it, so a
+// link, Back and Forward reach the page of that language, or the English
+// one where it has none.
+class HelpBrowser : public QTextBrowser {
+public:
+    HelpBrowser(const HelpPages& pages, QWidget* parent)
+        : QTextBrowser(parent)
+        , m_pages(pages)
+    { }
 
-QString pageTitle(const QString& html, const QString& fallback)
-{
-    static const QRegularExpression title(
-        QStringLiteral("<title>([^<]*)</title>"), QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = title.match(html);
-    const QString text = match.hasMatch() ? match.captured(1).trimmed() : QString();
-    return text.isEmpty() ? fallback : text;
-}
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        static const QString prefix = QStringLiteral("/help/");
+        if (name.scheme() != QLatin1String("qrc") || !name.path().startsWith(prefix))
+            return QTextBrowser::loadResource(type, name);
+        QFile file(m_pages.filePath(name.path().mid(prefix.size())));
+        if (!file.open(QIODevice::ReadOnly))
+            return QVariant();
+        const QByteArray bytes = file.readAll();
+        return type == QTextDocument::HtmlResource ? QVariant(QString::fromUtf8(bytes)) : QVariant(bytes);
+    }
+
+private:
+    const HelpPages& m_pages;
+};
 
 } // namespace
 
@@ -75,8 +86,8 @@ void HelpWindow::initResources()
 
 HelpWindow::HelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , m_pages(pagesInForce())
 {
-    initResources();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Quillet Help"));
 
@@ -108,7 +119,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     m_tabs->addTab(m_contents, QStringLiteral("Contents"));
     m_tabs->addTab(indexPage, QStringLiteral("Index"));
 
-    m_browser = new QTextBrowser(this);
+    m_browser = new HelpBrowser(m_pages, this);
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(true);
@@ -148,7 +159,7 @@ HelpWindow::HelpWindow(QWidget* parent)
     fillIndex();
     // The contents pane opens wide enough for its longest entry.
     int widest = 0;
-    for (const Topic& topic : std::as_const(m_topics))
+    for (const Topic& topic : topics())
         widest = std::max(widest, m_contents->fontMetrics().horizontalAdvance(topic.title));
     const int contentsWidth = std::max(220, widest + m_contents->indentation() + 2 * m_contents->frameWidth() + 16);
     splitter->setSizes({contentsWidth, std::max(300, width() - contentsWidth)});
@@ -166,41 +177,33 @@ HelpWindow::HelpWindow(QWidget* parent)
     connect(m_index, &QListWidget::itemClicked, this, &HelpWindow::indexItemActivated);
     // Whatever shows a page (a link, Back, Forward), the contents list marks it.
     connect(m_browser, &QTextBrowser::sourceChanged, this, &HelpWindow::markContentsEntry);
+    connect(&LanguageSwitch::instance(), &LanguageSwitch::languageChanged, this, &HelpWindow::followLanguage);
 
     translateWindow(this);
     openPage(kContentsPage);
 }
 
+void HelpWindow::followLanguage()
+{
+    const QString folder = HelpPages::folderOf(languageSettings() ? languageSettings()->language : QString());
+    if (folder == m_pages.folder())
+        return;
+    m_pages = pagesInForce();
+    m_contents->clear();
+    m_index->clear();
+    loadTopics();
+    fillIndex();
+    filterIndex(m_indexFilter->text());
+    // The same page and place in it, in the new language.
+    m_browser->reload();
+    markContentsEntry(m_browser->source());
+}
+
 void HelpWindow::loadTopics()
 {
-    // topics.txt names the pages in contents order, one a line; "#" starts a comment.
-    const QStringList lines = readResource(QStringLiteral("topics.txt")).split(QLatin1Char('\n'));
-    for (const QString& raw : lines) {
-        const QString page = raw.section(QLatin1Char('#'), 0, 0).trimmed();
-        if (page.isEmpty())
-            continue;
-        const QString html = readResource(page);
-        if (html.isEmpty())
-            continue;
-        Topic topic;
-        topic.page = page;
-        topic.title = pageTitle(html, page);
-        for (const QString& keyword : metaContent(html, QStringLiteral("keywords")).split(QLatin1Char(','))) {
-            if (!keyword.trimmed().isEmpty())
-                topic.keywords.append(keyword.trimmed());
-        }
-        for (const QString& number : metaContent(html, QStringLiteral("context")).split(QLatin1Char(','))) {
-            bool ok = false;
-            const int context = number.trimmed().toInt(&ok);
-            if (ok) {
-                topic.contexts.append(context);
-                if (!m_contextPages.contains(context))
-                    m_contextPages.insert(context, page);
-            }
-        }
-        m_topics.append(topic);
+    for (const Topic& topic : topics()) {
         auto* item = new QTreeWidgetItem(m_contents, {topic.title});
-        item->setData(0, Qt::UserRole, page);
+        item->setData(0, Qt::UserRole, topic.page);
     }
 }
 
@@ -212,7 +215,7 @@ void HelpWindow::fillIndex()
     };
     QList<Entry> entries;
     QHash<QString, int> uses;
-    for (const Topic& topic : std::as_const(m_topics)) {
+    for (const Topic& topic : topics()) {
         for (const QString& keyword : topic.keywords) {
             entries.append({keyword, &topic});
             ++uses[keyword.toCaseFolded()];
@@ -257,7 +260,7 @@ void HelpWindow::indexItemActivated(QListWidgetItem* item)
 
 QString HelpWindow::pageForContext(int contextId) const
 {
-    return m_contextPages.value(contextId);
+    return m_pages.pageForContext(contextId);
 }
 
 QUrl HelpWindow::currentPage() const

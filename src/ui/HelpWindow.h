@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "HelpPages.h"
+
 #include <QStringList>
 #include <QUrl>
 #include <QWidget>
@@ -17,6 +18,10 @@ class QTreeWidget;
 // Pages are reached by context number as well (10 main window, 30 site and
 // data selectors, 40 company and program editor, 1580 site updates and login).
 //
+// The pages are those of the language in force (HelpPages), and follow a
+// language switch while the window is open: contents, index and the page
+// shown change at once.
+//
 // The static functions show the one help window of the run, creating it on
 // first use as a window of parent (or of its top-level window); it stays
 // open beside the program's other windows.
@@ -24,12 +29,7 @@ class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    struct Topic {
-        QString page;  // file name under the help resources, e.g. "reports.html"
-        QString title; // the page's <title>
-        QStringList keywords;
-        QList<int> contexts;
-    };
+    using Topic = HelpPages::Topic;
 
     explicit HelpWindow(QWidget* parent = nullptr);
 
@@ -41,10 +41,10 @@ public:
     static HelpWindow* instance();
 
     // The pages in contents order with their keywords and context numbers.
-    const QList<Topic>& topics() const { return m_topics; }
+    const QList<Topic>& topics() const { return m_pages.topics(); }
     // The page of a context number; empty for an unknown number.
     QString pageForContext(int contextId) const;
-    // The page shown now.
+    // The page shown now, whatever its language: qrc:/help/ and the page's file name.
     QUrl currentPage() const;
 
     void openContents();
@@ -58,6 +58,8 @@ public:
 
 private:
     static HelpWindow* ensureInstance(QWidget* parent);
+    // Takes the pages of the language in force: contents, index and the page shown.
+    void followLanguage();
     void loadTopics();
     void fillIndex();
     void filterIndex(const QString& text);
@@ -66,8 +68,7 @@ private:
     void markContentsEntry(const QUrl& shown);
     void present();
 
-    QList<Topic> m_topics;
-    QHash<int, QString> m_contextPages;
+    HelpPages m_pages;
     QTabWidget* m_tabs;
     QTreeWidget* m_contents;
     QLineEdit* m_indexFilter;

@@ -1,6 +1,8 @@
 #include "AboutDialog.h"
+#include "HelpPages.h"
 #include "HelpWindow.h"
 #include "Helpers.h"
+#include "LanguageSwitch.h"
 #include "MessageTranslator.h"
 #include "ProgramSession.h"
 #include "TestSupport.h"
@@ -75,6 +77,9 @@ private Q_SLOTS:
     void helpPagesLinkOnlyToExistingPages();
     void helpIndexFindsKeywords();
     void helpWindowIsReused();
+    void helpInTheLanguageInForce_data();
+    void helpInTheLanguageInForce();
+    void helpPagesFallBackToEnglishPageByPage();
 };
 
 void TestBasicWindows::cleanup()
@@ -293,21 +298,25 @@ void TestBasicWindows::helpPagesLinkOnlyToExistingPages()
     const QRegularExpression link("href=\"([^\"]*)\"");
     int links = 0;
     const QStringList listed = resourceText("topics.txt").split('\n', Qt::SkipEmptyParts).filter(".html");
-    for (const QString& raw : listed) {
-        const QString page = raw.trimmed();
-        const QString html = resourceText(page);
-        QVERIFY2(!html.isEmpty(), qPrintable(page));
-        auto it = link.globalMatch(html);
-        while (it.hasNext()) {
-            const QString target = it.next().captured(1).section('#', 0, 0);
-            QVERIFY2(QFile::exists(":/help/" + target), qPrintable(page + " -> " + target));
-            ++links;
+    // The English pages, then each translation's.
+    for (const QString& folder : {QString(), QString("de/"), QString("fr/")}) {
+        for (const QString& raw : listed) {
+            const QString page = folder + raw.trimmed();
+            const QString html = resourceText(page);
+            QVERIFY2(!html.isEmpty(), qPrintable(page));
+            auto it = link.globalMatch(html);
+            while (it.hasNext()) {
+                const QString target = it.next().captured(1).section('#', 0, 0);
+                QVERIFY2(QFile::exists(":/help/" + folder + target), qPrintable(page + " -> " + target));
+                ++links;
+            }
+            // Every page can be reached from the contents page.
+            if (raw.trimmed() != "index.html")
+                QVERIFY2(
+                    resourceText(folder + "index.html").contains("href=\"" + raw.trimmed() + "\""), qPrintable(page));
         }
-        // Every page can be reached from the contents page.
-        if (page != "index.html")
-            QVERIFY2(resourceText("index.html").contains("href=\"" + page + "\""), qPrintable(page));
     }
-    QVERIFY(links > 20);
+    QVERIFY(links > 60);
 }
 
 void TestBasicWindows::helpIndexFindsKeywords()
@@ -369,6 +378,80 @@ void TestBasicWindows::helpWindowIsReused()
     QVERIFY(help->isVisible());
     QCOMPARE(help->currentPage(), QUrl("qrc:/help/index.html"));
     QCOMPARE(help->findChild<QTabWidget*>("helpTabs")->currentIndex(), 0);
+}
+
+void TestBasicWindows::helpInTheLanguageInForce_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("titles"); // of the contents page and of context 40
+    const QStringList english {"Contents", "Company and program details"},
+        german {"Inhalt", "Firmen- und Programmdaten"};
+    // A language file named in its own language has its language's pages; one without pages the English.
+    for (const auto& [name, titles] : QList<QPair<QString, QStringList>> {{"English", english}, {"German", german},
+             {"French", {"Sommaire", "Informations sur la société et les programmes"}}, {"Deutsch", german},
+             {"Spanish", english}})
+        QTest::newRow(qPrintable(name)) << name << titles;
+}
+
+void TestBasicWindows::helpInTheLanguageInForce()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, titles);
+    TestProgramDirectory dir;
+    ProgramSession session(dir.path());
+    session.start();
+    session.config().language = language;
+    useLanguageOf(&session.config());
+    HelpWindow help;
+    auto* contents = help.findChild<QTreeWidget*>("helpContents");
+    auto* browser = help.findChild<QTextBrowser*>("helpBrowser");
+    QCOMPARE(contents->topLevelItem(0)->text(0), titles.at(0));
+    QCOMPARE(browser->documentTitle(), titles.at(0));
+    QVERIFY(help.openContext(40));
+    QCOMPARE(help.currentPage(), QUrl("qrc:/help/editor.html"));
+    QCOMPARE(browser->documentTitle(), titles.at(1));
+    QCOMPARE(contents->currentItem()->text(0), titles.at(1));
+
+    // Another language while the window is open: contents, index and the page shown follow.
+    session.config().language = language == "French" ? "German" : "French";
+    LanguageSwitch::instance().apply(session.config());
+    const QString other
+        = language == "French" ? "Firmen- und Programmdaten" : "Informations sur la société et les programmes";
+    QCOMPARE(help.currentPage(), QUrl("qrc:/help/editor.html"));
+    QCOMPARE(browser->documentTitle(), other);
+    QCOMPARE(contents->currentItem()->text(0), other);
+    QVERIFY(!help.findChild<QListWidget*>("helpIndex")
+                 ->findItems(language == "French" ? "Editor" : "éditeur", Qt::MatchExactly)
+                 .isEmpty());
+    session.config().language = "English";
+    LanguageSwitch::instance().apply(session.config());
+    QCOMPARE(contents->topLevelItem(0)->text(0), QString("Contents"));
+}
+
+void TestBasicWindows::helpPagesFallBackToEnglishPageByPage()
+{
+    TestProgramDirectory root;
+    root.writeFile("topics.txt", "a.html\nb.html # comment\nnone.html\n");
+    root.writeFile("a.html", "<title>A</title><meta name=\"context\" content=\"7, 8\">");
+    root.writeFile("b.html", "<title>B</title><meta name=\"context\" content=\"8\">");
+    root.writeFile("de/a.html", "<title>A auf Deutsch</title><meta name=\"context\" content=\"7, 8\">");
+    root.writeFile("fr/b.html", "<title>B en français</title><meta name=\"context\" content=\"8\">");
+    root.writeFile("fr/none.html", "<title>Rien</title>");
+    const QList<QPair<QString, QStringList>> cases {{"English", {"A", "B"}}, {"German", {"A auf Deutsch", "B"}},
+        {"French", {"A", "B en français", "Rien"}}, {"Klingon", {"A", "B"}}};
+    for (const auto& [language, titles] : cases) {
+        const HelpPages pages(root.path(), language);
+        QStringList shown;
+        for (const HelpPages::Topic& topic : pages.topics())
+            shown << topic.title;
+        // A listed page is shown where it exists: none.html in French only.
+        QCOMPARE(shown, titles);
+        QCOMPARE(pages.pageForContext(8), QString("a.html"));
+    }
+    const HelpPages german(root.path(), "German");
+    QCOMPARE(german.filePath("a.html"), root.file("de/a.html"));
+    QCOMPARE(german.filePath("b.html"), root.file("b.html"));
+    QCOMPARE(german.filePath("../de/a.html"), QString());
 }
 
 QTEST_MAIN(TestBasicWindows)
