@@ -1,10 +1,38 @@
 // quillet-cli's run-queue, mark and history on a real program directory.
 #include "CliRun.h"
-#include "DataFixture.h"
+#include "RunFixture.h"
 #include "SiteCheckStore.h"
-#include "TestSupport.h"
 
 #include <QTest>
+
+namespace {
+
+// Three sites: one with its own form map, one without, one by e-mail; a
+// fourth hidden one. The commands run on the closed files.
+struct CliSites : RunFixture {
+    CliSites()
+        : RunFixture({{"Acorn", {{"SubmitUrl", "http://acorn.test/submit"}}},
+            {"Birch", {{"SubmitUrl", "http://birch.test/submit"}, {"UpdateUrl", "http://birch.test/update"}}},
+            {"Cedar", {{"SubmitUrl", "files@cedar.test"}}},
+            {"Hidden", {{"SubmitUrl", "http://hidden.test/"}, {"Hide", 1}}}})
+    {
+        dir.writeFile("SiteData/Acorn.xml", "<Form/>");
+        close();
+    }
+    CliResult cli(const QStringList& arguments) const { return runCli(QStringList {"--dir", dir.path()} + arguments); }
+    int mark(const QString& site, const QString& state) const
+    {
+        return cli({"mark", "--program", "NoteNest", "--site", site, state}).code;
+    }
+    // NoteNest's queue, and the exit code when it is not 0.
+    QStringList queue(const QStringList& options = {}) const
+    {
+        const CliResult result = cli(QStringList {"run-queue", "--program", "NoteNest"} + options);
+        return (result.code ? QStringList {QString("exit %1").arg(result.code)} : QStringList()) + result.lines();
+    }
+};
+
+} // namespace
 
 class TestRunCli : public QObject {
     Q_OBJECT
@@ -16,49 +44,23 @@ private Q_SLOTS:
     void refusals();
 };
 
-namespace {
-
-// Three sites: one with its own form map, one without, one by e-mail; a
-// fourth hidden one; and the program NoteNest.
-void fill(DataFixture& f)
-{
-    f.open();
-    f.dm().addProgram("NoteNest");
-    f.addSite("Acorn", {{"SubmitUrl", "http://acorn.test/submit"}});
-    f.addSite("Birch", {{"SubmitUrl", "http://birch.test/submit"}, {"UpdateUrl", "http://birch.test/update"}});
-    f.addSite("Cedar", {{"SubmitUrl", "files@cedar.test"}});
-    f.addSite("Hidden", {{"SubmitUrl", "http://hidden.test/"}, {"Hide", 1}});
-    f.dir.writeFile("SiteData/Acorn.xml", "<Form/>");
-    f.close();
-}
-
-} // namespace
-
 void TestRunCli::queueMarkAndHistory()
 {
-    DataFixture f;
-    fill(f);
-    const QString dir = f.dir.path();
-    CliResult result = runCli({"--dir", dir, "run-queue", "--program", "NoteNest"});
-    QCOMPARE(result.code, 0);
-    QCOMPARE(result.lines(),
+    const CliSites f;
+    QCOMPARE(f.queue(),
         QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Birch\thttp://birch.test/submit\tno map",
             "Cedar\tfiles@cedar.test\te-mail"}));
-    QCOMPARE(runCli({"--dir", dir, "run-queue", "--program", "NoteNest", "--kind", "update"}).out, QString());
-
-    QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", "Birch", "submitted"}).code, 0);
-    QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", "Cedar", "not-applicable"}).code, 0);
+    QCOMPARE(f.queue({"--kind", "update"}), QStringList());
+    QCOMPARE(f.mark("Birch", "submitted"), 0);
+    QCOMPARE(f.mark("Cedar", "not-applicable"), 0);
     // A site the filter hides is named all the same.
-    QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", "Hidden", "published"}).code, 0);
-    result = runCli({"--dir", dir, "run-queue", "--program", "NoteNest"});
-    QCOMPARE(result.lines(), QStringList({"Acorn\thttp://acorn.test/submit\tmap"}));
-    result = runCli({"--dir", dir, "run-queue", "--program", "NoteNest", "--kind", "update"});
-    QCOMPARE(result.lines(), QStringList({"Birch\thttp://birch.test/update\tno map"}));
-    QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", "Cedar", "clear"}).code, 0);
-    result = runCli({"--dir", dir, "run-queue", "--program", "NoteNest"});
-    QCOMPARE(result.lines().size(), 2);
+    QCOMPARE(f.mark("Hidden", "published"), 0);
+    QCOMPARE(f.queue(), QStringList {"Acorn\thttp://acorn.test/submit\tmap"});
+    QCOMPARE(f.queue({"--kind", "update"}), QStringList {"Birch\thttp://birch.test/update\tno map"});
+    QCOMPARE(f.mark("Cedar", "clear"), 0);
+    QCOMPARE(f.queue().size(), 2);
 
-    result = runCli({"--dir", dir, "history", "--program", "NoteNest"});
+    CliResult result = f.cli({"history", "--program", "NoteNest"});
     QCOMPARE(result.code, 0);
     QStringList rows;
     for (const QString& line : result.lines())
@@ -66,7 +68,7 @@ void TestRunCli::queueMarkAndHistory()
     QCOMPARE(rows,
         QStringList({"NoteNest\tBirch\tmanual\tsubmitted", "NoteNest\tCedar\tmanual\tnot applicable",
             "NoteNest\tHidden\tmanual\tpublished", "NoteNest\tCedar\tmanual\tcleared"}));
-    result = runCli({"--dir", dir, "history", "--csv"});
+    result = f.cli({"history", "--csv"});
     QVERIFY(result.out.startsWith("Time (UTC),Program,Site,Run,Outcome\r\n"));
     QCOMPARE(result.out.count("\r\n"), 5);
     QVERIFY(result.out.contains(",NoteNest,Cedar,manual,cleared\r\n"));
@@ -76,26 +78,19 @@ void TestRunCli::queueMarkAndHistory()
 // found gone earlier and answering now comes back; update runs keep both.
 void TestRunCli::goneSitesLeaveTheSubmissionQueue()
 {
-    DataFixture f;
-    fill(f);
+    CliSites f;
     f.open();
     const auto checked = [](const char* site, const SiteCheckOutcome& outcome) {
-        SiteCheckResult result;
-        result.siteName = QString::fromLatin1(site);
-        result.outcome = outcome;
-        result.checkedAt = QDateTime::currentDateTimeUtc();
-        return result;
+        return SiteCheckResult {site, {}, SiteCheckField::Home, outcome, QDateTime::currentDateTimeUtc()};
     };
     SiteCheckStore(f.dm()).save({checked("Birch", SiteCheckOutcome::gone(404)),
         checked("Acorn", SiteCheckOutcome::gone(410)), checked("Cedar", SiteCheckOutcome::noAnswer("refused"))});
     SiteCheckStore(f.dm()).save({checked("Acorn", SiteCheckOutcome::ok(200))});
     f.close();
-    const QString dir = f.dir.path();
-    QCOMPARE(runCli({"--dir", dir, "run-queue", "--program", "NoteNest"}).lines(),
-        QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Cedar\tfiles@cedar.test\te-mail"}));
+    QCOMPARE(f.queue(), QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Cedar\tfiles@cedar.test\te-mail"}));
     for (const char* site : {"Acorn", "Birch"})
-        QCOMPARE(runCli({"--dir", dir, "mark", "--program", "NoteNest", "--site", site, "submitted"}).code, 0);
-    QCOMPARE(runCli({"--dir", dir, "run-queue", "--program", "NoteNest", "--kind", "update"}).lines(),
+        QCOMPARE(f.mark(site, "submitted"), 0);
+    QCOMPARE(f.queue({"--kind", "update"}),
         QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Birch\thttp://birch.test/update\tno map"}));
 }
 
@@ -123,14 +118,13 @@ void TestRunCli::refusals()
     QFETCH(QStringList, arguments);
     QFETCH(int, code);
     QFETCH(QString, error);
-    DataFixture f;
-    fill(f);
-    const CliResult result = runCli(QStringList {"--dir", f.dir.path()} + arguments);
+    const CliSites f;
+    const CliResult result = f.cli(arguments);
     QCOMPARE(result.code, code);
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
     QCOMPARE(result.out, QString());
     // Nothing was marked.
-    QCOMPARE(runCli({"--dir", f.dir.path(), "history"}).out, QString());
+    QCOMPARE(f.cli({"history"}).out, QString());
 }
 
 QTEST_GUILESS_MAIN(TestRunCli)

@@ -15,13 +15,6 @@ RunFixture::RunFixture(const QList<RunSite>& sites)
     dm().loadProgram(QStringLiteral("NoteNest"));
 }
 
-void RunFixture::reopen()
-{
-    close();
-    open();
-    dm().loadProgram(QStringLiteral("NoteNest"));
-}
-
 QList<RunSite> plainSites(const QStringList& names)
 {
     QList<RunSite> sites;

@@ -15,8 +15,6 @@ struct RunSite {
 class RunFixture : public DataFixture {
 public:
     explicit RunFixture(const QList<RunSite>& sites);
-    // Closes the files and opens them again, as the program's next start does.
-    void reopen();
 };
 
 // Sites whose submit page is http://127.0.0.1:9/NAME, where nothing answers.

@@ -37,37 +37,48 @@ struct SampleSites : RunFixture {
     }
 };
 
-// Where a run stands: "site position/length", "again" in the pass over
-// skipped sites, "-" once it ended. The site list's cursor follows it.
-QString where(const SubmissionRun& run, const SubmissionDatabase& dm)
-{
-    if (!run.isActive())
-        return "-";
-    const QString site = run.current()->siteName, cursor = dm.sites().currentSiteName();
-    return QString("%1 %2/%3").arg(site).arg(run.position()).arg(run.length()) + (run.inSkippedPass() ? " again" : "")
-        + (cursor == site ? QString() : " cursor at " + cursor);
-}
-
-// Takes the steps ("back", "stop" or an outcome's text) and tells where the
-// run stood first and after each; "no back:" marks a refused step back.
-QStringList walk(SubmissionRun& run, const SubmissionDatabase& dm, const QStringList& steps)
-{
-    QStringList places {where(run, dm)};
-    for (const QString& step : steps) {
-        HistoryEntry::Outcome outcome;
-        QString refused;
-        if (step == "back")
-            refused = run.back() ? "" : "no back: ";
-        else if (step == "stop")
-            run.stop();
-        else if (HistoryEntry::parseOutcome(step, outcome))
-            run.recordOutcome(outcome);
-        else
-            qFatal("no step %s", qPrintable(step));
-        places.append(refused + where(run, dm));
+// Four plain sites and a submission run started over them.
+struct Walk : RunFixture {
+    Walk()
+        : RunFixture(plainSites({"Aa", "Bb", "Cc", "Dd"}))
+    {
+        run->start(RunKind::Submit);
     }
-    return places;
-}
+
+    // Where the run stands: "site position/length", "again" in the pass over
+    // skipped sites, "-" once it ended. The site list's cursor follows it.
+    QString where()
+    {
+        if (!run->isActive())
+            return "-";
+        const QString site = run->current()->siteName, cursor = dm().sites().currentSiteName();
+        return QString("%1 %2/%3").arg(site).arg(run->position()).arg(run->length())
+            + (run->inSkippedPass() ? " again" : "") + (cursor == site ? QString() : " cursor at " + cursor);
+    }
+
+    // Takes the steps ("back", "stop" or an outcome's text) and tells where
+    // the run stood first and after each; "no back:" marks a refused step back.
+    QStringList steps(const QStringList& steps)
+    {
+        QStringList places {where()};
+        for (const QString& step : steps) {
+            HistoryEntry::Outcome outcome;
+            QString refused;
+            if (step == "back")
+                refused = run->back() ? "" : "no back: ";
+            else if (step == "stop")
+                run->stop();
+            else if (HistoryEntry::parseOutcome(step, outcome))
+                run->recordOutcome(outcome);
+            else
+                qFatal("no step %s", qPrintable(step));
+            places.append(refused + where());
+        }
+        return places;
+    }
+
+    std::unique_ptr<SubmissionRun> run = std::make_unique<SubmissionRun>(dm());
+};
 
 } // namespace
 
@@ -198,90 +209,81 @@ void TestSubmissionRun::flagAndHistoryLandTogether()
 
 void TestSubmissionRun::runVisitsSkippedSitesOnceMoreAtTheEnd()
 {
-    RunFixture f(plainSites({"Aa", "Bb", "Cc", "Dd"}));
-    SubmissionRun run(f.dm());
-    QSignalSpy finished(&run, &SubmissionRun::finished);
-    QVERIFY(run.start(RunKind::Submit));
+    Walk w;
+    QSignalSpy finished(w.run.get(), &SubmissionRun::finished);
     // The skipped sites once more, in queue order; skipped twice, the run ends
     // without a third visit.
-    QCOMPARE(walk(run, f.dm(), {"skipped", "submitted", "skipped", "not applicable", "submitted", "skipped"}),
+    QCOMPARE(w.steps({"skipped", "submitted", "skipped", "not applicable", "submitted", "skipped"}),
         QStringList({"Aa 1/4", "Bb 2/4", "Cc 3/4", "Dd 4/4", "Aa 1/2 again", "Cc 2/2 again", "-"}));
     QCOMPARE(finished.count(), 1);
-    QVERIFY(!SubmissionRun::unfinishedRun(f.dm()));
-    QCOMPARE(historyLines(f.dm(), true),
+    QVERIFY(!SubmissionRun::unfinishedRun(w.dm()));
+    QCOMPARE(historyLines(w.dm(), true),
         QStringList({"Aa:skipped:submit:run", "Bb:submitted:submit:run", "Cc:skipped:submit:run",
             "Dd:not applicable:submit:run", "Aa:submitted:submit:run", "Cc:skipped:submit:run"}));
-    QCOMPARE(f.flagRow("NoteNest", "Dd").value("NotApplicable").toInt(), 1);
-    QVERIFY(f.flagRow("NoteNest", "Dd").value("Submitted").isNull());
-    QVERIFY(f.flagRow("NoteNest", "Cc").isEmpty());
+    QCOMPARE(w.flagRow("NoteNest", "Dd").value("NotApplicable").toInt(), 1);
+    QVERIFY(w.flagRow("NoteNest", "Dd").value("Submitted").isNull());
+    QVERIFY(w.flagRow("NoteNest", "Cc").isEmpty());
 }
 
 void TestSubmissionRun::stoppedRunResumesAfterTheLastSite()
 {
-    RunFixture f(plainSites({"Aa", "Bb", "Cc", "Dd"}));
-    {
-        SubmissionRun run(f.dm());
-        QVERIFY(run.start(RunKind::Submit));
-        // Cc is open without an outcome when the run stops.
-        QCOMPARE(walk(run, f.dm(), {"submitted", "skipped", "stop"}), QStringList({"Aa 1/4", "Bb 2/4", "Cc 3/4", "-"}));
-    }
-    f.reopen();
-    const auto left = SubmissionRun::unfinishedRun(f.dm());
+    Walk w;
+    // Cc is open without an outcome when the run stops.
+    QCOMPARE(w.steps({"submitted", "skipped", "stop"}), QStringList({"Aa 1/4", "Bb 2/4", "Cc 3/4", "-"}));
+    // The program ends and starts again.
+    w.run.reset();
+    w.close();
+    w.open();
+    w.dm().loadProgram("NoteNest");
+    const auto left = SubmissionRun::unfinishedRun(w.dm());
     QVERIFY(left);
     QCOMPARE(left->program + " after " + left->lastSite, QString("NoteNest after Bb"));
-    SubmissionRun run(f.dm());
-    QVERIFY(run.resume(*left));
+    w.run = std::make_unique<SubmissionRun>(w.dm());
+    QVERIFY(w.run->resume(*left));
     // Bb, skipped before the stop, comes back once.
-    QCOMPARE(walk(run, f.dm(), {"submitted", "submitted", "submitted"}),
-        QStringList({"Cc 3/4", "Dd 4/4", "Bb 1/1 again", "-"}));
-    QVERIFY(!SubmissionRun::unfinishedRun(f.dm()));
-    QCOMPARE(RunQueue(f.dm(), "NoteNest", RunKind::Submit).count(), 0);
+    QCOMPARE(w.steps({"submitted", "submitted", "submitted"}), QStringList({"Cc 3/4", "Dd 4/4", "Bb 1/1 again", "-"}));
+    QVERIFY(!SubmissionRun::unfinishedRun(w.dm()));
+    QCOMPARE(RunQueue(w.dm(), "NoteNest", RunKind::Submit).count(), 0);
 }
 
 void TestSubmissionRun::mailOutcomes()
 {
-    RunFixture f(plainSites({"Aa", "Bb", "Cc", "Dd"}));
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
+    Walk w;
     // A failed send marks nothing and stays on the site.
-    QCOMPARE(walk(run, f.dm(), {"mail failed"}), QStringList({"Aa 1/4", "Aa 1/4"}));
-    QVERIFY(f.flagRow("NoteNest", "Aa").isEmpty());
-    QCOMPARE(walk(run, f.dm(), {"submitted by e-mail"}), QStringList({"Aa 1/4", "Bb 2/4"}));
-    QCOMPARE(flagAt(f.dm(), "Aa", "Submitted").toInt(), 1);
+    QCOMPARE(w.steps({"mail failed"}), QStringList({"Aa 1/4", "Aa 1/4"}));
+    QVERIFY(w.flagRow("NoteNest", "Aa").isEmpty());
+    QCOMPARE(w.steps({"submitted by e-mail"}), QStringList({"Aa 1/4", "Bb 2/4"}));
+    QCOMPARE(flagAt(w.dm(), "Aa", "Submitted").toInt(), 1);
     QCOMPARE(
-        historyLines(f.dm(), true), QStringList({"Aa:mail failed:submit:run", "Aa:submitted by e-mail:submit:run"}));
+        historyLines(w.dm(), true), QStringList({"Aa:mail failed:submit:run", "Aa:submitted by e-mail:submit:run"}));
 }
 
 void TestSubmissionRun::backReturnsToTheSiteBefore()
 {
-    RunFixture f(plainSites({"Aa", "Bb", "Cc", "Dd"}));
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
+    Walk w;
     // Aa leaves the queue when submitted; back there, the run opens its page
     // all the same.
-    QCOMPARE(walk(run, f.dm(), {"back", "submitted", "back"}),
-        QStringList({"Aa 1/4", "no back: Aa 1/4", "Bb 2/4", "Aa 1/4"}));
-    QCOMPARE(run.current()->link, QString("http://127.0.0.1:9/Aa"));
-    QCOMPARE(walk(run, f.dm(), {"not applicable"}), QStringList({"Aa 1/4", "Bb 2/4"}));
-    QCOMPARE(flagAt(f.dm(), "Aa", "NotApplicable").toInt(), 1);
+    QCOMPARE(w.steps({"back", "submitted", "back"}), QStringList({"Aa 1/4", "no back: Aa 1/4", "Bb 2/4", "Aa 1/4"}));
+    QCOMPARE(w.run->current()->link, QString("http://127.0.0.1:9/Aa"));
+    QCOMPARE(w.steps({"not applicable"}), QStringList({"Aa 1/4", "Bb 2/4"}));
+    QCOMPARE(flagAt(w.dm(), "Aa", "NotApplicable").toInt(), 1);
 }
 
 void TestSubmissionRun::runRefusesAnotherProgram()
 {
-    RunFixture f(plainSites({"Aa", "Bb", "Cc", "Dd"}));
-    f.dm().addProgram("Other");
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
-    f.dm().loadProgram("Other");
-    QVERIFY_THROWS_EXCEPTION(QuilletError, run.recordOutcome(HistoryEntry::Outcome::Submitted));
-    QVERIFY(f.flagRow("Other", "Aa").isEmpty());
-    QVERIFY(f.flagRow("NoteNest", "Aa").isEmpty());
-    QCOMPARE(run.current()->siteName, QString("Aa"));
+    Walk w;
+    QCOMPARE(w.steps({}), QStringList {"Aa 1/4"});
+    w.dm().addProgram("Other");
+    w.dm().loadProgram("Other");
+    QVERIFY_THROWS_EXCEPTION(QuilletError, w.run->recordOutcome(HistoryEntry::Outcome::Submitted));
+    QVERIFY(w.flagRow("Other", "Aa").isEmpty());
+    QVERIFY(w.flagRow("NoteNest", "Aa").isEmpty());
+    QCOMPARE(w.run->current()->siteName, QString("Aa"));
     // An empty queue starts no run and stores none.
-    SubmissionRun none(f.dm());
-    f.dm().setSiteFilter("Rating>100");
+    SubmissionRun none(w.dm());
+    w.dm().setSiteFilter("Rating>100");
     QVERIFY(!none.start(RunKind::Submit));
-    QCOMPARE(SubmissionRun::unfinishedRun(f.dm())->id, run.record().id);
+    QCOMPARE(SubmissionRun::unfinishedRun(w.dm())->id, w.run->record().id);
 }
 
 void TestSubmissionRun::progressCountsTheListedSites()
