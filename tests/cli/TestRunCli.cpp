@@ -19,15 +19,13 @@ struct CliSites : RunFixture {
         dir.writeFile("SiteData/Acorn.xml", "<Form/>");
         close();
     }
-    CliResult cli(const QStringList& arguments) const { return runCli(QStringList {"--dir", dir.path()} + arguments); }
-    int mark(const QString& site, const QString& state) const
+    // quillet-cli on the directory with the arguments of a command line
+    // (none holds a space).
+    CliResult cli(const QString& line) const { return runCli(QStringList {"--dir", dir.path()} + line.split(' ')); }
+    // Its output's lines, after "exit N" when it ends with N, not 0.
+    QStringList lines(const QString& line) const
     {
-        return cli({"mark", "--program", "NoteNest", "--site", site, state}).code;
-    }
-    // NoteNest's queue, and the exit code when it is not 0.
-    QStringList queue(const QStringList& options = {}) const
-    {
-        const CliResult result = cli(QStringList {"run-queue", "--program", "NoteNest"} + options);
+        const CliResult result = cli(line);
         return (result.code ? QStringList {QString("exit %1").arg(result.code)} : QStringList()) + result.lines();
     }
 };
@@ -47,31 +45,30 @@ private Q_SLOTS:
 void TestRunCli::queueMarkAndHistory()
 {
     const CliSites f;
-    QCOMPARE(f.queue(),
+    QCOMPARE(f.lines("run-queue --program NoteNest"),
         QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Birch\thttp://birch.test/submit\tno map",
             "Cedar\tfiles@cedar.test\te-mail"}));
-    QCOMPARE(f.queue({"--kind", "update"}), QStringList());
-    QCOMPARE(f.mark("Birch", "submitted"), 0);
-    QCOMPARE(f.mark("Cedar", "not-applicable"), 0);
+    QCOMPARE(f.lines("run-queue --program NoteNest --kind update"), QStringList());
+    QCOMPARE(f.lines("mark --program NoteNest --site Birch submitted"), QStringList());
+    QCOMPARE(f.lines("mark --program NoteNest --site Cedar not-applicable"), QStringList());
     // A site the filter hides is named all the same.
-    QCOMPARE(f.mark("Hidden", "published"), 0);
-    QCOMPARE(f.queue(), QStringList {"Acorn\thttp://acorn.test/submit\tmap"});
-    QCOMPARE(f.queue({"--kind", "update"}), QStringList {"Birch\thttp://birch.test/update\tno map"});
-    QCOMPARE(f.mark("Cedar", "clear"), 0);
-    QCOMPARE(f.queue().size(), 2);
+    QCOMPARE(f.lines("mark --program NoteNest --site Hidden published"), QStringList());
+    QCOMPARE(f.lines("run-queue --program NoteNest"), QStringList {"Acorn\thttp://acorn.test/submit\tmap"});
+    QCOMPARE(
+        f.lines("run-queue --program NoteNest --kind update"), QStringList {"Birch\thttp://birch.test/update\tno map"});
+    QCOMPARE(f.lines("mark --program NoteNest --site Cedar clear"), QStringList());
+    QCOMPARE(f.lines("run-queue --program NoteNest").size(), 2);
 
-    CliResult result = f.cli({"history", "--program", "NoteNest"});
-    QCOMPARE(result.code, 0);
     QStringList rows;
-    for (const QString& line : result.lines())
+    for (const QString& line : f.lines("history --program NoteNest"))
         rows.append(line.section('\t', 1));
     QCOMPARE(rows,
         QStringList({"NoteNest\tBirch\tmanual\tsubmitted", "NoteNest\tCedar\tmanual\tnot applicable",
             "NoteNest\tHidden\tmanual\tpublished", "NoteNest\tCedar\tmanual\tcleared"}));
-    result = f.cli({"history", "--csv"});
-    QVERIFY(result.out.startsWith("Time (UTC),Program,Site,Run,Outcome\r\n"));
-    QCOMPARE(result.out.count("\r\n"), 5);
-    QVERIFY(result.out.contains(",NoteNest,Cedar,manual,cleared\r\n"));
+    const QString csv = f.cli("history --csv").out;
+    QVERIFY(csv.startsWith("Time (UTC),Program,Site,Run,Outcome\r\n"));
+    QCOMPARE(csv.count("\r\n"), 5);
+    QVERIFY(csv.contains(",NoteNest,Cedar,manual,cleared\r\n"));
 }
 
 // A site whose last check found it gone leaves the submission queue; one
@@ -87,44 +84,42 @@ void TestRunCli::goneSitesLeaveTheSubmissionQueue()
         checked("Acorn", SiteCheckOutcome::gone(410)), checked("Cedar", SiteCheckOutcome::noAnswer("refused"))});
     SiteCheckStore(f.dm()).save({checked("Acorn", SiteCheckOutcome::ok(200))});
     f.close();
-    QCOMPARE(f.queue(), QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Cedar\tfiles@cedar.test\te-mail"}));
+    QCOMPARE(f.lines("run-queue --program NoteNest"),
+        QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Cedar\tfiles@cedar.test\te-mail"}));
     for (const char* site : {"Acorn", "Birch"})
-        QCOMPARE(f.mark(site, "submitted"), 0);
-    QCOMPARE(f.queue({"--kind", "update"}),
+        QCOMPARE(f.lines(QString("mark --program NoteNest --site %1 submitted").arg(site)), QStringList());
+    QCOMPARE(f.lines("run-queue --program NoteNest --kind update"),
         QStringList({"Acorn\thttp://acorn.test/submit\tmap", "Birch\thttp://birch.test/update\tno map"}));
 }
 
 void TestRunCli::refusals_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("command");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("error");
-    QTest::newRow("queue of an unknown program")
-        << QStringList {"run-queue", "--program", "Nothing"} << 1 << "The program \"Nothing\" does not exist.";
-    QTest::newRow("mark at an unknown site") << QStringList {"mark", "--program", "NoteNest", "--site", "Nowhere",
-        "submitted"} << 1 << "The site \"Nowhere\" does not exist.";
-    QTest::newRow("mark for an unknown program") << QStringList {"mark", "--program", "Nothing", "--site", "Acorn",
-        "submitted"} << 1 << "The program \"Nothing\" does not exist.";
-    QTest::newRow("history of an unknown program")
-        << QStringList {"history", "--program", "Nothing"} << 1 << "The program \"Nothing\" does not exist.";
-    QTest::newRow("a state mark does not know")
-        << QStringList {"mark", "--program", "NoteNest", "--site", "Acorn", "Submitted"} << 2 << "mark:";
+    const QString noProgram = "The program \"Nothing\" does not exist.";
+    QTest::newRow("queue of an unknown program") << "run-queue --program Nothing" << 1 << noProgram;
+    QTest::newRow("mark at an unknown site")
+        << "mark --program NoteNest --site Nowhere submitted" << 1 << "The site \"Nowhere\" does not exist.";
+    QTest::newRow("mark for an unknown program") << "mark --program Nothing --site Acorn submitted" << 1 << noProgram;
+    QTest::newRow("history of an unknown program") << "history --program Nothing" << 1 << noProgram;
+    QTest::newRow("a state mark does not know") << "mark --program NoteNest --site Acorn Submitted" << 2 << "mark:";
     QTest::newRow("a kind of run that does not exist")
-        << QStringList {"run-queue", "--program", "NoteNest", "--kind", "all"} << 2 << "run-queue:";
+        << "run-queue --program NoteNest --kind all" << 2 << "run-queue:";
 }
 
 void TestRunCli::refusals()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, command);
     QFETCH(int, code);
     QFETCH(QString, error);
     const CliSites f;
-    const CliResult result = f.cli(arguments);
+    const CliResult result = f.cli(command);
     QCOMPARE(result.code, code);
     QVERIFY2(result.err.contains(error), qPrintable(result.err));
     QCOMPARE(result.out, QString());
     // Nothing was marked.
-    QCOMPARE(f.cli({"history"}).out, QString());
+    QCOMPARE(f.lines("history"), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestRunCli)
