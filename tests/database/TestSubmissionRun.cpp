@@ -141,17 +141,17 @@ void TestSubmissionRun::queueRules()
         f.dm().setSiteFilter(filter);
     RunQueue queue(f.dm(), "NoteNest", RunKind(kind));
     queue.setExcludedSites(QSet<QString>(excluded.begin(), excluded.end()));
-    QStringList lines, names, walked;
+    const auto text
+        = [](const QueueEntry& entry) { return entry.siteName + "|" + entry.link + (entry.byMail ? "|mail" : ""); };
+    QStringList lines, walked;
     for (const QueueEntry& entry : queue.entries())
-        lines.append(entry.siteName + "|" + entry.link + (entry.byMail ? "|mail" : ""));
+        lines.append(text(entry));
     QCOMPARE(lines, expected);
     QCOMPARE(queue.count(), expected.size());
     // The step from one site to the next agrees with the whole queue.
     for (auto next = queue.nextAfter(QString()); next; next = queue.nextAfter(next->siteName))
-        walked.append(next->siteName);
-    for (const QString& line : expected)
-        names.append(line.section('|', 0, 0));
-    QCOMPARE(walked, names);
+        walked.append(text(*next));
+    QCOMPARE(walked, expected);
 }
 
 void TestSubmissionRun::queueFollowsFlagsAtOnce()
