@@ -4,6 +4,7 @@
 // offered again at the next start with its progress in the status bar.
 #include "BrowserView.h"
 #include "DesktopStartup.h"
+#include "FocusedDesktop.h"
 #include "HistoryWindow.h"
 #include "MailWindow.h"
 #include "PageServer.h"
@@ -107,10 +108,11 @@ void TestSubmissionRunWindow::postedFormIsOfferedNotMarked()
     QCOMPARE(d.label("lblPosition"), QString("Site 1 of 2"));
     QCOMPARE(d.label("lblSite"), QString("Aa"));
     QCOMPARE(d.label("lblFormMap"), QString("No form map yet: fill the form by hand, then Save form"));
-    QTRY_COMPARE_WITH_TIMEOUT(loaded, server.url(page), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(loaded, server.url(page), FocusedDesktop::OutcomeTimeoutMs);
     QVERIFY(d.label("lblPosted").isEmpty());
     d.window->browser()->page()->runJavaScript("document.getElementById('send').click();");
-    QTRY_VERIFY_WITH_TIMEOUT(d.label("lblPosted").startsWith("Form posted: mark as submitted?"), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        d.label("lblPosted").startsWith("Form posted: mark as submitted?"), FocusedDesktop::OutcomeTimeoutMs);
     // Offered, not marked: only the author's key marks it.
     QVERIFY(!flagAt(d.data(), "Aa", "Submitted").toBool());
     QVERIFY(historyLines(d.data()).isEmpty());
@@ -151,14 +153,14 @@ void TestSubmissionRunWindow::emailSiteMarkedOnlyWhenTheServerTookIt()
             return;
         QSignalSpy finished(&mail->form(), &MailForm::finished);
         mail->findChild<QPushButton*>("SpeedButton1")->click();
-        finished.wait(30000);
+        FocusedDesktop::waitForMore(finished, 0);
         mail->reject();
     });
     // The run opens the mail window at once (modal): the timer answers it.
     d.action("StartSubmissionRun")->trigger();
     QVERIFY(mailShown);
     if (serverRuns) {
-        QVERIFY(server.waitForMails(1));
+        QVERIFY(server.waitForMails(1, FocusedDesktop::OutcomeTimeoutMs));
         QCOMPARE(server.mails().first().recipients(), QStringList {"files@mail-site.test"});
     } else {
         QCOMPARE(d.label("lblNote"), QString("The mail was not sent: the site is not marked."));
