@@ -1,11 +1,9 @@
 // The submission run's data side: which sites a queue holds, flags and
 // history written together, the walk with its pass over skipped sites, resume
 // after a stop, the progress figures and the history's files.
-#include "DataFixture.h"
 #include "QuilletError.h"
-#include "RunQueue.h"
+#include "RunFixture.h"
 #include "Sql.h"
-#include "SubmissionHistory.h"
 #include "SubmissionProgress.h"
 #include "SubmissionRun.h"
 #include "TableRepair.h"
@@ -15,61 +13,72 @@
 
 namespace {
 
-// Sites whose names tell what the queues should make of them.
-void addSampleSites(DataFixture& f)
-{
-    f.dm().addProgram("NoteNest");
-    f.dm().addProgram("Other");
-    f.addSite("Alpha", {{"SubmitUrl", "http://alpha.test/submit"}});
-    f.addSite("alpha2", {{"SubmitUrl", "http://alpha2.test/submit"}, {"Rating", 4}});
-    f.addSite("Beta hidden", {{"SubmitUrl", "http://beta.test/s"}, {"Hide", 1}});
-    f.addSite("Dead site", {{"SubmitUrl", "http://dead.test/s"}, {"Dead", 1}});
-    f.addSite("Echo submitted",
-        {{"SubmitUrl", "http://echo.test/s"}, {"UpdateUrl", "http://echo.test/update"}, {"Rating", 4}});
-    f.addSite("Foxtrot na", {{"SubmitUrl", "http://fox.test/s"}});
-    f.addSite("Golf published", {{"SubmitUrl", "http://golf.test/s"}});
-    f.addSite("Hotel old", {{"HomeUrl", "http://hotel.test/"}});
-    f.addSite("India home only", {{"HomeUrl", "http://india.test/"}});
-    f.addSite("November nothing", {{"SearchUrl", "http://november.test/find"}});
-    f.addSite("Juliet mail", {{"SubmitUrl", "files@juliet.test"}});
-    f.addSite("Kilo home mail", {{"HomeUrl", "k@kilo.test"}});
-    f.addSite("Lima unticked", {{"SubmitUrl", "http://lima.test/s"}});
-    f.addFlags("NoteNest", "Echo submitted", {{"Submitted", 1}});
-    f.addFlags("NoteNest", "Foxtrot na", {{"Submitted", 1}, {"NotApplicable", 1}});
-    f.addFlags("NoteNest", "Golf published", {{"Published", 1}});
-    f.addFlags("NoteNest", "Hotel old", {{"OldVersion", 1}, {"Submitted", 0}});
-    f.addFlags("NoteNest", "Lima unticked", {{"Submitted", 0}});
-    f.addFlags("NoteNest", "Beta hidden", {{"Submitted", 0}});
-    // Another program's flags change nothing for NoteNest.
-    f.addFlags("Other", "Alpha", {{"Submitted", 1}, {"NotApplicable", 1}});
-    f.dm().loadProgram("NoteNest");
-}
+// Sites whose names tell what the queues should make of them; another
+// program's flags change nothing for NoteNest.
+struct SampleSites : RunFixture {
+    SampleSites()
+        : RunFixture({{"Alpha", {{"SubmitUrl", "http://alpha.test/submit"}}},
+            {"alpha2", {{"SubmitUrl", "http://alpha2.test/submit"}, {"Rating", 4}}},
+            {"Beta hidden", {{"SubmitUrl", "http://beta.test/s"}, {"Hide", 1}}, {{"Submitted", 0}}},
+            {"Dead site", {{"SubmitUrl", "http://dead.test/s"}, {"Dead", 1}}},
+            {"Echo submitted",
+                {{"SubmitUrl", "http://echo.test/s"}, {"UpdateUrl", "http://echo.test/update"}, {"Rating", 4}},
+                {{"Submitted", 1}}},
+            {"Foxtrot na", {{"SubmitUrl", "http://fox.test/s"}}, {{"Submitted", 1}, {"NotApplicable", 1}}},
+            {"Golf published", {{"SubmitUrl", "http://golf.test/s"}}, {{"Published", 1}}},
+            {"Hotel old", {{"HomeUrl", "http://hotel.test/"}}, {{"OldVersion", 1}, {"Submitted", 0}}},
+            {"India home only", {{"HomeUrl", "http://india.test/"}}},
+            {"November nothing", {{"SearchUrl", "http://november.test/find"}}},
+            {"Juliet mail", {{"SubmitUrl", "files@juliet.test"}}}, {"Kilo home mail", {{"HomeUrl", "k@kilo.test"}}},
+            {"Lima unticked", {{"SubmitUrl", "http://lima.test/s"}}, {{"Submitted", 0}}}})
+    {
+        dm().addProgram("Other");
+        addFlags("Other", "Alpha", {{"Submitted", 1}, {"NotApplicable", 1}});
+    }
+};
 
-QStringList queueText(const RunQueue& queue)
-{
-    QStringList lines;
-    for (const QueueEntry& entry : queue.entries())
-        lines.append(entry.siteName + "|" + entry.link + (entry.byMail ? "|mail" : ""));
-    return lines;
-}
+// Four plain sites and a submission run started over them.
+struct Walk : RunFixture {
+    Walk()
+        : RunFixture(plainSites({"Aa", "Bb", "Cc", "Dd"}))
+    {
+        run->start(RunKind::Submit);
+    }
 
-QStringList historyText(const QVector<HistoryEntry>& rows)
-{
-    QStringList lines;
-    for (const HistoryEntry& row : rows)
-        lines.append(row.site + ":" + HistoryEntry::outcomeText(row.outcome) + ":" + HistoryEntry::kindText(row.kind)
-            + (row.runId > 0 ? ":run" : ""));
-    return lines;
-}
+    // Where the run stands: "site position/length", "again" in the pass over
+    // skipped sites, "-" once it ended. The site list's cursor follows it.
+    QString where()
+    {
+        if (!run->isActive())
+            return "-";
+        const QString site = run->current()->siteName, cursor = dm().sites().currentSiteName();
+        return QString("%1 %2/%3").arg(site).arg(run->position()).arg(run->length())
+            + (run->inSkippedPass() ? " again" : "") + (cursor == site ? QString() : " cursor at " + cursor);
+    }
 
-// Four plain sites for walking a run.
-void addFourSites(DataFixture& f)
-{
-    f.dm().addProgram("NoteNest");
-    for (const char* name : {"Aa", "Bb", "Cc", "Dd"})
-        f.addSite(name, {{"SubmitUrl", QString("http://%1.test/submit").arg(name)}});
-    f.dm().loadProgram("NoteNest");
-}
+    // Takes the steps ("back", "stop" or an outcome's text) and tells where
+    // the run stood first and after each; "no back:" marks a refused step back.
+    QStringList steps(const QStringList& steps)
+    {
+        QStringList places {where()};
+        for (const QString& step : steps) {
+            HistoryEntry::Outcome outcome;
+            QString refused;
+            if (step == "back")
+                refused = run->back() ? "" : "no back: ";
+            else if (step == "stop")
+                run->stop();
+            else if (HistoryEntry::parseOutcome(step, outcome))
+                run->recordOutcome(outcome);
+            else
+                qFatal("no step %s", qPrintable(step));
+            places.append(refused + where());
+        }
+        return places;
+    }
+
+    std::unique_ptr<SubmissionRun> run = std::make_unique<SubmissionRun>(dm());
+};
 
 } // namespace
 
@@ -125,32 +134,29 @@ void TestSubmissionRun::queueRules()
     QFETCH(QString, filter);
     QFETCH(QStringList, excluded);
     QFETCH(QStringList, expected);
-    DataFixture f;
-    f.open();
-    addSampleSites(f);
+    SampleSites f;
     if (filter == "shown")
         f.dm().setShowHiddenSites(true);
     else if (!filter.isEmpty())
         f.dm().setSiteFilter(filter);
     RunQueue queue(f.dm(), "NoteNest", RunKind(kind));
     queue.setExcludedSites(QSet<QString>(excluded.begin(), excluded.end()));
-    QCOMPARE(queueText(queue), expected);
+    const auto text
+        = [](const QueueEntry& entry) { return entry.siteName + "|" + entry.link + (entry.byMail ? "|mail" : ""); };
+    QStringList lines, walked;
+    for (const QueueEntry& entry : queue.entries())
+        lines.append(text(entry));
+    QCOMPARE(lines, expected);
     QCOMPARE(queue.count(), expected.size());
     // The step from one site to the next agrees with the whole queue.
-    QStringList walked;
     for (auto next = queue.nextAfter(QString()); next; next = queue.nextAfter(next->siteName))
-        walked.append(next->siteName);
-    QStringList names;
-    for (const QString& line : expected)
-        names.append(line.section('|', 0, 0));
-    QCOMPARE(walked, names);
+        walked.append(text(*next));
+    QCOMPARE(walked, expected);
 }
 
 void TestSubmissionRun::queueFollowsFlagsAtOnce()
 {
-    DataFixture f;
-    f.open();
-    addSampleSites(f);
+    SampleSites f;
     const RunQueue queue(f.dm(), "NoteNest", RunKind::Submit);
     QCOMPARE(queue.nextAfter(QString())->siteName, QString("Alpha"));
     // Ticked in the site selector: the queue no longer holds it.
@@ -175,14 +181,10 @@ void TestSubmissionRun::flagAndHistoryLandTogether_data()
 void TestSubmissionRun::flagAndHistoryLandTogether()
 {
     QFETCH(QString, refusingTable);
-    DataFixture f;
-    f.open();
-    addFourSites(f);
+    RunFixture f({{"Aa", {}}, {"Bb", {}, {{"Submitted", 0}}}});
     // The history exists before the refusal is set up.
     QVERIFY(f.dm().sites().locate("Aa"));
     SubmissionRun::mark(f.dm(), HistoryEntry::Outcome::Published, HistoryEntry::Kind::Manual);
-    QVERIFY(f.dm().sites().locate("Bb"));
-    f.addFlags("NoteNest", "Bb", {{"Submitted", 0}});
     if (!refusingTable.isEmpty()) {
         Sql::exec(f.dm().database(),
             QString("CREATE TRIGGER ProgSite.refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'refused'); END")
@@ -198,155 +200,98 @@ void TestSubmissionRun::flagAndHistoryLandTogether()
         QVERIFY2(error.text().contains("refused"), qPrintable(error.text()));
     }
     QCOMPARE(refused, !refusingTable.isEmpty());
-    const int expected = refused ? 0 : 1;
-    QCOMPARE(f.flagRow("NoteNest", "Bb").value("Submitted").toInt(), expected);
-    QCOMPARE(f.dm().getProgSiteFlag("Submitted"), bool(expected));
-    QCOMPARE(historyText(SubmissionHistory::read(f.dm().database(), "NoteNest")),
-        (refused ? QStringList {"Aa:published:manual"} : QStringList {"Aa:published:manual", "Bb:submitted:manual"}));
+    QCOMPARE(flagAt(f.dm(), "Bb", "Submitted").toInt(), refused ? 0 : 1);
+    QCOMPARE(f.dm().getProgSiteFlag("Submitted"), !refused);
+    QCOMPARE(historyLines(f.dm(), true, "NoteNest"),
+        QStringList({"Aa:published:manual", "Bb:submitted:manual"}).mid(0, refused ? 1 : 2));
     QVERIFY(changed.count() >= 1);
 }
 
 void TestSubmissionRun::runVisitsSkippedSitesOnceMoreAtTheEnd()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
-    SubmissionRun run(f.dm());
-    QSignalSpy finished(&run, &SubmissionRun::finished);
-    QVERIFY(run.start(RunKind::Submit));
-    QCOMPARE(run.current()->siteName, QString("Aa"));
-    QCOMPARE(f.dm().sites().currentSiteName(), QString("Aa"));
-    QCOMPARE(run.position(), 1);
-    QCOMPARE(run.length(), 4);
-    run.recordOutcome(HistoryEntry::Outcome::Skipped);
-    QCOMPARE(run.current()->siteName, QString("Bb"));
-    QCOMPARE(run.position(), 2);
-    run.recordOutcome(HistoryEntry::Outcome::Submitted);
-    run.recordOutcome(HistoryEntry::Outcome::Skipped);
-    QCOMPARE(run.current()->siteName, QString("Dd"));
-    run.recordOutcome(HistoryEntry::Outcome::NotApplicable);
-    // The skipped sites once more, in queue order.
-    QVERIFY(run.inSkippedPass());
-    QCOMPARE(run.current()->siteName, QString("Aa"));
-    QCOMPARE(run.length(), 2);
-    run.recordOutcome(HistoryEntry::Outcome::Submitted);
-    QCOMPARE(run.current()->siteName, QString("Cc"));
-    run.recordOutcome(HistoryEntry::Outcome::Skipped);
-    // Skipped twice: the run ends without a third visit.
-    QVERIFY(!run.isActive());
+    Walk w;
+    QSignalSpy finished(w.run.get(), &SubmissionRun::finished);
+    // The skipped sites once more, in queue order; skipped twice, the run ends
+    // without a third visit.
+    QCOMPARE(w.steps({"skipped", "submitted", "skipped", "not applicable", "submitted", "skipped"}),
+        QStringList({"Aa 1/4", "Bb 2/4", "Cc 3/4", "Dd 4/4", "Aa 1/2 again", "Cc 2/2 again", "-"}));
     QCOMPARE(finished.count(), 1);
-    QVERIFY(!SubmissionRun::unfinishedRun(f.dm()));
-    QCOMPARE(historyText(SubmissionHistory::read(f.dm().database())),
+    QVERIFY(!SubmissionRun::unfinishedRun(w.dm()));
+    QCOMPARE(historyLines(w.dm(), true),
         QStringList({"Aa:skipped:submit:run", "Bb:submitted:submit:run", "Cc:skipped:submit:run",
             "Dd:not applicable:submit:run", "Aa:submitted:submit:run", "Cc:skipped:submit:run"}));
-    QCOMPARE(f.flagRow("NoteNest", "Dd").value("NotApplicable").toInt(), 1);
-    QCOMPARE(f.flagRow("NoteNest", "Dd").value("Submitted").isNull(), true);
-    QVERIFY(f.flagRow("NoteNest", "Cc").isEmpty());
+    QCOMPARE(w.flagRow("NoteNest", "Dd").value("NotApplicable").toInt(), 1);
+    QVERIFY(w.flagRow("NoteNest", "Dd").value("Submitted").isNull());
+    QVERIFY(w.flagRow("NoteNest", "Cc").isEmpty());
 }
 
 void TestSubmissionRun::stoppedRunResumesAfterTheLastSite()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
-    {
-        SubmissionRun run(f.dm());
-        QVERIFY(run.start(RunKind::Submit));
-        run.recordOutcome(HistoryEntry::Outcome::Submitted); // Aa
-        run.recordOutcome(HistoryEntry::Outcome::Skipped);   // Bb
-        QCOMPARE(run.current()->siteName, QString("Cc"));
-        run.stop(); // Cc was open without an outcome
-    }
+    Walk w;
+    // Cc is open without an outcome when the run stops.
+    QCOMPARE(w.steps({"submitted", "skipped", "stop"}), QStringList({"Aa 1/4", "Bb 2/4", "Cc 3/4", "-"}));
     // The program ends and starts again.
-    f.close();
-    f.open();
-    f.dm().loadProgram("NoteNest");
-    const auto left = SubmissionRun::unfinishedRun(f.dm());
+    w.run.reset();
+    w.close();
+    w.open();
+    w.dm().loadProgram("NoteNest");
+    const auto left = SubmissionRun::unfinishedRun(w.dm());
     QVERIFY(left);
-    QCOMPARE(left->program, QString("NoteNest"));
-    QCOMPARE(left->lastSite, QString("Bb"));
-    SubmissionRun run(f.dm());
-    QVERIFY(run.resume(*left));
-    QCOMPARE(run.current()->siteName, QString("Cc"));
-    QCOMPARE(run.position(), 3);
-    QCOMPARE(run.length(), 4);
-    run.recordOutcome(HistoryEntry::Outcome::Submitted); // Cc
-    run.recordOutcome(HistoryEntry::Outcome::Submitted); // Dd
+    QCOMPARE(left->program + " after " + left->lastSite, QString("NoteNest after Bb"));
+    w.run = std::make_unique<SubmissionRun>(w.dm());
+    QVERIFY(w.run->resume(*left));
     // Bb, skipped before the stop, comes back once.
-    QCOMPARE(run.current()->siteName, QString("Bb"));
-    run.recordOutcome(HistoryEntry::Outcome::Submitted);
-    QVERIFY(!run.isActive());
-    QVERIFY(!SubmissionRun::unfinishedRun(f.dm()));
-    QCOMPARE(RunQueue(f.dm(), "NoteNest", RunKind::Submit).count(), 0);
+    QCOMPARE(w.steps({"submitted", "submitted", "submitted"}), QStringList({"Cc 3/4", "Dd 4/4", "Bb 1/1 again", "-"}));
+    QVERIFY(!SubmissionRun::unfinishedRun(w.dm()));
+    QCOMPARE(RunQueue(w.dm(), "NoteNest", RunKind::Submit).count(), 0);
 }
 
 void TestSubmissionRun::mailOutcomes()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
-    run.recordOutcome(HistoryEntry::Outcome::MailFailed);
+    Walk w;
     // A failed send marks nothing and stays on the site.
-    QCOMPARE(run.current()->siteName, QString("Aa"));
-    QVERIFY(f.flagRow("NoteNest", "Aa").isEmpty());
-    run.recordOutcome(HistoryEntry::Outcome::SubmittedByMail);
-    QCOMPARE(f.flagRow("NoteNest", "Aa").value("Submitted").toInt(), 1);
-    QCOMPARE(run.current()->siteName, QString("Bb"));
-    QCOMPARE(historyText(SubmissionHistory::read(f.dm().database())),
-        QStringList({"Aa:mail failed:submit:run", "Aa:submitted by e-mail:submit:run"}));
+    QCOMPARE(w.steps({"mail failed"}), QStringList({"Aa 1/4", "Aa 1/4"}));
+    QVERIFY(w.flagRow("NoteNest", "Aa").isEmpty());
+    QCOMPARE(w.steps({"submitted by e-mail"}), QStringList({"Aa 1/4", "Bb 2/4"}));
+    QCOMPARE(flagAt(w.dm(), "Aa", "Submitted").toInt(), 1);
+    QCOMPARE(
+        historyLines(w.dm(), true), QStringList({"Aa:mail failed:submit:run", "Aa:submitted by e-mail:submit:run"}));
 }
 
 void TestSubmissionRun::backReturnsToTheSiteBefore()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
-    QVERIFY(!run.back());
-    run.recordOutcome(HistoryEntry::Outcome::Submitted); // Aa leaves the queue
-    QCOMPARE(run.current()->siteName, QString("Bb"));
-    QVERIFY(run.back());
-    // Back to a site the queue no longer holds: its page all the same.
-    QCOMPARE(run.current()->siteName, QString("Aa"));
-    QCOMPARE(run.current()->link, QString("http://Aa.test/submit"));
-    QCOMPARE(f.dm().sites().currentSiteName(), QString("Aa"));
-    run.recordOutcome(HistoryEntry::Outcome::NotApplicable);
-    QCOMPARE(run.current()->siteName, QString("Bb"));
-    QCOMPARE(f.flagRow("NoteNest", "Aa").value("NotApplicable").toInt(), 1);
+    Walk w;
+    // Aa leaves the queue when submitted; back there, the run opens its page
+    // all the same.
+    QCOMPARE(w.steps({"back", "submitted", "back"}), QStringList({"Aa 1/4", "no back: Aa 1/4", "Bb 2/4", "Aa 1/4"}));
+    QCOMPARE(w.run->current()->link, QString("http://127.0.0.1:9/Aa"));
+    QCOMPARE(w.steps({"not applicable"}), QStringList({"Aa 1/4", "Bb 2/4"}));
+    QCOMPARE(flagAt(w.dm(), "Aa", "NotApplicable").toInt(), 1);
 }
 
 void TestSubmissionRun::runRefusesAnotherProgram()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
-    f.dm().addProgram("Other");
-    SubmissionRun run(f.dm());
-    QVERIFY(run.start(RunKind::Submit));
-    f.dm().loadProgram("Other");
-    QVERIFY_THROWS_EXCEPTION(QuilletError, run.recordOutcome(HistoryEntry::Outcome::Submitted));
-    QVERIFY(f.flagRow("Other", "Aa").isEmpty());
-    QVERIFY(f.flagRow("NoteNest", "Aa").isEmpty());
-    QCOMPARE(run.current()->siteName, QString("Aa"));
+    Walk w;
+    QCOMPARE(w.steps({}), QStringList {"Aa 1/4"});
+    w.dm().addProgram("Other");
+    w.dm().loadProgram("Other");
+    QVERIFY_THROWS_EXCEPTION(QuilletError, w.run->recordOutcome(HistoryEntry::Outcome::Submitted));
+    QVERIFY(w.flagRow("Other", "Aa").isEmpty());
+    QVERIFY(w.flagRow("NoteNest", "Aa").isEmpty());
+    QCOMPARE(w.run->current()->siteName, QString("Aa"));
     // An empty queue starts no run and stores none.
-    SubmissionRun none(f.dm());
-    f.dm().setSiteFilter("Rating>100");
+    SubmissionRun none(w.dm());
+    w.dm().setSiteFilter("Rating>100");
     QVERIFY(!none.start(RunKind::Submit));
-    QCOMPARE(SubmissionRun::unfinishedRun(f.dm())->id, run.record().id);
+    QCOMPARE(SubmissionRun::unfinishedRun(w.dm())->id, w.run->record().id);
 }
 
 void TestSubmissionRun::progressCountsTheListedSites()
 {
-    DataFixture f;
-    f.open();
-    addSampleSites(f);
+    SampleSites f;
     // Listed: Alpha, alpha2, Echo, Foxtrot (n/a), Golf, Hotel, India, Juliet, Kilo, Lima, November: 11,
     // less one n/a.
-    const SubmissionProgress progress = SubmissionProgress::count(f.dm());
-    QCOMPARE(progress.text(), QString("NoteNest: 1 of 10 submitted, 1 published"));
+    QCOMPARE(SubmissionProgress::count(f.dm()).text(), QString("NoteNest: 1 of 10 submitted, 1 published"));
     // A hidden site's flag does not count while it is not listed.
     QVERIFY(f.dm().sites().locate("Alpha"));
     f.dm().setProgSiteFlag("Submitted", true);
@@ -358,17 +303,11 @@ void TestSubmissionRun::progressCountsTheListedSites()
 
 void TestSubmissionRun::historyFiles()
 {
-    QVector<HistoryEntry> rows(2);
-    rows[0].time = QDateTime(QDate(2026, 12, 9), QTime(21, 5, 7), Qt::UTC);
-    rows[0].program = "Note, \"Nest\"";
-    rows[0].site = "Line\nbreak";
-    rows[0].outcome = HistoryEntry::Outcome::SubmittedByMail;
-    rows[0].kind = HistoryEntry::Kind::Submit;
-    rows[1].time = QDateTime(QDate(2026, 12, 9), QTime(23, 0, 0), Qt::UTC);
-    rows[1].program = "Plain";
-    rows[1].site = "Site";
-    rows[1].outcome = HistoryEntry::Outcome::Skipped;
-    rows[1].kind = HistoryEntry::Kind::Update;
+    using Outcome = HistoryEntry::Outcome;
+    using Kind = HistoryEntry::Kind;
+    const QVector<HistoryEntry> rows {{QDateTime(QDate(2026, 12, 9), QTime(21, 5, 7), Qt::UTC), "Note, \"Nest\"",
+                                          "Line\nbreak", Kind::Submit, Outcome::SubmittedByMail},
+        {QDateTime(QDate(2026, 12, 9), QTime(23, 0, 0), Qt::UTC), "Plain", "Site", Kind::Update, Outcome::Skipped}};
     QCOMPARE(SubmissionHistory::toCsv(rows),
         QString("Time (UTC),Program,Site,Run,Outcome\r\n"
                 "2026-12-09 21:05:07,\"Note, \"\"Nest\"\"\",\"Line\nbreak\",submit,submitted by e-mail\r\n"
@@ -383,9 +322,7 @@ void TestSubmissionRun::historyFiles()
 
 void TestSubmissionRun::repairKeepsTheHistory()
 {
-    DataFixture f;
-    f.open();
-    addFourSites(f);
+    RunFixture f(plainSites({"Cc"}));
     QVERIFY(f.dm().sites().locate("Cc"));
     SubmissionRun::mark(f.dm(), HistoryEntry::Outcome::Published, HistoryEntry::Kind::Manual);
     // A row written by a later version, with an outcome this one does not know.
@@ -396,9 +333,9 @@ void TestSubmissionRun::repairKeepsTheHistory()
     const TableRepair::Result repaired = TableRepair::repair(f.dir.file("ProgSite.DAT"), Table::ProgSite);
     QVERIFY2(repaired.ok, qPrintable(repaired.error));
     f.open();
-    QCOMPARE(historyText(SubmissionHistory::read(f.dm().database(), "NoteNest")), QStringList {"Cc:published:manual"});
+    QCOMPARE(historyLines(f.dm(), true, "NoteNest"), QStringList {"Cc:published:manual"});
     QCOMPARE(Sql::scalar(f.dm().database(), "SELECT count(*) FROM ProgSite.SubmissionHistory").toInt(), 2);
-    QCOMPARE(f.flagRow("NoteNest", "Cc").value("Published").toInt(), 1);
+    QCOMPARE(flagAt(f.dm(), "Cc", "Published").toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSubmissionRun)

@@ -4,19 +4,15 @@
 // offered again at the next start with its progress in the status bar.
 #include "BrowserView.h"
 #include "DesktopStartup.h"
+#include "FocusedDesktop.h"
 #include "HistoryWindow.h"
 #include "MailWindow.h"
-#include "MainWindow.h"
 #include "PageServer.h"
 #include "RunController.h"
+#include "RunFixture.h"
 #include "RunPanel.h"
 #include "Settings.h"
 #include "SmtpTestServer.h"
-#include "Sql.h"
-#include "SubmissionDatabase.h"
-#include "SubmissionHistory.h"
-#include "SubmissionRun.h"
-#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,53 +29,48 @@
 
 namespace {
 
-QAction* action(QWidget* window, const char* name)
-{
-    auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no action %s", name);
-    return found;
-}
+// The fixture's program directory, closed, and a desktop started on it with
+// NoteNest chosen in the main window.
+struct RunDesktop : RunFixture {
+    explicit RunDesktop(const QList<RunSite>& sites = {})
+        : RunFixture(sites)
+    {
+        close();
+        restart();
+        window->loadProgramsList();
+        const int index = window->programsComboBox()->findText("NoteNest");
+        window->programsComboBox()->setCurrentIndex(index);
+        window->selectProgram(index);
+    }
+    // Shuts the desktop down and starts it again, as the next start does.
+    void restart()
+    {
+        startup.reset();
+        startup = std::make_unique<DesktopStartup>(dir.path());
+        startup->start();
+        window = startup->mainWindow();
+        panel = window->runController()->panel();
+    }
+    SubmissionDatabase& data() const { return *startup->dataModule(); }
+    QAction* action(const char* name) const
+    {
+        auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no action %s", name);
+        return found;
+    }
+    // The text of a label of the run panel or, given, of another widget.
+    QString label(const char* name, QWidget* in = nullptr) const
+    {
+        auto* found = (in ? in : panel)->findChild<QLabel*>(QString::fromLatin1(name));
+        return found ? found->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+    }
 
-QString label(QWidget* window, const char* name)
-{
-    auto* found = window->findChild<QLabel*>(QString::fromLatin1(name));
-    return found ? found->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
-}
-
-QVariant flag(SubmissionDatabase& dm, const QString& site, const char* name)
-{
-    return Sql::scalar(dm.database(),
-        QStringLiteral("SELECT %1 FROM ProgSite.ProgSite WHERE ProgramName = 'NoteNest' AND SiteName = ?")
-            .arg(QString::fromLatin1(name)),
-        {site});
-}
-
-QStringList history(SubmissionDatabase& dm)
-{
-    QStringList lines;
-    for (const HistoryEntry& row : SubmissionHistory::read(dm.database()))
-        lines.append(row.site + ":" + HistoryEntry::outcomeText(row.outcome));
-    return lines;
-}
-
-// A started desktop with the program NoteNest chosen and the sites given
-// (name, submit address).
-void setUp(DesktopStartup& startup, const QList<QPair<QString, QString>>& sites)
-{
-    startup.start();
-    SubmissionDatabase& dm = *startup.dataModule();
-    dm.addProgram("NoteNest");
-    for (const auto& site : sites)
-        Sql::exec(
-            dm.database(), "INSERT INTO Sites.Sites (SiteName, SubmitUrl) VALUES (?, ?)", {site.first, site.second});
-    dm.refreshData();
-    MainWindow* window = startup.mainWindow();
-    window->loadProgramsList();
-    const int index = window->programsComboBox()->findText("NoteNest");
-    window->programsComboBox()->setCurrentIndex(index);
-    window->selectProgram(index);
-}
+    RecordingMessageSink sink;
+    std::unique_ptr<DesktopStartup> startup;
+    MainWindow* window = nullptr;
+    RunPanel* panel = nullptr;
+};
 
 } // namespace
 
@@ -107,34 +98,32 @@ void TestSubmissionRunWindow::postedFormIsOfferedNotMarked()
     QFETCH(QString, page);
     PageServer server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
-    TestProgramDirectory dir;
-    RecordingMessageSink sink;
-    DesktopStartup startup(dir.path());
-    setUp(startup, {{"Aa", server.url(page).toString()}, {"Bb", server.url("run-thanks.html").toString()}});
-    MainWindow* window = startup.mainWindow();
-    RunPanel* panel = window->runController()->panel();
-    QSignalSpy loaded(window->browser(), &QWebEngineView::loadFinished);
-    action(window, "StartSubmissionRun")->trigger();
-    QVERIFY(panel->isVisibleTo(window));
-    QCOMPARE(label(panel, "lblPosition"), QString("Site 1 of 2"));
-    QCOMPARE(label(panel, "lblSite"), QString("Aa"));
-    QCOMPARE(label(panel, "lblFormMap"), QString("No form map yet: fill the form by hand, then Save form"));
-    QVERIFY(loaded.wait(20000));
-    QVERIFY(label(panel, "lblPosted").isEmpty());
-    window->browser()->page()->runJavaScript("document.getElementById('send').click();");
-    QTRY_VERIFY_WITH_TIMEOUT(label(panel, "lblPosted").startsWith("Form posted: mark as submitted?"), 20000);
+    RunDesktop d({{"Aa", {{"SubmitUrl", server.url(page).toString()}}},
+        {"Bb", {{"SubmitUrl", server.url("run-thanks.html").toString()}}}});
+    QUrl loaded; // the page the last load that succeeded ended on
+    QObject::connect(d.window->browser(), &QWebEngineView::loadFinished, d.window,
+        [&](bool ok) { loaded = ok ? d.window->browser()->url() : QUrl(); });
+    d.action("StartSubmissionRun")->trigger();
+    QVERIFY(d.panel->isVisibleTo(d.window));
+    QCOMPARE(d.label("lblPosition"), QString("Site 1 of 2"));
+    QCOMPARE(d.label("lblSite"), QString("Aa"));
+    QCOMPARE(d.label("lblFormMap"), QString("No form map yet: fill the form by hand, then Save form"));
+    QTRY_COMPARE_WITH_TIMEOUT(loaded, server.url(page), FocusedDesktop::OutcomeTimeoutMs);
+    QVERIFY(d.label("lblPosted").isEmpty());
+    d.window->browser()->page()->runJavaScript("document.getElementById('send').click();");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        d.label("lblPosted").startsWith("Form posted: mark as submitted?"), FocusedDesktop::OutcomeTimeoutMs);
     // Offered, not marked: only the author's key marks it.
-    QVERIFY(!flag(*startup.dataModule(), "Aa", "Submitted").toBool());
-    QVERIFY(history(*startup.dataModule()).isEmpty());
-    panel->submittedAction()->trigger();
-    QCOMPARE(flag(*startup.dataModule(), "Aa", "Submitted").toInt(), 1);
-    QCOMPARE(label(panel, "lblSite"), QString("Bb"));
-    QCOMPARE(startup.dataModule()->sites().currentSiteName(), QString("Bb"));
+    QVERIFY(!flagAt(d.data(), "Aa", "Submitted").toBool());
+    QVERIFY(historyLines(d.data()).isEmpty());
+    d.panel->submittedAction()->trigger();
+    QCOMPARE(flagAt(d.data(), "Aa", "Submitted").toInt(), 1);
+    QCOMPARE(d.label("lblSite"), QString("Bb"));
+    QCOMPARE(d.data().sites().currentSiteName(), QString("Bb"));
     // The next site starts without the offer.
-    QVERIFY(label(panel, "lblPosted").isEmpty());
-    QCOMPARE(history(*startup.dataModule()), QStringList {"Aa:submitted"});
-    QVERIFY2(sink.messages.isEmpty(), qPrintable(sink.texts().join('\n')));
-    startup.shutdown();
+    QVERIFY(d.label("lblPosted").isEmpty());
+    QCOMPARE(historyLines(d.data()), QStringList {"Aa:submitted"});
+    QVERIFY2(d.sink.messages.isEmpty(), qPrintable(d.sink.texts().join('\n')));
 }
 
 void TestSubmissionRunWindow::emailSiteMarkedOnlyWhenTheServerTookIt_data()
@@ -147,24 +136,15 @@ void TestSubmissionRunWindow::emailSiteMarkedOnlyWhenTheServerTookIt_data()
 void TestSubmissionRunWindow::emailSiteMarkedOnlyWhenTheServerTookIt()
 {
     QFETCH(bool, serverRuns);
-    std::unique_ptr<SmtpTestServer> server;
-    int port = SmtpTestServer::unusedPort();
-    if (serverRuns) {
-        server = std::make_unique<SmtpTestServer>();
-        QVERIFY2(server->isRunning(), qPrintable(server->errorOutput()));
-        port = server->port();
-    }
-    TestProgramDirectory dir;
-    dir.writeFile("SiteData/EmailTemplate.txt", "New: %Program%\r\nPlease list %Program%.\r\n");
-    RecordingMessageSink sink;
-    DesktopStartup startup(dir.path());
-    setUp(startup, {{"Mail site", "files@mail-site.test"}, {"Zz", "http://127.0.0.1:9/never"}});
-    Settings& config = startup.session().config();
+    SmtpTestServer server;
+    QVERIFY2(server.isRunning(), qPrintable(server.errorOutput()));
+    RunDesktop d(
+        {{"Mail site", {{"SubmitUrl", "files@mail-site.test"}}}, {"Zz", {{"SubmitUrl", "http://127.0.0.1:9/"}}}});
+    d.dir.writeFile("SiteData/EmailTemplate.txt", "New: %Program%\r\nPlease list %Program%.\r\n");
+    Settings& config = d.startup->session().config();
     config.hostAddress = "127.0.0.1";
     config.from = "jane@acme.test";
-    config.emailPort = port;
-    MainWindow* window = startup.mainWindow();
-    RunPanel* panel = window->runController()->panel();
+    config.emailPort = serverRuns ? server.port() : SmtpTestServer::unusedPort();
     bool mailShown = false;
     QTimer::singleShot(0, [&] {
         auto* mail = qobject_cast<MailWindow*>(QApplication::activeModalWidget());
@@ -173,101 +153,75 @@ void TestSubmissionRunWindow::emailSiteMarkedOnlyWhenTheServerTookIt()
             return;
         QSignalSpy finished(&mail->form(), &MailForm::finished);
         mail->findChild<QPushButton*>("SpeedButton1")->click();
-        finished.wait(30000);
+        FocusedDesktop::waitForMore(finished, 0);
         mail->reject();
     });
     // The run opens the mail window at once (modal): the timer answers it.
-    action(window, "StartSubmissionRun")->trigger();
+    d.action("StartSubmissionRun")->trigger();
     QVERIFY(mailShown);
-    SubmissionDatabase& dm = *startup.dataModule();
     if (serverRuns) {
-        QVERIFY(server->waitForMails(1));
-        QCOMPARE(server->mails().first().recipients(), QStringList {"files@mail-site.test"});
-        QCOMPARE(flag(dm, "Mail site", "Submitted").toInt(), 1);
-        QCOMPARE(history(dm), QStringList {"Mail site:submitted by e-mail"});
-        QCOMPARE(label(panel, "lblSite"), QString("Zz"));
+        QVERIFY(server.waitForMails(1, FocusedDesktop::OutcomeTimeoutMs));
+        QCOMPARE(server.mails().first().recipients(), QStringList {"files@mail-site.test"});
     } else {
-        QVERIFY(!flag(dm, "Mail site", "Submitted").toBool());
-        QCOMPARE(history(dm), QStringList {"Mail site:mail failed"});
-        QCOMPARE(label(panel, "lblSite"), QString("Mail site"));
-        QCOMPARE(label(panel, "lblNote"), QString("The mail was not sent: the site is not marked."));
+        QCOMPARE(d.label("lblNote"), QString("The mail was not sent: the site is not marked."));
+        QVERIFY(server.mails().isEmpty());
     }
-    window->runController()->stopRun();
-    startup.shutdown();
+    QCOMPARE(flagAt(d.data(), "Mail site", "Submitted").toInt(), int(serverRuns));
+    QCOMPARE(
+        historyLines(d.data()), QStringList {serverRuns ? "Mail site:submitted by e-mail" : "Mail site:mail failed"});
+    QCOMPARE(d.label("lblSite"), QString(serverRuns ? "Zz" : "Mail site"));
+    d.window->runController()->stopRun();
 }
 
 void TestSubmissionRunWindow::stoppedRunIsOfferedAtTheNextStart()
 {
-    TestProgramDirectory dir;
-    RecordingMessageSink sink;
-    {
-        DesktopStartup startup(dir.path());
-        setUp(
-            startup, {{"Aa", "http://127.0.0.1:9/a"}, {"Bb", "http://127.0.0.1:9/b"}, {"Cc", "http://127.0.0.1:9/c"}});
-        MainWindow* window = startup.mainWindow();
-        QLabel* progress = window->statusBar()->findChild<QLabel*>("lblProgress");
-        QVERIFY(progress);
-        QCOMPARE(progress->text(), QString("NoteNest: 0 of 3 submitted, 0 published"));
-        QVERIFY(!action(window, "ResumeSubmissionRun")->isEnabled());
-        action(window, "StartSubmissionRun")->trigger();
-        RunPanel* panel = window->runController()->panel();
-        panel->skipAction()->trigger();
-        panel->submittedAction()->trigger();
-        // The status bar follows the flag at once.
-        QCOMPARE(progress->text(), QString("NoteNest: 1 of 3 submitted, 0 published"));
-        panel->stopAction()->trigger();
-        QVERIFY(!panel->isVisibleTo(window));
-        QVERIFY(action(window, "ResumeSubmissionRun")->isEnabled());
-        startup.shutdown();
-    }
-    DesktopStartup startup(dir.path());
-    startup.start();
-    MainWindow* window = startup.mainWindow();
-    QVERIFY(window->statusBar()->currentMessage().contains("NoteNest"));
-    QAction* resume = action(window, "ResumeSubmissionRun");
-    QVERIFY(resume->isEnabled());
-    resume->trigger();
-    RunPanel* panel = window->runController()->panel();
-    QCOMPARE(window->programsComboBox()->currentText(), QString("NoteNest"));
-    QCOMPARE(label(panel, "lblSite"), QString("Cc"));
-    QCOMPARE(label(panel, "lblPosition"), QString("Site 3 of 3"));
-    panel->notApplicableAction()->trigger();
+    RunDesktop d(plainSites({"Aa", "Bb", "Cc"}));
+    QCOMPARE(d.label("lblProgress", d.window), QString("NoteNest: 0 of 3 submitted, 0 published"));
+    QVERIFY(!d.action("ResumeSubmissionRun")->isEnabled());
+    d.action("StartSubmissionRun")->trigger();
+    d.panel->skipAction()->trigger();
+    d.panel->submittedAction()->trigger();
+    // The status bar follows the flag at once.
+    QCOMPARE(d.label("lblProgress", d.window), QString("NoteNest: 1 of 3 submitted, 0 published"));
+    d.panel->stopAction()->trigger();
+    QVERIFY(!d.panel->isVisibleTo(d.window));
+    QVERIFY(d.action("ResumeSubmissionRun")->isEnabled());
+    d.restart();
+    QVERIFY(d.window->statusBar()->currentMessage().contains("NoteNest"));
+    QVERIFY(d.action("ResumeSubmissionRun")->isEnabled());
+    d.action("ResumeSubmissionRun")->trigger();
+    QCOMPARE(d.window->programsComboBox()->currentText(), QString("NoteNest"));
+    QCOMPARE(d.label("lblSite"), QString("Cc"));
+    QCOMPARE(d.label("lblPosition"), QString("Site 3 of 3"));
+    d.panel->notApplicableAction()->trigger();
     // Aa, skipped before the stop, comes back once.
-    QCOMPARE(label(panel, "lblSite"), QString("Aa"));
-    QCOMPARE(label(panel, "lblPosition"), QString("Skipped site 1 of 1"));
-    panel->submittedAction()->trigger();
-    QVERIFY(!window->runController()->isRunning());
-    QCOMPARE(window->statusBar()->findChild<QLabel*>("lblProgress")->text(),
-        QString("NoteNest: 2 of 2 submitted, 0 published"));
+    QCOMPARE(d.label("lblSite"), QString("Aa"));
+    QCOMPARE(d.label("lblPosition"), QString("Skipped site 1 of 1"));
+    d.panel->submittedAction()->trigger();
+    QVERIFY(!d.window->runController()->isRunning());
+    QCOMPARE(d.label("lblProgress", d.window), QString("NoteNest: 2 of 2 submitted, 0 published"));
     // Every step in the history window.
-    HistoryWindow historyWindow(startup.session().config(), *startup.dataModule());
+    HistoryWindow historyWindow(d.startup->session().config(), d.data());
     auto* table = historyWindow.findChild<QTableWidget*>("grdHistory");
     QCOMPARE(table->rowCount(), 4);
     table->sortByColumn(2, Qt::DescendingOrder);
-    QCOMPARE(table->item(0, 2)->text(), QString("Cc"));
-    QCOMPARE(table->item(0, 4)->text(), QString("not applicable"));
-    QVERIFY(historyWindow.saveReport(dir.file("history.txt")));
-    QVERIFY(dir.readFile("history.txt").startsWith("Submission History Report\r\n"));
-    QVERIFY(!resume->isEnabled());
-    QVERIFY2(sink.messages.isEmpty(), qPrintable(sink.texts().join('\n')));
-    startup.shutdown();
+    QCOMPARE(table->item(0, 2)->text() + ":" + table->item(0, 4)->text(), QString("Cc:not applicable"));
+    QVERIFY(historyWindow.saveReport(d.dir.file("history.txt")));
+    QVERIFY(d.dir.readFile("history.txt").startsWith("Submission History Report\r\n"));
+    QVERIFY(!d.action("ResumeSubmissionRun")->isEnabled());
+    QVERIFY2(d.sink.messages.isEmpty(), qPrintable(d.sink.texts().join('\n')));
 }
 
 void TestSubmissionRunWindow::runKeysClashWithNoOther()
 {
-    TestProgramDirectory dir;
-    RecordingMessageSink sink;
-    DesktopStartup startup(dir.path());
-    startup.start();
-    MainWindow* window = startup.mainWindow();
-    RunPanel* panel = window->runController()->panel();
+    RunDesktop d;
     QMultiHash<QKeySequence, QString> owners;
-    for (QAction* each : window->findChildren<QAction*>()) {
+    for (QAction* each : d.window->findChildren<QAction*>()) {
         for (const QKeySequence& key : each->shortcuts())
             owners.insert(key, each->objectName());
     }
-    for (QAction* run : {panel->submittedAction(), panel->skipAction(), panel->notApplicableAction(),
-             panel->backAction(), panel->stopAction()}) {
+    for (QAction* run : {d.panel->submittedAction(), d.panel->skipAction(), d.panel->notApplicableAction(),
+             d.panel->backAction(), d.panel->stopAction()}) {
         QVERIFY2(!run->shortcut().isEmpty(), qPrintable(run->objectName()));
         QCOMPARE(owners.values(run->shortcut()), QStringList {run->objectName()});
         // Keys a text field keeps for itself would never reach the run while typing.
@@ -275,12 +229,11 @@ void TestSubmissionRunWindow::runKeysClashWithNoOther()
                  QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord, QKeySequence::InsertLineSeparator})
             QVERIFY2(!QKeySequence::keyBindings(editing).contains(run->shortcut()), qPrintable(run->objectName()));
         // The tooltip names the key.
-        const auto* button = panel->findChild<QToolButton*>(run->objectName() + "Button");
+        const auto* button = d.panel->findChild<QToolButton*>(run->objectName() + "Button");
         QVERIFY(button);
         QVERIFY2(button->toolTip().contains(run->shortcut().toString(QKeySequence::NativeText)),
             qPrintable(button->toolTip()));
     }
-    startup.shutdown();
 }
 
 QTEST_MAIN(TestSubmissionRunWindow)
