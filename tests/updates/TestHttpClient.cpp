@@ -1,7 +1,7 @@
 #include "HttpClient.h"
+#include "TestHttpServer.h"
 #include "TestSupport.h"
 #include "TransferProgress.h"
-#include "UpdateTestServer.h"
 
 #include <QDir>
 #include <QJsonObject>
@@ -71,13 +71,13 @@ private Q_SLOTS:
     void cancelAndASecondTransferMeanwhile();
 
 private:
-    std::unique_ptr<UpdateTestServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
     std::unique_ptr<TestProgramDirectory> m_dir;
 };
 
 void TestHttpClient::initTestCase()
 {
-    m_server = std::make_unique<UpdateTestServer>();
+    m_server = std::make_unique<TestHttpServer>();
     QVERIFY2(m_server->isRunning(), "the test server did not start");
 }
 
@@ -91,8 +91,7 @@ void TestHttpClient::headersCookiesAndAFileMadeAnew()
 {
     m_server->writeFile("download/quilletver.ini", "[Versions]\nSitesVer=2\n");
     m_server->writeFile("members/sites.zip", "zip bytes");
-    m_server->configure(
-        QJsonObject {{"cookies", QJsonObject {{"/download/quilletver.ini", "session=abc123; Path=/"}}}});
+    m_server->configure(routes("/download/quilletver.ini", QJsonObject {{"cookie", "session=abc123; Path=/"}}));
     // An older, longer file of the same name is replaced, not overwritten in place.
     m_dir->writeFile("quilletver.ini", QByteArray(500, 'x'));
 
@@ -170,7 +169,8 @@ void TestHttpClient::loginNeverGoesToAnotherHost()
     m_server->configure(QJsonObject {{"auth", membersLogin("author", "secret")},
         {"routes",
             QJsonObject {{"/download/sites.zip",
-                QJsonObject {{"redirect", QString("http://localhost:%1/members/sites.zip").arg(m_server->port())}}}}}});
+                QJsonObject {{"status", 302},
+                    {"location", QString("http://localhost:%1/members/sites.zip").arg(m_server->port())}}}}}});
     HttpClient client;
     client.setLogin("author", "secret");
     const QString failure = failureOf(client, QUrl(m_server->base() + "/download/sites.zip"), m_dir->file("sites.zip"));
@@ -194,7 +194,7 @@ void TestHttpClient::loginStaysWithTheOriginThatAskedForIt()
 {
     QFETCH(QString, target);
     QFETCH(bool, loginGoesAlong);
-    UpdateTestServer other;
+    TestHttpServer other;
     QVERIFY(other.isRunning());
     other.writeFile("members/sites.zip", "elsewhere");
     m_server->writeFile("public.zip", "elsewhere");
@@ -203,7 +203,7 @@ void TestHttpClient::loginStaysWithTheOriginThatAskedForIt()
         .replace("@PORT@", QString::number(m_server->port()))
         .replace("@BASE@", m_server->base());
     m_server->configure(QJsonObject {{"auth", membersLogin("author", "secret")},
-        {"routes", QJsonObject {{"/members/sites.zip", QJsonObject {{"redirect", target}}}}}});
+        {"routes", QJsonObject {{"/members/sites.zip", QJsonObject {{"status", 302}, {"location", target}}}}}});
     HttpClient client;
     client.setLogin("author", "secret");
     const HttpClient::Reply reply
@@ -287,7 +287,8 @@ void TestHttpClient::otherStatusesComeBackNormally()
     m_server->writeFile("download/moved.ini", "[Versions]\nSitesVer=3\n");
     m_server->configure(QJsonObject {{"routes",
         QJsonObject {{"/download/empty.ini", QJsonObject {{"status", 204}, {"reason", "No Content"}, {"body", ""}}},
-            {"/download/quilletver.ini", QJsonObject {{"redirect", m_server->base() + "/download/moved.ini"}}}}}});
+            {"/download/quilletver.ini",
+                QJsonObject {{"status", 302}, {"location", m_server->base() + "/download/moved.ini"}}}}}});
     HttpClient client;
     HttpClient::Reply reply
         = client.download(QUrl(m_server->base() + "/download/empty.ini"), m_dir->file("quilletver.ini"), 1000);

@@ -3,7 +3,8 @@
 #include "DataFixture.h"
 #include "IniDocument.h"
 #include "SiteUpdateLock.h"
-#include "UpdateTestServer.h"
+#include "TestHttpServer.h"
+#include "ZipArchive.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,12 +44,12 @@ private:
     // A program directory whose settings name the test server.
     void pointAtServer(const TestProgramDirectory& dir, const QByteArray& moreSettings = {}) const;
 
-    std::unique_ptr<UpdateTestServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
 };
 
 void TestUpdateCommands::initTestCase()
 {
-    m_server = std::make_unique<UpdateTestServer>();
+    m_server = std::make_unique<TestHttpServer>();
     QVERIFY2(m_server->isRunning(), "the test server did not start");
 }
 
