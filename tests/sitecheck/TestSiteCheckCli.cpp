@@ -1,7 +1,7 @@
 #include "CliRun.h"
 #include "DataFixture.h"
 #include "SiteCheckStore.h"
-#include "SiteServer.h"
+#include "TestHttpServer.h"
 
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -11,7 +11,7 @@ class TestSiteCheckCli : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<SiteServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
 
     // Sites on the test server: one answers, one is gone, one moved, one
     // takes submissions by e-mail, one is hidden and answers.
@@ -28,11 +28,12 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        m_server = std::make_unique<SiteServer>(3);
+        m_server = std::make_unique<TestHttpServer>(3);
         QVERIFY(m_server->isRunning());
-        m_server->configure(QJsonObject {{"routes",
-            QJsonObject {{"/gone", QJsonObject {{"status", 404}}},
-                {"/old", QJsonObject {{"status", 301}, {"location", "/new"}}}}}});
+        m_server->configure(QJsonObject {{"default", QJsonObject()},
+            {"routes",
+                QJsonObject {{"/gone", QJsonObject {{"status", 404}}},
+                    {"/old", QJsonObject {{"status", 301}, {"location", "/new"}}}}}});
     }
 
     void checksStoresAndPrints()
@@ -45,13 +46,13 @@ private Q_SLOTS:
         CliResult result = runCli({"--dir", data.dir.path(), "check-sites"});
         QCOMPARE(result.code, 0);
         QVERIFY2(result.err.contains(QLatin1String("3 of 3 checked")), qPrintable(result.err));
-        const QStringList lines = result.out.split(QStringLiteral("\r\n"));
-        QVERIFY2(
-            lines.contains(QStringLiteral("Answers: OK  (%1/submit)").arg(m_server->base())), qPrintable(result.out));
-        QVERIFY(lines.contains(QStringLiteral("Gone: Gone (404/410)  (%1/gone)").arg(m_server->base())));
-        QVERIFY(lines.contains(QStringLiteral("Moved: Moved to %1/new  (%1/old)").arg(m_server->base(1))));
-        QVERIFY(lines.contains(QStringLiteral("Mail: takes submissions by e-mail")));
-        QVERIFY(!result.out.contains(QLatin1String("Hidden")));
+        const QStringList lines = result.out.split("\r\n");
+        for (const QString& line : {QString("Answers: OK  (%1/submit)").arg(m_server->base()),
+                 QString("Gone: Gone (404/410)  (%1/gone)").arg(m_server->base()),
+                 QString("Moved: Moved to %1/new  (%1/old)").arg(m_server->base(1)),
+                 QString("Mail: takes submissions by e-mail")})
+            QVERIFY2(lines.contains(line), qPrintable(line + " is not in:\n" + result.out));
+        QVERIFY(!result.out.contains("Hidden"));
 
         data.open();
         SiteCheckStore store(data.dm());
@@ -61,7 +62,6 @@ private Q_SLOTS:
 
         result = runCli({"--dir", data.dir.path(), "check-sites", "--all", "--csv"});
         QCOMPARE(result.code, 0);
-        QVERIFY(result.out.startsWith(QLatin1String("Site,Address,Field,Outcome")));
         QVERIFY(result.out.contains(QStringLiteral("\"Hidden\",\"%1/\",\"HomeUrl\",\"ok\"").arg(m_server->base(2))));
 
         result = runCli({"--dir", data.dir.path(), "check-sites", "--filter", "SiteName='Gone'"});

@@ -63,47 +63,33 @@ private Q_SLOTS:
         QCOMPARE(reopened.all().size(), 3);
     }
 
+    // address and field: what is checked, or empty when the site is not checked.
     void targets_data()
     {
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("submit");
-        QTest::addColumn<bool>("checked");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("field");
-        QTest::newRow("submit page") << "http://h.test/"
-                                     << " http://h.test/submit " << true << "http://h.test/submit"
-                                     << "SubmitUrl";
-        QTest::newRow("home page without submit page") << "https://h.test/"
-                                                       << "" << true << "https://h.test/"
-                                                       << "HomeUrl";
-        QTest::newRow("file address") << ""
-                                      << "file:///demo/forms/a b.html?site=A" << true
-                                      << "file:///demo/forms/a b.html?site=A"
-                                      << "SubmitUrl";
-        QTest::newRow("e-mail site") << "http://h.test/"
-                                     << "submit@h.test" << false << ""
-                                     << "";
-        QTest::newRow("mailto") << "http://h.test/"
-                                << "mailto:submit@h.test" << false << ""
-                                << "";
-        QTest::newRow("no address") << ""
-                                    << "  " << false << ""
-                                    << "";
-        QTest::newRow("ftp address") << "ftp://h.test/"
-                                     << "" << false << ""
-                                     << "";
-        QTest::newRow("no host") << "http:///x"
-                                 << "" << false << ""
-                                 << "";
+        const auto row = [](const char* name, const char* home, const char* submit, const char* address,
+                             const char* field) { QTest::newRow(name) << home << submit << address << field; };
+        row("submit page", "http://h.test/", " http://h.test/submit ", "http://h.test/submit", "SubmitUrl");
+        row("home page without submit page", "https://h.test/", "", "https://h.test/", "HomeUrl");
+        row("file address", "", "file:///demo/forms/a b.html?site=A", "file:///demo/forms/a b.html?site=A",
+            "SubmitUrl");
+        row("e-mail site", "http://h.test/", "submit@h.test", "", "");
+        row("mailto", "http://h.test/", "mailto:submit@h.test", "", "");
+        row("no address", "", "  ", "", "");
+        row("ftp address", "ftp://h.test/", "", "", "");
+        row("no host", "http:///x", "", "", "");
     }
 
     void targets()
     {
         QFETCH(QString, home);
         QFETCH(QString, submit);
-        QFETCH(bool, checked);
         QFETCH(QString, address);
         QFETCH(QString, field);
+        const bool checked = !address.isEmpty();
         SiteCheckTarget target;
         QString skipped;
         QCOMPARE(SiteCheckPlan::targetFor(QStringLiteral("S"), home, submit, target, skipped), checked);
@@ -146,46 +132,45 @@ private Q_SLOTS:
             {{"HomeUrl", "http://old.test/"}, {"SubmitUrl", "http://old.test/submit"},
                 {"UserNotes", "Reviewer: Sam.\r\nFast."}});
         data.addSite(QStringLiteral("HomeOnly"), {{"HomeUrl", "http://home.test/"}});
+        const auto field = [&data](const char* site, const char* name) {
+            return data.siteRow(QString::fromLatin1(site)).value(name).toString();
+        };
         SiteCheckActions actions(data.dm());
+        using Use = SiteCheckActions::AddressUse;
         const SiteCheckResult moved
             = result(QStringLiteral("Moved"), SiteCheckOutcome::moved(QStringLiteral("https://new.test/submit"), 200),
                 QStringLiteral("http://old.test/submit"));
 
         // A user's note: the site list's address stays, the notes keep their line ends.
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::NoteAddress);
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("SubmitUrl").toString(),
-            QStringLiteral("http://old.test/submit"));
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("UserNotes").toString(),
-            QStringLiteral(
-                "Reviewer: Sam.\r\nFast.\r\nNew address (site check of 2026-12-09): https://new.test/submit"));
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::NoteAddress); // not twice
-        QCOMPARE(
-            data.siteRow(QStringLiteral("Moved")).value("UserNotes").toString().count(QLatin1String("new.test")), 1);
+        const QString noted
+            = "Reviewer: Sam.\r\nFast.\r\nNew address (site check of 2026-12-09): https://new.test/submit";
+        actions.useNewAddress(moved, Use::NoteAddress);
+        QCOMPARE(field("Moved", "UserNotes"), noted);
+        QCOMPARE(field("Moved", "SubmitUrl"), QStringLiteral("http://old.test/submit"));
+        actions.useNewAddress(moved, Use::NoteAddress); // not twice
+        QCOMPARE(field("Moved", "UserNotes"), noted);
 
         // A maintainer's change: only the field that was checked.
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::ChangeAddress);
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("SubmitUrl").toString(),
-            QStringLiteral("https://new.test/submit"));
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("HomeUrl").toString(), QStringLiteral("http://old.test/"));
+        actions.useNewAddress(moved, Use::ChangeAddress);
+        QCOMPARE(field("Moved", "SubmitUrl"), QStringLiteral("https://new.test/submit"));
+        QCOMPARE(field("Moved", "HomeUrl"), QStringLiteral("http://old.test/"));
         // The address is no longer the one checked: nothing is changed again.
-        QVERIFY_THROWS_EXCEPTION(
-            QuilletError, actions.useNewAddress(moved, SiteCheckActions::AddressUse::ChangeAddress));
+        QVERIFY_THROWS_EXCEPTION(QuilletError, actions.useNewAddress(moved, Use::ChangeAddress));
 
         const SiteCheckResult home
             = result(QStringLiteral("HomeOnly"), SiteCheckOutcome::moved(QStringLiteral("https://home.test/"), 200),
                 QStringLiteral("http://home.test/"), SiteCheckField::Home);
-        actions.useNewAddress(home, SiteCheckActions::AddressUse::ChangeAddress);
-        QCOMPARE(
-            data.siteRow(QStringLiteral("HomeOnly")).value("HomeUrl").toString(), QStringLiteral("https://home.test/"));
-        QVERIFY(data.siteRow(QStringLiteral("HomeOnly")).value("SubmitUrl").toString().isEmpty());
+        actions.useNewAddress(home, Use::ChangeAddress);
+        QCOMPARE(field("HomeOnly", "HomeUrl"), QStringLiteral("https://home.test/"));
+        QVERIFY(field("HomeOnly", "SubmitUrl").isEmpty());
 
+        // Neither another outcome than a move nor a site not in the list is used.
         QVERIFY_THROWS_EXCEPTION(QuilletError,
             actions.useNewAddress(result(QStringLiteral("HomeOnly"), SiteCheckOutcome::gone(404),
                                       QStringLiteral("https://home.test/"), SiteCheckField::Home),
-                SiteCheckActions::AddressUse::ChangeAddress));
-        QVERIFY_THROWS_EXCEPTION(QuilletError,
-            actions.useNewAddress(
-                result(QStringLiteral("Nowhere"), moved.outcome), SiteCheckActions::AddressUse::NoteAddress));
+                Use::ChangeAddress));
+        QVERIFY_THROWS_EXCEPTION(
+            QuilletError, actions.useNewAddress(result(QStringLiteral("Nowhere"), moved.outcome), Use::NoteAddress));
     }
 
     void reportAndCsv()
