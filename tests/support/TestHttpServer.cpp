@@ -6,33 +6,23 @@
 #include <QJsonDocument>
 #include <QSaveFile>
 
-namespace {
-
-// A self-signed certificate for 127.0.0.1 made with openssl: dir/cert.pem and dir/key.pem.
-bool makeSelfSignedCertificate(const QTemporaryDir& dir)
-{
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"),
-        {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-            QStringLiteral("-nodes"), QStringLiteral("-keyout"), dir.filePath(QStringLiteral("key.pem")),
-            QStringLiteral("-out"), dir.filePath(QStringLiteral("cert.pem")), QStringLiteral("-days"),
-            QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-            QStringLiteral("subjectAltName=IP:127.0.0.1")});
-    return openssl.waitForFinished(60000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
-}
-
-} // namespace
-
 TestHttpServer::TestHttpServer(int hosts, bool tls)
 {
     QDir().mkpath(root());
     configure(QJsonObject());
     QStringList arguments {QStringLiteral(QUILLET_TEST_HTTP_SERVER_SCRIPT), m_state.path(), QString::number(hosts)};
     if (tls) {
-        if (!makeSelfSignedCertificate(m_state))
+        // A self-signed certificate for 127.0.0.1.
+        const QString key = m_state.filePath(QStringLiteral("key.pem"));
+        const QStringList request = QStringLiteral("req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                                                   "-addext subjectAltName=IP:127.0.0.1")
+                                        .split(QLatin1Char(' '));
+        QProcess openssl; // its chatter is read and dropped
+        openssl.start(QStringLiteral("openssl"),
+            request + QStringList {QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificateFile()});
+        if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit || openssl.exitCode() != 0)
             return;
-        arguments << certificateFile() << m_state.filePath(QStringLiteral("key.pem"));
+        arguments << certificateFile() << key;
     }
     m_process.setProgram(QStringLiteral("/usr/bin/python3"));
     m_process.setArguments(arguments);

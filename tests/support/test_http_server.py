@@ -3,37 +3,30 @@
 
 usage: test_http_server.py STATE HOSTS [CERT KEY]
 
-Listens on HOSTS free ports (each port stands for one host), and with CERT and
-KEY on one more port with TLS; prints "PORTS p1 p2 ..." (the TLS port last)
-once it listens. Serves the files under STATE/root. STATE/config.json is read
-again for every request, so a test can change the behaviour while it runs:
+Listens on HOSTS free ports (each stands for a host), with CERT and KEY on one
+more with TLS, and prints "PORTS p1 p2 ..." (the TLS port last). Serves the
+files under STATE/root. STATE/config.json is read again for every request:
 
-  {"auth":    {"/members/": {"user": "u", "password": "p"}},   path prefix -> Basic login
-   "routes":  {"/x": {"status": 404, "reason": "Not Found",    the status line
-                      "head_status": 405,                      the status for HEAD instead
-                      "location": "/y",                        Location header
-                      "cookie": "id=1",                        Set-Cookie header
-                      "body": "text",                          instead of the file
-                      "length": "unknown",                     no Content-Length, close ends the body
-                      "chunk": 100, "delay": 0.05,             sent in pieces with pauses
-                      "stall_after": 10, "stall": 5,           pause after some bytes
-                      "drop_after": 10,                        close the connection after some bytes
-                      "wait": 0.2,                             seconds before the answer
-                      "hang": true,                            never answer at all
-                      "endless": true,                         the headers, then a body that never ends
-                      "close": true}},                         close the connection without an answer
-   "default": {...}}                                           for paths without a route
-
-A route is found by the whole path, else by the path without its query. A path
-with neither a route nor a file is 404; a route with neither a body nor a file
-answers a small page.
+  {"auth": {"/members/": {"user": "u", "password": "p"}},   path prefix -> Basic login
+   "routes": {"/x": {"status": 404, "reason": "Not Found",  (a path, else the path without its query)
+                     "head_status": 405,                    the status for HEAD instead
+                     "location": "/y", "cookie": "id=1",    Location and Set-Cookie headers
+                     "body": "text",                        instead of the file (a small page without either)
+                     "length": "unknown",                   no Content-Length, close ends the body
+                     "chunk": 100, "delay": 0.05,           sent in pieces with pauses
+                     "stall_after": 10, "stall": 5,         pause after some bytes
+                     "drop_after": 10,                      close the connection after some bytes
+                     "wait": 0.2,                           seconds before the answer
+                     "hang": true,                          never answer
+                     "endless": true,                       the headers, then a body that never ends
+                     "close": true}},                       close the connection without an answer
+   "default": {...}}                                        for paths without a route (else the file, or 404)
 
 Every request is noted in STATE/requests.log.started ("METHOD path") when it
-arrives, and in STATE/requests.log as one JSON line just before its answer's
-headers go out (or once it was given up): method, port, path, authorization,
-cookie, accept, user_agent, status, start and end (monotonic seconds). Nothing
-reaches the client before its line is written. The server ends when its stdin
-ends, that is when the test that started it ends.
+arrives, and in STATE/requests.log as a JSON line just before its answer's
+headers go out (or once it is given up): method, port, path, authorization,
+cookie, accept, user_agent, status, start and end (monotonic seconds). The
+server ends when its stdin ends, that is when the test that started it ends.
 """
 
 import base64
@@ -75,7 +68,7 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, format, *args):  # quiet: the log file records requests
         pass
 
-    def record(self, status):
+    def record(self):
         if self.recorded:
             return
         self.recorded = True
@@ -83,7 +76,7 @@ class Handler(BaseHTTPRequestHandler):
             "method": self.command, "port": self.server.server_address[1], "path": self.path,
             "authorization": self.headers.get("Authorization"), "cookie": self.headers.get("Cookie"),
             "accept": self.headers.get("Accept"), "user_agent": self.headers.get("User-Agent"),
-            "status": status, "start": self.start, "end": time.monotonic()}))
+            "status": self.status, "start": self.start, "end": time.monotonic()}))
 
     def send_response(self, code, message=None):
         self.status = code
@@ -92,7 +85,7 @@ class Handler(BaseHTTPRequestHandler):
     def end_headers(self):
         # The request's span ends here, before anything reaches the client: a
         # busy machine cannot stretch it past the client's next request.
-        self.record(self.status)
+        self.record()
         super().end_headers()
 
     def handle_any(self):
@@ -106,7 +99,7 @@ class Handler(BaseHTTPRequestHandler):
         try:
             self.answer(config, route)
         finally:
-            self.record(self.status)
+            self.record()
 
     def login_required(self, config):
         for prefix, login in config.get("auth", {}).items():
@@ -128,9 +121,8 @@ class Handler(BaseHTTPRequestHandler):
         if self.login_required(config):
             return self.reply(401, "Unauthorized", b"<html><body>Members only</body></html>", {},
                               [("WWW-Authenticate", 'Basic realm="Members"')])
-        status = settings.get("status", 200)
-        if self.command == "HEAD" and "head_status" in settings:
-            status = settings["head_status"]
+        head = self.command == "HEAD" and "head_status" in settings
+        status = settings["head_status"] if head else settings.get("status", 200)
         file = os.path.normpath(os.path.join(ROOT, self.path.split("?")[0].lstrip("/")))
         if "body" in settings:
             body = settings["body"].encode("utf-8")
@@ -192,11 +184,7 @@ class Handler(BaseHTTPRequestHandler):
             elif delay:
                 time.sleep(delay)
 
-    def do_GET(self):
-        self.handle_any()
-
-    def do_HEAD(self):
-        self.handle_any()
+    do_GET = do_HEAD = handle_any
 
 
 class Server(ThreadingHTTPServer):
