@@ -52,14 +52,14 @@ private Q_SLOTS:
         RecordingMessageSink& sink = desktop.sink;
         QVERIFY(dm.sites().locate("Answers"));
         SiteSelector& selector = desktop.selector();
-        QCOMPARE(child<QLabel>(selector, "lblLastCheck")->text(), QStringLiteral("Last check: never"));
+        QCOMPARE(child<QLabel>(selector, "lblLastCheck")->text(), QString("Last check: never"));
 
         child<QAction>(desktop.mainWindow(), "CheckSiteAddresses1")->trigger();
         auto* window = desktop.mainWindow().findChild<SiteCheckWindow*>("frmSiteCheck");
         QVERIFY(window);
         QTRY_VERIFY_WITH_TIMEOUT(!window->isRunning(), 60000);
-        QCOMPARE(child<QLabel>(*window, "lblProgress")->text(), QStringLiteral("6 of 6 checked"));
-        QVERIFY(child<QLabel>(*window, "lblSkipped")->text().startsWith(QLatin1String("1 sites not checked")));
+        QCOMPARE(child<QLabel>(*window, "lblProgress")->text(), QString("6 of 6 checked"));
+        QVERIFY(child<QLabel>(*window, "lblSkipped")->text().startsWith("1 sites not checked"));
 
         auto* table = child<QTableView>(*window, "grdResults");
         QCOMPARE(shown(*table), QStringList({"Answers", "Broken", "Gone", "Local", "Local gone", "Moved"}));
@@ -68,14 +68,14 @@ private Q_SLOTS:
 
         // Sorted by outcome, shown one outcome at a time.
         table->sortByColumn(SiteCheckModel::OutcomeColumn, Qt::AscendingOrder);
-        QCOMPARE(shown(*table).first(), QStringLiteral("Broken"));
+        QCOMPARE(shown(*table).first(), QString("Broken"));
         auto* show = child<QComboBox>(*window, "cboOutcome");
         show->setCurrentIndex(show->findData(int(SiteCheckOutcome::Kind::Gone)));
         QCOMPARE(shown(*table), QStringList({"Gone", "Local gone"}));
         show->setCurrentIndex(0);
 
         // The panel shows each site's last check.
-        QVERIFY(child<QLabel>(selector, "lblLastCheck")->text().startsWith(QLatin1String("Last check: OK (")));
+        QVERIFY(child<QLabel>(selector, "lblLastCheck")->text().startsWith("Last check: OK ("));
 
         // Nothing is hidden when the question is answered No; Yes hides the two.
         sink.setNextAnswer(MessageSink::Answer::No);
@@ -93,10 +93,10 @@ private Q_SLOTS:
         // A double click opens the site at the address that was checked.
         table->sortByColumn(SiteCheckModel::SiteColumn, Qt::AscendingOrder);
         const QModelIndex broken = table->model()->index(1, SiteCheckModel::SiteColumn);
-        QCOMPARE(broken.data().toString(), QStringLiteral("Broken"));
+        QCOMPARE(broken.data().toString(), QString("Broken"));
         QVERIFY(QMetaObject::invokeMethod(table, "doubleClicked", Q_ARG(QModelIndex, broken)));
         QCOMPARE(desktop.mainWindow().addressBox()->currentText(), base1 + "/broken");
-        QCOMPARE(dm.sites().currentSiteName(), QStringLiteral("Broken"));
+        QCOMPARE(dm.sites().currentSiteName(), QString("Broken"));
 
         // A user's "Use new address" keeps the list's address and notes the new one.
         table->selectRow(shown(*table).indexOf("Moved"));
