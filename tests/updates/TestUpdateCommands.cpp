@@ -254,8 +254,7 @@ void TestUpdateCommands::secondUpdateInTheSameFolderSaysOneIsRunning()
     TestProgramDirectory dir;
     pointAtServer(dir);
     TestProgramDirectory source;
-    const QByteArray archive = zipArchive({{"sites.csv", "One,http://one/\r\n"}});
-    source.writeFile("sites.zip", archive);
+    source.writeFile("sites.zip", zipArchive({{"sites.csv", "One,http://one/\r\n"}}));
     {
         // Another program's update holds the folder.
         SiteUpdateLock other(dir.path());
