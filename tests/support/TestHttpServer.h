@@ -7,14 +7,12 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// The tests' web server (test_http_server.py, Python's standard library) on
-// 127.0.0.1: one process listening on a free port for each of hosts, each
-// port standing for a host, and with tls on one more port with a self-signed
-// certificate. It serves the files under root(); configure() sets what it
-// does beyond that (logins, statuses, redirects, cookies, slow, stalled,
-// dropped, endless or missing answers) and may change it while it runs.
+// The tests' web server (test_http_server.py) on 127.0.0.1: one process with
+// a free port for each of hosts, each port standing for a host, and with tls
+// one more with a self-signed certificate. It serves the files under root();
+// configure() sets what it does beyond that and may change it while it runs.
 // Stopped when destroyed; a test program may start one in initTestCase and
-// reset it for every test.
+// reset() it for every test.
 class TestHttpServer {
 public:
     explicit TestHttpServer(int hosts = 1, bool tls = false);
@@ -36,7 +34,8 @@ public:
     QString root() const { return m_state.filePath(QStringLiteral("root")); }
     void writeFile(const QString& path, const QByteArray& bytes) const;
 
-    // The behaviour as test_http_server.py describes it.
+    // Logins, statuses, redirects, cookies, slow, stalled, dropped, endless or
+    // missing answers, as test_http_server.py describes them.
     void configure(const QJsonObject& config) const;
     // Back to a plain file server: no files, no special behaviour, no requests recorded.
     void reset() const;
