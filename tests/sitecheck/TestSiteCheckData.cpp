@@ -15,8 +15,7 @@ namespace {
 using Kind = SiteCheckOutcome::Kind;
 
 SiteCheckResult result(const QString& site, const SiteCheckOutcome& outcome,
-    const QString& address = QStringLiteral("http://example.test/submit"),
-    SiteCheckField field = SiteCheckField::Submit)
+    const QString& address = QString("http://example.test/submit"), SiteCheckField field = SiteCheckField::Submit)
 {
     return {site, address, field, outcome, QDateTime(QDate(2026, 12, 9), QTime(21, 30), QTimeZone::utc())};
 }
@@ -33,80 +32,65 @@ private Q_SLOTS:
     {
         DataFixture data;
         data.open();
-        data.addSite(QStringLiteral("Alpha"));
+        data.addSite("Alpha");
         SiteCheckStore store(data.dm());
         QVERIFY(!store.exists());
-        QVERIFY(!store.last(QStringLiteral("Alpha")));
+        QVERIFY(!store.last("Alpha"));
         QVERIFY(store.goneSiteNames().isEmpty());
         QVERIFY(!store.exists()); // reading made nothing
         const int version = data.dm().tableVersion(Table::Sites);
 
-        store.save({result(QStringLiteral("Alpha"), SiteCheckOutcome::gone(404)),
-            result(QStringLiteral("beta"), SiteCheckOutcome::gone(410)),
-            result(QStringLiteral("Gamma"), SiteCheckOutcome::moved(QStringLiteral("https://new.test/x"), 200))});
+        store.save({result("Alpha", SiteCheckOutcome::gone(404)), result("beta", SiteCheckOutcome::gone(410)),
+            result("Gamma", SiteCheckOutcome::moved("https://new.test/x", 200))});
         QVERIFY(store.exists());
-        QCOMPARE(store.goneSiteNames(), QStringList({QStringLiteral("Alpha"), QStringLiteral("beta")}));
-        store.save({result(QStringLiteral("Alpha"), SiteCheckOutcome::ok(200))});
-        QCOMPARE(store.goneSiteNames(), QStringList({QStringLiteral("beta")}));
+        QCOMPARE(store.goneSiteNames(), QStringList({QString("Alpha"), QString("beta")}));
+        store.save({result("Alpha", SiteCheckOutcome::ok(200))});
+        QCOMPARE(store.goneSiteNames(), QStringList({QString("beta")}));
         QCOMPARE(data.dm().tableVersion(Table::Sites), version);
         QCOMPARE(data.dm().rowCount(Table::Sites), 1);
 
         data.close();
         data.open();
         SiteCheckStore reopened(data.dm());
-        const auto gamma = reopened.last(QStringLiteral("Gamma"));
+        const auto gamma = reopened.last("Gamma");
         QVERIFY(gamma);
-        QCOMPARE(gamma->outcome, SiteCheckOutcome::moved(QStringLiteral("https://new.test/x"), 200));
-        QCOMPARE(gamma->outcome.text(), QStringLiteral("Moved to https://new.test/x"));
+        QCOMPARE(gamma->outcome, SiteCheckOutcome::moved(QString("https://new.test/x"), 200));
+        QCOMPARE(gamma->outcome.text(), QString("Moved to https://new.test/x"));
         QCOMPARE(gamma->checkedAt, QDateTime(QDate(2026, 12, 9), QTime(21, 30), QTimeZone::utc()));
         QCOMPARE(gamma->field, SiteCheckField::Submit);
         QCOMPARE(reopened.all().size(), 3);
     }
 
+    // address and field: what is checked, or empty when the site is not checked.
     void targets_data()
     {
         QTest::addColumn<QString>("home");
         QTest::addColumn<QString>("submit");
-        QTest::addColumn<bool>("checked");
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("field");
-        QTest::newRow("submit page") << "http://h.test/"
-                                     << " http://h.test/submit " << true << "http://h.test/submit"
-                                     << "SubmitUrl";
-        QTest::newRow("home page without submit page") << "https://h.test/"
-                                                       << "" << true << "https://h.test/"
-                                                       << "HomeUrl";
-        QTest::newRow("file address") << ""
-                                      << "file:///demo/forms/a b.html?site=A" << true
-                                      << "file:///demo/forms/a b.html?site=A"
-                                      << "SubmitUrl";
-        QTest::newRow("e-mail site") << "http://h.test/"
-                                     << "submit@h.test" << false << ""
-                                     << "";
-        QTest::newRow("mailto") << "http://h.test/"
-                                << "mailto:submit@h.test" << false << ""
-                                << "";
-        QTest::newRow("no address") << ""
-                                    << "  " << false << ""
-                                    << "";
-        QTest::newRow("ftp address") << "ftp://h.test/"
-                                     << "" << false << ""
-                                     << "";
-        QTest::newRow("no host") << "http:///x"
-                                 << "" << false << ""
-                                 << "";
+        const auto row = [](const char* name, const char* home, const char* submit, const char* address,
+                             const char* field) { QTest::newRow(name) << home << submit << address << field; };
+        row("submit page", "http://h.test/", " http://h.test/submit ", "http://h.test/submit", "SubmitUrl");
+        row("home page without submit page", "https://h.test/", "", "https://h.test/", "HomeUrl");
+        row("file address", "", "file:///demo/forms/a b.html?site=A", "file:///demo/forms/a b.html?site=A",
+            "SubmitUrl");
+        row("e-mail site", "http://h.test/", "submit@h.test", "", "");
+        row("mailto", "http://h.test/", "mailto:submit@h.test", "", "");
+        row("no address", "", "  ", "", "");
+        row("ftp address", "ftp://h.test/", "", "", "");
+        row("no host", "http:///x", "", "", "");
     }
 
     void targets()
     {
         QFETCH(QString, home);
         QFETCH(QString, submit);
-        QFETCH(bool, checked);
         QFETCH(QString, address);
         QFETCH(QString, field);
+        const bool checked = !address.isEmpty();
         SiteCheckTarget target;
         QString skipped;
-        QCOMPARE(SiteCheckPlan::targetFor(QStringLiteral("S"), home, submit, target, skipped), checked);
+        QCOMPARE(SiteCheckPlan::targetFor(QString("S"), home, submit, target, skipped), checked);
         QCOMPARE(skipped.isEmpty(), checked);
         if (checked) {
             QCOMPARE(target.address, address);
@@ -122,96 +106,91 @@ private Q_SLOTS:
     {
         DataFixture data;
         data.open();
-        data.config().siteFilter = QStringLiteral("Dead=False");
+        data.config().siteFilter = "Dead=False";
         data.dm().applySiteFilter();
-        data.addSite(QStringLiteral("Alpha"), {{"Hide", 0}});
-        data.addSite(QStringLiteral("Beta"), {{"Hide", 1}});
-        data.addSite(QStringLiteral("Gamma"), {{"Hide", 0}});
-        data.addSite(QStringLiteral("Omega"), {{"Hide", 0}});
-        QVERIFY(data.dm().sites().locate(QStringLiteral("Omega")));
-        const int hidden = SiteCheckActions(data.dm()).hideSites(
-            {QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma"), QStringLiteral("Nowhere")});
+        data.addSite("Alpha", {{"Hide", 0}});
+        data.addSite("Beta", {{"Hide", 1}});
+        data.addSite("Gamma", {{"Hide", 0}});
+        data.addSite("Omega", {{"Hide", 0}});
+        QVERIFY(data.dm().sites().locate("Omega"));
+        const int hidden = SiteCheckActions(data.dm()).hideSites({"Alpha", "Beta", "Gamma", "Nowhere"});
         QCOMPARE(hidden, 2);
         for (const char* name : {"Alpha", "Beta", "Gamma"})
             QCOMPARE(data.siteRow(QString::fromLatin1(name)).value("Hide").toInt(), 1);
-        QCOMPARE(data.siteRow(QStringLiteral("Omega")).value("Hide").toInt(), 0);
-        QCOMPARE(data.dm().sites().currentSiteName(), QStringLiteral("Omega"));
+        QCOMPARE(data.siteRow(QString("Omega")).value("Hide").toInt(), 0);
+        QCOMPARE(data.dm().sites().currentSiteName(), QString("Omega"));
     }
 
     void useNewAddress()
     {
         DataFixture data;
         data.open();
-        data.addSite(QStringLiteral("Moved"),
+        data.addSite("Moved",
             {{"HomeUrl", "http://old.test/"}, {"SubmitUrl", "http://old.test/submit"},
                 {"UserNotes", "Reviewer: Sam.\r\nFast."}});
-        data.addSite(QStringLiteral("HomeOnly"), {{"HomeUrl", "http://home.test/"}});
+        data.addSite("HomeOnly", {{"HomeUrl", "http://home.test/"}});
+        const auto field = [&data](const char* site, const char* name) {
+            return data.siteRow(QString::fromLatin1(site)).value(name).toString();
+        };
         SiteCheckActions actions(data.dm());
+        using Use = SiteCheckActions::AddressUse;
         const SiteCheckResult moved
-            = result(QStringLiteral("Moved"), SiteCheckOutcome::moved(QStringLiteral("https://new.test/submit"), 200),
-                QStringLiteral("http://old.test/submit"));
+            = result("Moved", SiteCheckOutcome::moved("https://new.test/submit", 200), "http://old.test/submit");
 
         // A user's note: the site list's address stays, the notes keep their line ends.
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::NoteAddress);
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("SubmitUrl").toString(),
-            QStringLiteral("http://old.test/submit"));
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("UserNotes").toString(),
-            QStringLiteral(
-                "Reviewer: Sam.\r\nFast.\r\nNew address (site check of 2026-12-09): https://new.test/submit"));
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::NoteAddress); // not twice
-        QCOMPARE(
-            data.siteRow(QStringLiteral("Moved")).value("UserNotes").toString().count(QLatin1String("new.test")), 1);
+        const QString noted
+            = "Reviewer: Sam.\r\nFast.\r\nNew address (site check of 2026-12-09): https://new.test/submit";
+        actions.useNewAddress(moved, Use::NoteAddress);
+        QCOMPARE(field("Moved", "UserNotes"), noted);
+        QCOMPARE(field("Moved", "SubmitUrl"), "http://old.test/submit");
+        actions.useNewAddress(moved, Use::NoteAddress); // not twice
+        QCOMPARE(field("Moved", "UserNotes"), noted);
 
         // A maintainer's change: only the field that was checked.
-        actions.useNewAddress(moved, SiteCheckActions::AddressUse::ChangeAddress);
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("SubmitUrl").toString(),
-            QStringLiteral("https://new.test/submit"));
-        QCOMPARE(data.siteRow(QStringLiteral("Moved")).value("HomeUrl").toString(), QStringLiteral("http://old.test/"));
+        actions.useNewAddress(moved, Use::ChangeAddress);
+        QCOMPARE(field("Moved", "SubmitUrl"), QString("https://new.test/submit"));
+        QCOMPARE(field("Moved", "HomeUrl"), QString("http://old.test/"));
         // The address is no longer the one checked: nothing is changed again.
-        QVERIFY_THROWS_EXCEPTION(
-            QuilletError, actions.useNewAddress(moved, SiteCheckActions::AddressUse::ChangeAddress));
+        QVERIFY_THROWS_EXCEPTION(QuilletError, actions.useNewAddress(moved, Use::ChangeAddress));
 
-        const SiteCheckResult home
-            = result(QStringLiteral("HomeOnly"), SiteCheckOutcome::moved(QStringLiteral("https://home.test/"), 200),
-                QStringLiteral("http://home.test/"), SiteCheckField::Home);
-        actions.useNewAddress(home, SiteCheckActions::AddressUse::ChangeAddress);
-        QCOMPARE(
-            data.siteRow(QStringLiteral("HomeOnly")).value("HomeUrl").toString(), QStringLiteral("https://home.test/"));
-        QVERIFY(data.siteRow(QStringLiteral("HomeOnly")).value("SubmitUrl").toString().isEmpty());
+        const SiteCheckResult home = result(
+            "HomeOnly", SiteCheckOutcome::moved("https://home.test/", 200), "http://home.test/", SiteCheckField::Home);
+        actions.useNewAddress(home, Use::ChangeAddress);
+        QCOMPARE(field("HomeOnly", "HomeUrl"), QString("https://home.test/"));
+        QVERIFY(field("HomeOnly", "SubmitUrl").isEmpty());
 
-        QVERIFY_THROWS_EXCEPTION(QuilletError,
-            actions.useNewAddress(result(QStringLiteral("HomeOnly"), SiteCheckOutcome::gone(404),
-                                      QStringLiteral("https://home.test/"), SiteCheckField::Home),
-                SiteCheckActions::AddressUse::ChangeAddress));
+        // Neither another outcome than a move nor a site not in the list is used.
         QVERIFY_THROWS_EXCEPTION(QuilletError,
             actions.useNewAddress(
-                result(QStringLiteral("Nowhere"), moved.outcome), SiteCheckActions::AddressUse::NoteAddress));
+                result("HomeOnly", SiteCheckOutcome::gone(404), QString("https://home.test/"), SiteCheckField::Home),
+                Use::ChangeAddress));
+        QVERIFY_THROWS_EXCEPTION(
+            QuilletError, actions.useNewAddress(result("Nowhere", moved.outcome), Use::NoteAddress));
     }
 
     void reportAndCsv()
     {
-        const QVector<SiteCheckResult> results {result(QStringLiteral("Alpha"), SiteCheckOutcome::ok(200)),
-            result(QStringLiteral("=cmd|' /C calc'!A0"), SiteCheckOutcome::error(500)),
-            result(QStringLiteral("Say \"hi\""), SiteCheckOutcome::noAnswer(QStringLiteral("Connection refused"))),
-            result(QStringLiteral("Gone"), SiteCheckOutcome::gone(410))};
-        const QString report = SiteCheckReport::reportText(
-            results, {{QStringLiteral("Fernhill"), QStringLiteral("takes submissions by e-mail")}});
-        QVERIFY(report.endsWith(QLatin1String("\r\n")));
-        QCOMPARE(report.count(QLatin1Char('\n')), report.count(QLatin1String("\r\n")));
-        QVERIFY(report.contains(QLatin1String("\r\nAlpha: OK  (http://example.test/submit)\r\n")));
-        QVERIFY(report.contains(QLatin1String("\r\nGone (404/410): 1\r\n")));
-        QVERIFY(report.contains(QLatin1String("\r\n    Connection refused\r\n")));
-        QVERIFY(report.contains(QLatin1String("\r\nFernhill: takes submissions by e-mail\r\n")));
+        const QVector<SiteCheckResult> results {result("Alpha", SiteCheckOutcome::ok(200)),
+            result("=cmd|' /C calc'!A0", SiteCheckOutcome::error(500)),
+            result("Say \"hi\"", SiteCheckOutcome::noAnswer("Connection refused")),
+            result("Gone", SiteCheckOutcome::gone(410))};
+        const QString report = SiteCheckReport::reportText(results, {{"Fernhill", "takes submissions by e-mail"}});
+        QVERIFY(report.endsWith("\r\n"));
+        QCOMPARE(report.count('\n'), report.count(QString("\r\n")));
+        QVERIFY(report.contains("\r\nAlpha: OK  (http://example.test/submit)\r\n"));
+        QVERIFY(report.contains("\r\nGone (404/410): 1\r\n"));
+        QVERIFY(report.contains("\r\n    Connection refused\r\n"));
+        QVERIFY(report.contains("\r\nFernhill: takes submissions by e-mail\r\n"));
 
-        const QStringList lines = SiteCheckReport::csvText(results).split(QLatin1String("\r\n"));
+        const QStringList lines = SiteCheckReport::csvText(results).split("\r\n");
         QCOMPARE(lines.size(), 6); // header, four rows, and the empty rest after the last line end
-        QCOMPARE(lines.at(0), QStringLiteral("Site,Address,Field,Outcome,Status,New address,Detail,Checked"));
+        QCOMPARE(lines.at(0), QString("Site,Address,Field,Outcome,Status,New address,Detail,Checked"));
         QCOMPARE(lines.at(1),
-            QStringLiteral("\"Alpha\",\"http://example.test/"
-                           "submit\",\"SubmitUrl\",\"ok\",\"200\",\"\",\"\",\"2026-12-09T21:30:00Z\""));
-        QVERIFY(lines.at(2).startsWith(QLatin1String("\"'=cmd|' /C calc'!A0\",")));
-        QVERIFY(lines.at(3).startsWith(QLatin1String("\"Say \"\"hi\"\"\",")));
-        QVERIFY(lines.at(3).contains(QLatin1String(",\"no-answer\",\"\",")));
+            QString("\"Alpha\",\"http://example.test/"
+                    "submit\",\"SubmitUrl\",\"ok\",\"200\",\"\",\"\",\"2026-12-09T21:30:00Z\""));
+        QVERIFY(lines.at(2).startsWith("\"'=cmd|' /C calc'!A0\","));
+        QVERIFY(lines.at(3).startsWith("\"Say \"\"hi\"\"\","));
+        QVERIFY(lines.at(3).contains(",\"no-answer\",\"\","));
     }
 };
 

@@ -1,19 +1,12 @@
 #include "CompletingComboBox.h"
-#include "DesktopStartup.h"
-#include "MainWindow.h"
-#include "SiteAddressCheck.h"
 #include "SiteCheckModel.h"
 #include "SiteCheckStore.h"
 #include "SiteCheckWindow.h"
-#include "SiteSelector.h"
-#include "SiteServer.h"
-#include "Sql.h"
-#include "SubmissionDatabase.h"
-#include "TestSupport.h"
+#include "SiteListDesktop.h"
+#include "TestHttpServer.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QFile>
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
@@ -22,20 +15,13 @@
 
 namespace {
 
-template<typename T> T* child(QWidget& window, const char* name)
+// The texts of a column of the results, row by row.
+QStringList shown(QTableView& table, int column = SiteCheckModel::SiteColumn)
 {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no child %s", name);
-    return widget;
-}
-
-QStringList shownSites(QTableView& table)
-{
-    QStringList names;
+    QStringList texts;
     for (int row = 0; row < table.model()->rowCount(); ++row)
-        names.append(table.model()->index(row, SiteCheckModel::SiteColumn).data().toString());
-    return names;
+        texts.append(table.model()->index(row, column).data().toString());
+    return texts;
 }
 
 } // namespace
@@ -49,61 +35,47 @@ class TestSiteCheckWindow : public QObject {
 private Q_SLOTS:
     void checkHideAndFollow()
     {
-        SiteServer server(3);
+        TestHttpServer server(3);
         QVERIFY(server.isRunning());
-        server.configure(QJsonObject {{"routes",
-            QJsonObject {{"/gone", QJsonObject {{"status", 410}}},
-                {"/old", QJsonObject {{"status", 301}, {"location", "/new"}}},
-                {"/broken", QJsonObject {{"status", 503}}}}}});
-        TestProgramDirectory dir;
-        dir.writeFile("page.html", "<html></html>");
-        RecordingMessageSink sink;
-        DesktopStartup startup(dir.path());
-        startup.start();
-        SubmissionDatabase& dm = *startup.dataModule();
-        const QString formPage = QUrl::fromLocalFile(dir.path() + "page.html").toString() + "?site=Local";
-        const QString missingPage = QUrl::fromLocalFile(dir.path() + "missing.html").toString();
-        const QList<QVariantList> sites {{"Answers", server.base(0) + "/", ""},
-            {"Broken", server.base(1) + "/broken", ""}, {"Gone", "", server.base(0) + "/gone"}, {"Local", "", formPage},
-            {"Local gone", "", missingPage}, {"Mail", server.base(2) + "/", "s@mail.test"},
-            {"Moved", server.base(2) + "/", server.base(2) + "/old"}};
-        for (const QVariantList& site : sites)
-            Sql::exec(dm.database(), "INSERT INTO Sites.Sites (SiteName, HomeUrl, SubmitUrl) VALUES (?, ?, ?)", site);
-        dm.refreshData();
+        server.configure(QJsonObject {{"default", QJsonObject()},
+            {"routes",
+                QJsonObject {{"/gone", QJsonObject {{"status", 410}}}, {"/broken", QJsonObject {{"status", 503}}},
+                    {"/old", QJsonObject {{"status", 301}, {"location", "/new"}}}}}});
+        const QString base0 = server.base(0), base1 = server.base(1), base2 = server.base(2);
+        SiteListDesktop desktop("page.html", "<html></html>");
+        const QString folder = QUrl::fromLocalFile(desktop.dir.path()).toString();
+        desktop.addSites("SiteName, HomeUrl, SubmitUrl",
+            {{"Answers", base0 + "/", ""}, {"Broken", base1 + "/broken", ""}, {"Gone", "", base0 + "/gone"},
+                {"Local", "", folder + "page.html?site=Local"}, {"Local gone", "", folder + "missing.html"},
+                {"Mail", base2 + "/", "s@mail.test"}, {"Moved", base2 + "/", base2 + "/old"}});
+        SubmissionDatabase& dm = desktop.dm();
+        RecordingMessageSink& sink = desktop.sink;
         QVERIFY(dm.sites().locate("Answers"));
-        SiteSelector& selector = *startup.siteSelector();
-        QCOMPARE(child<QLabel>(selector, "lblLastCheck")->text(), QStringLiteral("Last check: never"));
+        SiteSelector& selector = desktop.selector();
+        QCOMPARE(child<QLabel>(selector, "lblLastCheck")->text(), QString("Last check: never"));
 
-        child<QAction>(*startup.mainWindow(), "CheckSiteAddresses1")->trigger();
-        auto* window = startup.mainWindow()->findChild<SiteCheckWindow*>("frmSiteCheck");
+        child<QAction>(desktop.mainWindow(), "CheckSiteAddresses1")->trigger();
+        auto* window = desktop.mainWindow().findChild<SiteCheckWindow*>("frmSiteCheck");
         QVERIFY(window);
         QTRY_VERIFY_WITH_TIMEOUT(!window->isRunning(), 60000);
-        QCOMPARE(child<QLabel>(*window, "lblProgress")->text(), QStringLiteral("6 of 6 checked"));
-        QVERIFY(child<QLabel>(*window, "lblSkipped")->text().startsWith(QLatin1String("1 sites not checked")));
+        QCOMPARE(child<QLabel>(*window, "lblProgress")->text(), QString("6 of 6 checked"));
+        QVERIFY(child<QLabel>(*window, "lblSkipped")->text().startsWith("1 sites not checked"));
 
         auto* table = child<QTableView>(*window, "grdResults");
-        QCOMPARE(shownSites(*table), QStringList({"Answers", "Broken", "Gone", "Local", "Local gone", "Moved"}));
-        QHash<QString, QString> outcomes;
-        for (int row = 0; row < table->model()->rowCount(); ++row)
-            outcomes.insert(table->model()->index(row, SiteCheckModel::SiteColumn).data().toString(),
-                table->model()->index(row, SiteCheckModel::OutcomeColumn).data().toString());
-        QCOMPARE(outcomes.value("Answers"), QStringLiteral("OK"));
-        QCOMPARE(outcomes.value("Broken"), QStringLiteral("Error 503"));
-        QCOMPARE(outcomes.value("Gone"), QStringLiteral("Gone (404/410)"));
-        QCOMPARE(outcomes.value("Local"), QStringLiteral("OK"));
-        QCOMPARE(outcomes.value("Local gone"), QStringLiteral("Gone (404/410)"));
-        QCOMPARE(outcomes.value("Moved"), QStringLiteral("Moved to %1/new").arg(server.base(2)));
+        QCOMPARE(shown(*table), QStringList({"Answers", "Broken", "Gone", "Local", "Local gone", "Moved"}));
+        QCOMPARE(shown(*table, SiteCheckModel::OutcomeColumn),
+            QStringList({"OK", "Error 503", "Gone (404/410)", "OK", "Gone (404/410)", "Moved to " + base2 + "/new"}));
 
         // Sorted by outcome, shown one outcome at a time.
         table->sortByColumn(SiteCheckModel::OutcomeColumn, Qt::AscendingOrder);
-        QCOMPARE(shownSites(*table).first(), QStringLiteral("Broken"));
+        QCOMPARE(shown(*table).first(), QString("Broken"));
         auto* show = child<QComboBox>(*window, "cboOutcome");
         show->setCurrentIndex(show->findData(int(SiteCheckOutcome::Kind::Gone)));
-        QCOMPARE(shownSites(*table), QStringList({"Gone", "Local gone"}));
+        QCOMPARE(shown(*table), QStringList({"Gone", "Local gone"}));
         show->setCurrentIndex(0);
 
         // The panel shows each site's last check.
-        QVERIFY(child<QLabel>(selector, "lblLastCheck")->text().startsWith(QLatin1String("Last check: OK (")));
+        QVERIFY(child<QLabel>(selector, "lblLastCheck")->text().startsWith("Last check: OK ("));
 
         // Nothing is hidden when the question is answered No; Yes hides the two.
         sink.setNextAnswer(MessageSink::Answer::No);
@@ -121,29 +93,26 @@ private Q_SLOTS:
         // A double click opens the site at the address that was checked.
         table->sortByColumn(SiteCheckModel::SiteColumn, Qt::AscendingOrder);
         const QModelIndex broken = table->model()->index(1, SiteCheckModel::SiteColumn);
-        QCOMPARE(broken.data().toString(), QStringLiteral("Broken"));
+        QCOMPARE(broken.data().toString(), QString("Broken"));
         QVERIFY(QMetaObject::invokeMethod(table, "doubleClicked", Q_ARG(QModelIndex, broken)));
-        QCOMPARE(startup.mainWindow()->addressBox()->currentText(), server.base(1) + "/broken");
-        QCOMPARE(dm.sites().currentSiteName(), QStringLiteral("Broken"));
+        QCOMPARE(desktop.mainWindow().addressBox()->currentText(), base1 + "/broken");
+        QCOMPARE(dm.sites().currentSiteName(), QString("Broken"));
 
         // A user's "Use new address" keeps the list's address and notes the new one.
-        table->selectRow(shownSites(*table).indexOf("Moved"));
+        table->selectRow(shown(*table).indexOf("Moved"));
         auto* use = child<QPushButton>(*window, "btnUseNewAddress");
         QVERIFY(use->isEnabled());
         use->click();
         QVERIFY2(sink.messages.isEmpty() || !sink.texts().join(' ').contains("changed since"),
             qPrintable(sink.texts().join('|')));
         QVERIFY(dm.sites().locate("Moved"));
-        QCOMPARE(dm.sites().field("SubmitUrl").toString(), server.base(2) + "/old");
-        QVERIFY(dm.sites().field("UserNotes").toString().contains(server.base(2) + "/new"));
+        QCOMPARE(dm.sites().field("SubmitUrl").toString(), base2 + "/old");
+        QVERIFY(dm.sites().field("UserNotes").toString().contains(base2 + "/new"));
 
         // Saved as CSV.
-        QVERIFY(window->saveResults(dir.path() + "check.csv"));
-        QFile csv(dir.path() + "check.csv");
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        QCOMPARE(csv.readAll().count("\r\n"), 7);
+        QVERIFY(window->saveResults(desktop.dir.file("check.csv")));
+        QCOMPARE(desktop.dir.readFile("check.csv").count("\r\n"), 7);
         window->close();
-        startup.shutdown();
     }
 };
 

@@ -1,11 +1,8 @@
-#include "DesktopStartup.h"
 #include "FindDialog.h"
 #include "OptionsDialog.h"
 #include "SiteEditor.h"
+#include "SiteListDesktop.h"
 #include "SiteListModel.h"
-#include "Sql.h"
-#include "SubmissionDatabase.h"
-#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,14 +15,6 @@
 #include <QTimer>
 
 namespace {
-
-template<typename T> T* child(QWidget& window, const char* name)
-{
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qFatal("no child %s", name);
-    return widget;
-}
 
 QStringList listed(SiteSelector& selector)
 {
@@ -59,19 +48,12 @@ class TestSiteCommands : public QObject {
 private Q_SLOTS:
     void optionsNarrowTheListAndTheEditorChangesARating()
     {
-        TestProgramDirectory dir;
-        dir.writeFile("admin.key", "");
-        RecordingMessageSink sink;
-        DesktopStartup startup(dir.path());
-        startup.start();
-        SubmissionDatabase& dm = *startup.dataModule();
         // Zeta's rating alone must not let it through without PAD.
-        const QList<QVariantList> sites {{"Alpha Downloads", 5, 1}, {"Beta Files", 2, 1}, {"Gamma Soft", QVariant(), 1},
-            {"Delta", QVariant(), 0}, {"Epsilon", 1, 0}, {"Zeta", 7, 0}};
-        for (const QVariantList& site : sites)
-            Sql::exec(dm.database(), "INSERT INTO Sites.Sites (SiteName, Rating, Pad) VALUES (?, ?, ?)", site);
-        dm.refreshData();
-        SiteSelector& selector = *startup.siteSelector();
+        SiteListDesktop desktop("admin.key", "");
+        desktop.addSites("SiteName, Rating, Pad",
+            {{"Alpha Downloads", 5, 1}, {"Beta Files", 2, 1}, {"Gamma Soft", QVariant(), 1}, {"Delta", QVariant(), 0},
+                {"Epsilon", 1, 0}, {"Zeta", 7, 0}});
+        SiteSelector& selector = desktop.selector();
         QCOMPARE(listed(selector).size(), 6);
 
         bool reached = false;
@@ -82,7 +64,7 @@ private Q_SLOTS:
                 child<QPushButton>(options, "OKButton")->click();
             },
             &reached);
-        child<QAction>(*startup.mainWindow(), "Options")->trigger();
+        child<QAction>(desktop.mainWindow(), "Options")->trigger();
         QVERIFY(reached);
         QCOMPARE(listed(selector), QStringList({"Alpha Downloads", "Gamma Soft"}));
 
@@ -100,13 +82,12 @@ private Q_SLOTS:
                 child<QAction>(editor, "Exit1")->trigger();
             },
             &reached);
-        child<QAction>(*startup.mainWindow(), "EditSite1")->trigger();
+        child<QAction>(desktop.mainWindow(), "EditSite1")->trigger();
         QVERIFY(reached);
-        QVERIFY(sink.messages.isEmpty());
-        QCOMPARE(dm.sites().currentSiteName(), QStringLiteral("Gamma Soft"));
+        QVERIFY(desktop.sink.messages.isEmpty());
+        QCOMPARE(desktop.dm().sites().currentSiteName(), QStringLiteral("Gamma Soft"));
         QCOMPARE(child<QLabel>(selector, "lblStars")->text(), QStringLiteral("*********"));
         QCOMPARE(child<QTableView>(selector, "sitesDBGrid")->currentIndex().row(), 1);
-        startup.shutdown();
     }
 };
 

@@ -5,6 +5,7 @@
 #include "SiteListCsv.h"
 #include "SiteListPublisher.h"
 #include "Sql.h"
+#include "TestSupport.h"
 #include "UpdateManifest.h"
 
 #include <QDir>
@@ -267,33 +268,20 @@ void TestSiteListPublisher::linksAreReplacedNeverWrittenThrough()
     DataFixture source;
     source.open();
     source.addSite("One", {{"HomeUrl", "http://one/"}});
-    QTemporaryDir parent;
-    const QString folder = parent.filePath("served");
-    const QString elsewhere = parent.filePath("elsewhere");
+    TestProgramDirectory parent;
+    const QString folder = parent.file("served");
     QVERIFY(QDir().mkpath(folder + "/download"));
-    QVERIFY(QDir().mkpath(elsewhere + "/members"));
-    // A members folder that is a link to a folder elsewhere, holding a file of its own.
-    QFile own(elsewhere + "/members/sites.zip");
-    QVERIFY(own.open(QIODevice::WriteOnly) && own.write("theirs") == 6);
-    own.close();
-    QVERIFY(QFile::link(elsewhere + "/members", folder + "/members"));
-    // The manifest's name is a link to a file elsewhere.
-    QFile notes(elsewhere + "/notes.ini");
-    QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("keep me") == 7);
-    notes.close();
-    QVERIFY(QFile::link(elsewhere + "/notes.ini", folder + "/download/quilletver.ini"));
+    // A members folder that is a link to a folder elsewhere, holding a file
+    // of its own, and the manifest's name a link to a file elsewhere.
+    parent.writeFile("elsewhere/members/sites.zip", "theirs");
+    parent.writeFile("elsewhere/notes.ini", "keep me");
+    QVERIFY(QFile::link(parent.file("elsewhere/members"), folder + "/members"));
+    QVERIFY(QFile::link(parent.file("elsewhere/notes.ini"), folder + "/download/quilletver.ini"));
 
     const SiteListPublisher::Result result = SiteListPublisher(source.dm()).publish(folder, 1.5, 3.2);
-    // The files elsewhere are as they were.
-    QFile check(elsewhere + "/members/sites.zip");
-    QVERIFY(check.open(QIODevice::ReadOnly));
-    QCOMPARE(check.readAll(), QByteArray("theirs"));
-    check.close();
-    QFile checkNotes(elsewhere + "/notes.ini");
-    QVERIFY(checkNotes.open(QIODevice::ReadOnly));
-    QCOMPARE(checkNotes.readAll(), QByteArray("keep me"));
-    checkNotes.close();
-    // The links are now a real folder and a real file.
+    // The files elsewhere are as they were; the links are now a real folder and a real file.
+    QCOMPARE(parent.readFile("elsewhere/members/sites.zip"), QByteArray("theirs"));
+    QCOMPARE(parent.readFile("elsewhere/notes.ini"), QByteArray("keep me"));
     QVERIFY(!QFileInfo(folder + "/members").isSymLink());
     QVERIFY(QFileInfo(folder + "/members").isDir());
     QVERIFY(!QFileInfo(result.manifestFile).isSymLink());
@@ -304,11 +292,10 @@ void TestSiteListPublisher::linksAreReplacedNeverWrittenThrough()
 
     // A link at the archive's own name is replaced too.
     QVERIFY(QFile::remove(result.archiveFile));
-    QVERIFY(QFile::link(elsewhere + "/notes.ini", result.archiveFile));
+    QVERIFY(QFile::link(parent.file("elsewhere/notes.ini"), result.archiveFile));
     SiteListPublisher(source.dm()).publish(folder, 1.6, 3.2);
     QVERIFY(!QFileInfo(result.archiveFile).isSymLink());
-    QVERIFY(checkNotes.open(QIODevice::ReadOnly));
-    QCOMPARE(checkNotes.readAll(), QByteArray("keep me"));
+    QCOMPARE(parent.readFile("elsewhere/notes.ini"), QByteArray("keep me"));
 }
 
 void TestSiteListPublisher::emptyTablePublishesAnEmptyList()

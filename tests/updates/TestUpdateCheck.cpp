@@ -3,10 +3,11 @@
 #include "IniDocument.h"
 #include "MessageTranslator.h"
 #include "SiteUpdateLock.h"
+#include "TestHttpServer.h"
 #include "TransferProgress.h"
 #include "UpdateCheck.h"
 #include "UpdateManifest.h"
-#include "UpdateTestServer.h"
+#include "ZipArchive.h"
 
 #include <QFile>
 #include <QJsonObject>
@@ -87,7 +88,7 @@ private Q_SLOTS:
 private:
     UpdateCheck::Outcome runCheck();
 
-    std::unique_ptr<UpdateTestServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
     std::unique_ptr<DataFixture> m_f;
     std::unique_ptr<HttpClient> m_client;
     std::unique_ptr<TransferProgress> m_progress;
@@ -96,7 +97,7 @@ private:
 
 void TestUpdateCheck::initTestCase()
 {
-    m_server = std::make_unique<UpdateTestServer>();
+    m_server = std::make_unique<TestHttpServer>();
     QVERIFY2(m_server->isRunning(), "the test server did not start");
 }
 
@@ -199,7 +200,7 @@ void TestUpdateCheck::newerListIsDownloadedWithTheLoginAndMerged()
     m_server->writeFile("members/sites.zip", zipArchive({{"sites.csv", kSiteLines}}));
     m_server->configure(
         QJsonObject {{"auth", QJsonObject {{"/members/", QJsonObject {{"user", "author"}, {"password", "secret"}}}}},
-            {"cookies", QJsonObject {{"/download/quilletver.ini", "visit=1; Path=/"}}}});
+            {"routes", QJsonObject {{"/download/quilletver.ini", QJsonObject {{"cookie", "visit=1; Path=/"}}}}}});
     m_f->addSite("Alpha", {{"HomeUrl", "http://old-alpha/"}, {"Username", "me"}, {"Hide", 1}});
     QCOMPARE(runCheck(), UpdateCheck::Outcome::Updated);
     QCOMPARE(m_user->messages, QStringList({"Quillet version 3.5 is now available.", "Site data updated"}));

@@ -3,7 +3,8 @@
 #include "DataFixture.h"
 #include "IniDocument.h"
 #include "SiteUpdateLock.h"
-#include "UpdateTestServer.h"
+#include "TestHttpServer.h"
+#include "ZipArchive.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,12 +44,12 @@ private:
     // A program directory whose settings name the test server.
     void pointAtServer(const TestProgramDirectory& dir, const QByteArray& moreSettings = {}) const;
 
-    std::unique_ptr<UpdateTestServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
 };
 
 void TestUpdateCommands::initTestCase()
 {
-    m_server = std::make_unique<UpdateTestServer>();
+    m_server = std::make_unique<TestHttpServer>();
     QVERIFY2(m_server->isRunning(), "the test server did not start");
 }
 
@@ -253,8 +254,7 @@ void TestUpdateCommands::secondUpdateInTheSameFolderSaysOneIsRunning()
     TestProgramDirectory dir;
     pointAtServer(dir);
     TestProgramDirectory source;
-    const QByteArray archive = zipArchive({{"sites.csv", "One,http://one/\r\n"}});
-    source.writeFile("sites.zip", archive);
+    source.writeFile("sites.zip", zipArchive({{"sites.csv", "One,http://one/\r\n"}}));
     {
         // Another program's update holds the folder.
         SiteUpdateLock other(dir.path());

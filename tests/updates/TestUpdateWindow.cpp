@@ -6,9 +6,10 @@
 #include "MainWindow.h"
 #include "QuilletApplication.h"
 #include "SiteUpdateCommand.h"
+#include "TestHttpServer.h"
 #include "UpdateCheck.h"
-#include "UpdateTestServer.h"
 #include "WindowTranslator.h"
+#include "ZipArchive.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,12 +76,12 @@ private:
     // A program directory whose settings name the server and a stored login.
     void prepare(DataFixture& f) const;
 
-    std::unique_ptr<UpdateTestServer> m_server;
+    std::unique_ptr<TestHttpServer> m_server;
 };
 
 void TestUpdateWindow::initTestCase()
 {
-    m_server = std::make_unique<UpdateTestServer>();
+    m_server = std::make_unique<TestHttpServer>();
     QVERIFY2(m_server->isRunning(), "the test server did not start");
 }
 
