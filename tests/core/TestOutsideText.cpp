@@ -2,7 +2,6 @@
 #include "SiteLinkCheck.h"
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTest>
 #include <QUrl>
@@ -24,31 +23,17 @@ void TestOutsideText::controlCharactersNeverReachATerminal_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("printable");
     QTest::addColumn<QString>("line");
-    QTest::newRow("plain") << "250 OK"
-                           << "250 OK"
-                           << "250 OK";
-    QTest::newRow("retitle the terminal") << "220 \x1b]0;owned\x07 ready"
-                                          << "220 ?]0;owned? ready"
-                                          << "220 ?]0;owned? ready";
-    QTest::newRow("clear the screen") << "\x1b[2J\x1b[H"
-                                      << "?[2J?[H"
-                                      << "?[2J?[H";
-    QTest::newRow("C1 introducer") << QString::fromUtf8("a\xc2\x9b"
-                                                        "31mb")
-                                   << "a?31mb"
-                                   << "a?31mb";
-    QTest::newRow("CR LF, lone CR and LF") << "a\r\nb\rc\nd"
-                                           << "a??b?c?d"
-                                           << "a b c d";
-    QTest::newRow("line separator") << QString::fromUtf8("a\xe2\x80\xa8"
-                                                         "b")
-                                    << "a?b"
-                                    << "a b";
-    QTest::newRow("DEL and tab") << "a\x7f\tb"
-                                 << "a??b"
-                                 << "a??b";
-    QTest::newRow("accents stay") << QString::fromUtf8("Grüße €") << QString::fromUtf8("Grüße €")
-                                  << QString::fromUtf8("Grüße €");
+    const auto row = [](const char* name, const char* text, const char* printable, const char* line) {
+        QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(printable) << QString::fromUtf8(line);
+    };
+    row("plain", "250 OK", "250 OK", "250 OK");
+    row("retitle the terminal", "220 \x1b]0;owned\x07 ready", "220 ?]0;owned? ready", "220 ?]0;owned? ready");
+    row("clear the screen", "\x1b[2J\x1b[H", "?[2J?[H", "?[2J?[H");
+    row("C1 introducer", "a\u009b31mb", "a?31mb", "a?31mb");
+    row("CR LF, lone CR and LF", "a\r\nb\rc\nd", "a??b?c?d", "a b c d");
+    row("line separator", "a\u2028b", "a?b", "a b");
+    row("DEL and tab", "a\x7f\tb", "a??b", "a??b");
+    row("accents stay", "Grüße €", "Grüße €", "Grüße €");
 }
 
 void TestOutsideText::controlCharactersNeverReachATerminal()
@@ -84,8 +69,6 @@ void TestOutsideText::siteLinksOpenOnlyWebAndMailAddressesAndTheProgramFoldersPa
     QFETCH(bool, allowed);
     TestProgramDirectory outer;
     const QString folder = outer.path() + "program/";
-    QVERIFY(QDir().mkpath(folder + "forms"));
-    QVERIFY(QDir().mkpath(outer.path() + "program-other"));
     outer.writeFile("program/forms/acorn.html", "<form></form>");
     outer.writeFile("outside.html", "secret");
     outer.writeFile("program-other/page.html", "other");

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -43,9 +44,7 @@ private Q_SLOTS:
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
     void settingsFilesAreCreatedForTheOwnerOnly();
-    void aPasswordMakesAnExistingSettingsFilePrivate_data();
     void aPasswordMakesAnExistingSettingsFilePrivate();
-    void portThatIsNoNumberIsNoPort_data();
     void portThatIsNoNumberIsNoPort();
     void companyNameThatIsNoSectionNameIsNeverWritten_data();
     void companyNameThatIsNoSectionNameIsNeverWritten();
@@ -395,64 +394,45 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.isRunning());
 }
 
-void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate_data()
-{
-    QTest::addColumn<QString>("emailPassword");
-    QTest::addColumn<QString>("memberPassword");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("mail password") << "secret"
-                                   << "" << 0600;
-    QTest::newRow("member password") << ""
-                                     << "secret" << 0600;
-    QTest::newRow("no password: the owner's mode stays") << ""
-                                                         << "" << 0644;
-}
-
 void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate()
 {
-    QFETCH(QString, emailPassword);
-    QFETCH(QString, memberPassword);
-    QFETCH(int, mode);
-    TestProgramDirectory dir;
-    // Made by hand, readable by all.
-    dir.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
-    QVERIFY(::chmod(QFile::encodeName(dir.file("quillet.ini")).constData(), 0644) == 0);
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    config.emailPassword = emailPassword;
-    config.memberPassword = memberPassword;
-    config.saveSettings();
-    struct stat status { };
-    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
-    QCOMPARE(int(status.st_mode & 0777), mode);
-    // Every other writer of the file keeps it private too.
-    config.saveWindowGeometry("Main", WindowGeometry(), 80);
-    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
-    QCOMPARE(int(status.st_mode & 0777), mode);
-}
-
-void TestSettings::portThatIsNoNumberIsNoPort_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("port");
-    QTest::newRow("text") << QByteArray("Port=text") << 0;
-    QTest::newRow("number and text") << QByteArray("Port=587x") << 0;
-    QTest::newRow("a number") << QByteArray("Port=587") << 587;
-    QTest::newRow("empty: the default") << QByteArray("Port=") << 25;
-    QTest::newRow("missing: the default") << QByteArray("From=me@example.test") << 25;
+    const auto mode = [](const QString& path) {
+        struct stat status { };
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
+    };
+    // The mail password, the member password, and the mode the file is left with.
+    const std::tuple<const char*, const char*, int> cases[]
+        = {{"secret", "", 0600}, {"", "secret", 0600}, {"", "", 0644}};
+    for (const auto& [emailPassword, memberPassword, expected] : cases) {
+        TestProgramDirectory dir;
+        // Made by hand, readable by all.
+        dir.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
+        QVERIFY(::chmod(QFile::encodeName(dir.file("quillet.ini")).constData(), 0644) == 0);
+        PropertyCatalogue properties;
+        Settings config(dir.path(), properties);
+        config.loadSettings();
+        config.emailPassword = emailPassword;
+        config.memberPassword = memberPassword;
+        config.saveSettings();
+        QCOMPARE(mode(dir.file("quillet.ini")), expected);
+        // Every other writer of the file keeps it private too.
+        config.saveWindowGeometry("Main", WindowGeometry(), 80);
+        QCOMPARE(mode(dir.file("quillet.ini")), expected);
+    }
 }
 
 void TestSettings::portThatIsNoNumberIsNoPort()
 {
-    QFETCH(QByteArray, line);
-    QFETCH(int, port);
+    const std::pair<QByteArray, int> cases[]
+        = {{"Port=text", 0}, {"Port=587x", 0}, {"Port=587", 587}, {"Port=", 25}, {"From=me@example.test", 25}};
     TestProgramDirectory dir;
-    dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    QCOMPARE(config.emailPort, port);
+    for (const auto& [line, port] : cases) {
+        dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
+        PropertyCatalogue properties;
+        Settings config(dir.path(), properties);
+        config.loadSettings();
+        QVERIFY2(config.emailPort == port, line.constData());
+    }
 }
 
 void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
@@ -574,43 +554,43 @@ void TestSettings::utf16SettingsAreRead()
 void TestSettings::handEditsMadeWhileRunningSurviveTheSave()
 {
     TestProgramDirectory dir;
-    dir.writeFile("quillet.ini",
-        "[Config]\nLanguage=English\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
-        "[PowerPaste]\nCompany=1\n");
+    const QByteArray config = "[Config]\nLanguage=English\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n";
+    dir.writeFile("quillet.ini", config + "[PowerPaste]\nCompany=1\n");
     PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    config.loadPowerPasteSettings();
-    QCOMPARE(config.updateServer, QString());
+    Settings settings(dir.path(), properties);
+    settings.loadSettings();
+    settings.loadPowerPasteSettings();
+    QCOMPARE(settings.updateServer, QString());
 
     // While the program runs, the file is edited by hand.
     dir.writeFile("quillet.ini",
-        "[Config]\nLanguage=Deutsch\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
-        "UpdateServer=https://127.0.0.1:8443/quillet\n; kept\n[PowerPaste]\nCompany=0\n");
+        QByteArray(config).replace("English", "Deutsch")
+            + "UpdateServer=https://127.0.0.1:8443/quillet\n; kept\n[PowerPaste]\nCompany=0\n");
     // The program changes other settings, and one that was edited by hand as well.
-    config.siteFilter = "PAD=True AND Dead=False AND Hide=False";
-    config.lastPadPath = "/other/";
-    config.saveSettings();
-    IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
-    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
-    QCOMPARE(ini.readString("Config", "Language", ""), QString("Deutsch"));
-    QCOMPARE(ini.readString("PowerPaste", "Company", ""), QString("0"));
-    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("PAD=True AND Dead=False AND Hide=False"));
-    QCOMPARE(ini.readString("Config", "LastPADPath", ""), QString("/other/"));
+    settings.siteFilter = "PAD=True AND Dead=False AND Hide=False";
+    settings.lastPadPath = "/other/";
+    settings.saveSettings();
+    const auto stored = [&dir](const char* section, const char* key) {
+        return IniDocument::load(dir.file("quillet.ini")).readString(section, key, "");
+    };
+    QCOMPARE(stored("Config", "UpdateServer"), QString("https://127.0.0.1:8443/quillet"));
+    QCOMPARE(stored("Config", "Language"), QString("Deutsch"));
+    QCOMPARE(stored("PowerPaste", "Company"), QString("0"));
+    QCOMPARE(stored("Config", "SiteFilter"), QString("PAD=True AND Dead=False AND Hide=False"));
+    QCOMPARE(stored("Config", "LastPADPath"), QString("/other/"));
     // Keys the file lacks are written with the program's values.
-    QCOMPARE(ini.readString("EMail", "Port", ""), QString("25"));
-    QCOMPARE(ini.readString("PowerPaste", "PAD Path", ""), QString("1"));
+    QCOMPARE(stored("EMail", "Port"), QString("25"));
+    QCOMPARE(stored("PowerPaste", "PAD Path"), QString("1"));
     QVERIFY(dir.readFile("quillet.ini").contains("; kept\n"));
 
     // A second save (a language chosen) writes the program's change only; a
     // hand edit made after the first save survives it too.
     dir.writeFile("quillet.ini", dir.readFile("quillet.ini").replace("SiteFilter=PAD=True AND ", "SiteFilter="));
-    config.language = "French";
-    config.saveSettings();
-    ini = IniDocument::load(dir.file("quillet.ini"));
-    QCOMPARE(ini.readString("Config", "Language", ""), QString("French"));
-    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("Dead=False AND Hide=False"));
-    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
+    settings.language = "French";
+    settings.saveSettings();
+    QCOMPARE(stored("Config", "Language"), QString("French"));
+    QCOMPARE(stored("Config", "SiteFilter"), QString("Dead=False AND Hide=False"));
+    QCOMPARE(stored("Config", "UpdateServer"), QString("https://127.0.0.1:8443/quillet"));
 
     // The next start reads the hand-edited server.
     PropertyCatalogue again;
@@ -629,16 +609,14 @@ void TestSettings::saveCompanyWritesTheCompanyAtOnce()
     config.loadSettings();
     properties[8].setValue("Ogdenville");
     config.saveCompany();
-    IniDocument companies = IniDocument::load(dir.file("companies.ini"));
-    QCOMPARE(companies.readString("Acme", "City", ""), QString("Ogdenville"));
-    QCOMPARE(companies.readString("Acme", "Extra", ""), QString("kept"));
-
-    // saveCompany writes the whole section at once, under the current name.
+    // Then the whole section at once, under the current name.
     config.lastCompany = "Gamma";
     properties[0].setValue("Gamma");
     config.saveCompany();
-    companies = IniDocument::load(dir.file("companies.ini"));
+    const IniDocument companies = IniDocument::load(dir.file("companies.ini"));
     QCOMPARE(companies.sectionNames(), QStringList({"Acme", "Gamma"}));
+    QCOMPARE(companies.readString("Acme", "City", ""), QString("Ogdenville"));
+    QCOMPARE(companies.readString("Acme", "Extra", ""), QString("kept"));
     QCOMPARE(companies.readString("Gamma", "City", ""), QString("Ogdenville"));
     QCOMPARE(companies.keys("Gamma").size(), 13);
     QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));

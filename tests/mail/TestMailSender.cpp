@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -73,69 +74,52 @@ MailFields mailTo(const QString& to, const QString& subject = "Tool 2.5", const 
 class ScriptedSmtpServer : public QObject {
 public:
     QByteArray greeting = "220 scripted.test ESMTP";
-    QList<QByteArray> ehlo {"250-scripted.test", "250 8BITMIME"};
-    QByteArray startTlsReply = "454 4.7.0 TLS not available";
+    QByteArray ehlo = "250-scripted.test\r\n250 8BITMIME";
     bool answerEndOfMessage = true;
-
     QList<QByteArray> commands; // every command line received, in order
     bool messageEnded = false;  // the "." that ends a message came
 
     ScriptedSmtpServer()
     {
         m_server.listen(QHostAddress::LocalHost);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
                 socket->setParent(this);
                 socket->write(greeting + "\r\n");
-                QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
             }
         });
     }
     int port() const { return m_server.serverPort(); }
     bool received(const QByteArray& start) const
     {
-        for (const QByteArray& command : commands) {
-            if (command.toUpper().startsWith(start))
-                return true;
-        }
-        return false;
+        return std::any_of(commands.begin(), commands.end(),
+            [&start](const QByteArray& command) { return command.toUpper().startsWith(start); });
     }
 
 private:
     void serve(QTcpSocket* socket)
     {
+        static const QMap<QByteArray, QByteArray> replies {{"STAR", "454 4.7.0 TLS not available"},
+            {"DATA", "354 go ahead"}, {"QUIT", "221 bye"}, {"AUTH", "535 5.7.8 no"}};
         m_buffer += socket->readAll();
-        qsizetype end = -1;
-        while ((end = m_buffer.indexOf("\r\n")) >= 0) {
+        for (qsizetype end; (end = m_buffer.indexOf("\r\n")) >= 0; m_buffer.remove(0, end + 2)) {
             const QByteArray line = m_buffer.left(end);
-            m_buffer.remove(0, end + 2);
             if (m_inMessage) {
-                if (line == ".") {
-                    m_inMessage = false;
-                    messageEnded = true;
-                    if (answerEndOfMessage)
-                        socket->write("250 2.0.0 queued\r\n");
-                }
+                m_inMessage = line != ".";
+                messageEnded = !m_inMessage;
+                if (messageEnded && answerEndOfMessage)
+                    socket->write("250 2.0.0 queued\r\n");
                 continue;
             }
             commands.append(line);
+            if (messageEnded && !answerEndOfMessage)
+                continue; // silent to the end
             const QByteArray verb = line.left(4).toUpper();
-            if (verb == "EHLO")
-                socket->write(ehlo.join("\r\n") + "\r\n");
-            else if (verb == "STAR")
-                socket->write(startTlsReply + "\r\n");
-            else if (verb == "DATA") {
-                m_inMessage = true;
-                socket->write("354 go ahead\r\n");
-            } else if (verb == "QUIT") {
-                if (!answerEndOfMessage)
-                    continue; // silent to the end
-                socket->write("221 bye\r\n");
+            m_inMessage = verb == "DATA";
+            socket->write((verb == "EHLO" ? ehlo : replies.value(verb, "250 ok")) + "\r\n");
+            if (verb == "QUIT")
                 socket->disconnectFromHost();
-            } else if (verb == "AUTH")
-                socket->write("535 5.7.8 no\r\n");
-            else if (!m_inMessage && !(messageEnded && !answerEndOfMessage))
-                socket->write("250 ok\r\n");
         }
     }
 
@@ -184,10 +168,8 @@ private Q_SLOTS:
     void badSecuritySettingFailsAndIsLogged();
     void silentServerTimesOut();
     void escapeSequencesOfTheServerNeverReachTheStatusOrTheLog();
-    void refusedStartTlsSaysSo();
-    void noLoginOfferedMeansNoMailWhenAuthenticationIsOn_data();
-    void noLoginOfferedMeansNoMailWhenAuthenticationIsOn();
-    void unansweredEndOfMessageEndsTheSendAtTheIdleLimit();
+    void scriptedRefusalsAreNamed_data();
+    void scriptedRefusalsAreNamed();
     void overlongReplyLineFails();
     void abortEndsTheSendWithoutTheMessage();
 
@@ -200,7 +182,7 @@ void TestMailSender::escapeSequencesOfTheServerNeverReachTheStatusOrTheLog()
 {
     ScriptedSmtpServer server;
     server.greeting = "220 \x1b]0;owned\x07scripted \x1b[2J\x1b[H";
-    server.ehlo = {"250-scripted \x1b[31mred", "250 8BITMIME"};
+    server.ehlo = "250-scripted \x1b[31mred\r\n250 8BITMIME";
     Sending s(server.port());
     QVERIFY(s.send(mailTo("ed@sites.test")));
     QVERIFY(indexOfLine(s.lines, "< 220 ?]0;owned?scripted ?[2J?[H") >= 0);
@@ -209,57 +191,59 @@ void TestMailSender::escapeSequencesOfTheServerNeverReachTheStatusOrTheLog()
     QVERIFY(!s.log().contains('\x1b'));
 }
 
-void TestMailSender::refusedStartTlsSaysSo()
+void TestMailSender::scriptedRefusalsAreNamed_data()
 {
-    ScriptedSmtpServer server;
-    server.ehlo = {"250-scripted.test", "250 STARTTLS"};
-    Sending s(server.port());
-    s.config.emailSecurity = "starttls";
-    QVERIFY(!s.send(mailTo("ed@sites.test")));
-    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::StartTlsRefused)}));
-    QVERIFY(!s.messages().first().contains("invalid SMTP host"));
-    QVERIFY(server.received("STARTTLS"));
-    // Nothing went out in the clear.
-    QVERIFY(!server.received("MAIL FROM"));
-    QVERIFY(s.log().contains("\r\nResult: failed: "));
-}
-
-void TestMailSender::noLoginOfferedMeansNoMailWhenAuthenticationIsOn_data()
-{
+    QTest::addColumn<QByteArray>("offered"); // the last line of the answer to EHLO
+    QTest::addColumn<QString>("security");
     QTest::addColumn<bool>("authentication");
-    QTest::newRow("authentication on: refused") << true;
-    QTest::newRow("authentication off: sent") << false;
+    QTest::addColumn<bool>("answersTheEnd");
+    QTest::addColumn<int>("failure");    // -1: sent
+    QTest::addColumn<QString>("reason"); // the last status line; empty: the client's own text
+    using F = MailSender::Failure;
+    QTest::newRow("STARTTLS offered, then refused")
+        << QByteArray("250 STARTTLS") << "starttls" << false << true << int(F::StartTlsRefused) << QString();
+    QTest::newRow("no AUTH offered, authentication on")
+        << QByteArray("250 8BITMIME") << "none" << true << true << int(F::NoLoginOffered)
+        << "The SMTP server offers no login, but authentication is on: the mail was not sent without it.";
+    QTest::newRow("no AUTH offered, authentication off: sent")
+        << QByteArray("250 8BITMIME") << "none" << false << true << -1 << QString();
+    QTest::newRow("end of the message unanswered: the idle limit")
+        << QByteArray("250 8BITMIME") << "none" << false << false << int(F::TimedOut)
+        << "The SMTP server did not answer within the time allowed (2 seconds).";
 }
 
-void TestMailSender::noLoginOfferedMeansNoMailWhenAuthenticationIsOn()
+void TestMailSender::scriptedRefusalsAreNamed()
 {
+    QFETCH(QByteArray, offered);
+    QFETCH(QString, security);
     QFETCH(bool, authentication);
-    ScriptedSmtpServer server; // offers no AUTH
+    QFETCH(bool, answersTheEnd);
+    QFETCH(int, failure);
+    QFETCH(QString, reason);
+    ScriptedSmtpServer server;
+    server.ehlo = "250-scripted.test\r\n" + offered;
+    server.answerEndOfMessage = answersTheEnd;
     Sending s(server.port());
+    s.config.emailSecurity = security;
     s.config.authentication = authentication;
     s.config.emailLoginId = "jane";
     s.config.emailPassword = "secret";
-    QCOMPARE(s.send(mailTo("ed@sites.test", "Tool 2.5", "The whole text\r\n")), !authentication);
-    QCOMPARE(server.messageEnded, !authentication);
-    if (authentication) {
-        QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::NoLoginOffered)}));
-        QVERIFY(s.log().contains("\r\nResult: failed: The SMTP server offers no login"));
-    } else {
+    if (!answersTheEnd)
+        s.form.setTimeouts(30, 2);
+    QCOMPARE(s.send(mailTo("ed@sites.test")), failure < 0);
+    QCOMPARE(server.received("STARTTLS"), security == "starttls");
+    // After a refused STARTTLS nothing goes out in the clear.
+    QCOMPARE(server.received("MAIL FROM"), security == "none");
+    QCOMPARE(server.messageEnded, failure < 0 || !answersTheEnd);
+    if (failure < 0) {
         QVERIFY(s.messages().isEmpty());
+        return;
     }
-}
-
-void TestMailSender::unansweredEndOfMessageEndsTheSendAtTheIdleLimit()
-{
-    ScriptedSmtpServer server;
-    server.answerEndOfMessage = false;
-    Sending s(server.port());
-    s.form.setTimeouts(30, 2);
-    QVERIFY(!s.send(mailTo("ed@sites.test")));
-    QVERIFY(server.messageEnded);
-    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::TimedOut)}));
-    QCOMPARE(s.lines.last(), QString("The SMTP server did not answer within the time allowed (2 seconds)."));
-    QVERIFY(s.log().contains("\r\nResult: failed: The SMTP server did not answer within the time allowed"));
+    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure(failure))}));
+    QVERIFY(!s.messages().first().contains("invalid SMTP host"));
+    if (!reason.isEmpty())
+        QCOMPARE(s.lines.last(), reason);
+    QVERIFY(s.log().contains(("\r\nResult: failed: " + reason).toUtf8()));
 }
 
 void TestMailSender::initTestCase()

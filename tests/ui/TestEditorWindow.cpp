@@ -39,7 +39,7 @@ private:
 
     // The companies.ini a company imported on the "Company Details" tab
     // leaves, saved through the closing question or through "Save company".
-    static QByteArray companiesAfterImport(bool throughQuestion)
+    static void importCompany(bool throughQuestion, QByteArray& companies)
     {
         DataFixture fixture;
         fixture.dir.writeFile(QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\n");
@@ -50,27 +50,22 @@ private:
         {
             EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
             window.show();
-            if (!QTest::qWaitForWindowExposed(&window))
-                return "window not shown";
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
             window.findChild<QTabWidget*>()->setCurrentIndex(0);
             window.loadPadFile(testDataPath(QStringLiteral("pad/company-and-program.xml")));
-            if (window.state().text(cbCompany) != QLatin1String("Doe Software"))
-                return "not imported";
+            QCOMPARE(window.state().text(cbCompany), QStringLiteral("Doe Software"));
             if (!throughQuestion)
                 window.findChild<QAction*>(QStringLiteral("Savecompany1"))->trigger();
             window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
-            if (window.isVisible())
-                return "window still open";
-            if (sink.questions.size() != (throughQuestion ? 1 : 0))
-                return "questions asked: " + QByteArray::number(sink.questions.size());
+            QVERIFY(!window.isVisible());
+            QCOMPARE(sink.questions.size(), throughQuestion ? 1 : 0);
         }
-        const QByteArray companies = fixture.dir.readFile(QStringLiteral("companies.ini"));
+        companies = fixture.dir.readFile(QStringLiteral("companies.ini"));
         // Opened again, the editor lists the company and shows it.
         EditorWindow again(fixture.config(), fixture.properties(), fixture.dm());
-        if (!again.state().items(cbCompany).contains(QStringLiteral("Doe Software"))
-            || again.findChild<QComboBox*>(QStringLiteral("cbCompany"))->currentText() != QLatin1String("Doe Software"))
-            return "not listed again";
-        return companies;
+        QVERIFY(again.state().items(cbCompany).contains(QStringLiteral("Doe Software")));
+        QCOMPARE(
+            again.findChild<QComboBox*>(QStringLiteral("cbCompany"))->currentText(), QStringLiteral("Doe Software"));
     }
 
     static QString storedVersion(DataFixture& fixture, const QString& name)
@@ -187,63 +182,49 @@ private Q_SLOTS:
         QCOMPARE(sink.questions.at(0).text, QStringLiteral("Program data has changed, save now?"));
     }
 
-    void opensOnTheMainWindowsProgram()
+    void opensOnTheMainWindowsProgramAndCancelKeepsItsEdits()
     {
         DataFixture fixture;
         fixture.open();
         addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
         addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
+        // The main window shows Beta, the second in the list.
         fixture.dm().loadProgram(QStringLiteral("Beta"));
-        RecordingMessageSink sink;
-        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboProgramName"))->currentText(), QStringLiteral("Beta"));
-        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("edtVersion"))->text(), QStringLiteral("2.0"));
-        // Dates the program does not have read "none".
-        QCOMPARE(window.findChild<QDateEdit*>(QStringLiteral("dteExpire"))->text(), QStringLiteral("none"));
-        QVERIFY(window.close());
-        QVERIFY(sink.questions.isEmpty());
-    }
-
-    void questionsAnsweredCancelKeepTheWindowAndItsEdits()
-    {
-        DataFixture fixture;
-        fixture.open();
-        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
-        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
-        fixture.dm().loadProgram(QStringLiteral("Alpha"));
         RecordingMessageSink sink;
         sink.setNextAnswer(MessageSink::Answer::Cancel);
         EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.findChild<QTabWidget*>()->setCurrentIndex(1);
+        auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
         auto* version = window.findChild<QLineEdit*>(QStringLiteral("edtVersion"));
+        QCOMPARE(names->currentText(), QStringLiteral("Beta"));
+        QCOMPARE(version->text(), QStringLiteral("2.0"));
+        // Dates the program does not have read "none".
+        QCOMPARE(window.findChild<QDateEdit*>(QStringLiteral("dteExpire"))->text(), QStringLiteral("none"));
+        QVERIFY(!window.state().programChanged);
+        window.findChild<QTabWidget*>()->setCurrentIndex(1);
         version->selectAll();
-        QTest::keyClicks(version, QStringLiteral("1.1"));
+        QTest::keyClicks(version, QStringLiteral("2.1"));
 
-        // Closing by the title bar, by Esc and by Exit.
+        // Closing by the title bar, by Esc and by Exit; switching program; New Program.
         QVERIFY(!window.close());
         QTest::keyClick(&window, Qt::Key_Escape);
         window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
         QVERIFY(window.isVisible());
         QCOMPARE(sink.questions.size(), 3);
-        // Switching program and New Program.
-        auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
-        names->setCurrentIndex(1);
-        Q_EMIT names->activated(1);
+        names->setCurrentIndex(0);
+        Q_EMIT names->activated(0);
         window.findChild<QAction*>(QStringLiteral("NewProgram1"))->trigger();
         QCOMPARE(sink.questions.size(), 5);
         for (const RecordingMessageSink::Entry& question : std::as_const(sink.questions))
             QCOMPARE(question.text, QStringLiteral("Program data has changed, save now?"));
-        QCOMPARE(names->currentText(), QStringLiteral("Alpha"));
-        QCOMPARE(version->text(), QStringLiteral("1.1"));
-        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.0"));
+        QCOMPARE(names->currentText(), QStringLiteral("Beta"));
+        QCOMPARE(version->text(), QStringLiteral("2.1"));
+        QCOMPARE(storedVersion(fixture, QStringLiteral("Beta")), QStringLiteral("2.0"));
 
         sink.setNextAnswer(MessageSink::Answer::Yes);
         QVERIFY(window.close());
-        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.1"));
+        QCOMPARE(storedVersion(fixture, QStringLiteral("Beta")), QStringLiteral("2.1"));
         QVERIFY(sink.messages.isEmpty());
     }
 
@@ -279,8 +260,12 @@ private Q_SLOTS:
 
     void companySavedThroughTheClosingQuestionIsStoredLikeSaveCompany()
     {
-        const QByteArray throughQuestion = companiesAfterImport(true);
-        const QByteArray throughMenu = companiesAfterImport(false);
+        QByteArray throughQuestion;
+        QByteArray throughMenu;
+        importCompany(true, throughQuestion);
+        importCompany(false, throughMenu);
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY2(throughQuestion.contains("[Doe Software]"), throughQuestion.constData());
         QVERIFY(throughQuestion.contains("Contact=Jane Doe"));
         QVERIFY(throughQuestion.contains("City=Springfield"));
