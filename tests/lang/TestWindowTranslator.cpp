@@ -462,8 +462,7 @@ QTEST_GUILESS_MAIN(TestWindowTranslator)
 
 void TestWindowTranslator::switchingBringsBackOwnTexts_data()
 {
-    QTest::addColumn<QByteArray>("second");
-    QTest::addColumn<bool>("english");
+    QTest::addColumn<QByteArray>("second"); // empty: English, without a file
     QTest::addColumn<bool>("codeSetsText");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QStringList>("items");
@@ -474,20 +473,18 @@ void TestWindowTranslator::switchingBringsBackOwnTexts_data()
                             "dlgSample.holder.Items=uno;dos\n";
     // A key the next file lacks shows the window's own text, not the language left.
     QTest::newRow("key missing in the next file")
-        << partial << false << false << "Name" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");
-    QTest::newRow("every key in the next file")
-        << full << false << false << "Nombre" << QStringList {"uno", "dos"} << "Ventana";
+        << partial << false << "Name" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");
+    QTest::newRow("every key in the next file") << full << false << "Nombre" << QStringList {"uno", "dos"} << "Ventana";
     QTest::newRow("English without a file")
-        << QByteArray() << true << false << "Name" << QStringList {"english item"} << "Sample";
+        << QByteArray() << false << "Name" << QStringList {"english item"} << "Sample";
     // A text the code set after the translation is the code's: it stays.
     QTest::newRow("text the code set since")
-        << partial << false << true << "Value 7" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");
+        << partial << true << "Value 7" << QStringList {"english item"} << QString::fromUtf8("Fen\u00eatre");
 }
 
 void TestWindowTranslator::switchingBringsBackOwnTexts()
 {
     QFETCH(QByteArray, second);
-    QFETCH(bool, english);
     QFETCH(bool, codeSetsText);
     QFETCH(QString, label);
     QFETCH(QStringList, items);
@@ -505,14 +502,14 @@ void TestWindowTranslator::switchingBringsBackOwnTexts()
     if (codeSetsText)
         sample.label->text = "Value 7";
 
-    QVERIFY(language->switchLanguage(dir.file("Second.lng"), english));
+    QVERIFY(language->switchLanguage(dir.file("Second.lng"), second.isEmpty()));
     QCOMPARE(sample.label->text, label);
     QCOMPARE(sample.holder->items, items);
     QCOMPARE(sample.window.windowTitle, title);
     // Texts no file touched stay as they are; the same switch twice changes nothing more.
     QCOMPARE(sample.untouched->text, QString("Keep me"));
     QCOMPARE(sample.deepNamesake->text, QString("Deep"));
-    QVERIFY(language->switchLanguage(dir.file("Second.lng"), english));
+    QVERIFY(language->switchLanguage(dir.file("Second.lng"), second.isEmpty()));
     QCOMPARE(sample.label->text, label);
     QCOMPARE(sample.window.windowTitle, title);
     // And back to the first language, whatever came between.

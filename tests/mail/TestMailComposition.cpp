@@ -335,7 +335,6 @@ void TestMailComposition::logIsPrivateAndNeverAFifo()
     TestProgramDirectory dir;
     RecordingMessageSink sink;
     MailFields fields;
-    fields.bcc = "hidden@x.test";
     const mode_t saved = ::umask(022);
     QVERIFY(MailLog::append(dir.path(), fields, MailOutcome()));
     ::umask(saved);

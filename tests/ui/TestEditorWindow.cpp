@@ -1,7 +1,6 @@
 #include "DataFixture.h"
 #include "EditorWindow.h"
 #include "HelpWindow.h"
-#include "IniDocument.h"
 #include "MessageBoxSink.h"
 #include "TestSupport.h"
 
@@ -228,34 +227,29 @@ private Q_SLOTS:
         QVERIFY(sink.messages.isEmpty());
     }
 
-    void questionBoxTakesEscAndCloseAsCancel_data()
-    {
-        QTest::addColumn<bool>("byEsc");
-        QTest::newRow("Esc") << true;
-        QTest::newRow("title bar's close") << false;
-    }
-
     void questionBoxTakesEscAndCloseAsCancel()
     {
-        QFETCH(bool, byEsc);
-        QMessageBox::StandardButtons offered;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            answer.stop();
-            offered = box->standardButtons();
-            if (byEsc)
-                QTest::keyClick(box, Qt::Key_Escape);
-            else
-                box->close();
-        });
-        answer.start(20);
-        MessageBoxSink sink;
-        QCOMPARE(
-            sink.askYesNoCancel(QStringLiteral("Program data has changed, save now?")), MessageSink::Answer::Cancel);
-        QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        // By Esc, and by the title bar's close.
+        for (const bool byEsc : {true, false}) {
+            QMessageBox::StandardButtons offered;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible())
+                    return;
+                answer.stop();
+                offered = box->standardButtons();
+                if (byEsc)
+                    QTest::keyClick(box, Qt::Key_Escape);
+                else
+                    box->close();
+            });
+            answer.start(20);
+            MessageBoxSink sink;
+            QCOMPARE(sink.askYesNoCancel(QStringLiteral("Program data has changed, save now?")),
+                MessageSink::Answer::Cancel);
+            QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        }
     }
 
     void companySavedThroughTheClosingQuestionIsStoredLikeSaveCompany()
