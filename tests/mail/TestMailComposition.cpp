@@ -63,7 +63,6 @@ private Q_SLOTS:
     void longDisplayNamesAreFolded();
     void logEntryBytes();
     void logFieldsStayOnTheirLines();
-    void logIsPrivateAndNeverAFifo();
     void logEntryLabelsAreTranslated();
     void logAppendsAndReportsAnUnwritableFile();
     void securitySettings();
@@ -330,27 +329,6 @@ void TestMailComposition::logFieldsStayOnTheirLines()
     QVERIFY(entry.contains("\r\nSubject: Hi " + separator + "  To: forged@x.test?]0;t?\r\n"));
 }
 
-void TestMailComposition::logIsPrivateAndNeverAFifo()
-{
-    TestProgramDirectory dir;
-    RecordingMessageSink sink;
-    MailFields fields;
-    const mode_t saved = ::umask(022);
-    QVERIFY(MailLog::append(dir.path(), fields, MailOutcome()));
-    ::umask(saved);
-    struct stat status { };
-    QCOMPARE(::stat(QFile::encodeName(dir.file("QuilletMail.log")).constData(), &status), 0);
-    QCOMPARE(status.st_mode & 0777, mode_t(0600));
-
-    TestProgramDirectory piped;
-    TestFifo fifo(piped.file("QuilletMail.log"));
-    bool appended = true;
-    QVERIFY(fifo.returnsPromptly([&] { appended = MailLog::append(piped.path(), fields, MailOutcome()); }));
-    QVERIFY(!appended);
-    QCOMPARE(sink.messages.size(), 1);
-    QVERIFY(sink.messages.first().text.startsWith("Could not access " + piped.file("QuilletMail.log")));
-}
-
 void TestMailComposition::logEntryLabelsAreTranslated()
 {
     TestProgramDirectory dir;
@@ -397,6 +375,22 @@ void TestMailComposition::logAppendsAndReportsAnUnwritableFile()
     QCOMPARE(sink.messages.size(), 1);
     QVERIFY(sink.messages.first().text.startsWith("Could not access " + blocked.file("QuilletMail.log")));
     QCOMPARE(sink.messages.first().title, QString("Access Error"));
+
+    // A new log is for the owner only; a pipe in its place is refused at once.
+    TestProgramDirectory fresh;
+    const mode_t saved = ::umask(022);
+    QVERIFY(MailLog::append(fresh.path(), first, outcome));
+    ::umask(saved);
+    struct stat status { };
+    QCOMPARE(::stat(QFile::encodeName(fresh.file("QuilletMail.log")).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0600));
+    TestProgramDirectory piped;
+    TestFifo fifo(piped.file("QuilletMail.log"));
+    bool appended = true;
+    QVERIFY(fifo.returnsPromptly([&] { appended = MailLog::append(piped.path(), first, outcome); }));
+    QVERIFY(!appended);
+    QCOMPARE(sink.messages.size(), 2);
+    QVERIFY(sink.messages.last().text.startsWith("Could not access " + fifo.path()));
 }
 
 void TestMailComposition::securitySettings()
