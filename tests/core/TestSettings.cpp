@@ -44,7 +44,6 @@ private Q_SLOTS:
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
     void settingsFilesAreCreatedForTheOwnerOnly();
-    void aPasswordMakesAnExistingSettingsFilePrivate();
     void portThatIsNoNumberIsNoPort();
     void companyNameThatIsNoSectionNameIsNeverWritten_data();
     void companyNameThatIsNoSectionNameIsNeverWritten();
@@ -394,33 +393,6 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.isRunning());
 }
 
-void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate()
-{
-    const auto mode = [](const QString& path) {
-        struct stat status { };
-        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777) : -1;
-    };
-    // The mail password, the member password, and the mode the file is left with.
-    const std::tuple<const char*, const char*, int> cases[]
-        = {{"secret", "", 0600}, {"", "secret", 0600}, {"", "", 0644}};
-    for (const auto& [emailPassword, memberPassword, expected] : cases) {
-        TestProgramDirectory dir;
-        // Made by hand, readable by all.
-        dir.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
-        QVERIFY(::chmod(QFile::encodeName(dir.file("quillet.ini")).constData(), 0644) == 0);
-        PropertyCatalogue properties;
-        Settings config(dir.path(), properties);
-        config.loadSettings();
-        config.emailPassword = emailPassword;
-        config.memberPassword = memberPassword;
-        config.saveSettings();
-        QCOMPARE(mode(dir.file("quillet.ini")), expected);
-        // Every other writer of the file keeps it private too.
-        config.saveWindowGeometry("Main", WindowGeometry(), 80);
-        QCOMPARE(mode(dir.file("quillet.ini")), expected);
-    }
-}
-
 void TestSettings::portThatIsNoNumberIsNoPort()
 {
     const std::pair<QByteArray, int> cases[]
@@ -464,6 +436,28 @@ void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
     ::umask(saved);
     QCOMPARE(::stat(QFile::encodeName(fresh.file("companies.ini")).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0600));
+
+    // A settings file made by hand, readable by all, is made private by a
+    // password (the mail's or the member's), whichever writer saves it next.
+    const std::tuple<const char*, const char*, mode_t> cases[]
+        = {{"secret", "", 0600}, {"", "secret", 0600}, {"", "", 0644}};
+    for (const auto& [emailPassword, memberPassword, mode] : cases) {
+        TestProgramDirectory handMade;
+        handMade.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
+        const QByteArray file = QFile::encodeName(handMade.file("quillet.ini"));
+        QVERIFY(::chmod(file.constData(), 0644) == 0);
+        PropertyCatalogue handMadeProperties;
+        Settings handMadeConfig(handMade.path(), handMadeProperties);
+        handMadeConfig.loadSettings();
+        handMadeConfig.emailPassword = emailPassword;
+        handMadeConfig.memberPassword = memberPassword;
+        handMadeConfig.saveSettings();
+        QCOMPARE(::stat(file.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, mode);
+        handMadeConfig.saveWindowGeometry("Main", WindowGeometry(), 80);
+        QCOMPARE(::stat(file.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, mode);
+    }
 }
 
 void TestSettings::companyNameThatIsNoSectionNameIsNeverWritten_data()
