@@ -502,16 +502,15 @@ void TestWindowTranslator::switchingBringsBackOwnTexts()
     if (codeSetsText)
         sample.label->text = "Value 7";
 
-    QVERIFY(language->switchLanguage(dir.file("Second.lng"), second.isEmpty()));
-    QCOMPARE(sample.label->text, label);
-    QCOMPARE(sample.holder->items, items);
-    QCOMPARE(sample.window.windowTitle, title);
     // Texts no file touched stay as they are; the same switch twice changes nothing more.
-    QCOMPARE(sample.untouched->text, QString("Keep me"));
-    QCOMPARE(sample.deepNamesake->text, QString("Deep"));
-    QVERIFY(language->switchLanguage(dir.file("Second.lng"), second.isEmpty()));
-    QCOMPARE(sample.label->text, label);
-    QCOMPARE(sample.window.windowTitle, title);
+    for (int time = 0; time < 2; ++time) {
+        QVERIFY(language->switchLanguage(dir.file("Second.lng"), second.isEmpty()));
+        QCOMPARE(sample.label->text, label);
+        QCOMPARE(sample.holder->items, items);
+        QCOMPARE(sample.window.windowTitle, title);
+        QCOMPARE(sample.untouched->text, QString("Keep me"));
+        QCOMPARE(sample.deepNamesake->text, QString("Deep"));
+    }
     // And back to the first language, whatever came between.
     QVERIFY(language->switchLanguage(dir.file("First.lng"), false));
     QCOMPARE(sample.label->text, QString("Nom"));
