@@ -24,8 +24,6 @@ private Q_SLOTS:
     void windows1252FileIsRead();
     void quotesStrippedOnlyWhenAsked();
     void doubleFollowsLocale();
-    void nonFiniteDoublesReadAsTheDefault();
-    void loneCarriageReturnsEndLines();
     void refusedWriteRaisesUnableToWrite();
     void lineBreakInValueDoesNotSplitTheFile();
     void oneStrayByteSpoilsOnlyItsLine();
@@ -143,6 +141,13 @@ void TestIniDocument::crLfFilesStayCrLf()
     dir.writeFile("a.ini", "[S]\r\na=1\r\n");
     IniFile(dir.file("a.ini")).writeInteger("S", "b", 2);
     QCOMPARE(dir.readFile("a.ini"), QByteArray("[S]\r\na=1\r\nb=2\r\n"));
+    // A lone CR ends a line as well: alone, after UTF-8 text, beside CR LF and LF.
+    for (const char* bytes : {"[S]\ra=1\rb=2", "[S]\ra=\xc3\xa9\rb=2", "[S]\r\na=1\rb=2\nc=3"}) {
+        dir.writeFile("a.ini", bytes);
+        const IniDocument doc = IniDocument::load(dir.file("a.ini"));
+        QVERIFY2(doc.readInteger("S", "b", -1) == 2, bytes);
+        QVERIFY2(doc.readString("S", "a", "").size() == 1, bytes);
+    }
 }
 
 void TestIniDocument::windows1252FileIsRead()
@@ -190,34 +195,12 @@ void TestIniDocument::doubleFollowsLocale()
     doc.writeDouble("Options", "SiteVer", 1234567.25);
     QCOMPARE(doc.readString("Options", "SiteVer", ""), QString("1234567.25"));
     QCOMPARE(doc.readDouble("Options", "SiteVer", 1.0), 1234567.25);
-    QLocale::setDefault(saved);
-}
-
-void TestIniDocument::nonFiniteDoublesReadAsTheDefault()
-{
-    const QLocale saved;
-    QLocale::setDefault(QLocale::c());
-    TestProgramDirectory dir;
-    QList<double> read;
-    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e999", "3.25"}) {
-        dir.writeFile("quillet.ini", QByteArray("[Options]\nSiteVer=") + text + "\n");
-        read << IniDocument::load(dir.file("quillet.ini")).readDouble("Options", "SiteVer", 1.0);
+    // Not finite, or beyond a double: the default.
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "1e999"}) {
+        doc.writeString("Options", "SiteVer", text);
+        QVERIFY2(doc.readDouble("Options", "SiteVer", 1.0) == 1.0, text);
     }
     QLocale::setDefault(saved);
-    // Not finite or beyond a double: the default; a number as it stands.
-    QCOMPARE(read, QList<double>({1.0, 1.0, 1.0, 1.0, 1.0, 3.25}));
-}
-
-void TestIniDocument::loneCarriageReturnsEndLines()
-{
-    TestProgramDirectory dir;
-    // A lone CR; one after UTF-8 text; one beside CR LF and LF.
-    for (const char* bytes : {"[S]\ra=1\rb=2", "[S]\ra=\xc3\xa9\rb=2", "[S]\r\na=1\rb=2\nc=3"}) {
-        dir.writeFile("a.ini", bytes);
-        const IniDocument doc = IniDocument::load(dir.file("a.ini"));
-        QVERIFY2(doc.readInteger("S", "b", -1) == 2, bytes);
-        QVERIFY2(doc.readString("S", "a", "").size() == 1, bytes);
-    }
 }
 
 void TestIniDocument::refusedWriteRaisesUnableToWrite()

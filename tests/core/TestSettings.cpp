@@ -44,13 +44,11 @@ private Q_SLOTS:
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
     void settingsFilesAreCreatedForTheOwnerOnly();
-    void portThatIsNoNumberIsNoPort();
     void companyNameThatIsNoSectionNameIsNeverWritten_data();
     void companyNameThatIsNoSectionNameIsNeverWritten();
     void companyWithAccentsSurvivesAStrayByte();
     void utf16SettingsAreRead();
     void handEditsMadeWhileRunningSurviveTheSave();
-    void saveCompanyWritesTheCompanyAtOnce();
 };
 
 void TestSettings::firstRunDefaults()
@@ -206,6 +204,21 @@ void TestSettings::loadCompanyOfUnknownName()
     QCOMPARE(companies.readString("Acme", "Company", ""), QString("Acme"));
     QCOMPARE(companies.readString("Acme", "City", ""), QString("New City"));
     QCOMPARE(companies.readString("Beta", "City", ""), QString("c"));
+
+    // saveCompany writes the company at once, then a whole section under the
+    // current name, and leaves quillet.ini alone.
+    properties[8].setValue("Ogdenville");
+    config.saveCompany();
+    QCOMPARE(IniDocument::load(dir.file("companies.ini")).readString("Acme", "City", ""), QString("Ogdenville"));
+    config.lastCompany = "Gamma";
+    properties[0].setValue("Gamma");
+    config.saveCompany();
+    const IniDocument withGamma = IniDocument::load(dir.file("companies.ini"));
+    QCOMPARE(withGamma.sectionNames(), QStringList({"Acme", "Beta", "Gamma"}));
+    QCOMPARE(withGamma.readString("Acme", "Extra", ""), QString("keep"));
+    QCOMPARE(withGamma.readString("Gamma", "City", ""), QString("Ogdenville"));
+    QCOMPARE(withGamma.keys("Gamma").size(), 13);
+    QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));
 }
 
 void TestSettings::listCompaniesInFileOrder()
@@ -287,6 +300,15 @@ void TestSettings::hexAndUnconvertibleNumbers()
     QCOMPARE(properties[0].inPowerPaste, false);
     QCOMPARE(properties[46].inPowerPaste, true);
     QCOMPARE(config.siteVer, 1.0);
+    // A port that is no number, even one that starts with digits, is no port (0); an empty one is the default.
+    const std::pair<QByteArray, int> ports[]
+        = {{"Port=text", 0}, {"Port=587x", 0}, {"Port=587", 587}, {"Port=", 25}, {"From=me@example.test", 25}};
+    for (const auto& [line, port] : ports) {
+        dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
+        Settings again(dir.path(), properties);
+        again.loadSettings();
+        QVERIFY2(again.emailPort == port, line.constData());
+    }
 }
 
 void TestSettings::storedZeroAndSmallSplitter()
@@ -391,20 +413,6 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.shutdown());
     QCOMPARE(sink.texts(), QStringList({"Unable to write to " + blocked.file("quillet.ini")}));
     QVERIFY(!session.isRunning());
-}
-
-void TestSettings::portThatIsNoNumberIsNoPort()
-{
-    const std::pair<QByteArray, int> cases[]
-        = {{"Port=text", 0}, {"Port=587x", 0}, {"Port=587", 587}, {"Port=", 25}, {"From=me@example.test", 25}};
-    TestProgramDirectory dir;
-    for (const auto& [line, port] : cases) {
-        dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
-        PropertyCatalogue properties;
-        Settings config(dir.path(), properties);
-        config.loadSettings();
-        QVERIFY2(config.emailPort == port, line.constData());
-    }
 }
 
 void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
@@ -591,29 +599,6 @@ void TestSettings::handEditsMadeWhileRunningSurviveTheSave()
     Settings next(dir.path(), again);
     next.loadSettings();
     QCOMPARE(next.updateServer, QString("https://127.0.0.1:8443/quillet"));
-}
-
-void TestSettings::saveCompanyWritesTheCompanyAtOnce()
-{
-    TestProgramDirectory dir;
-    dir.writeFile("quillet.ini", "[Config]\nLastCompany=Acme\n");
-    dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\nExtra=kept\n");
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    properties[8].setValue("Ogdenville");
-    config.saveCompany();
-    // Then the whole section at once, under the current name.
-    config.lastCompany = "Gamma";
-    properties[0].setValue("Gamma");
-    config.saveCompany();
-    const IniDocument companies = IniDocument::load(dir.file("companies.ini"));
-    QCOMPARE(companies.sectionNames(), QStringList({"Acme", "Gamma"}));
-    QCOMPARE(companies.readString("Acme", "City", ""), QString("Ogdenville"));
-    QCOMPARE(companies.readString("Acme", "Extra", ""), QString("kept"));
-    QCOMPARE(companies.readString("Gamma", "City", ""), QString("Ogdenville"));
-    QCOMPARE(companies.keys("Gamma").size(), 13);
-    QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
