@@ -112,6 +112,14 @@ private Q_SLOTS:
         QVERIFY(f.editor.close());
         QVERIFY(sink.questions.isEmpty());
         QVERIFY(!f.fixture.config().siteEffects);
+
+        // A program the main window shows without a record is not shown.
+        EditorFixture gone;
+        gone.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Gone"));
+        gone.editor.open();
+        QCOMPARE(gone.state.text(cboProgramName), QString());
+        QCOMPARE(gone.state.text(edtVersion), QString());
+        QVERIFY(!gone.state.programChanged);
     }
 
     void changeMarksFollowWhoChangedWhat()
@@ -231,16 +239,6 @@ private Q_SLOTS:
                                                     : QLatin1String(company ? "Springfield" : "1.0"));
         if (step == QLatin1String("close"))
             QCOMPARE(f.fixture.config().siteEffects, cancelled);
-    }
-
-    void mainWindowsProgramWithoutARecordIsNotShown()
-    {
-        EditorFixture f;
-        f.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Gone"));
-        f.editor.open();
-        QCOMPARE(f.state.text(cboProgramName), QString());
-        QCOMPARE(f.state.text(edtVersion), QString());
-        QVERIFY(!f.state.programChanged);
     }
 
     void pickingACompanyWithTheSameValuesSetsNoMark()

@@ -263,19 +263,6 @@ private Q_SLOTS:
         }
     }
 
-    void rankBoxTakesDigitsAndALeadingMinusOnly()
-    {
-        OptionsFixture f;
-        f.show();
-        const std::pair<const char*, const char*> typedAndShown[]
-            = {{"x9y", "9"}, {"-12", "-12"}, {"1-2", "12"}, {"3.5 ", "35"}, {"+7", "7"}};
-        for (const auto& [typed, shown] : typedAndShown) {
-            f.rank()->clear();
-            f.typeInto(f.rank(), QString::fromLatin1(typed));
-            QCOMPARE(f.rank()->text(), QString::fromLatin1(shown));
-        }
-    }
-
     void updateServerIsOnTheGeneralPage()
     {
         OptionsFixture f;
@@ -323,6 +310,15 @@ private Q_SLOTS:
         f.typeInto(f.rank(), "-");
         f.control<QCheckBox>("chkPADEnabled")->setFocus(Qt::TabFocusReason);
         QCOMPARE(f.rank()->text(), QStringLiteral("-"));
+
+        // The box takes digits and a leading minus only.
+        const std::pair<const char*, const char*> typedAndShown[]
+            = {{"x9y", "9"}, {"-12", "-12"}, {"1-2", "12"}, {"3.5 ", "35"}, {"+7", "7"}};
+        for (const auto& [typed, shown] : typedAndShown) {
+            f.rank()->clear();
+            f.typeInto(f.rank(), QString::fromLatin1(typed));
+            QCOMPARE(f.rank()->text(), QString::fromLatin1(shown));
+        }
     }
 
     void aBadItemsPerColumnAppliesNothing_data()
