@@ -434,12 +434,12 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtFileSize), QString());
         QVERIFY(f.state.lines(memDesc2000).isEmpty());
         QCOMPARE(f.state.text(edtPADPath), QStringLiteral("/pads/alpha.xml"));
+        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
+        QVERIFY(!f.state.date(dteExpire).isValid());
         QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
         QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("1.0"));
         QVERIFY(f.record(QStringLiteral("Foo")).contains(QStringLiteral("ProgramName")));
         QVERIFY(f.state.programChanged);
-        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
-        QVERIFY(!f.state.date(dteExpire).isValid());
 
         QVERIFY(f.editor.close());
         QCOMPARE(sink.questions.size(), 1);
