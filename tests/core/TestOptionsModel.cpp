@@ -246,23 +246,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("https") << "https://updates.example.com" << true << "https://updates.example.com";
-        QTest::newRow("http with port and folder, blanks around")
-            << "  http://127.0.0.1:8080/quillet " << true << "http://127.0.0.1:8080/quillet";
-        QTest::newRow("empty: none set") << "" << true << "";
-        QTest::newRow("blanks: none set") << "   " << true << "";
-        QTest::newRow("ftp") << "ftp://updates.example.com" << false << "http://127.0.0.1/before";
-        QTest::newRow("no scheme") << "updates.example.com" << false << "http://127.0.0.1/before";
-        QTest::newRow("login in it") << "http://user:pw@updates.example.com" << false << "http://127.0.0.1/before";
-        QTest::newRow("query") << "http://updates.example.com/?x=1" << false << "http://127.0.0.1/before";
+        QTest::newRow("https") << "https://updates.example.com" << true;
+        QTest::newRow("http with port and folder, blanks around") << "  http://127.0.0.1:8080/quillet " << true;
+        QTest::newRow("empty: none set") << "" << true;
+        QTest::newRow("blanks: none set") << "   " << true;
+        QTest::newRow("ftp") << "ftp://updates.example.com" << false;
+        QTest::newRow("no scheme") << "updates.example.com" << false;
+        QTest::newRow("login in it") << "http://user:pw@updates.example.com" << false;
+        QTest::newRow("query") << "http://updates.example.com/?x=1" << false;
     }
 
     void updateServerIsCheckedAndStored()
     {
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
-        QFETCH(QString, stored);
         Session s("[Config]\nUpdateServer=http://127.0.0.1/before\n");
         OptionsModel model = OptionsModel::read(s.config(), s.properties());
         QCOMPARE(model.general.updateServer, QStringLiteral("http://127.0.0.1/before"));
@@ -270,7 +267,7 @@ private Q_SLOTS:
         model.general.padEnabled = true;
         const OptionsModel::Problem problem = model.apply(s.config(), s.properties());
         QCOMPARE(problem.isNone(), accepted);
-        QCOMPARE(s.config().updateServer, stored);
+        QCOMPARE(s.config().updateServer, accepted ? typed.trimmed() : QStringLiteral("http://127.0.0.1/before"));
         if (!accepted) {
             QCOMPARE(problem.field, OptionsModel::Field::UpdateServer);
             QCOMPARE(problem.message,

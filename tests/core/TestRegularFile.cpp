@@ -27,8 +27,6 @@ private Q_SLOTS:
     void problemTexts();
     void ownerOnlyFilesAreCreated0600();
     void existingFileKeepsItsMode();
-    void appendTakesOnlyARegularFileAndMakesItPrivate();
-    void appendRefusesAFifoWithOrWithoutAReader();
     void failedSaveLeavesTheOldFile();
 };
 
@@ -105,6 +103,25 @@ void TestRegularFile::fifoIsRefusedWithoutWaiting()
         }
     }));
     QCOMPARE(text, fifo.path() + " is not a regular file.");
+    // Nor opened for appending, with or without a reader.
+    found = Problem::None;
+    const auto openForAppend = [&] {
+        QFile pipe;
+        found = RegularFile::openForAppend(pipe, fifo.path());
+    };
+    QVERIFY(fifo.returnsPromptly(openForAppend));
+    QCOMPARE(found, Problem::NotRegular);
+    // With a reader at the other end the open itself would succeed: the
+    // kind of file is what refuses it.
+    const int reader = ::open(QFile::encodeName(fifo.path()).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    found = Problem::None;
+    QVERIFY(fifo.returnsPromptly(openForAppend));
+    char byte = 0;
+    const ssize_t read = ::read(reader, &byte, 1);
+    ::close(reader);
+    QCOMPARE(found, Problem::NotRegular);
+    QVERIFY(read <= 0);
 }
 
 void TestRegularFile::iniDocumentTreatsAFifoAsUnreadable()
@@ -142,18 +159,14 @@ void TestRegularFile::ownerOnlyFilesAreCreated0600()
     QCOMPARE(::stat(QFile::encodeName(dir.file("plain.txt")).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0644));
     QCOMPARE(dir.readFile("secret.ini"), QByteArray("password=x\n"));
-}
 
-void TestRegularFile::appendTakesOnlyARegularFileAndMakesItPrivate()
-{
-    TestProgramDirectory dir;
-    const mode_t saved = ::umask(022);
+    // Appending: a new file is for the owner only.
+    ::umask(022);
     QFile file;
     QCOMPARE(RegularFile::openForAppend(file, dir.file("new.log")), Problem::None);
     ::umask(saved);
     QVERIFY(file.write("one\n") == 4);
     file.close();
-    struct stat status { };
     QCOMPARE(::stat(QFile::encodeName(dir.file("new.log")).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0600));
     // An existing log readable by all is made private, and appended to.
@@ -172,32 +185,6 @@ void TestRegularFile::appendTakesOnlyARegularFileAndMakesItPrivate()
     QCOMPARE(dir.readFile("elsewhere.txt"), QByteArray("theirs\n"));
     QVERIFY(QDir().mkdir(dir.file("folder.log")));
     QCOMPARE(RegularFile::openForAppend(file, dir.file("folder.log")), Problem::Folder);
-}
-
-void TestRegularFile::appendRefusesAFifoWithOrWithoutAReader()
-{
-    TestProgramDirectory dir;
-    TestFifo fifo(dir.file("pipe"));
-    Problem found = Problem::None;
-    QVERIFY(fifo.returnsPromptly([&] {
-        QFile file;
-        found = RegularFile::openForAppend(file, fifo.path());
-    }));
-    QCOMPARE(found, Problem::NotRegular);
-    // With a reader at the other end the open itself would succeed: the
-    // kind of file is what refuses it.
-    const int reader = ::open(QFile::encodeName(fifo.path()).constData(), O_RDONLY | O_NONBLOCK);
-    QVERIFY(reader >= 0);
-    found = Problem::None;
-    QVERIFY(fifo.returnsPromptly([&] {
-        QFile file;
-        found = RegularFile::openForAppend(file, fifo.path());
-    }));
-    char byte = 0;
-    const ssize_t read = ::read(reader, &byte, 1);
-    ::close(reader);
-    QCOMPARE(found, Problem::NotRegular);
-    QVERIFY(read <= 0);
 }
 
 void TestRegularFile::existingFileKeepsItsMode()

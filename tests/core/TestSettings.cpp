@@ -9,7 +9,9 @@
 #include <QLocale>
 #include <QTest>
 
+#include <array>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -43,16 +45,11 @@ private Q_SLOTS:
     void unwritableSettingsRaise();
     void sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave();
     void settingsFilesAreCreatedForTheOwnerOnly();
-    void aPasswordMakesAnExistingSettingsFilePrivate_data();
-    void aPasswordMakesAnExistingSettingsFilePrivate();
-    void portThatIsNoNumberIsNoPort_data();
-    void portThatIsNoNumberIsNoPort();
     void companyNameThatIsNoSectionNameIsNeverWritten_data();
     void companyNameThatIsNoSectionNameIsNeverWritten();
     void companyWithAccentsSurvivesAStrayByte();
     void utf16SettingsAreRead();
     void handEditsMadeWhileRunningSurviveTheSave();
-    void saveCompanyWritesTheCompanyAtOnce();
 };
 
 void TestSettings::firstRunDefaults()
@@ -208,6 +205,21 @@ void TestSettings::loadCompanyOfUnknownName()
     QCOMPARE(companies.readString("Acme", "Company", ""), QString("Acme"));
     QCOMPARE(companies.readString("Acme", "City", ""), QString("New City"));
     QCOMPARE(companies.readString("Beta", "City", ""), QString("c"));
+
+    // saveCompany writes the company at once, then a whole section under the
+    // current name, and leaves quillet.ini alone.
+    properties[8].setValue("Ogdenville");
+    config.saveCompany();
+    QCOMPARE(IniDocument::load(dir.file("companies.ini")).readString("Acme", "City", ""), QString("Ogdenville"));
+    config.lastCompany = "Gamma";
+    properties[0].setValue("Gamma");
+    config.saveCompany();
+    const IniDocument withGamma = IniDocument::load(dir.file("companies.ini"));
+    QCOMPARE(withGamma.sectionNames(), QStringList({"Acme", "Beta", "Gamma"}));
+    QCOMPARE(withGamma.readString("Acme", "Extra", ""), QString("keep"));
+    QCOMPARE(withGamma.readString("Gamma", "City", ""), QString("Ogdenville"));
+    QCOMPARE(withGamma.keys("Gamma").size(), 13);
+    QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));
 }
 
 void TestSettings::listCompaniesInFileOrder()
@@ -289,6 +301,15 @@ void TestSettings::hexAndUnconvertibleNumbers()
     QCOMPARE(properties[0].inPowerPaste, false);
     QCOMPARE(properties[46].inPowerPaste, true);
     QCOMPARE(config.siteVer, 1.0);
+    // A port that is no number, even one that starts with digits, is no port (0); an empty one is the default.
+    const std::pair<QByteArray, int> ports[]
+        = {{"Port=text", 0}, {"Port=587x", 0}, {"Port=587", 587}, {"Port=", 25}, {"From=me@example.test", 25}};
+    for (const auto& [line, port] : ports) {
+        dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
+        Settings again(dir.path(), properties);
+        again.loadSettings();
+        QVERIFY2(again.emailPort == port, line.constData());
+    }
 }
 
 void TestSettings::storedZeroAndSmallSplitter()
@@ -395,66 +416,6 @@ void TestSettings::sessionSavesOnShutdownAndKeepsGoingAfterAFailedSave()
     QVERIFY(!session.isRunning());
 }
 
-void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate_data()
-{
-    QTest::addColumn<QString>("emailPassword");
-    QTest::addColumn<QString>("memberPassword");
-    QTest::addColumn<int>("mode");
-    QTest::newRow("mail password") << "secret"
-                                   << "" << 0600;
-    QTest::newRow("member password") << ""
-                                     << "secret" << 0600;
-    QTest::newRow("no password: the owner's mode stays") << ""
-                                                         << "" << 0644;
-}
-
-void TestSettings::aPasswordMakesAnExistingSettingsFilePrivate()
-{
-    QFETCH(QString, emailPassword);
-    QFETCH(QString, memberPassword);
-    QFETCH(int, mode);
-    TestProgramDirectory dir;
-    // Made by hand, readable by all.
-    dir.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
-    QVERIFY(::chmod(QFile::encodeName(dir.file("quillet.ini")).constData(), 0644) == 0);
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    config.emailPassword = emailPassword;
-    config.memberPassword = memberPassword;
-    config.saveSettings();
-    struct stat status { };
-    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
-    QCOMPARE(int(status.st_mode & 0777), mode);
-    // Every other writer of the file keeps it private too.
-    config.saveWindowGeometry("Main", WindowGeometry(), 80);
-    QCOMPARE(::stat(QFile::encodeName(dir.file("quillet.ini")).constData(), &status), 0);
-    QCOMPARE(int(status.st_mode & 0777), mode);
-}
-
-void TestSettings::portThatIsNoNumberIsNoPort_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<int>("port");
-    QTest::newRow("text") << QByteArray("Port=text") << 0;
-    QTest::newRow("number and text") << QByteArray("Port=587x") << 0;
-    QTest::newRow("a number") << QByteArray("Port=587") << 587;
-    QTest::newRow("empty: the default") << QByteArray("Port=") << 25;
-    QTest::newRow("missing: the default") << QByteArray("From=me@example.test") << 25;
-}
-
-void TestSettings::portThatIsNoNumberIsNoPort()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(int, port);
-    TestProgramDirectory dir;
-    dir.writeFile("quillet.ini", "[EMail]\n" + line + "\n");
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    QCOMPARE(config.emailPort, port);
-}
-
 void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
 {
     TestProgramDirectory dir;
@@ -484,6 +445,28 @@ void TestSettings::settingsFilesAreCreatedForTheOwnerOnly()
     ::umask(saved);
     QCOMPARE(::stat(QFile::encodeName(fresh.file("companies.ini")).constData(), &status), 0);
     QCOMPARE(status.st_mode & 0777, mode_t(0600));
+
+    // A settings file made by hand, readable by all, is made private by a
+    // password (the mail's or the member's), whichever writer saves it next.
+    const std::tuple<const char*, const char*, mode_t> cases[]
+        = {{"secret", "", 0600}, {"", "secret", 0600}, {"", "", 0644}};
+    for (const auto& [emailPassword, memberPassword, mode] : cases) {
+        TestProgramDirectory handMade;
+        handMade.writeFile("quillet.ini", "[EMail]\nHostAddress=mail.example\n");
+        const QByteArray file = QFile::encodeName(handMade.file("quillet.ini"));
+        QVERIFY(::chmod(file.constData(), 0644) == 0);
+        PropertyCatalogue handMadeProperties;
+        Settings handMadeConfig(handMade.path(), handMadeProperties);
+        handMadeConfig.loadSettings();
+        handMadeConfig.emailPassword = emailPassword;
+        handMadeConfig.memberPassword = memberPassword;
+        handMadeConfig.saveSettings();
+        QCOMPARE(::stat(file.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, mode);
+        handMadeConfig.saveWindowGeometry("Main", WindowGeometry(), 80);
+        QCOMPARE(::stat(file.constData(), &status), 0);
+        QCOMPARE(status.st_mode & 0777, mode);
+    }
 }
 
 void TestSettings::companyNameThatIsNoSectionNameIsNeverWritten_data()
@@ -574,74 +557,40 @@ void TestSettings::utf16SettingsAreRead()
 void TestSettings::handEditsMadeWhileRunningSurviveTheSave()
 {
     TestProgramDirectory dir;
-    dir.writeFile("quillet.ini",
-        "[Config]\nLanguage=English\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
-        "[PowerPaste]\nCompany=1\n");
+    const QByteArray config = "[Config]\nLanguage=English\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n";
+    dir.writeFile("quillet.ini", config + "[PowerPaste]\nCompany=1\n");
     PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    config.loadPowerPasteSettings();
-    QCOMPARE(config.updateServer, QString());
+    Settings settings(dir.path(), properties);
+    settings.loadSettings();
+    settings.loadPowerPasteSettings();
+    const auto check = [&dir](std::initializer_list<std::array<const char*, 3>> expected) {
+        const IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
+        for (const auto& [section, key, value] : expected)
+            QVERIFY2(ini.readString(section, key, "") == QString::fromUtf8(value), key);
+    };
 
     // While the program runs, the file is edited by hand.
     dir.writeFile("quillet.ini",
-        "[Config]\nLanguage=Deutsch\nSiteFilter=Dead=False AND Hide=False\nLastPADPath=/pads/\n"
-        "UpdateServer=https://127.0.0.1:8443/quillet\n; kept\n[PowerPaste]\nCompany=0\n");
+        QByteArray(config).replace("English", "Deutsch")
+            + "UpdateServer=https://127.0.0.1:8443/quillet\n; kept\n[PowerPaste]\nCompany=0\n");
     // The program changes other settings, and one that was edited by hand as well.
-    config.siteFilter = "PAD=True AND Dead=False AND Hide=False";
-    config.lastPadPath = "/other/";
-    config.saveSettings();
-    IniDocument ini = IniDocument::load(dir.file("quillet.ini"));
-    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
-    QCOMPARE(ini.readString("Config", "Language", ""), QString("Deutsch"));
-    QCOMPARE(ini.readString("PowerPaste", "Company", ""), QString("0"));
-    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("PAD=True AND Dead=False AND Hide=False"));
-    QCOMPARE(ini.readString("Config", "LastPADPath", ""), QString("/other/"));
-    // Keys the file lacks are written with the program's values.
-    QCOMPARE(ini.readString("EMail", "Port", ""), QString("25"));
-    QCOMPARE(ini.readString("PowerPaste", "PAD Path", ""), QString("1"));
+    settings.siteFilter = "PAD=True AND Dead=False AND Hide=False";
+    settings.lastPadPath = "/other/";
+    settings.saveSettings();
+    // The hand edits stay, the program's changes are written, and so are the keys
+    // the file lacks, with the program's values.
+    check({{"Config", "UpdateServer", "https://127.0.0.1:8443/quillet"}, {"Config", "Language", "Deutsch"},
+        {"PowerPaste", "Company", "0"}, {"Config", "SiteFilter", "PAD=True AND Dead=False AND Hide=False"},
+        {"Config", "LastPADPath", "/other/"}, {"EMail", "Port", "25"}, {"PowerPaste", "PAD Path", "1"}});
     QVERIFY(dir.readFile("quillet.ini").contains("; kept\n"));
 
     // A second save (a language chosen) writes the program's change only; a
     // hand edit made after the first save survives it too.
     dir.writeFile("quillet.ini", dir.readFile("quillet.ini").replace("SiteFilter=PAD=True AND ", "SiteFilter="));
-    config.language = "French";
-    config.saveSettings();
-    ini = IniDocument::load(dir.file("quillet.ini"));
-    QCOMPARE(ini.readString("Config", "Language", ""), QString("French"));
-    QCOMPARE(ini.readString("Config", "SiteFilter", ""), QString("Dead=False AND Hide=False"));
-    QCOMPARE(ini.readString("Config", "UpdateServer", ""), QString("https://127.0.0.1:8443/quillet"));
-
-    // The next start reads the hand-edited server.
-    PropertyCatalogue again;
-    Settings next(dir.path(), again);
-    next.loadSettings();
-    QCOMPARE(next.updateServer, QString("https://127.0.0.1:8443/quillet"));
-}
-
-void TestSettings::saveCompanyWritesTheCompanyAtOnce()
-{
-    TestProgramDirectory dir;
-    dir.writeFile("quillet.ini", "[Config]\nLastCompany=Acme\n");
-    dir.writeFile("companies.ini", "[Acme]\nCity=Springfield\nExtra=kept\n");
-    PropertyCatalogue properties;
-    Settings config(dir.path(), properties);
-    config.loadSettings();
-    properties[8].setValue("Ogdenville");
-    config.saveCompany();
-    IniDocument companies = IniDocument::load(dir.file("companies.ini"));
-    QCOMPARE(companies.readString("Acme", "City", ""), QString("Ogdenville"));
-    QCOMPARE(companies.readString("Acme", "Extra", ""), QString("kept"));
-
-    // saveCompany writes the whole section at once, under the current name.
-    config.lastCompany = "Gamma";
-    properties[0].setValue("Gamma");
-    config.saveCompany();
-    companies = IniDocument::load(dir.file("companies.ini"));
-    QCOMPARE(companies.sectionNames(), QStringList({"Acme", "Gamma"}));
-    QCOMPARE(companies.readString("Gamma", "City", ""), QString("Ogdenville"));
-    QCOMPARE(companies.keys("Gamma").size(), 13);
-    QCOMPARE(IniDocument::load(dir.file("quillet.ini")).readString("Config", "LastCompany", ""), QString("Acme"));
+    settings.language = "French";
+    settings.saveSettings();
+    check({{"Config", "Language", "French"}, {"Config", "SiteFilter", "Dead=False AND Hide=False"},
+        {"Config", "UpdateServer", "https://127.0.0.1:8443/quillet"}});
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

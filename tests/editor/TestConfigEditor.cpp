@@ -61,6 +61,12 @@ public:
     }
 
     QVariantMap record(const QString& name) { return fixture.programRow(name); }
+    QString storedVersion(const QString& name) { return record(name).value(QStringLiteral("Version")).toString(); }
+    QString storedCity(const QString& company = QStringLiteral("Acme"))
+    {
+        return IniFile(fixture.dir.file(QStringLiteral("companies.ini")))
+            .readString(company, QStringLiteral("City"), QString());
+    }
 
     EditorState state;
     ConfigEditor editor {state, fixture.config(), fixture.properties(), fixture.dm()};
@@ -106,6 +112,14 @@ private Q_SLOTS:
         QVERIFY(f.editor.close());
         QVERIFY(sink.questions.isEmpty());
         QVERIFY(!f.fixture.config().siteEffects);
+
+        // A program the main window shows without a record is not shown.
+        EditorFixture gone;
+        gone.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Gone"));
+        gone.editor.open();
+        QCOMPARE(gone.state.text(cboProgramName), QString());
+        QCOMPARE(gone.state.text(edtVersion), QString());
+        QVERIFY(!gone.state.programChanged);
     }
 
     void changeMarksFollowWhoChangedWhat()
@@ -165,70 +179,29 @@ private Q_SLOTS:
         QCOMPARE(f.fixture.dir.readFile(QStringLiteral("companies.ini")), companiesBefore);
     }
 
-    void editedCompanyIsAskedAboutBeforeAnotherIsPicked_data()
+    void editsAreAskedAboutBeforeTheyAreLeft_data()
     {
+        QTest::addColumn<bool>("company");
+        QTest::addColumn<QString>("step");
         QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("shownCompany");
-        QTest::addColumn<QString>("storedCity");
-        QTest::newRow("yes") << int(MessageSink::Answer::Yes) << "Beta Soft"
-                             << "Ogdenville";
-        QTest::newRow("no") << int(MessageSink::Answer::No) << "Beta Soft"
-                            << "Springfield";
-        QTest::newRow("cancel") << int(MessageSink::Answer::Cancel) << "Acme"
-                                << "Springfield";
-    }
-
-    void editedCompanyIsAskedAboutBeforeAnotherIsPicked()
-    {
-        QFETCH(int, answer);
-        QFETCH(QString, shownCompany);
-        QFETCH(QString, storedCity);
-        EditorFixture f;
-        RecordingMessageSink sink;
-        f.editor.open();
-        f.editor.userChangedText(edtCity, QStringLiteral("Ogdenville"));
-        sink.setNextAnswer(MessageSink::Answer(answer));
-        f.editor.selectCompany(QStringLiteral("Beta Soft"));
-        QCOMPARE(sink.questions.size(), 1);
-        QCOMPARE(sink.questions.at(0).text, kCompanyQuestion);
-        QCOMPARE(f.state.text(cbCompany), shownCompany);
-        QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
-                     .readString(QStringLiteral("Acme"), QStringLiteral("City"), QString()),
-            storedCity);
-        if (shownCompany == QLatin1String("Acme")) {
-            // Cancelled: the edit is still there, unsaved.
-            QCOMPARE(f.state.text(edtCity), QStringLiteral("Ogdenville"));
-            QVERIFY(f.state.companyChanged);
-            QCOMPARE(f.fixture.config().lastCompany, QStringLiteral("Acme"));
-        } else {
-            QCOMPARE(f.state.text(edtCity), QStringLiteral("Shelbyville"));
-            QVERIFY(!f.state.companyChanged);
+        using A = MessageSink::Answer;
+        const std::pair<const char*, A> answers[] = {{"yes", A::Yes}, {"no", A::No}, {"cancel", A::Cancel}};
+        for (const char* step : {"close", "switch", "new program"}) {
+            for (const bool company : {true, false}) {
+                for (const auto& [word, answer] : answers) {
+                    if (!company || step != QLatin1String("new program"))
+                        QTest::addRow("%s, %s: %s", company ? "company" : "program", step, word)
+                            << company << QString::fromLatin1(step) << int(answer);
+                }
+            }
         }
     }
 
-    void closingQuestionsOfferCancel_data()
-    {
-        QTest::addColumn<bool>("company");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("closes");
-        QTest::addColumn<bool>("stored");
-        const auto yes = int(MessageSink::Answer::Yes);
-        const auto no = int(MessageSink::Answer::No);
-        const auto cancel = int(MessageSink::Answer::Cancel);
-        QTest::newRow("company yes") << true << yes << true << true;
-        QTest::newRow("company no") << true << no << true << false;
-        QTest::newRow("company cancel") << true << cancel << false << false;
-        QTest::newRow("program yes") << false << yes << true << true;
-        QTest::newRow("program no") << false << no << true << false;
-        QTest::newRow("program cancel") << false << cancel << false << false;
-    }
-
-    void closingQuestionsOfferCancel()
+    void editsAreAskedAboutBeforeTheyAreLeft()
     {
         QFETCH(bool, company);
+        QFETCH(QString, step);
         QFETCH(int, answer);
-        QFETCH(bool, closes);
-        QFETCH(bool, stored);
         EditorFixture f;
         RecordingMessageSink sink;
         f.editor.open();
@@ -236,54 +209,36 @@ private Q_SLOTS:
         f.editor.userChangedText(edited, QStringLiteral("Edited"));
         f.state.siteEffects = false;
         sink.setNextAnswer(MessageSink::Answer(answer));
-        QCOMPARE(f.editor.close(), closes);
+        bool done = true;
+        if (step == QLatin1String("close"))
+            done = f.editor.close();
+        else if (step == QLatin1String("new program"))
+            done = f.editor.settleProgramEdits();
+        else if (company)
+            f.editor.selectCompany(QStringLiteral("Beta Soft"));
+        else
+            f.editor.selectProgram(QStringLiteral("Beta"));
+        const bool cancelled = answer == int(MessageSink::Answer::Cancel);
+        const bool left = step == QLatin1String("switch") && !cancelled;
         QCOMPARE(sink.texts(), QStringList());
         QCOMPARE(sink.questions.size(), 1);
         QCOMPARE(sink.questions.at(0).text, company ? kCompanyQuestion : kProgramQuestion);
-        // Cancel keeps the editor with its edits, unsaved, and skips the later steps.
-        QCOMPARE(f.state.text(edited), QStringLiteral("Edited"));
-        QCOMPARE(company ? f.state.companyChanged : f.state.programChanged, !stored);
-        QCOMPARE(f.fixture.config().siteEffects, !closes);
-        const QString storedValue = company
-            ? IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
-                  .readString(QStringLiteral("Acme"), QStringLiteral("City"), QString())
-            : f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString();
-        QCOMPARE(storedValue == QLatin1String("Edited"), stored);
-    }
-
-    void cancelledProgramSwitchKeepsTheProgramAndItsEdits()
-    {
-        EditorFixture f;
-        RecordingMessageSink sink;
-        f.editor.open();
-        f.editor.userChangedText(edtVersion, QStringLiteral("1.1"));
-        sink.setNextAnswer(MessageSink::Answer::Cancel);
-        f.editor.selectProgram(QStringLiteral("Beta"));
-        QCOMPARE(sink.questions.size(), 1);
-        QCOMPARE(f.state.text(cboProgramName), QStringLiteral("Alpha"));
-        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.1"));
-        QVERIFY(f.state.programChanged);
-        QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
-        QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.0"));
-
-        // Before New Program the same question; Cancel changes nothing.
-        QVERIFY(!f.editor.settleProgramEdits());
-        QCOMPARE(sink.questions.size(), 2);
-        QCOMPARE(f.state.text(edtVersion), QStringLiteral("1.1"));
-        sink.setNextAnswer(MessageSink::Answer::Yes);
-        QVERIFY(f.editor.settleProgramEdits());
-        QCOMPARE(f.record(QStringLiteral("Alpha")).value(QStringLiteral("Version")).toString(), QStringLiteral("1.1"));
-        QVERIFY(!f.state.programChanged);
-    }
-
-    void mainWindowsProgramWithoutARecordIsNotShown()
-    {
-        EditorFixture f;
-        f.fixture.properties()[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Gone"));
-        f.editor.open();
-        QCOMPARE(f.state.text(cboProgramName), QString());
-        QCOMPARE(f.state.text(edtVersion), QString());
-        QVERIFY(!f.state.programChanged);
+        QCOMPARE(done, !cancelled || step == QLatin1String("switch"));
+        // Cancel keeps the editor with its edits, unsaved, and skips the later steps;
+        // a switch otherwise shows the other's values.
+        const QString shown = QLatin1String(company ? (left ? "Beta Soft" : "Acme") : (left ? "Beta" : "Alpha"));
+        QCOMPARE(f.state.text(company ? cbCompany : cboProgramName), shown);
+        QCOMPARE(company ? f.fixture.config().lastCompany
+                         : f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(),
+            shown);
+        QCOMPARE(f.state.text(edited), left ? QLatin1String(company ? "Shelbyville" : "2.0") : QLatin1String("Edited"));
+        QCOMPARE(company ? f.state.companyChanged : f.state.programChanged,
+            !left && answer != int(MessageSink::Answer::Yes));
+        QCOMPARE(company ? f.storedCity() : f.storedVersion(QStringLiteral("Alpha")),
+            answer == int(MessageSink::Answer::Yes) ? QLatin1String("Edited")
+                                                    : QLatin1String(company ? "Springfield" : "1.0"));
+        if (step == QLatin1String("close"))
+            QCOMPARE(f.fixture.config().siteEffects, cancelled);
     }
 
     void pickingACompanyWithTheSameValuesSetsNoMark()
@@ -315,9 +270,7 @@ private Q_SLOTS:
         // Stored at once and listed, so that it can be picked again.
         QCOMPARE(f.state.items(cbCompany),
             (QStringList {QStringLiteral("Acme"), QStringLiteral("Beta Soft"), QStringLiteral("Gamma")}));
-        QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
-                     .readString(QStringLiteral("Gamma"), QStringLiteral("City"), QString()),
-            QStringLiteral("Ogdenville"));
+        QCOMPARE(f.storedCity(QStringLiteral("Gamma")), QStringLiteral("Ogdenville"));
 
         f.fixture.config().saveSettings();
         QCOMPARE(IniFile(f.fixture.dir.file(QStringLiteral("companies.ini")))
@@ -481,12 +434,12 @@ private Q_SLOTS:
         QCOMPARE(f.state.text(edtFileSize), QString());
         QVERIFY(f.state.lines(memDesc2000).isEmpty());
         QCOMPARE(f.state.text(edtPADPath), QStringLiteral("/pads/alpha.xml"));
+        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
+        QVERIFY(!f.state.date(dteExpire).isValid());
         QCOMPARE(f.fixture.properties()[PropertyCatalogue::ProgramName].getValue(), QStringLiteral("Alpha"));
         QCOMPARE(f.fixture.properties()[15].getValue(), QStringLiteral("1.0"));
         QVERIFY(f.record(QStringLiteral("Foo")).contains(QStringLiteral("ProgramName")));
         QVERIFY(f.state.programChanged);
-        QCOMPARE(f.state.date(dteFile), QDate::currentDate());
-        QVERIFY(!f.state.date(dteExpire).isValid());
 
         QVERIFY(f.editor.close());
         QCOMPARE(sink.questions.size(), 1);

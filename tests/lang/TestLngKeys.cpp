@@ -202,14 +202,13 @@ void TestLngKeys::textShownWithoutPathIsRefused()
     for (const QStringList& arguments : {QStringList {}, QStringList {str("--check")}}) {
         const Result result = tree.run(arguments, windows);
         QCOMPARE(result.code, 1);
-        const QStringList errors = result.lines().filter(str("error: "));
-        QCOMPARE(errors,
-            QStringList({str("error: frmOptions shows a text without a path: QLabel \"Site rank >:\"; give the object "
-                             "a name (setObjectName) or mark a text the code makes itself with "
-                             "WindowTexts::keepCodeText"),
-                str("error: frmOptions shows a text without a path: QCheckBox chkPAD \"PAD Polling\"; give the "
-                    "object a name (setObjectName) or mark a text the code makes itself with "
-                    "WindowTexts::keepCodeText")}));
+        const auto error = [](const char* text) {
+            return str("error: frmOptions shows a text without a path: ") + str(text)
+                + str("; give the object a name (setObjectName) or mark a text the code makes itself with "
+                      "WindowTexts::keepCodeText");
+        };
+        QCOMPARE(result.lines().filter(str("error: ")),
+            QStringList({error("QLabel \"Site rank >:\""), error("QCheckBox chkPAD \"PAD Polling\"")}));
     }
     // Named, the window is complete, and translateWindow counts as making its component.
     Result result = tree.run({str("--check")}, "# window frmOptions Options\nfrmOptions.Caption=Options\n");

@@ -67,75 +67,51 @@ MailFields mailTo(const QString& to, const QString& subject = "Tool 2.5", const 
 }
 
 // An SMTP server of the test's own on 127.0.0.1, answering from a script,
-// for the replies a real server would not give: escape sequences, a refused
-// STARTTLS, no AUTH, no answer to the end of the message. It runs on the
-// test's thread; the send runs on its own, while the test waits in an event loop.
+// for the replies a real server would not give: escape sequences (in its
+// greeting and its answer to EHLO), a refused STARTTLS, no AUTH, no answer to
+// the end of the message. It runs on the test's thread; the send runs on its
+// own, while the test waits in an event loop.
 class ScriptedSmtpServer : public QObject {
 public:
-    QByteArray greeting = "220 scripted.test ESMTP";
-    QList<QByteArray> ehlo {"250-scripted.test", "250 8BITMIME"};
-    QByteArray startTlsReply = "454 4.7.0 TLS not available";
+    const QByteArray greeting = "220 \x1b]0;owned\x07scripted \x1b[2J\x1b[H";
+    QByteArray ehlo = "250-scripted \x1b[31mred\r\n250 8BITMIME";
     bool answerEndOfMessage = true;
-
-    QList<QByteArray> commands; // every command line received, in order
-    bool messageEnded = false;  // the "." that ends a message came
+    QByteArray commands;       // every command line received, upper-cased, each after a line feed
+    bool messageEnded = false; // the "." that ends a message came
 
     ScriptedSmtpServer()
     {
         m_server.listen(QHostAddress::LocalHost);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                socket->setParent(this);
                 socket->write(greeting + "\r\n");
-                QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
             }
         });
     }
     int port() const { return m_server.serverPort(); }
-    bool received(const QByteArray& start) const
-    {
-        for (const QByteArray& command : commands) {
-            if (command.toUpper().startsWith(start))
-                return true;
-        }
-        return false;
-    }
 
 private:
     void serve(QTcpSocket* socket)
     {
+        static const QMap<QByteArray, QByteArray> replies {{"STAR", "454 4.7.0 TLS not available"},
+            {"DATA", "354 go ahead"}, {"QUIT", "221 bye"}, {"AUTH", "535 5.7.8 no"}};
         m_buffer += socket->readAll();
-        qsizetype end = -1;
-        while ((end = m_buffer.indexOf("\r\n")) >= 0) {
+        for (qsizetype end; (end = m_buffer.indexOf("\r\n")) >= 0; m_buffer.remove(0, end + 2)) {
             const QByteArray line = m_buffer.left(end);
-            m_buffer.remove(0, end + 2);
             if (m_inMessage) {
-                if (line == ".") {
-                    m_inMessage = false;
-                    messageEnded = true;
-                    if (answerEndOfMessage)
-                        socket->write("250 2.0.0 queued\r\n");
-                }
+                m_inMessage = line != ".";
+                messageEnded = !m_inMessage;
+                if (messageEnded && answerEndOfMessage)
+                    socket->write("250 2.0.0 queued\r\n");
                 continue;
             }
-            commands.append(line);
+            commands += "\n" + line.toUpper();
+            if (messageEnded && !answerEndOfMessage)
+                continue; // silent to the end
             const QByteArray verb = line.left(4).toUpper();
-            if (verb == "EHLO")
-                socket->write(ehlo.join("\r\n") + "\r\n");
-            else if (verb == "STAR")
-                socket->write(startTlsReply + "\r\n");
-            else if (verb == "DATA") {
-                m_inMessage = true;
-                socket->write("354 go ahead\r\n");
-            } else if (verb == "QUIT") {
-                if (!answerEndOfMessage)
-                    continue; // silent to the end
-                socket->write("221 bye\r\n");
-                socket->disconnectFromHost();
-            } else if (verb == "AUTH")
-                socket->write("535 5.7.8 no\r\n");
-            else if (!m_inMessage && !(messageEnded && !answerEndOfMessage))
-                socket->write("250 ok\r\n");
+            m_inMessage = verb == "DATA";
+            socket->write((verb == "EHLO" ? ehlo : replies.value(verb, "250 ok")) + "\r\n");
         }
     }
 
@@ -183,11 +159,8 @@ private Q_SLOTS:
     void invalidSettingsSendAndLogNothing();
     void badSecuritySettingFailsAndIsLogged();
     void silentServerTimesOut();
-    void escapeSequencesOfTheServerNeverReachTheStatusOrTheLog();
-    void refusedStartTlsSaysSo();
-    void noLoginOfferedMeansNoMailWhenAuthenticationIsOn_data();
-    void noLoginOfferedMeansNoMailWhenAuthenticationIsOn();
-    void unansweredEndOfMessageEndsTheSendAtTheIdleLimit();
+    void scriptedRefusalsAreNamed_data();
+    void scriptedRefusalsAreNamed();
     void overlongReplyLineFails();
     void abortEndsTheSendWithoutTheMessage();
 
@@ -196,70 +169,60 @@ private:
     std::unique_ptr<SmtpTestServer> m_plain;
 };
 
-void TestMailSender::escapeSequencesOfTheServerNeverReachTheStatusOrTheLog()
+void TestMailSender::scriptedRefusalsAreNamed_data()
 {
-    ScriptedSmtpServer server;
-    server.greeting = "220 \x1b]0;owned\x07scripted \x1b[2J\x1b[H";
-    server.ehlo = {"250-scripted \x1b[31mred", "250 8BITMIME"};
-    Sending s(server.port());
-    QVERIFY(s.send(mailTo("ed@sites.test")));
-    QVERIFY(indexOfLine(s.lines, "< 220 ?]0;owned?scripted ?[2J?[H") >= 0);
-    for (const QString& line : s.lines)
-        QVERIFY2(!line.contains(QChar(0x1b)) && !line.contains(QChar(0x07)), qPrintable(line));
-    QVERIFY(!s.log().contains('\x1b'));
-}
-
-void TestMailSender::refusedStartTlsSaysSo()
-{
-    ScriptedSmtpServer server;
-    server.ehlo = {"250-scripted.test", "250 STARTTLS"};
-    Sending s(server.port());
-    s.config.emailSecurity = "starttls";
-    QVERIFY(!s.send(mailTo("ed@sites.test")));
-    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::StartTlsRefused)}));
-    QVERIFY(!s.messages().first().contains("invalid SMTP host"));
-    QVERIFY(server.received("STARTTLS"));
-    // Nothing went out in the clear.
-    QVERIFY(!server.received("MAIL FROM"));
-    QVERIFY(s.log().contains("\r\nResult: failed: "));
-}
-
-void TestMailSender::noLoginOfferedMeansNoMailWhenAuthenticationIsOn_data()
-{
+    QTest::addColumn<QString>("security"); // "starttls": offered, then refused
     QTest::addColumn<bool>("authentication");
-    QTest::newRow("authentication on: refused") << true;
-    QTest::newRow("authentication off: sent") << false;
+    QTest::addColumn<int>("failure");    // -1: sent
+    QTest::addColumn<QString>("reason"); // the last status line; empty: the client's own text
+    using F = MailSender::Failure;
+    QTest::newRow("STARTTLS offered, then refused") << "starttls" << false << int(F::StartTlsRefused) << QString();
+    QTest::newRow("no AUTH offered, authentication on")
+        << "none" << true << int(F::NoLoginOffered)
+        << "The SMTP server offers no login, but authentication is on: the mail was not sent without it.";
+    QTest::newRow("no AUTH offered, authentication off: sent") << "none" << false << -1 << QString();
+    // The server takes the message but never answers its end.
+    QTest::newRow("end of the message unanswered: the idle limit")
+        << "none" << false << int(F::TimedOut) << "The SMTP server did not answer within the time allowed (2 seconds).";
 }
 
-void TestMailSender::noLoginOfferedMeansNoMailWhenAuthenticationIsOn()
+void TestMailSender::scriptedRefusalsAreNamed()
 {
+    QFETCH(QString, security);
     QFETCH(bool, authentication);
-    ScriptedSmtpServer server; // offers no AUTH
+    QFETCH(int, failure);
+    QFETCH(QString, reason);
+    const bool silentAtTheEnd = failure == int(MailSender::Failure::TimedOut);
+    ScriptedSmtpServer server;
+    if (security == "starttls")
+        server.ehlo.replace("8BITMIME", "STARTTLS");
+    server.answerEndOfMessage = !silentAtTheEnd;
     Sending s(server.port());
+    s.config.emailSecurity = security;
     s.config.authentication = authentication;
     s.config.emailLoginId = "jane";
     s.config.emailPassword = "secret";
-    QCOMPARE(s.send(mailTo("ed@sites.test", "Tool 2.5", "The whole text\r\n")), !authentication);
-    QCOMPARE(server.messageEnded, !authentication);
-    if (authentication) {
-        QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::NoLoginOffered)}));
-        QVERIFY(s.log().contains("\r\nResult: failed: The SMTP server offers no login"));
-    } else {
+    if (silentAtTheEnd)
+        s.form.setTimeouts(30, 2);
+    QCOMPARE(s.send(mailTo("ed@sites.test")), failure < 0);
+    QCOMPARE(server.commands.contains("\nSTARTTLS"), security == "starttls");
+    // After a refused STARTTLS nothing goes out in the clear.
+    QCOMPARE(server.commands.contains("\nMAIL FROM"), security == "none");
+    QCOMPARE(server.messageEnded, failure < 0 || silentAtTheEnd);
+    // The server's escape sequences reach neither the status lines nor the log.
+    QVERIFY(indexOfLine(s.lines, "< 220 ?]0;owned?scripted ?[2J?[H") >= 0);
+    for (const QString& line : std::as_const(s.lines))
+        QVERIFY2(!line.contains(QChar(0x1b)) && !line.contains(QChar(0x07)), qPrintable(line));
+    QVERIFY(!s.log().contains('\x1b'));
+    if (failure < 0) {
         QVERIFY(s.messages().isEmpty());
+        return;
     }
-}
-
-void TestMailSender::unansweredEndOfMessageEndsTheSendAtTheIdleLimit()
-{
-    ScriptedSmtpServer server;
-    server.answerEndOfMessage = false;
-    Sending s(server.port());
-    s.form.setTimeouts(30, 2);
-    QVERIFY(!s.send(mailTo("ed@sites.test")));
-    QVERIFY(server.messageEnded);
-    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure::TimedOut)}));
-    QCOMPARE(s.lines.last(), QString("The SMTP server did not answer within the time allowed (2 seconds)."));
-    QVERIFY(s.log().contains("\r\nResult: failed: The SMTP server did not answer within the time allowed"));
+    QCOMPARE(s.messages(), QStringList({MailForm::failureMessage(MailSender::Failure(failure))}));
+    QVERIFY(!s.messages().first().contains("invalid SMTP host"));
+    if (!reason.isEmpty())
+        QCOMPARE(s.lines.last(), reason);
+    QVERIFY(s.log().contains(("\r\nResult: failed: " + reason).toUtf8()));
 }
 
 void TestMailSender::initTestCase()

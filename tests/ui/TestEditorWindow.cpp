@@ -1,7 +1,6 @@
 #include "DataFixture.h"
 #include "EditorWindow.h"
 #include "HelpWindow.h"
-#include "IniDocument.h"
 #include "MessageBoxSink.h"
 #include "TestSupport.h"
 
@@ -35,42 +34,6 @@ private:
         p[PropertyCatalogue::ProgramName].setValue(name);
         p[15].setValue(version);
         fixture.dm().saveProgram(name);
-    }
-
-    // The companies.ini a company imported on the "Company Details" tab
-    // leaves, saved through the closing question or through "Save company".
-    static QByteArray companiesAfterImport(bool throughQuestion)
-    {
-        DataFixture fixture;
-        fixture.dir.writeFile(QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\n");
-        fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
-        fixture.open();
-        RecordingMessageSink sink;
-        sink.setNextAnswer(MessageSink::Answer::Yes);
-        {
-            EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-            window.show();
-            if (!QTest::qWaitForWindowExposed(&window))
-                return "window not shown";
-            window.findChild<QTabWidget*>()->setCurrentIndex(0);
-            window.loadPadFile(testDataPath(QStringLiteral("pad/company-and-program.xml")));
-            if (window.state().text(cbCompany) != QLatin1String("Doe Software"))
-                return "not imported";
-            if (!throughQuestion)
-                window.findChild<QAction*>(QStringLiteral("Savecompany1"))->trigger();
-            window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
-            if (window.isVisible())
-                return "window still open";
-            if (sink.questions.size() != (throughQuestion ? 1 : 0))
-                return "questions asked: " + QByteArray::number(sink.questions.size());
-        }
-        const QByteArray companies = fixture.dir.readFile(QStringLiteral("companies.ini"));
-        // Opened again, the editor lists the company and shows it.
-        EditorWindow again(fixture.config(), fixture.properties(), fixture.dm());
-        if (!again.state().items(cbCompany).contains(QStringLiteral("Doe Software"))
-            || again.findChild<QComboBox*>(QStringLiteral("cbCompany"))->currentText() != QLatin1String("Doe Software"))
-            return "not listed again";
-        return companies;
     }
 
     static QString storedVersion(DataFixture& fixture, const QString& name)
@@ -115,6 +78,19 @@ private Q_SLOTS:
             window.findChild<QAction*>(QStringLiteral("NewProgram1"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
         QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboLicense"))->count(), 5);
         QVERIFY(window.findChild<QCheckBox*>(QStringLiteral("chkSiteEffects"))->isChecked());
+
+        // Help opens on the editor's page, which says that the PAD import stores
+        // the program at once and reads only the active tab's details.
+        window.findChild<QAction*>(QStringLiteral("ConfiguringQuillet1"))->trigger();
+        QVERIFY(HelpWindow::instance());
+        QCOMPARE(HelpWindow::instance()->currentPage().fileName(), QStringLiteral("editor.html"));
+        QFile page(QStringLiteral(":/help/editor.html"));
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll()).simplified();
+        QVERIFY(!text.contains(QStringLiteral("fills the company and program details")));
+        QVERIFY(text.contains(QStringLiteral("On <b>Company Details</b> it fills the company's details only")));
+        QVERIFY(text.contains(QStringLiteral("<b>stores the program at once</b>")));
+        QVERIFY(text.contains(QStringLiteral("stores nothing and leaves the editor as it was")));
     }
 
     void editingAProgramAndSavingThroughTheMenu()
@@ -132,6 +108,12 @@ private Q_SLOTS:
 
         auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
         QCOMPARE(names->count(), 2);
+        // It opens on the main window's program, unchanged: Beta, the second in the
+        // list, which addProgram left loaded. Dates the program does not have read "none".
+        QCOMPARE(names->currentText(), QStringLiteral("Beta"));
+        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("edtVersion"))->text(), QStringLiteral("2.0"));
+        QCOMPARE(window.findChild<QDateEdit*>(QStringLiteral("dteExpire"))->text(), QStringLiteral("none"));
+        QVERIFY(!window.state().programChanged);
         names->setCurrentIndex(1);
         Q_EMIT names->activated(1);
         auto* version = window.findChild<QLineEdit*>(QStringLiteral("edtVersion"));
@@ -142,6 +124,27 @@ private Q_SLOTS:
         auto* changes = window.findChild<QPlainTextEdit*>(QStringLiteral("memChanges"));
         QTest::keyClicks(changes, QStringLiteral("Faster"));
         QVERIFY(window.state().programChanged);
+        {
+            // Cancel keeps the window and its edits: closing by the title bar, by Esc
+            // and by Exit, switching program, New Program.
+            RecordingMessageSink cancelling;
+            cancelling.setNextAnswer(MessageSink::Answer::Cancel);
+            QVERIFY(!window.close());
+            QTest::keyClick(&window, Qt::Key_Escape);
+            window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+            QVERIFY(window.isVisible());
+            QCOMPARE(cancelling.questions.size(), 3);
+            names->setCurrentIndex(0);
+            Q_EMIT names->activated(0);
+            window.findChild<QAction*>(QStringLiteral("NewProgram1"))->trigger();
+            QCOMPARE(cancelling.questions.size(), 5);
+            for (const RecordingMessageSink::Entry& question : std::as_const(cancelling.questions))
+                QCOMPARE(question.text, QStringLiteral("Program data has changed, save now?"));
+            QCOMPARE(names->currentText(), QStringLiteral("Beta"));
+            QCOMPARE(version->text(), QStringLiteral("2.1 beta"));
+            QCOMPARE(storedVersion(fixture, QStringLiteral("Beta")), QStringLiteral("2.0"));
+            QVERIFY(cancelling.messages.isEmpty());
+        }
 
         // The short description takes no more than 45 typed characters.
         window.findChild<QTabWidget*>()->setCurrentIndex(2);
@@ -187,122 +190,67 @@ private Q_SLOTS:
         QCOMPARE(sink.questions.at(0).text, QStringLiteral("Program data has changed, save now?"));
     }
 
-    void opensOnTheMainWindowsProgram()
-    {
-        DataFixture fixture;
-        fixture.open();
-        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
-        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
-        fixture.dm().loadProgram(QStringLiteral("Beta"));
-        RecordingMessageSink sink;
-        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cboProgramName"))->currentText(), QStringLiteral("Beta"));
-        QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("edtVersion"))->text(), QStringLiteral("2.0"));
-        // Dates the program does not have read "none".
-        QCOMPARE(window.findChild<QDateEdit*>(QStringLiteral("dteExpire"))->text(), QStringLiteral("none"));
-        QVERIFY(window.close());
-        QVERIFY(sink.questions.isEmpty());
-    }
-
-    void questionsAnsweredCancelKeepTheWindowAndItsEdits()
-    {
-        DataFixture fixture;
-        fixture.open();
-        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
-        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
-        fixture.dm().loadProgram(QStringLiteral("Alpha"));
-        RecordingMessageSink sink;
-        sink.setNextAnswer(MessageSink::Answer::Cancel);
-        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.findChild<QTabWidget*>()->setCurrentIndex(1);
-        auto* version = window.findChild<QLineEdit*>(QStringLiteral("edtVersion"));
-        version->selectAll();
-        QTest::keyClicks(version, QStringLiteral("1.1"));
-
-        // Closing by the title bar, by Esc and by Exit.
-        QVERIFY(!window.close());
-        QTest::keyClick(&window, Qt::Key_Escape);
-        window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
-        QVERIFY(window.isVisible());
-        QCOMPARE(sink.questions.size(), 3);
-        // Switching program and New Program.
-        auto* names = window.findChild<QComboBox*>(QStringLiteral("cboProgramName"));
-        names->setCurrentIndex(1);
-        Q_EMIT names->activated(1);
-        window.findChild<QAction*>(QStringLiteral("NewProgram1"))->trigger();
-        QCOMPARE(sink.questions.size(), 5);
-        for (const RecordingMessageSink::Entry& question : std::as_const(sink.questions))
-            QCOMPARE(question.text, QStringLiteral("Program data has changed, save now?"));
-        QCOMPARE(names->currentText(), QStringLiteral("Alpha"));
-        QCOMPARE(version->text(), QStringLiteral("1.1"));
-        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.0"));
-
-        sink.setNextAnswer(MessageSink::Answer::Yes);
-        QVERIFY(window.close());
-        QCOMPARE(storedVersion(fixture, QStringLiteral("Alpha")), QStringLiteral("1.1"));
-        QVERIFY(sink.messages.isEmpty());
-    }
-
-    void questionBoxTakesEscAndCloseAsCancel_data()
-    {
-        QTest::addColumn<bool>("byEsc");
-        QTest::newRow("Esc") << true;
-        QTest::newRow("title bar's close") << false;
-    }
-
     void questionBoxTakesEscAndCloseAsCancel()
     {
-        QFETCH(bool, byEsc);
-        QMessageBox::StandardButtons offered;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            answer.stop();
-            offered = box->standardButtons();
-            if (byEsc)
-                QTest::keyClick(box, Qt::Key_Escape);
-            else
-                box->close();
-        });
-        answer.start(20);
-        MessageBoxSink sink;
-        QCOMPARE(
-            sink.askYesNoCancel(QStringLiteral("Program data has changed, save now?")), MessageSink::Answer::Cancel);
-        QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        // By Esc, and by the title bar's close.
+        for (const bool byEsc : {true, false}) {
+            QMessageBox::StandardButtons offered;
+            QTimer answer;
+            connect(&answer, &QTimer::timeout, this, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (!box || !box->isVisible())
+                    return;
+                answer.stop();
+                offered = box->standardButtons();
+                if (byEsc)
+                    QTest::keyClick(box, Qt::Key_Escape);
+                else
+                    box->close();
+            });
+            answer.start(20);
+            MessageBoxSink sink;
+            QCOMPARE(sink.askYesNoCancel(QStringLiteral("Program data has changed, save now?")),
+                MessageSink::Answer::Cancel);
+            QCOMPARE(offered, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        }
     }
 
     void companySavedThroughTheClosingQuestionIsStoredLikeSaveCompany()
     {
-        const QByteArray throughQuestion = companiesAfterImport(true);
-        const QByteArray throughMenu = companiesAfterImport(false);
-        QVERIFY2(throughQuestion.contains("[Doe Software]"), throughQuestion.constData());
-        QVERIFY(throughQuestion.contains("Contact=Jane Doe"));
-        QVERIFY(throughQuestion.contains("City=Springfield"));
-        QCOMPARE(throughQuestion, throughMenu);
-    }
-
-    void helpSaysWhatThePadImportDoes()
-    {
-        DataFixture fixture;
-        fixture.open();
-        EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
-        window.findChild<QAction*>(QStringLiteral("ConfiguringQuillet1"))->trigger();
-        QVERIFY(HelpWindow::instance());
-        QCOMPARE(HelpWindow::instance()->currentPage().fileName(), QStringLiteral("editor.html"));
-        QFile page(QStringLiteral(":/help/editor.html"));
-        QVERIFY(page.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(page.readAll()).simplified();
-        // The import stores the program at once and reads only the active tab's details.
-        QVERIFY(!text.contains(QStringLiteral("fills the company and program details")));
-        QVERIFY(text.contains(QStringLiteral("On <b>Company Details</b> it fills the company's details only")));
-        QVERIFY(text.contains(QStringLiteral("<b>stores the program at once</b>")));
-        QVERIFY(text.contains(QStringLiteral("stores nothing and leaves the editor as it was")));
+        // The companies.ini a company imported on the "Company Details" tab
+        // leaves, saved through the closing question and through "Save company".
+        QByteArray companies[2];
+        for (const bool throughQuestion : {true, false}) {
+            DataFixture fixture;
+            fixture.dir.writeFile(QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\n");
+            fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
+            fixture.open();
+            RecordingMessageSink sink;
+            sink.setNextAnswer(MessageSink::Answer::Yes);
+            {
+                EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
+                window.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&window));
+                window.findChild<QTabWidget*>()->setCurrentIndex(0);
+                window.loadPadFile(testDataPath(QStringLiteral("pad/company-and-program.xml")));
+                QCOMPARE(window.state().text(cbCompany), QStringLiteral("Doe Software"));
+                if (!throughQuestion)
+                    window.findChild<QAction*>(QStringLiteral("Savecompany1"))->trigger();
+                window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
+                QVERIFY(!window.isVisible());
+                QCOMPARE(sink.questions.size(), throughQuestion ? 1 : 0);
+            }
+            companies[throughQuestion] = fixture.dir.readFile(QStringLiteral("companies.ini"));
+            // Opened again, the editor lists the company and shows it.
+            EditorWindow again(fixture.config(), fixture.properties(), fixture.dm());
+            QVERIFY(again.state().items(cbCompany).contains(QStringLiteral("Doe Software")));
+            QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("cbCompany"))->currentText(),
+                QStringLiteral("Doe Software"));
+        }
+        QVERIFY2(companies[true].contains("[Doe Software]"), companies[true].constData());
+        QVERIFY(companies[true].contains("Contact=Jane Doe"));
+        QVERIFY(companies[true].contains("City=Springfield"));
+        QCOMPARE(companies[true], companies[false]);
     }
 
     void refusedSaveAtClosingKeepsTheWindowAndItsEdits()
