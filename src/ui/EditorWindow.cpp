@@ -27,6 +27,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -314,6 +315,8 @@ QWidget* EditorWindow::createControl(Id id, QWidget* parent)
         picker->setDisplayFormat(UserDate::shortFormat());
         // A picker that shows "none" opens its calendar on this month.
         picker->calendarWidget()->installEventFilter(this);
+        // Delete or Backspace over the whole date sets it back to "none".
+        picker->installEventFilter(this);
         widget = picker;
         break;
     }
@@ -657,8 +660,26 @@ void EditorWindow::run(const std::function<void()>& command)
     }
 }
 
+// Delete or Backspace pressed while the picker's whole text is selected.
+static bool clearsWholeDate(QDateEdit* picker, const QKeyEvent* key)
+{
+    if (key->key() != Qt::Key_Delete && key->key() != Qt::Key_Backspace)
+        return false;
+    const auto* edit = picker->findChild<QLineEdit*>();
+    return edit && edit->hasSelectedText() && edit->selectedText() == edit->text();
+}
+
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        for (Id id : {dteFile, dteExpire}) {
+            auto* picker = static_cast<QDateEdit*>(control(id));
+            if (picker && watched == picker && clearsWholeDate(picker, static_cast<QKeyEvent*>(event))) {
+                picker->setDate(kNoDate);
+                return true;
+            }
+        }
+    }
     if (event->type() == QEvent::Show) {
         for (Id id : {dteFile, dteExpire}) {
             auto* picker = static_cast<QDateEdit*>(control(id));

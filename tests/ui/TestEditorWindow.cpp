@@ -146,6 +146,16 @@ private Q_SLOTS:
             QVERIFY(cancelling.messages.isEmpty());
         }
 
+        // Delete over the whole file date takes it out; Backspace over one part of it does not.
+        auto* fileDate = window.findChild<QDateEdit*>(QStringLiteral("dteFile"));
+        fileDate->setDate(QDate(2026, 3, 7));
+        fileDate->setSelectedSection(QDateTimeEdit::DaySection);
+        QTest::keyClick(fileDate, Qt::Key_Backspace);
+        QCOMPARE(fileDate->date(), QDate(2026, 3, 7));
+        fileDate->selectAll();
+        QTest::keyClick(fileDate, Qt::Key_Delete);
+        QCOMPARE(fileDate->text(), QStringLiteral("none"));
+
         // The short description takes no more than 45 typed characters.
         window.findChild<QTabWidget*>()->setCurrentIndex(2);
         auto* desc45 = window.findChild<QLineEdit*>(QStringLiteral("edtDesc45"));
@@ -164,6 +174,7 @@ private Q_SLOTS:
         QCOMPARE(fixture.properties()[40].getValue(), QString(45, QLatin1Char('x')));
         QCOMPARE(fixture.properties()[42].getValue(), QString(250, QLatin1Char('y')) + QStringLiteral("\r\n"));
         QCOMPARE(fixture.properties()[41].getValue(), QString(100, QLatin1Char('z')));
+        QCOMPARE(fixture.properties()[22].getValue(), QString());
         QVERIFY(!window.state().programChanged);
 
         window.findChild<QAction*>(QStringLiteral("Exit1"))->trigger();
