@@ -102,7 +102,10 @@ private Q_SLOTS:
                             << QStringList {
                                    "error: COMPANY_INFO: Company_Info is written COMPANY_INFO; PAD element names "
                                    "are case-sensitive",
-                                   "error: COMPANY_INFO/City_Town \"\": City_Town is empty; PAD requires a value"};
+                                   "error: COMPANY_INFO/City_Town \"\": City_Town is empty; PAD requires a value",
+                                   // A blank a reader that trims never sees.
+                                   "error: Program_Info/Program_Version \" 1.0.0\": Program_Version begins with a "
+                                   "blank or line break, which PAD does not allow here"};
         QTest::newRow("06") << "06-pad3.11-crlf-uppercase-webinfo-download-tags.xml"
                             << QStringList {"error: WEB_INFO: Web_Info is written WEB_INFO; PAD element names are "
                                             "case-sensitive",
