@@ -395,6 +395,9 @@ QList<PadFieldRules::Finding> PadFieldRules::checkTrimmed(const Rule& rule, cons
         if (rule.most >= 0 && count > rule.most)
             return {error(
                 message(MESSAGE_NOOP("%1 has %2 characters; PAD allows %3")).arg(name).arg(count).arg(rule.most))};
+        if (count == 1 && rule.least > 1)
+            return {
+                error(message(MESSAGE_NOOP("%1 has 1 character; PAD asks for at least %2")).arg(name).arg(rule.least))};
         if (count < rule.least)
             return {error(message(MESSAGE_NOOP("%1 has %2 characters; PAD asks for at least %3"))
                               .arg(name)

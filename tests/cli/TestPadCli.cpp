@@ -78,7 +78,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected"); // lines that must be among the output
         QTest::newRow("01")
             << "01-pad1.15-windows1252-simtel.xml"
-            << QStringList {"error: Company_Info/City_Town \"-\": City_Town has 1 characters; PAD asks "
+            << QStringList {"error: Company_Info/City_Town \"-\": City_Town has 1 character; PAD asks "
                             "for at least 2",
                    "warning: Program_Info/Program_OS_Support \"Win95,Win98,WinME,WinNT 3.x,WinNT 4.x,WinXP,"
                    "Windows2000\": Program_OS_Support names \"Windows2000\", which the PAD 3.11 list lacks; "
