@@ -88,16 +88,8 @@ int ValidatePadCommand::run(const QCommandLineParser& parser, CommandContext& co
         return ExitFailure;
     }
     const QList<PadValidator::Problem> problems = PadValidator::validateFile(files.first());
-    int errors = 0;
-    for (const PadValidator::Problem& found : problems) {
+    for (const PadValidator::Problem& found : problems)
         context.out << found.line() << '\n';
-        if (found.level == PadValidator::Level::Error)
-            ++errors;
-    }
-    context.err << translateMsg(QStringLiteral("%1: %2 errors, %3 warnings"))
-                       .arg(QFileInfo(files.first()).fileName())
-                       .arg(errors)
-                       .arg(problems.size() - errors)
-                << '\n';
+    context.err << PadValidator::summary(QFileInfo(files.first()).fileName(), problems) << '\n';
     return PadValidator::failures(problems, parser.isSet(kStrict)) > 0 ? ExitFailure : ExitSuccess;
 }

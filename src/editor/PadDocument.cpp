@@ -9,6 +9,8 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
+#include <algorithm>
+
 namespace {
 
 QString fileLabel(const QString& sourceName)
@@ -142,6 +144,9 @@ PadDocument PadDocument::parse(const QByteArray& bytes, const QString& sourceNam
             open.pop_back();
             openText.pop_back();
             element.text = elementText.trimmed();
+            const bool leaf = std::none_of(
+                element.children.cbegin(), element.children.cend(), [](const Node& child) { return child.isElement; });
+            element.rawText = leaf ? elementText : element.text;
             if (!openText.empty())
                 openText.back() += elementText;
             if (open.empty()) {

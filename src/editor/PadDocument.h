@@ -18,6 +18,10 @@ public:
         // The character data of the element and everything below it, with
         // blanks and line breaks at both ends removed.
         QString text;
+        // For an element without child elements, its character data as the
+        // file holds it, blanks and line breaks at both ends kept; for any
+        // other element the same as text.
+        QString rawText;
         std::vector<Node> children;
     };
 

@@ -330,6 +330,57 @@ QString PadFieldRules::closest(const QString& text, const QStringList& list)
 
 QList<PadFieldRules::Finding> PadFieldRules::check(const Rule& rule, const QString& value)
 {
+    const QString trimmed = value.trimmed();
+    QList<Finding> findings = checkTrimmed(rule, trimmed);
+    if (findings.isEmpty() && trimmed.size() != value.size() && !PadPattern::matches(rule.expression, value))
+        findings = blankFindings(rule, value, trimmed);
+    return findings;
+}
+
+QList<PadFieldRules::Finding> PadFieldRules::blankFindings(
+    const Rule& rule, const QString& value, const QString& trimmed)
+{
+    qsizetype start = 0;
+    while (start < value.size() && value.at(start).isSpace())
+        ++start;
+    const QString leading = value.left(start);
+    const QString trailing = value.mid(start + trimmed.size());
+    // A text's class decides for each character; any other field's pattern
+    // is tried with the blanks of one end alone.
+    const auto refused = [&](const QString& blanks, const QString& probe) {
+        if (blanks.isEmpty())
+            return false;
+        if (rule.kind == Kind::Text && rule.characterClass.isValid())
+            return std::any_of(blanks.cbegin(), blanks.cend(),
+                [&](QChar c) { return !rule.characterClass.match(QString(c)).hasMatch(); });
+        return !PadPattern::matches(rule.expression, probe);
+    };
+    const bool leadingRefused = refused(leading, leading + trimmed);
+    const bool trailingRefused = refused(trailing, trimmed + trailing);
+    const int count = characterCount(value);
+    QList<Finding> findings;
+    if (!leadingRefused && !trailingRefused && rule.kind == Kind::Text && rule.most >= 0 && count > rule.most) {
+        findings << error(message(MESSAGE_NOOP("%1 has %2 characters, counting the blanks and line breaks at its "
+                                               "ends; PAD allows %3"))
+                              .arg(rule.name())
+                              .arg(count)
+                              .arg(rule.most));
+    } else {
+        if (leadingRefused || (!trailingRefused && !leading.isEmpty()))
+            findings << error(message(MESSAGE_NOOP("%1 begins with a blank or line break, which PAD does not allow "
+                                                   "here"))
+                                  .arg(rule.name()));
+        if (trailingRefused || (!leadingRefused && leading.isEmpty()))
+            findings << error(message(MESSAGE_NOOP("%1 ends with a blank or line break, which PAD does not allow here"))
+                                  .arg(rule.name()));
+    }
+    for (Finding& finding : findings)
+        finding.aboutBlanks = true;
+    return findings;
+}
+
+QList<PadFieldRules::Finding> PadFieldRules::checkTrimmed(const Rule& rule, const QString& value)
+{
     const QString name = rule.name();
     if (PadPattern::matches(rule.expression, value)) {
         // A list may pass the pattern and still hold run-together ids.
@@ -344,6 +395,9 @@ QList<PadFieldRules::Finding> PadFieldRules::check(const Rule& rule, const QStri
         if (rule.most >= 0 && count > rule.most)
             return {error(
                 message(MESSAGE_NOOP("%1 has %2 characters; PAD allows %3")).arg(name).arg(count).arg(rule.most))};
+        if (count == 1 && rule.least > 1)
+            return {
+                error(message(MESSAGE_NOOP("%1 has 1 character; PAD asks for at least %2")).arg(name).arg(rule.least))};
         if (count < rule.least)
             return {error(message(MESSAGE_NOOP("%1 has %2 characters; PAD asks for at least %3"))
                               .arg(name)

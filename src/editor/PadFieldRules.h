@@ -49,6 +49,9 @@ public:
     struct Finding {
         Level level = Level::Error;
         QString text; // the rule in words, starting with the field's name
+        // The blanks or line breaks at the value's ends break the rule: the
+        // value is to be shown with them.
+        bool aboutBlanks = false;
     };
 
     // Every field, in the order of the format's list.
@@ -56,10 +59,14 @@ public:
     // The field at path (exact spelling), or nullptr.
     static const Rule* find(const QString& path);
 
-    // The findings for one value of a field: none when it passes. An error
-    // breaks the format in a way a site's reader trips on; a warning breaks
-    // only a 3.11 rule that sites no longer hold to (https:// where the
-    // pattern names http://, a system or language the 3.11 list lacks).
+    // The findings for one value of a field, as the file holds it: none when
+    // it passes. An error breaks the format in a way a site's reader trips
+    // on; a warning breaks only a 3.11 rule that sites no longer hold to
+    // (https:// where the pattern names http://, a system or language the
+    // 3.11 list lacks). The value is checked without the blanks and line
+    // breaks at its ends, as a reader that trims sees it; when it passes so,
+    // those blanks are checked as the pattern takes them (an error where it
+    // refuses them), as a reader that does not trim sees it.
     static QList<Finding> check(const Rule& rule, const QString& value);
 
     // Characters as the patterns count them (code points, not UTF-16 units).
@@ -70,4 +77,11 @@ public:
     static QString closest(const QString& text, const QStringList& list);
     // The edit distance (insertions, deletions, changes) between a and b.
     static int distance(const QString& a, const QString& b);
+
+private:
+    // check for a value with no blanks or line breaks at its ends.
+    static QList<Finding> checkTrimmed(const Rule& rule, const QString& value);
+    // The findings for the blanks and line breaks at the ends of value that
+    // the pattern refuses, trimmed (value without them) passing.
+    static QList<Finding> blankFindings(const Rule& rule, const QString& value, const QString& trimmed);
 };

@@ -66,19 +66,19 @@ public:
             return;
         }
         for (const Found& element : found) {
-            for (const PadFieldRules::Finding& finding : PadFieldRules::check(rule, element.node->text))
-                add(finding.level, element, rule, finding.text);
+            for (const PadFieldRules::Finding& finding : PadFieldRules::check(rule, element.node->rawText))
+                add(finding, element, rule);
         }
     }
 
-    void add(Level level, const Found& element, const PadFieldRules::Rule& rule, const QString& text)
+    void add(const PadFieldRules::Finding& finding, const Found& element, const PadFieldRules::Rule& rule)
     {
         Problem problem;
-        problem.level = level;
+        problem.level = finding.level;
         problem.path = element.path;
         problem.field = rule.path;
-        problem.value = element.node->text;
-        problem.text = text;
+        problem.value = finding.aboutBlanks ? element.node->rawText : element.node->text;
+        problem.text = finding.text;
         problems << problem;
     }
 };
@@ -278,4 +278,25 @@ int PadValidator::failures(const QList<Problem>& problems, bool strict)
             ++count;
     }
     return count;
+}
+
+QString PadValidator::summary(const QString& subject, const QList<Problem>& problems)
+{
+    if (problems.isEmpty())
+        return translateMsg(QStringLiteral("%1: no problems found.")).arg(subject);
+    const int errors = failures(problems, false);
+    const int warnings = static_cast<int>(problems.size()) - errors;
+    // One message per count and number: the languages differ in where
+    // singular and plural begin, and none is no number at all.
+    QString errorCount = translateMsg(QStringLiteral("no errors"));
+    if (errors == 1)
+        errorCount = translateMsg(QStringLiteral("1 error"));
+    else if (errors > 1)
+        errorCount = translateMsg(QStringLiteral("%1 errors")).arg(errors);
+    QString warningCount = translateMsg(QStringLiteral("no warnings"));
+    if (warnings == 1)
+        warningCount = translateMsg(QStringLiteral("1 warning"));
+    else if (warnings > 1)
+        warningCount = translateMsg(QStringLiteral("%1 warnings")).arg(warnings);
+    return translateMsg(QStringLiteral("%1: %2, %3")).arg(subject, errorCount, warningCount);
 }

@@ -44,6 +44,10 @@ public:
     // The problems that count as failures: errors, and with strict warnings too.
     static int failures(const QList<Problem>& problems, bool strict);
 
+    // "SUBJECT: 1 error, 2 warnings" in the language in force, each count in
+    // its singular or plural ("no errors" for none), or that nothing was found.
+    static QString summary(const QString& subject, const QList<Problem>& problems);
+
     // The value as a problem line shows it.
     static QString shortened(const QString& value);
 };

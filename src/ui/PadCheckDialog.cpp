@@ -1,6 +1,5 @@
 #include "PadCheckDialog.h"
 
-#include "MessageTranslator.h"
 #include "UiTranslation.h"
 #include "WindowTranslator.h"
 
@@ -57,21 +56,12 @@ void PadCheckDialog::showProblems(const QString& subject, const QList<PadValidat
 {
     m_problems = problems;
     m_list->clear();
-    int errors = 0;
     for (const PadValidator::Problem& problem : problems) {
         auto* item = new QListWidgetItem(problem.line(), m_list);
-        if (problem.level == PadValidator::Level::Error) {
-            ++errors;
+        if (problem.level == PadValidator::Level::Error)
             item->setForeground(QColor(0xb0, 0x00, 0x20));
-        }
     }
-    if (problems.isEmpty())
-        m_summary->setText(translateMsg(QStringLiteral("%1: no problems found.")).arg(subject));
-    else
-        m_summary->setText(translateMsg(QStringLiteral("%1: %2 errors, %3 warnings"))
-                               .arg(subject)
-                               .arg(errors)
-                               .arg(problems.size() - errors));
+    m_summary->setText(PadValidator::summary(subject, problems));
 }
 
 QStringList PadCheckDialog::lines() const

@@ -156,29 +156,26 @@ private Q_SLOTS:
             QStringLiteral("A fast small tool"));
     }
 
+    // English first and German after it: the test above, on its fixture.
     void descriptionBlocksPerLanguage_data()
     {
         QTest::addColumn<QByteArray>("blocks");
         QTest::addColumn<QString>("keywords");
         QTest::addColumn<QString>("desc45");
+        const auto row = [](const char* name, const QByteArray& blocks, const char* keywords, const char* desc45) {
+            QTest::newRow(name) << blocks << QString(keywords) << QString(desc45);
+        };
         const QByteArray english = "<English><Keywords>fast</Keywords><Char_Desc_45>A tool</Char_Desc_45></English>";
         const QByteArray german
             = "<German><Keywords>schnell</Keywords><Char_Desc_45>Ein Werkzeug</Char_Desc_45></German>";
-        const QByteArray emptyGerman = "<German><Keywords/><Char_Desc_45></Char_Desc_45></German>";
-        QTest::newRow("English first") << english + german << "fast"
-                                       << "A tool";
-        QTest::newRow("English last") << german + english << "fast"
-                                      << "A tool";
-        QTest::newRow("empty German after English") << english + emptyGerman << "fast"
-                                                    << "A tool";
-        QTest::newRow("upper-case tags") << QByteArray(german + english).toUpper() << "FAST"
-                                         << "A TOOL";
-        QTest::newRow("German alone") << german << "schnell"
-                                      << "Ein Werkzeug";
-        QTest::newRow("two without English: the later")
-            << german + "<French><Keywords>rapide</Keywords><Char_Desc_45>Un outil</Char_Desc_45></French>"
-            << "rapide"
-            << "Un outil";
+        row("English last", german + english, "fast", "A tool");
+        row("empty German after English", english + "<German><Keywords/><Char_Desc_45></Char_Desc_45></German>", "fast",
+            "A tool");
+        row("upper-case tags", QByteArray(german + english).toUpper(), "FAST", "A TOOL");
+        row("German alone", german, "schnell", "Ein Werkzeug");
+        row("two without English: the later",
+            german + "<French><Keywords>rapide</Keywords><Char_Desc_45>Un outil</Char_Desc_45></French>", "rapide",
+            "Un outil");
     }
 
     void descriptionBlocksPerLanguage()
@@ -190,8 +187,7 @@ private Q_SLOTS:
         f.fixture.dir.writeFile(QStringLiteral("blocks.xml"),
             "<XML_DIZ_INFO><Program_Info><Program_Name>Blocks</Program_Name></Program_Info><Program_Descriptions>"
                 + blocks + "</Program_Descriptions></XML_DIZ_INFO>");
-        const PadImport::Result result = f.import(f.fixture.dir.file(QStringLiteral("blocks.xml")), Mode::Program);
-        QCOMPARE(result.error, QString());
+        QCOMPARE(f.import(f.fixture.dir.file(QStringLiteral("blocks.xml")), Mode::Program).error, QString());
         QCOMPARE(f.state.text(edtKeywords), keywords);
         QCOMPARE(f.state.text(edtDesc45), desc45);
     }
@@ -241,23 +237,24 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("dates");
         QTest::addColumn<QDate>("released");
         QTest::addColumn<QDate>("expires");
-        QTest::newRow("none") << QByteArray() << QDate() << QDate();
-        QTest::newRow("empty parts") << QByteArray(
-            "<Program_Release_Year></Program_Release_Year><Program_Release_Month/>"
-            "<Program_Release_Day/><Expire_Year/><Expire_Month/><Expire_Day/>")
-                                     << QDate() << QDate();
-        QTest::newRow("release only") << QByteArray("<Program_Release_Year>2004</Program_Release_Year>"
-                                                    "<Program_Release_Month>03</Program_Release_Month>"
-                                                    "<Program_Release_Day>07</Program_Release_Day>")
-                                      << QDate(2004, 3, 7) << QDate();
-        QTest::newRow("expiry without a day")
-            << QByteArray("<Expire_Year>2030</Expire_Year><Expire_Month>1</Expire_Month>") << QDate() << QDate();
-        QTest::newRow("both") << QByteArray(
-            "<Program_Release_Year>2004</Program_Release_Year>"
-            "<Program_Release_Month>3</Program_Release_Month>"
-            "<Program_Release_Day>7</Program_Release_Day><Expire_Year>2030</Expire_Year>"
-            "<Expire_Month>12</Expire_Month><Expire_Day>31</Expire_Day>")
-                              << QDate(2004, 3, 7) << QDate(2030, 12, 31);
+        const auto row = [](const char* name, const QByteArray& dates, QDate released, QDate expires) {
+            QTest::newRow(name) << dates << released << expires;
+        };
+        row("none", QByteArray(), QDate(), QDate());
+        row("empty parts",
+            "<Program_Release_Year></Program_Release_Year><Program_Release_Month/><Program_Release_Day/><Expire_Year/>"
+            "<Expire_Month/><Expire_Day/>",
+            QDate(), QDate());
+        row("release only",
+            "<Program_Release_Year>2004</Program_Release_Year><Program_Release_Month>03</Program_Release_Month>"
+            "<Program_Release_Day>07</Program_Release_Day>",
+            QDate(2004, 3, 7), QDate());
+        row("expiry without a day", "<Expire_Year>2030</Expire_Year><Expire_Month>1</Expire_Month>", QDate(), QDate());
+        row("both",
+            "<Program_Release_Year>2004</Program_Release_Year><Program_Release_Month>3</Program_Release_Month>"
+            "<Program_Release_Day>7</Program_Release_Day><Expire_Year>2030</Expire_Year><Expire_Month>12</Expire_Month>"
+            "<Expire_Day>31</Expire_Day>",
+            QDate(2004, 3, 7), QDate(2030, 12, 31));
     }
 
     void datesTheFileDoesNotGiveStayEmpty()
@@ -273,8 +270,7 @@ private Q_SLOTS:
         f.fixture.dir.writeFile(QStringLiteral("dates.xml"),
             "<XML_DIZ_INFO><Program_Info><Program_Name>Dates</Program_Name>" + dates
                 + "</Program_Info></XML_DIZ_INFO>");
-        const PadImport::Result result = f.import(f.fixture.dir.file(QStringLiteral("dates.xml")), Mode::Program);
-        QCOMPARE(result.error, QString());
+        QCOMPARE(f.import(f.fixture.dir.file(QStringLiteral("dates.xml")), Mode::Program).error, QString());
         QCOMPARE(f.state.date(dteFile), released);
         QCOMPARE(f.state.date(dteExpire), expires);
         const QVariantMap row = f.record(QStringLiteral("Dates"));
@@ -344,12 +340,9 @@ private Q_SLOTS:
         QFETCH(bool, company);
         ImportFixture f;
         RecordingMessageSink sink;
-        QByteArray whole;
-        {
-            QFile source(padFixture(QStringLiteral("company-and-program.xml")));
-            QVERIFY(source.open(QIODevice::ReadOnly));
-            whole = source.readAll();
-        }
+        QFile source(padFixture(QStringLiteral("company-and-program.xml")));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray whole = source.readAll();
         f.fixture.dir.writeFile(QStringLiteral("truncated"), whole.left(whole.size() * 2 / 3));
         const QString path = file == QLatin1String("truncated") ? f.fixture.dir.file(file) : padFixture(file);
 
@@ -365,10 +358,8 @@ private Q_SLOTS:
         QVERIFY(!result.programStored);
 
         const EditorState::Values after = f.state.values();
-        QVERIFY(after.texts == before.texts);
-        QVERIFY(after.lines == before.lines);
-        QVERIFY(after.dates == before.dates);
-        QVERIFY(after.items == before.items);
+        QVERIFY(after.texts == before.texts && after.lines == before.lines);
+        QVERIFY(after.dates == before.dates && after.items == before.items);
         QCOMPARE(after.programChanged, before.programChanged);
         QCOMPARE(after.companyChanged, before.companyChanged);
         QCOMPARE(f.record(QStringLiteral("Existing")), recordBefore);
