@@ -4,7 +4,6 @@
 #include "PadPattern.h"
 #include "PadValidator.h"
 #include "PropertyCatalogue.h"
-#include "QuilletError.h"
 #include "Settings.h"
 #include "TestSupport.h"
 
@@ -118,7 +117,6 @@ private Q_SLOTS:
         row("one final line break", abc, "^abc" + end, "abc\n", true);
         row("two final line breaks", abc, "^abc" + end, "abc\n\n", false);
         row("final CR is no line break", abc, "^abc" + end, "abc\r", false);
-        row("more after", abc, "^abc" + end, "abcd", false);
         row("escaped backslash then Z", "^a\\\\Z", "^a\\\\Z", "a\\Z", true);
         row("other escapes kept", "^\\@\\/\\Z", "^\\@\\/" + end, "@/", true);
         // The \xbc-\xff ranges on decoded characters: the Address_1 rows of eachKindOfRule.
@@ -136,18 +134,11 @@ private Q_SLOTS:
 
     void everyPatternCompiles()
     {
-        QCOMPARE(PadFieldRules::rules().size(), 68);
-        int required = 0;
         for (const PadFieldRules::Rule& rule : PadFieldRules::rules()) {
             QVERIFY2(
                 rule.expression.isValid(), qPrintable(rule.path + QLatin1Char(' ') + rule.expression.errorString()));
-            required += rule.required ? 1 : 0;
             QCOMPARE(PadPattern::matches(rule.expression, QString()), !rule.required);
         }
-        QCOMPARE(required, 34);
-        QCOMPARE(PadFieldRules::find(QStringLiteral("Program_Info/Program_OS_Support"))->values.size(), 33);
-        QCOMPARE(PadFieldRules::find(QStringLiteral("Program_Info/Program_Language"))->values.size(), 139);
-        QCOMPARE(PadFieldRules::find(QStringLiteral("Program_Info/Program_Category_Class"))->values.size(), 155);
     }
 
     void validFileHasNoProblem() { QCOMPARE(linesOf(problemsWith()), QStringList()); }
@@ -182,8 +173,6 @@ private Q_SLOTS:
             "error: Char_Desc_45 has 46 characters; PAD allows 45");
         row("45 with a character beyond UTF-16", d45, repeated(44, 'a') + QStringLiteral("\U0001F600"));
         limit("2, 1 of at least 2", company, "AB", "A", "error: Company_Name has 1 character; PAD asks for at least 2");
-        limit("40, 41 of 40", company, repeated(40, 'c'), repeated(41, 'c'),
-            "error: Company_Name has 41 characters; PAD allows 40");
         line("2001 shown cut to 60", d2000, repeated(2001, 'z'),
             "error: " + d2000 + " \"" + repeated(59, 'z')
                 + QStringLiteral("\u2026\": Char_Desc_2000 has 2001 characters; PAD allows 2000"));
@@ -197,7 +186,6 @@ private Q_SLOTS:
         row("address with U+0100", address, QStringLiteral("Rue \u0100"),
             QStringLiteral("error: Address_1 holds the character \"\u0100\"") + notHere);
         row("description with a tab", d45, "a\tb", "error: Char_Desc_45 holds the character U+0009" + notHere);
-        row("version with a blank", version, "1.0 beta", "error: Program_Version holds the character \" \"" + notHere);
 
         // Blanks and line breaks at a value's ends, which a reader that trims
         // never sees: the pattern decides as for the others.
@@ -210,8 +198,6 @@ private Q_SLOTS:
         line("version between blanks", version, " 2.4.1 ",
             "error: " + version + " \" 2.4.1 \": Program_Version" + begins + "\nerror: " + version
                 + " \" 2.4.1 \": Program_Version" + ends);
-        line("address after a line break", address, "\n12 Harbour Row",
-            "error: " + address + " \"\\n12 Harbour Row\": Address_1" + begins);
         // Perl's \Z allows one final line break.
         limit("type before a line break, a blank", type, "Shareware\n", "Shareware ", "error: Program_Type" + ends);
         limit("44, 45 and a blank of 45", d45, repeated(44, 'a') + " ", repeated(45, 'a') + " ",
@@ -224,24 +210,15 @@ private Q_SLOTS:
         const QString mail = QStringLiteral("Company_Info/Contact_Info/Contact_Email");
         const QString noMail = QStringLiteral("error: Contact_Email is no e-mail address of the form name@host.domain");
         limit("shortest mail, one before @", mail, "ab@cd.ef", "a@cd.ef", noMail);
-        row("one host letter", mail, "ab@c.ef", noMail);
-        row("one domain letter", mail, "ab@cd.e", noMail);
-        limit("30, 31 before @", mail, repeated(30, 'n') + "@cd.ef", repeated(31, 'n') + "@cd.ef", noMail);
 
         // Enumerations.
         const QString types = QStringLiteral(
             "error: Program_Type is not one of the values PAD allows: Shareware, Freeware, Adware, Demo, Commercial, "
             "Data Only");
-        const QString status = QStringLiteral("Program_Info/Program_Release_Status");
-        const QString install = QStringLiteral("Program_Info/Program_Install_Support");
         limit("type Data Only, in lower case", type, "Data Only", "shareware", types);
-        row("type as the editor lists it", type, "Time-limited trial", types);
-        limit("status Beta, beta", status, "Beta", "beta",
-            "error: Program_Release_Status is not one of the values PAD allows: Major Update, Minor Update, New "
-            "Release, Beta, Alpha, Media Only");
-        limit("install Install Only, Install", install, "Install Only", "Install",
-            "error: Program_Install_Support is not one of the values PAD allows: Install and Uninstall, Install Only, "
-            "No Install Support, Uninstall Only");
+        // A list too long to quote is counted instead.
+        row("category not in the list", "Program_Info/Program_Category_Class", "Business::Others",
+            "error: Program_Category_Class is not one of the 155 values PAD allows");
 
         // Required.
         const QString name = QStringLiteral("Program_Info/Program_Name");
@@ -276,8 +253,6 @@ private Q_SLOTS:
         const QString noMonth = QStringLiteral("error: Program_Release_Month is no two-digit month from 01 to 12");
         const QString phone = QStringLiteral("Company_Info/Support_Info/General_Phone");
         limit("3, 2 digits", bytes, "100", "99", noBytes);
-        limit("16, 17 digits", bytes, repeated(16, '9'), repeated(17, '9'), noBytes);
-        row("separators", bytes, "1,536,000", noBytes);
         limit("month 12, 13", month, "12", "13", noMonth);
         row("month 3", month, "3", noMonth);
         row("price 19.9", "Program_Info/Program_Cost_Dollars", "19.9",
@@ -383,38 +358,6 @@ private Q_SLOTS:
     {
         QCOMPARE(linesOf(PadValidator::validate(PadDocument::parse("<rss><channel/></rss>"))),
             QStringList {QStringLiteral("error: rss: The root element is rss; a PAD file's root is XML_DIZ_INFO")});
-    }
-
-    void hostileFilesAreRefusedCleanly_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("refusal"); // words of the refusal; empty: reading may succeed
-        QByteArray laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE XML_DIZ_INFO [\n<!ENTITY a \"lolololololololololo\">\n";
-        for (char level = 'b'; level <= 'j'; ++level)
-            laughs += "<!ENTITY " + QByteArray(1, level) + " \""
-                + QByteArray("&" + QByteArray(1, char(level - 1)) + ";").repeated(10) + "\">\n";
-        laughs += "]>\n<XML_DIZ_INFO><Program_Info><Program_Name>&j;</Program_Name></Program_Info></XML_DIZ_INFO>\n";
-        QTest::newRow("entity expansion") << laughs << "";
-        QTest::newRow("deep nesting") << "<XML_DIZ_INFO>" + QByteArray("<a>").repeated(100000)
-                + QByteArray("</a>").repeated(100000) + "</XML_DIZ_INFO>"
-                                      << "nested more than";
-        // A file of 100 MB: the command line's test of files it cannot read.
-    }
-
-    void hostileFilesAreRefusedCleanly()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, refusal);
-        try {
-            // A parser that refuses to expand reads the name as nothing
-            // long: never the expansion.
-            for (const PadValidator::Problem& problem : PadValidator::validate(PadDocument::parse(bytes)))
-                QVERIFY(problem.value.size() < 1000);
-            QVERIFY2(refusal.isEmpty(), "read although it should be refused");
-        } catch (const QuilletError& error) {
-            QVERIFY2(error.text().contains(refusal), qPrintable(error.text()));
-            QVERIFY(!error.text().contains(QLatin1Char('\n')));
-        }
     }
 };
 
