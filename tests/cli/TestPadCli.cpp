@@ -60,39 +60,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("summary");
-        // Starts of lines that must be among the output: where, the value,
-        // and the rule's words where no validator test has them.
+        // Starts of lines that must be among the output, where a sample holds
+        // what no validator test has: a closest id other than "WinOther", a
+        // value outside ASCII on standard output, a field below a miscased section.
         QTest::addColumn<QStringList>("starts");
-        const auto row = [](const char* file, const char* counts, const QStringList& starts) {
+        const auto row = [](const char* file, const char* counts, const QStringList& starts = {}) {
             QTest::newRow(file) << QString(file) << QString(file) + ": " + counts << starts;
         };
         row("01-pad1.15-windows1252-simtel.xml", "7 errors, 5 warnings",
-            {"error: Company_Info/City_Town \"-\": ",
-                "warning: Program_Info/Program_OS_Support \"Win95,Win98,WinME,WinNT 3.x,WinNT 4.x,WinXP,Windows2000\": "
-                "Program_OS_Support names \"Windows2000\", which the PAD 3.11 list lacks; the closest 3.11 id is "
-                "\"Win2000\"",
-                "error: Program_Info/Program_Category_Class: "});
-        row("02-pad1.00-iso8859-1-crlf-unpadded-date-empty-german.xml", "21 errors, 16 warnings",
-            {"error: Program_Info/Program_Release_Month \"8\": ", "error: Program_Info/Program_Release_Day \"1\": ",
-                "error: Program_Info/Program_Type \"Open-Source\": "});
+            {"warning: Program_Info/Program_OS_Support \"Win95,Win98,WinME,WinNT 3.x,WinNT 4.x,WinXP,Windows2000\": "
+             "Program_OS_Support names \"Windows2000\", which the PAD 3.11 list lacks; the closest 3.11 id is "
+             "\"Win2000\""});
+        row("02-pad1.00-iso8859-1-crlf-unpadded-date-empty-german.xml", "21 errors, 16 warnings");
         row("03-pad2.02-single-line-no-whitespace.xml", "6 errors, 1 warning",
             {"warning: Program_Info/Program_OS_Support \"Mac OS X 10.5\": Program_OS_Support names \"Mac OS X 10.5\", "
              "which the PAD 3.11 list lacks; the closest 3.11 id is \"Mac OS X\""});
         row("04-pad3.10-utf8-bom-multilang-en-de.xml", "2 errors, no warnings",
             {QStringLiteral("error: Program_Descriptions/German/Char_Desc_80 \"Kostenlose DVD Authoring-Applikation "
                             "f\u00fcr Erstellen von prof\u2026\": Char_Desc_80 has 85 characters; PAD allows 80")});
-        // Program_Version is " 1.0.0": a blank a reader that trims never sees.
         row("05-pad3.11-uppercase-company-contact-tags.xml", "22 errors, 1 warning",
-            {"error: COMPANY_INFO: Company_Info is written COMPANY_INFO; ",
-                "error: COMPANY_INFO/City_Town \"\": ", "error: Program_Info/Program_Version \" 1.0.0\": "});
-        row("06-pad3.11-crlf-uppercase-webinfo-download-tags.xml", "7 errors, no warnings",
-            {"error: WEB_INFO/DOWNLOAD_URLS/PRIMARY_DOWNLOAD_URL \"http://d-jon.com/downloads/download.php?file=0\": "
-             "Primary_Download_URL is written PRIMARY_DOWNLOAD_URL; "});
-        row("07-pad3.11-empty-release-date-program-description-typo.xml", "9 errors, 1 warning",
-            {"warning: Program_Description: ", "error: Program_Info/Program_Release_Year \"\": "});
-        row("08-pad4.0-handcoded-flat-contact.xml", "11 errors, 8 warnings",
-            {"error: Company_Info/Address_1 \"Bahcelievler Mahallesi 319 Cadde E Blok 35E/B26\": Address_1 has 47 ",
-                "error: Company_Info/Contact_Info/Contact_Email: "});
+            {"error: COMPANY_INFO/City_Town \"\": "});
+        row("06-pad3.11-crlf-uppercase-webinfo-download-tags.xml", "7 errors, no warnings");
+        row("07-pad3.11-empty-release-date-program-description-typo.xml", "9 errors, 1 warning");
+        row("08-pad4.0-handcoded-flat-contact.xml", "11 errors, 8 warnings");
     }
 
     void samplesListTheProblemsTheyHave()
