@@ -119,11 +119,9 @@ private Q_SLOTS:
         // The keyboard is in the field to correct.
         auto* desc45 = window.findChild<QLineEdit*>(QStringLiteral("edtDesc45"));
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(desc45), 30000);
-        QCOMPARE(window.padCounter(edtDesc45)->text(), QStringLiteral("52 / 45"));
 
         desc45->selectAll();
         QTest::keyClicks(desc45, QStringLiteral("Notes and to-do lists that stay organised"));
-        QCOMPARE(window.padCounter(edtDesc45)->text(), QStringLiteral("41 / 45"));
         // The "Check" button checks what the editor shows, before any export.
         window.findChild<QWidget*>(QStringLiteral("btnCheckPAD"))->setFocus();
         window.checkRecord();
