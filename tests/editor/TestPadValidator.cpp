@@ -55,30 +55,22 @@ Fields validFields()
 QByteArray padXml(const Fields& fields)
 {
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XML_DIZ_INFO>");
-    QStringList open;
-    const auto closeTo = [&](qsizetype depth) {
-        while (open.size() > depth)
-            xml += QStringLiteral("</") + open.takeLast() + QLatin1Char('>');
-    };
+    QStringList open; // the sections open, outermost first
     for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
         if (it.value().isNull())
             continue;
         QStringList sections = it.key().split(QLatin1Char('/'));
         const QString name = sections.takeLast();
-        qsizetype shared = 0;
-        while (shared < open.size() && shared < sections.size() && open.at(shared) == sections.at(shared))
-            ++shared;
-        closeTo(shared);
-        for (qsizetype i = shared; i < sections.size(); ++i) {
-            xml += QLatin1Char('<') + sections.at(i) + QLatin1Char('>');
-            open << sections.at(i);
-        }
+        while (open != sections.mid(0, open.size()))
+            xml += QStringLiteral("</") + open.takeLast() + QLatin1Char('>');
+        for (qsizetype i = open.size(); i < sections.size(); ++i)
+            xml += QLatin1Char('<') + (open << sections.at(i)).last() + QLatin1Char('>');
         xml += QLatin1Char('<') + name + QLatin1Char('>') + it.value().toHtmlEscaped() + QStringLiteral("</") + name
             + QLatin1Char('>');
     }
-    closeTo(0);
-    xml += QStringLiteral("</XML_DIZ_INFO>\n");
-    return xml.toUtf8();
+    while (!open.isEmpty())
+        xml += QStringLiteral("</") + open.takeLast() + QLatin1Char('>');
+    return (xml + QStringLiteral("</XML_DIZ_INFO>\n")).toUtf8();
 }
 
 // The valid file with changes made (added, or left out by a null value).
