@@ -142,7 +142,6 @@ void TestSubmissionRun::queueRules()
     for (const QueueEntry& entry : queue.entries())
         lines.append(text(entry));
     QCOMPARE(lines, expected);
-    QCOMPARE(queue.count(), expected.size());
     // The step from one site to the next agrees with the whole queue.
     for (auto next = queue.nextAfter(QString()); next; next = queue.nextAfter(next->siteName))
         walked.append(text(*next));

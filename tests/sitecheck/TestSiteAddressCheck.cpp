@@ -122,7 +122,8 @@ private Q_SLOTS:
         row("never answers", routes({{"/p", QJsonObject {{"hang", true}}}}), "No answer", "within 1.5 seconds",
             {"HEAD /p"});
         // (The network library tries such a request twice.)
-        row("closes without answer", routes({{"/p", QJsonObject {{"close", true}}}}), "No answer", "", {});
+        row("closes without answer", routes({{"/p", QJsonObject {{"close", true}}}}), "No answer",
+            "closed the connection without an answer", {});
     }
 
     void outcomes()
