@@ -72,6 +72,16 @@ void DataFixture::close()
     m_dm.reset();
 }
 
+void DataFixture::addProgram(const QString& name, const QMap<int, QString>& values)
+{
+    m_dm->loadProgram(name);
+    PropertyCatalogue& p = properties();
+    p[PropertyCatalogue::ProgramName].setValue(name);
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        p[it.key()].setValue(it.value());
+    m_dm->saveProgram(name);
+}
+
 void DataFixture::addSite(const QString& name, const QVariantMap& fields)
 {
     QStringList columns {QStringLiteral("SiteName")};

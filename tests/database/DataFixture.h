@@ -25,6 +25,9 @@ public:
 
     // Rows written straight into the tables, then the cursor and flags re-read.
     void addSite(const QString& name, const QVariantMap& fields = {});
+    // A program record saved through the data module, as the editor saves
+    // it: the given properties (by index) besides its name.
+    void addProgram(const QString& name, const QMap<int, QString>& values = {});
     void addFlags(const QString& program, const QString& site, const QVariantMap& flags);
     QVariantMap programRow(const QString& name);
     QVariantMap siteRow(const QString& name);

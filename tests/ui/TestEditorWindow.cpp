@@ -23,19 +23,14 @@
 
 using namespace EditorControl;
 
+namespace {
+constexpr int kVersion = 15; // the program's version among its properties
+}
+
 class TestEditorWindow : public QObject {
     Q_OBJECT
 
 private:
-    static void addProgram(DataFixture& fixture, const QString& name, const QString& version)
-    {
-        PropertyCatalogue& p = fixture.properties();
-        fixture.dm().loadProgram(name);
-        p[PropertyCatalogue::ProgramName].setValue(name);
-        p[15].setValue(version);
-        fixture.dm().saveProgram(name);
-    }
-
     static QString storedVersion(DataFixture& fixture, const QString& name)
     {
         QSqlQuery query(fixture.dm().database());
@@ -97,8 +92,8 @@ private Q_SLOTS:
     {
         DataFixture fixture;
         fixture.open();
-        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
-        addProgram(fixture, QStringLiteral("Beta"), QStringLiteral("2.0"));
+        fixture.addProgram(QStringLiteral("Alpha"), {{kVersion, QStringLiteral("1.0")}});
+        fixture.addProgram(QStringLiteral("Beta"), {{kVersion, QStringLiteral("2.0")}});
         RecordingMessageSink sink;
 
         EditorWindow window(fixture.config(), fixture.properties(), fixture.dm());
@@ -187,7 +182,7 @@ private Q_SLOTS:
     {
         DataFixture fixture;
         fixture.open();
-        addProgram(fixture, QStringLiteral("Alpha"), QStringLiteral("1.0"));
+        fixture.addProgram(QStringLiteral("Alpha"), {{kVersion, QStringLiteral("1.0")}});
         RecordingMessageSink sink;
         sink.setNextAnswer(MessageSink::Answer::Yes);
         {

@@ -54,15 +54,9 @@ void TestFormRefill::init()
     // Site addresses open local pages only inside the program folder.
     const QString form = testPageUrlIn(str("formfill/memo-form.html"), m_data->dir.path());
     m_data->addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
-    PropertyCatalogue& p = m_data->properties();
-    const QList<QPair<const char*, const char*>> programs
-        = {{"NoteNest", "NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"}, {"PixelPilot", ""}};
-    for (const auto& [name, description] : programs) {
-        m_data->dm().loadProgram(str(name));
-        p[PropertyCatalogue::ProgramName].setValue(str(name));
-        p[kDesc250].setValue(str(description));
-        m_data->dm().saveProgram(str(name));
-    }
+    m_data->addProgram(
+        str("NoteNest"), {{kDesc250, str("NoteNest keeps your notes.\r\nFind anything in an instant.\r\n")}});
+    m_data->addProgram(str("PixelPilot"), {{kDesc250, QString()}});
     m_data->close();
     m_data->dir.writeFile(
         str("quillet.ini"), "[LastProgram]\nProgramName=NoteNest\n[General]\nAutomatically Fill Form Fields=0\n");

@@ -74,17 +74,11 @@ void TestProgramFollowing::init()
     m_data->open();
     const QString form = testPageUrlIn(str("formfill/memo-form.html"), m_data->dir.path());
     m_data->addSite(str("Brookside"), {{"HomeUrl", form}, {"SubmitUrl", form}});
-    PropertyCatalogue& p = m_data->properties();
     const QList<QPair<const char*, const char*>> programs
         = {{"NoteNest", "NoteNest keeps your notes.\r\nFind anything in an instant.\r\n"},
             {"PixelPilot", "PixelPilot edits pictures.\r\nExport to PNG or JPEG.\r\n"}};
-    for (const auto& [name, description] : programs) {
-        m_data->dm().loadProgram(str(name));
-        p[PropertyCatalogue::ProgramName].setValue(str(name));
-        p[kVersion].setValue(str(name) + str(" version"));
-        p[kDesc250].setValue(str(description));
-        m_data->dm().saveProgram(str(name));
-    }
+    for (const auto& [name, description] : programs)
+        m_data->addProgram(str(name), {{kVersion, str(name) + str(" version")}, {kDesc250, str(description)}});
     m_data->addFlags(str("PixelPilot"), str("Brookside"), {{"Submitted", 1}, {"Published", 1}});
     m_data->close();
     m_data->dir.writeFile(
