@@ -3,9 +3,9 @@
 // (bench_bare_core), each run as its own process, in pairs. "programs" is
 // also set against a bare Qt Sql program that attaches the same three table
 // files and lists the names (bench_bare_sql).
+#include "BenchCounters.h"
 #include "ChildProcess.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -50,9 +50,7 @@ void measure(benchmark::State& state, const QStringList& arguments, const QStrin
         sqlSeconds.push_back(sql.seconds);
     }
     // Medians: the time column is the mean, which a slowed run pulls up.
-    state.counters["median_ms"] = median(seconds) * 1000;
-    state.counters["floor_ms"] = median(floorSeconds) * 1000;
-    state.counters["ratio"] = median(floorSeconds) > 0 ? median(seconds) / median(floorSeconds) : 0;
+    setFloorCounters(state, seconds, floorSeconds);
     if (!sqlFolder.isEmpty()) {
         state.counters["sql_floor_ms"] = median(sqlSeconds) * 1000;
         state.counters["ratio_to_sql"] = median(sqlSeconds) > 0 ? median(seconds) / median(sqlSeconds) : 0;
@@ -73,12 +71,3 @@ static void BM_CliPrograms(benchmark::State& state)
     measure(state, {"--dir", folder, "programs"}, folder);
 }
 BENCHMARK(BM_CliPrograms)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(60);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

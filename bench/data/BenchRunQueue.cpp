@@ -3,33 +3,24 @@
 // same run) and the step from "Submitted, next" to the next site (the mark,
 // its history row and the look-up of the next site, against the bare
 // statements doing the same). The counters give the ratio to the floor.
+#include "BenchCounters.h"
 #include "ProgramSession.h"
 #include "RunQueue.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
 #include "SubmissionRun.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
 
 constexpr int kSites = 100000;
 constexpr int kFlagRows = 1000;
-
-double medianOf(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // 100,000 sites (one in fifty hidden, one in forty dead) and 1,000 flag rows
 // of the program "NoteNest" spread over them.
@@ -118,9 +109,7 @@ static void BM_BuildQueue(benchmark::State& state)
         }
     }
     state.counters["sites"] = sites;
-    state.counters["median_ms"] = medianOf(seconds) * 1000;
-    state.counters["floor_ms"] = medianOf(floorSeconds) * 1000;
-    state.counters["ratio"] = medianOf(floorSeconds) > 0 ? medianOf(seconds) / medianOf(floorSeconds) : 0;
+    setFloorCounters(state, seconds, floorSeconds);
 }
 BENCHMARK(BM_BuildQueue)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -168,17 +157,6 @@ static void BM_SubmittedNext(benchmark::State& state)
             break;
         }
     }
-    state.counters["median_ms"] = medianOf(seconds) * 1000;
-    state.counters["floor_ms"] = medianOf(floorSeconds) * 1000;
-    state.counters["ratio"] = medianOf(floorSeconds) > 0 ? medianOf(seconds) / medianOf(floorSeconds) : 0;
+    setFloorCounters(state, seconds, floorSeconds);
 }
 BENCHMARK(BM_SubmittedNext)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

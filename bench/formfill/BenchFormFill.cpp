@@ -9,6 +9,7 @@
 // JSON between them, nothing of the program). It runs on pages of 1,000 and
 // 4,000 controls; the last line printed says how the fill grows with the page.
 
+#include "BenchCounters.h"
 #include "DataSelectorRows.h"
 #include "FormAutoFill.h"
 #include "FormCapture.h"
@@ -245,13 +246,7 @@ void BM_FillPage(benchmark::State& state)
     }
     // Medians, so that a fill slowed by other work on the machine does not
     // decide the ratios.
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values.empty() ? 0.0 : values[values.size() / 2];
-    };
-    state.counters["median_ms"] = median(seconds) * 1000;
-    state.counters["floor_ms"] = median(floorSeconds) * 1000;
-    state.counters["ratio"] = median(floorSeconds) > 0 ? median(seconds) / median(floorSeconds) : 0;
+    setFloorCounters(state, seconds, floorSeconds);
     if (!seconds.empty())
         g_fillTimes.insert(f.controls, median(seconds));
 }

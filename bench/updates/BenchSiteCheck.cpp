@@ -6,7 +6,6 @@
 // same run.
 #include "SiteAddressCheck.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -124,12 +123,3 @@ void SiteCheck1000(benchmark::State& state)
 } // namespace
 
 BENCHMARK(SiteCheck1000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
