@@ -3,6 +3,7 @@
 #include "QuilletError.h"
 #include "Sql.h"
 #include "SubmissionDatabase.h"
+#include "TableSchema.h"
 
 #include <QSqlQuery>
 #include <QTimeZone>
@@ -54,11 +55,8 @@ void SiteCheckStore::save(const QVector<SiteCheckResult>& results)
         return;
     QSqlDatabase db = m_dm.database();
     Sql::inTransaction(db, [&] {
-        Sql::exec(db,
-            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (SiteName TEXT NOT NULL PRIMARY KEY, Address TEXT, "
-                           "Field TEXT, Outcome TEXT NOT NULL, Status INTEGER, NewAddress TEXT, Detail TEXT, "
-                           "CheckedAt TEXT NOT NULL)")
-                .arg(kTable));
+        for (const TableDef& def : TableSchema::companionTables(Table::Sites))
+            TableSchema::createCompanionTable(db, def, QStringLiteral("Sites"));
         QSqlQuery insert(db);
         if (!insert.prepare(
                 QStringLiteral("INSERT OR REPLACE INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(kTable, kColumns)))

@@ -66,7 +66,10 @@ TableDef readCompanion(const QSqlDatabase& db, const QString& name)
     QSqlQuery columns
         = Sql::exec(db, QStringLiteral("PRAGMA %1.table_info(%2)").arg(Sql::quoted(kDamaged), Sql::quoted(name)));
     while (columns.next()) {
-        def.fields.append({columns.value(1).toString(), columns.value(2).toString(), columns.value(4).toString()});
+        // A column that refuses nulls keeps refusing them.
+        const QString type
+            = columns.value(2).toString() + (columns.value(3).toInt() != 0 ? QStringLiteral(" NOT NULL") : QString());
+        def.fields.append({columns.value(1).toString(), type, columns.value(4).toString()});
         if (columns.value(5).toInt() > 0)
             keyColumns.append({columns.value(5).toInt(), columns.value(1).toString()});
     }

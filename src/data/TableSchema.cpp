@@ -370,11 +370,15 @@ void rebuild(QSqlDatabase& db, const TableDef& current, const QVector<FieldDef>&
 QVector<TableDef> companionTables(Table table)
 {
     if (table == Table::Sites) {
-        // The last address check of every site (SiteCheckStore makes it).
+        // The last address check of every site (SiteCheckStore writes it).
+        const auto column = [](const char* name, const char* type) {
+            return FieldDef {QString::fromLatin1(name), QString::fromLatin1(type), QString()};
+        };
         TableDef checks;
         checks.name = QStringLiteral("SiteChecks");
-        checks.fields = {text("SiteName", 60), text("Address", 255), text("Field", 10), text("Outcome", 30),
-            integer("Status"), text("NewAddress", 255), text("Detail", 255), text("CheckedAt", 30)};
+        checks.fields = {column("SiteName", "TEXT NOT NULL"), column("Address", "TEXT"), column("Field", "TEXT"),
+            column("Outcome", "TEXT NOT NULL"), integer("Status"), column("NewAddress", "TEXT"),
+            column("Detail", "TEXT"), column("CheckedAt", "TEXT NOT NULL")};
         checks.primaryKey = QStringList {QStringLiteral("SiteName")};
         return {checks};
     }
