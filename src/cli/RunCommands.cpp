@@ -2,7 +2,6 @@
 
 #include "DataSession.h"
 #include "FormMapIndex.h"
-#include "QuilletError.h"
 #include "RunQueue.h"
 #include "SubmissionHistory.h"
 #include "SubmissionRun.h"
@@ -19,16 +18,6 @@ int usageError(CommandContext& context, const QString& command, const QString& t
 {
     context.err << command << ": " << text << '\n';
     return ExitUsage;
-}
-
-// Loads program as the programs list does; an unknown name is refused.
-void loadKnownProgram(SubmissionDatabase& dm, const QString& program)
-{
-    QStringList programs;
-    dm.loadPrograms(programs);
-    if (!programs.contains(program))
-        throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(program));
-    dm.loadProgram(program);
 }
 
 } // namespace
@@ -50,7 +39,8 @@ int RunQueueCommand::run(const QCommandLineParser& parser, CommandContext& conte
         return usageError(context, name(), QStringLiteral("--kind takes submit or update"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
-    loadKnownProgram(dm, parser.value(kProgram));
+    data.requireProgram(parser.value(kProgram));
+    dm.loadProgram(parser.value(kProgram));
     const RunKind kind = kindText == QLatin1String("update") ? RunKind::Update : RunKind::Submit;
     const RunQueue queue = RunQueue::forRun(dm, parser.value(kProgram), kind);
     const FormMapIndex maps(context.programDirectory);
@@ -91,17 +81,9 @@ int MarkCommand::run(const QCommandLineParser& parser, CommandContext& context)
         return usageError(context, name(), QStringLiteral("--program and --site are required"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
-    dm.requireOpen(Table::Sites);
-    SiteCursor& sites = dm.sites();
-    const QString site = parser.value(kSite);
-    if (!sites.locate(site)) {
-        // The site selector lists the sites that pass the filter; a command names any site.
-        sites.setFiltered(false);
-        sites.refresh();
-        if (!sites.locate(site))
-            throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(site));
-    }
-    loadKnownProgram(dm, parser.value(kProgram));
+    data.locateSite(parser.value(kSite));
+    data.requireProgram(parser.value(kProgram));
+    dm.loadProgram(parser.value(kProgram));
     SubmissionRun::mark(dm, *outcome, HistoryEntry::Kind::Manual);
     return ExitSuccess;
 }
@@ -120,12 +102,8 @@ int HistoryCommand::run(const QCommandLineParser& parser, CommandContext& contex
     SubmissionDatabase& dm = data.dm();
     dm.requireOpen(Table::ProgSite);
     const QString program = parser.value(kProgram);
-    if (parser.isSet(kProgram)) {
-        QStringList programs;
-        dm.loadPrograms(programs);
-        if (!programs.contains(program))
-            throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(program));
-    }
+    if (parser.isSet(kProgram))
+        data.requireProgram(program);
     const QVector<HistoryEntry> rows = SubmissionHistory::read(dm.database(), program);
     if (parser.isSet(kCsv)) {
         // CR LF as the format asks; a terminal shows it as plain lines.
