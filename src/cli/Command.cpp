@@ -54,6 +54,12 @@ void printHelp(QTextStream& out)
 
 void Command::configure(QCommandLineParser&) const { }
 
+int Command::usageError(CommandContext& context, const QString& text) const
+{
+    context.err << name() << ": " << text << '\n';
+    return ExitUsage;
+}
+
 int Command::execute(const QStringList& arguments, CommandContext& context)
 {
     QCommandLineParser parser;

@@ -14,12 +14,6 @@ const QCommandLineOption kKind(
     QStringLiteral("kind"), QStringLiteral("submit (the default) or update."), QStringLiteral("KIND"));
 const QCommandLineOption kCsv(QStringLiteral("csv"), QStringLiteral("Print comma-separated values."));
 
-int usageError(CommandContext& context, const QString& command, const QString& text)
-{
-    context.err << command << ": " << text << '\n';
-    return ExitUsage;
-}
-
 } // namespace
 
 void RunQueueCommand::configure(QCommandLineParser& parser) const
@@ -31,12 +25,12 @@ void RunQueueCommand::configure(QCommandLineParser& parser) const
 int RunQueueCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     if (!parser.isSet(kProgram))
-        return usageError(context, name(), QStringLiteral("--program is required"));
+        return usageError(context, QStringLiteral("--program is required"));
     const QString kindText = parser.isSet(kKind) ? parser.value(kKind) : QStringLiteral("submit");
     if (kindText != QLatin1String("submit") && kindText != QLatin1String("update"))
-        return usageError(context, name(), QStringLiteral("--kind takes submit or update"));
+        return usageError(context, QStringLiteral("--kind takes submit or update"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
     data.requireProgram(parser.value(kProgram));
@@ -75,10 +69,9 @@ int MarkCommand::run(const QCommandLineParser& parser, CommandContext& context)
             outcome = state.second;
     }
     if (!outcome)
-        return usageError(
-            context, name(), QStringLiteral("name one state: submitted, published, not-applicable or clear"));
+        return usageError(context, QStringLiteral("name one state: submitted, published, not-applicable or clear"));
     if (!parser.isSet(kProgram) || !parser.isSet(kSite))
-        return usageError(context, name(), QStringLiteral("--program and --site are required"));
+        return usageError(context, QStringLiteral("--program and --site are required"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
     data.locateSite(parser.value(kSite));
@@ -97,7 +90,7 @@ void HistoryCommand::configure(QCommandLineParser& parser) const
 int HistoryCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
     dm.requireOpen(Table::ProgSite);
