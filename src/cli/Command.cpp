@@ -69,10 +69,8 @@ int Command::execute(const QStringList& arguments, CommandContext& context)
         QStringList {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
     configure(parser);
-    if (!parser.parse(arguments)) {
-        context.err << name() << ": " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
+    if (!parser.parse(arguments))
+        return usageError(context, parser.errorText());
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
