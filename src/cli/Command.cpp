@@ -54,6 +54,12 @@ void printHelp(QTextStream& out)
 
 void Command::configure(QCommandLineParser&) const { }
 
+int Command::usageError(CommandContext& context, const QString& text) const
+{
+    context.err << name() << ": " << text << '\n';
+    return ExitUsage;
+}
+
 int Command::execute(const QStringList& arguments, CommandContext& context)
 {
     QCommandLineParser parser;
@@ -63,10 +69,8 @@ int Command::execute(const QStringList& arguments, CommandContext& context)
         QStringList {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
     configure(parser);
-    if (!parser.parse(arguments)) {
-        context.err << name() << ": " << parser.errorText() << '\n';
-        return ExitUsage;
-    }
+    if (!parser.parse(arguments))
+        return usageError(context, parser.errorText());
     if (parser.isSet(help)) {
         QString text = parser.helpText();
         text.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),

@@ -42,6 +42,8 @@ protected:
     virtual void configure(QCommandLineParser& parser) const;
     // Runs the command after its arguments parsed cleanly.
     virtual int run(const QCommandLineParser& parser, CommandContext& context) = 0;
+    // Writes "COMMAND: text" to the error stream; returns ExitUsage.
+    int usageError(CommandContext& context, const QString& text) const;
 };
 
 // Every command of quillet-cli, in the order --help lists them.

@@ -25,18 +25,12 @@ const QCommandLineOption kOutput(
 const QCommandLineOption kSiteVersion(QStringLiteral("site-version"),
     QStringLiteral("After a committed merge, record X as the site list version."), QStringLiteral("X"));
 
-int usageError(CommandContext& context, const QString& command, const QString& text)
-{
-    context.err << command << ": " << text << '\n';
-    return ExitUsage;
-}
-
 } // namespace
 
 int ProgramsCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     DataSession data(context.programDirectory);
     QStringList names;
     data.dm().loadPrograms(names);
@@ -54,9 +48,9 @@ void SitesCommand::configure(QCommandLineParser& parser) const
 int SitesCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     if (parser.isSet(kAll) && parser.isSet(kFilter))
-        return usageError(context, name(), QStringLiteral("--all and --filter exclude each other"));
+        return usageError(context, QStringLiteral("--all and --filter exclude each other"));
     DataSession data(context.programDirectory);
     SiteCursor& sites = data.selectSites(
         parser.isSet(kAll), parser.isSet(kFilter) ? std::optional<QString>(parser.value(kFilter)) : std::nullopt);
@@ -78,7 +72,7 @@ int ReportCommand::run(const QCommandLineParser& parser, CommandContext& context
     if (arguments.size() != 1
         || !QStringList({QStringLiteral("progress"), QStringLiteral("accounts"), QStringLiteral("hidden")})
                 .contains(kind))
-        return usageError(context, name(), QStringLiteral("name one report: progress, accounts or hidden"));
+        return usageError(context, QStringLiteral("name one report: progress, accounts or hidden"));
     DataSession data(context.programDirectory);
     const ReportTexts reports(data.dm());
     QString text;
@@ -115,7 +109,7 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
 {
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 1)
-        return usageError(context, name(), QStringLiteral("name one archive"));
+        return usageError(context, QStringLiteral("name one archive"));
     double siteVersion = 0.0;
     if (parser.isSet(kSiteVersion)) {
         bool ok = false;
@@ -124,7 +118,7 @@ int MergeSitesCommand::run(const QCommandLineParser& parser, CommandContext& con
             siteVersion = QLocale::c().toDouble(parser.value(kSiteVersion), &ok);
         // Not a number (nan) or infinite: no version a site list can have.
         if (!ok || !std::isfinite(siteVersion))
-            return usageError(context, name(), QStringLiteral("--site-version takes a number"));
+            return usageError(context, QStringLiteral("--site-version takes a number"));
     }
     const QString archive = arguments.first();
 

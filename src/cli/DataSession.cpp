@@ -34,3 +34,24 @@ SiteCursor& DataSession::selectSites(bool all, const std::optional<QString>& fil
     }
     return sites;
 }
+
+void DataSession::locateSite(const QString& site)
+{
+    m_dm->requireOpen(Table::Sites);
+    SiteCursor& sites = m_dm->sites();
+    if (sites.locate(site))
+        return;
+    // The site selector lists the sites that pass the filter; a command names any site.
+    sites.setFiltered(false);
+    sites.refresh();
+    if (!sites.locate(site))
+        throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(site));
+}
+
+void DataSession::requireProgram(const QString& program)
+{
+    QStringList programs;
+    m_dm->loadPrograms(programs);
+    if (!programs.contains(program))
+        throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(program));
+}

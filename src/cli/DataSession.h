@@ -27,6 +27,13 @@ public:
     // Throws QuilletError when the filter text is not valid.
     SiteCursor& selectSites(bool all, const std::optional<QString>& filterText);
 
+    // Moves the site cursor to the named site, which need not pass the
+    // filter in force. Throws QuilletError when no site has the name.
+    void locateSite(const QString& site);
+
+    // Throws QuilletError when no program has the name.
+    void requireProgram(const QString& program);
+
 private:
     ProgramSession m_session;
     std::unique_ptr<SubmissionDatabase> m_dm;

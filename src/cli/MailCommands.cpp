@@ -116,20 +116,10 @@ MailDraft composeForSite(const QCommandLineParser& parser, const QString& progra
 
     DataSession data(programDirectory);
     SubmissionDatabase& dm = data.dm();
-    dm.requireOpen(Table::Sites);
-    SiteCursor& sites = dm.sites();
-    if (!sites.locate(siteName)) {
-        // The site selector lists the sites that pass the filter; a command names any site.
-        sites.setFiltered(false);
-        sites.refresh();
-        if (!sites.locate(siteName))
-            throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(siteName));
-    }
-    QStringList programs;
-    dm.loadPrograms(programs);
-    if (!programs.contains(programName))
-        throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(programName));
+    data.locateSite(siteName);
+    data.requireProgram(programName);
     dm.loadProgram(programName);
+    SiteCursor& sites = dm.sites();
     DataSelectorRows rows(data.properties());
     rows.fillCaptions();
     rows.refreshData();

@@ -2,7 +2,6 @@
 
 #include "DataSession.h"
 #include "FormMapIndex.h"
-#include "QuilletError.h"
 #include "RunQueue.h"
 #include "SubmissionHistory.h"
 #include "SubmissionRun.h"
@@ -15,22 +14,6 @@ const QCommandLineOption kKind(
     QStringLiteral("kind"), QStringLiteral("submit (the default) or update."), QStringLiteral("KIND"));
 const QCommandLineOption kCsv(QStringLiteral("csv"), QStringLiteral("Print comma-separated values."));
 
-int usageError(CommandContext& context, const QString& command, const QString& text)
-{
-    context.err << command << ": " << text << '\n';
-    return ExitUsage;
-}
-
-// Loads program as the programs list does; an unknown name is refused.
-void loadKnownProgram(SubmissionDatabase& dm, const QString& program)
-{
-    QStringList programs;
-    dm.loadPrograms(programs);
-    if (!programs.contains(program))
-        throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(program));
-    dm.loadProgram(program);
-}
-
 } // namespace
 
 void RunQueueCommand::configure(QCommandLineParser& parser) const
@@ -42,15 +25,16 @@ void RunQueueCommand::configure(QCommandLineParser& parser) const
 int RunQueueCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     if (!parser.isSet(kProgram))
-        return usageError(context, name(), QStringLiteral("--program is required"));
+        return usageError(context, QStringLiteral("--program is required"));
     const QString kindText = parser.isSet(kKind) ? parser.value(kKind) : QStringLiteral("submit");
     if (kindText != QLatin1String("submit") && kindText != QLatin1String("update"))
-        return usageError(context, name(), QStringLiteral("--kind takes submit or update"));
+        return usageError(context, QStringLiteral("--kind takes submit or update"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
-    loadKnownProgram(dm, parser.value(kProgram));
+    data.requireProgram(parser.value(kProgram));
+    dm.loadProgram(parser.value(kProgram));
     const RunKind kind = kindText == QLatin1String("update") ? RunKind::Update : RunKind::Submit;
     const RunQueue queue = RunQueue::forRun(dm, parser.value(kProgram), kind);
     const FormMapIndex maps(context.programDirectory);
@@ -85,23 +69,14 @@ int MarkCommand::run(const QCommandLineParser& parser, CommandContext& context)
             outcome = state.second;
     }
     if (!outcome)
-        return usageError(
-            context, name(), QStringLiteral("name one state: submitted, published, not-applicable or clear"));
+        return usageError(context, QStringLiteral("name one state: submitted, published, not-applicable or clear"));
     if (!parser.isSet(kProgram) || !parser.isSet(kSite))
-        return usageError(context, name(), QStringLiteral("--program and --site are required"));
+        return usageError(context, QStringLiteral("--program and --site are required"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
-    dm.requireOpen(Table::Sites);
-    SiteCursor& sites = dm.sites();
-    const QString site = parser.value(kSite);
-    if (!sites.locate(site)) {
-        // The site selector lists the sites that pass the filter; a command names any site.
-        sites.setFiltered(false);
-        sites.refresh();
-        if (!sites.locate(site))
-            throw QuilletError(QStringLiteral("The site \"%1\" does not exist.").arg(site));
-    }
-    loadKnownProgram(dm, parser.value(kProgram));
+    data.locateSite(parser.value(kSite));
+    data.requireProgram(parser.value(kProgram));
+    dm.loadProgram(parser.value(kProgram));
     SubmissionRun::mark(dm, *outcome, HistoryEntry::Kind::Manual);
     return ExitSuccess;
 }
@@ -115,17 +90,13 @@ void HistoryCommand::configure(QCommandLineParser& parser) const
 int HistoryCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     DataSession data(context.programDirectory);
     SubmissionDatabase& dm = data.dm();
     dm.requireOpen(Table::ProgSite);
     const QString program = parser.value(kProgram);
-    if (parser.isSet(kProgram)) {
-        QStringList programs;
-        dm.loadPrograms(programs);
-        if (!programs.contains(program))
-            throw QuilletError(QStringLiteral("The program \"%1\" does not exist.").arg(program));
-    }
+    if (parser.isSet(kProgram))
+        data.requireProgram(program);
     const QVector<HistoryEntry> rows = SubmissionHistory::read(dm.database(), program);
     if (parser.isSet(kCsv)) {
         // CR LF as the format asks; a terminal shows it as plain lines.

@@ -29,12 +29,6 @@ const QCommandLineOption kProgramVersion(QStringLiteral("program-version"),
 
 constexpr int kProgressIntervalMs = 200;
 
-int usageError(CommandContext& context, const QString& command, const QString& text)
-{
-    context.err << command << ": " << text << '\n';
-    return ExitUsage;
-}
-
 // The check's side on the command line: the login given or stored, messages
 // to stdout, failures to stderr.
 class CommandLineUser : public UpdateCheckUser {
@@ -125,9 +119,9 @@ void CheckUpdatesCommand::configure(QCommandLineParser& parser) const
 int CheckUpdatesCommand::run(const QCommandLineParser& parser, CommandContext& context)
 {
     if (!parser.positionalArguments().isEmpty())
-        return usageError(context, name(), QStringLiteral("takes no arguments"));
+        return usageError(context, QStringLiteral("takes no arguments"));
     if (parser.isSet(kLogin) != parser.isSet(kPassword))
-        return usageError(context, name(), QStringLiteral("--login and --password go together"));
+        return usageError(context, QStringLiteral("--login and --password go together"));
 
     DataSession data(context.programDirectory);
     HttpClient client;
@@ -158,18 +152,18 @@ int PublishSitesCommand::run(const QCommandLineParser& parser, CommandContext& c
 {
     const QStringList arguments = parser.positionalArguments();
     if (arguments.size() != 1)
-        return usageError(context, name(), QStringLiteral("name one folder"));
+        return usageError(context, QStringLiteral("name one folder"));
     if (!parser.isSet(kSitesVersion))
-        return usageError(context, name(), QStringLiteral("--sites-version is required"));
+        return usageError(context, QStringLiteral("--sites-version is required"));
     const double unset = std::numeric_limits<double>::quiet_NaN();
     const double sitesVersion = UpdateManifest::parseNumber(parser.value(kSitesVersion), unset);
     if (std::isnan(sitesVersion))
-        return usageError(context, name(), QStringLiteral("--sites-version takes a number"));
+        return usageError(context, QStringLiteral("--sites-version takes a number"));
     double programVersion = UpdateCheck::programVersion();
     if (parser.isSet(kProgramVersion)) {
         programVersion = UpdateManifest::parseNumber(parser.value(kProgramVersion), unset);
         if (std::isnan(programVersion))
-            return usageError(context, name(), QStringLiteral("--program-version takes a number"));
+            return usageError(context, QStringLiteral("--program-version takes a number"));
     }
 
     DataSession data(context.programDirectory);

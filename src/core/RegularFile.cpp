@@ -12,6 +12,27 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// Hands a descriptor opened without blocking to the file, in blocking mode;
+// the descriptor is closed when that fails.
+RegularFile::Problem adopt(QFile& file, int fd, const QString& path, QIODevice::OpenMode mode, QString* reason)
+{
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    file.setFileName(path);
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (reason)
+            *reason = file.errorString();
+        return RegularFile::Problem::Unreadable;
+    }
+    return RegularFile::Problem::None;
+}
+
+} // namespace
 #endif
 
 RegularFile::Problem RegularFile::open(QFile& file, const QString& path, QString* reason)
@@ -48,17 +69,7 @@ RegularFile::Problem RegularFile::open(QFile& file, const QString& path, QString
         ::close(fd);
         return Problem::NotRegular;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file.setFileName(path);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        if (reason)
-            *reason = file.errorString();
-        return Problem::Unreadable;
-    }
-    return Problem::None;
+    return adopt(file, fd, path, QIODevice::ReadOnly, reason);
 #else
     const QFileInfo info(path);
     if (!info.exists())
@@ -105,17 +116,7 @@ RegularFile::Problem RegularFile::openForAppend(QFile& file, const QString& path
     }
     if ((status.st_mode & 0777) != (S_IRUSR | S_IWUSR))
         ::fchmod(fd, S_IRUSR | S_IWUSR);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    file.setFileName(path);
-    if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        if (reason)
-            *reason = file.errorString();
-        return Problem::Unreadable;
-    }
-    return Problem::None;
+    return adopt(file, fd, path, QIODevice::WriteOnly | QIODevice::Append, reason);
 #else
     const QFileInfo info(path);
     if (info.isDir())

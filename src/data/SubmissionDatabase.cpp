@@ -95,6 +95,19 @@ std::optional<bool> optionalFlag(const QVariant& value)
     return value.toInt() != 0;
 }
 
+// The flags of a row whose first columns are Submitted, Published, OldVersion,
+// NotApplicable and FileID, in that order.
+ProgSiteRow progSiteRowOf(const QSqlQuery& query)
+{
+    ProgSiteRow row;
+    row.submitted = optionalFlag(query.value(0));
+    row.published = optionalFlag(query.value(1));
+    row.oldVersion = optionalFlag(query.value(2));
+    row.notApplicable = optionalFlag(query.value(3));
+    row.fileId = query.value(4).toString();
+    return row;
+}
+
 bool isFlagName(const QString& flag)
 {
     return ProgSiteRow().flag(flag) != nullptr;
@@ -415,18 +428,11 @@ void SubmissionDatabase::reloadProgramFlags()
     m_flags.clear(program);
     if (isTableOpen(Table::ProgSite)) {
         QSqlQuery query = Sql::exec(m_db,
-            QStringLiteral("SELECT SiteName, Submitted, Published, OldVersion, NotApplicable, "
-                           "FileID FROM ProgSite.ProgSite WHERE ProgramName = ?"),
+            QStringLiteral("SELECT Submitted, Published, OldVersion, NotApplicable, FileID, "
+                           "SiteName FROM ProgSite.ProgSite WHERE ProgramName = ?"),
             {program});
-        while (query.next()) {
-            ProgSiteRow row;
-            row.submitted = optionalFlag(query.value(1));
-            row.published = optionalFlag(query.value(2));
-            row.oldVersion = optionalFlag(query.value(3));
-            row.notApplicable = optionalFlag(query.value(4));
-            row.fileId = query.value(5).toString();
-            m_flags.insert(query.value(0).toString(), row);
-        }
+        while (query.next())
+            m_flags.insert(query.value(5).toString(), progSiteRowOf(query));
     }
     Q_EMIT programFlagsChanged();
 }
@@ -568,15 +574,8 @@ void SubmissionDatabase::setProgSiteFlags(
         QStringLiteral("SELECT Submitted, Published, OldVersion, NotApplicable, FileID FROM ProgSite.ProgSite "
                        "WHERE ProgramName = ? AND SiteName = ?"),
         {program, site});
-    if (row.next()) {
-        ProgSiteRow read;
-        read.submitted = optionalFlag(row.value(0));
-        read.published = optionalFlag(row.value(1));
-        read.oldVersion = optionalFlag(row.value(2));
-        read.notApplicable = optionalFlag(row.value(3));
-        read.fileId = row.value(4).toString();
-        m_flags.insert(site, read);
-    }
+    if (row.next())
+        m_flags.insert(site, progSiteRowOf(row));
     row.finish();
     Q_EMIT programFlagsChanged();
 }
