@@ -9,8 +9,6 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 
-#include <algorithm>
-
 namespace {
 
 QString fileLabel(const QString& sourceName)
@@ -144,9 +142,7 @@ PadDocument PadDocument::parse(const QByteArray& bytes, const QString& sourceNam
             open.pop_back();
             openText.pop_back();
             element.text = elementText.trimmed();
-            const bool leaf = std::none_of(
-                element.children.cbegin(), element.children.cend(), [](const Node& child) { return child.isElement; });
-            element.rawText = leaf ? elementText : element.text;
+            element.rawText = element.hasChildElements() ? element.text : elementText;
             if (!openText.empty())
                 openText.back() += elementText;
             if (open.empty()) {

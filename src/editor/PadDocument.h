@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <vector>
 
 // A PAD file read into memory: its elements with their names, texts and
@@ -23,6 +24,11 @@ public:
         // other element the same as text.
         QString rawText;
         std::vector<Node> children;
+
+        bool hasChildElements() const
+        {
+            return std::any_of(children.cbegin(), children.cend(), [](const Node& child) { return child.isElement; });
+        }
     };
 
     // The deepest nesting read; deeper files are refused.

@@ -269,10 +269,7 @@ private:
 // its text when it has no child elements (extensions are lists of fields).
 void writeCopy(QXmlStreamWriter& writer, const PadDocument::Node& node)
 {
-    bool hasElements = false;
-    for (const PadDocument::Node& child : node.children)
-        hasElements = hasElements || child.isElement;
-    if (!hasElements) {
+    if (!node.hasChildElements()) {
         writer.writeTextElement(node.tagName, node.text);
         return;
     }

@@ -89,9 +89,9 @@ void FormCapture::capture(const FormSnapshot& snapshot)
 
     if (snapshot.hasDocument && snapshot.hasBody) {
         for (const FormControl& control : snapshot.controls) {
-            const QString& type = control.type;
-            if (isSkipped(type) || !FormControlKey::hasKey(control))
+            if (!records(control))
                 continue;
+            const QString& type = control.type;
             const QString key = FormControlKey::of(control);
             QString value = FormControlKey::trimBlanks(control.value);
             if (FormControlKey::isCheckable(type))

@@ -1,5 +1,5 @@
 #include "ConfigEditor.h"
-#include "DataFixture.h"
+#include "EditorTestKit.h"
 #include "IniDocument.h"
 #include "QuilletError.h"
 #include "TestSupport.h"
@@ -20,28 +20,16 @@ namespace {
 const QString kCompanyQuestion = QStringLiteral("Company data has changed, save now?");
 const QString kProgramQuestion = QStringLiteral("Program data has changed, save now?");
 
-// Settings files written, then the session and the data module opened.
-struct OpenedData {
-    OpenedData()
-    {
-        fixture.dir.writeFile(QStringLiteral("companies.ini"),
-            "[Acme]\r\nCompany=Acme\r\nWebSite=http://127.0.0.1/acme\r\nEMail=info@acme.example\r\n"
-            "City=Springfield\r\n"
-            "[Beta Soft]\r\nCompany=Beta Soft\r\nWebSite=http://127.0.0.1/beta\r\nEMail=hello@beta.example\r\n"
-            "City=Shelbyville\r\n");
-        fixture.dir.writeFile(
-            QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n[LastProgram]\r\nProgramName=Alpha\r\n");
-        fixture.open();
-    }
-
-    DataFixture fixture;
-};
-
 // A program directory with two companies, two programs and an opened data
 // module, and an editor over it.
 class EditorFixture : public OpenedData {
 public:
     EditorFixture()
+        : OpenedData("[Acme]\r\nCompany=Acme\r\nWebSite=http://127.0.0.1/acme\r\nEMail=info@acme.example\r\n"
+                     "City=Springfield\r\n"
+                     "[Beta Soft]\r\nCompany=Beta Soft\r\nWebSite=http://127.0.0.1/beta\r\nEMail=hello@beta.example\r\n"
+                     "City=Shelbyville\r\n",
+            "[Config]\r\nLastCompany=Acme\r\n[LastProgram]\r\nProgramName=Alpha\r\n")
     {
         storeProgram(QStringLiteral("Alpha"), QStringLiteral("1.0"), QStringLiteral("Alpha long text\r\nline two\r\n"));
         storeProgram(QStringLiteral("Beta"), QStringLiteral("2.0"), QString());

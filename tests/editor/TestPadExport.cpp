@@ -1,5 +1,5 @@
 #include "ConfigEditor.h"
-#include "DataFixture.h"
+#include "EditorTestKit.h"
 #include "PadExport.h"
 #include "PadImport.h"
 #include "QuilletError.h"
@@ -17,11 +17,6 @@ using Origin = EditorState::Origin;
 using Mode = PadImport::Mode;
 
 namespace {
-
-QString padSample(const QString& name)
-{
-    return qEnvironmentVariable("QUILLET_PAD_SAMPLES") + QLatin1Char('/') + name;
-}
 
 // The controls the import fills: the company's and the program's, less
 // those it never reads.
@@ -50,25 +45,19 @@ QString shown(const EditorState& state, Id id)
     }
 }
 
-struct OpenedData {
-    OpenedData()
-    {
-        // Every entry the import fills, a postal code with a leading zero.
-        fixture.dir.writeFile(QStringLiteral("companies.ini"),
+// The data opened, then an editor over it.
+struct Opened : OpenedData {
+    // Every entry the import fills, a postal code with a leading zero.
+    Opened()
+        : OpenedData(
             "[Lantern Bay]\r\nWebSite=http://127.0.0.1/lb/\r\nEMail=hello@lanternbay.example\r\n"
             "Contact=Maren Holt\r\nContactEMail=press@lanternbay.example\r\nTelNo=+44 1632 960123\r\n"
             "Addr1=12 Harbour Row\r\nAddr2=Unit 4\r\nCity=Port Ellis\r\nState=Kent\r\nCountry=United Kingdom\r\n"
-            "Postal=06830\r\n");
-        fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Lantern Bay\r\n");
-        fixture.open();
+            "Postal=06830\r\n",
+            "[Config]\r\nLastCompany=Lantern Bay\r\n")
+    {
+        editor.open();
     }
-
-    DataFixture fixture;
-};
-
-// The data opened, then an editor over it.
-struct Opened : OpenedData {
-    Opened() { editor.open(); }
 
     void clearCompany()
     {

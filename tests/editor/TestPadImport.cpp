@@ -1,5 +1,5 @@
 #include "ConfigEditor.h"
-#include "DataFixture.h"
+#include "EditorTestKit.h"
 #include "IniDocument.h"
 #include "PadDocument.h"
 #include "PadImport.h"
@@ -24,29 +24,13 @@ QString padFixture(const QString& name)
     return testDataPath(QStringLiteral("pad/") + name);
 }
 
-QString padSample(const QString& name)
-{
-    return qEnvironmentVariable("QUILLET_PAD_SAMPLES") + QLatin1Char('/') + name;
-}
-
-// Settings files written, then the session and the data module opened.
-struct OpenedData {
-    OpenedData()
-    {
-        fixture.dir.writeFile(
-            QStringLiteral("companies.ini"), "[Acme]\r\nCity=Springfield\r\nContact=Wile E\r\nCountry=USA\r\n");
-        fixture.dir.writeFile(QStringLiteral("quillet.ini"), "[Config]\r\nLastCompany=Acme\r\n");
-        fixture.open();
-    }
-
-    DataFixture fixture;
-};
-
 // An opened program directory with one company and one program, and a
 // freshly opened editor over it.
 class ImportFixture : public OpenedData {
 public:
     ImportFixture()
+        : OpenedData(
+            "[Acme]\r\nCity=Springfield\r\nContact=Wile E\r\nCountry=USA\r\n", "[Config]\r\nLastCompany=Acme\r\n")
     {
         PropertyCatalogue& p = fixture.properties();
         p[PropertyCatalogue::ProgramName].setValue(QStringLiteral("Existing"));

@@ -11,6 +11,20 @@
 
 #include <memory>
 
+// A UTF-8 literal as a QString.
+inline QString str(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Descriptions of the current program that the page tests fill, beside the
+// indices PropertyCatalogue names itself (ProgramName, Desc2000).
+namespace PageField {
+constexpr int Desc80 = 41;
+constexpr int Desc250 = 42;
+constexpr int Changes = 45;
+} // namespace PageField
+
 // What the page tests share: a program directory with the current program
 // "My Tool" 2.5 on the site "Soft Site" (account author / s3cret), and ways to
 // load a page and to run scripts in it.

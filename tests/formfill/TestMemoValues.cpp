@@ -8,6 +8,7 @@
 #include "IniDocument.h"
 #include "MemoText.h"
 #include "PageFormAdapter.h"
+#include "PageTestKit.h"
 #include "PropertyCatalogue.h"
 #include "TestSupport.h"
 
@@ -18,15 +19,6 @@
 #include <QWebEngineScript>
 
 namespace {
-
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-constexpr int kDesc80 = 41;
-constexpr int kDesc250 = 42;
-constexpr int kChanges = 45;
 
 // Two programs as the editor stores them: every line of a multi-line value
 // followed by CR LF.
@@ -96,8 +88,8 @@ void TestMemoValues::cleanup()
 void TestMemoValues::useProgram(const char* name, const char* description)
 {
     m_properties[PropertyCatalogue::ProgramName].setValue(str(name));
-    m_properties[kDesc80].setValue(str(name) + str(" in one line"));
-    m_properties[kDesc250].setValue(str(description));
+    m_properties[PageField::Desc80].setValue(str(name) + str(" in one line"));
+    m_properties[PageField::Desc250].setValue(str(description));
     m_rows->refreshData();
 }
 
@@ -154,7 +146,7 @@ void TestMemoValues::forPage()
 
 void TestMemoValues::lookupFindsMultiLineValuesOnly()
 {
-    m_properties[kChanges].setValue(str("Faster search.\r\n"));
+    m_properties[PageField::Changes].setValue(str("Faster search.\r\n"));
     m_rows->refreshData();
     const DataFieldLookup lookup(*m_rows, {str("Brookside"), str("member"), str("pw")});
     QCOMPARE(lookup.findDataField(str("NoteNest keeps your notes.\nFind anything in an instant.")), str("Desc250"));

@@ -16,11 +16,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 QStringList namesOf(const FormSnapshot& snapshot)
 {
     QStringList names;

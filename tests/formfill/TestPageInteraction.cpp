@@ -13,15 +13,6 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-namespace {
-
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-} // namespace
-
 // What a user does on a page in a real view: typing while late fields come
 // in, clicking an upload field that the fill offered a file.
 class TestPageInteraction : public QObject {

@@ -13,15 +13,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-constexpr int kProgram = 14;
-constexpr int kDesc80 = 41;
-constexpr int kDesc2000 = 44;
-
 QStringList recordedIn(const QString& mapPath)
 {
     QStringList recorded;
@@ -79,9 +70,9 @@ private:
     // Makes name the current program, with description as its Desc2000 and Desc80.
     FormFillContext switchTo(const QString& name, const QString& description)
     {
-        m_f->kit.properties[kProgram].setValue(name);
-        m_f->kit.properties[kDesc2000].setValue(description);
-        m_f->kit.properties[kDesc80].setValue(description);
+        m_f->kit.properties[PropertyCatalogue::ProgramName].setValue(name);
+        m_f->kit.properties[PropertyCatalogue::Desc2000].setValue(description);
+        m_f->kit.properties[PageField::Desc80].setValue(description);
         m_f->kit.refreshRows();
         FormFillContext context = m_f->kit.context();
         context.programName = name;
