@@ -157,7 +157,6 @@ SiteCheckWindow::SiteCheckWindow(SubmissionDatabase& dm, Settings& config, bool 
     auto* saveKey = new QShortcut(QKeySequence::Save, this);
     connect(saveKey, &QShortcut::activated, this, &SiteCheckWindow::saveAs);
 
-    installWidgetTranslation();
     m_language = createWindowLanguage(this, translationPaths());
     m_language->applyLanguage(m_config);
     updateButtons();
