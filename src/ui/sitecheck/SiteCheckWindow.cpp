@@ -198,7 +198,6 @@ void SiteCheckWindow::start()
     m_stop->setEnabled(!plan.targets.isEmpty());
     if (plan.targets.isEmpty()) {
         m_progressText->setText(translateMsg(QStringLiteral("No site to check.")));
-        m_stop->setEnabled(false);
         return;
     }
     m_check->start(plan.targets);
