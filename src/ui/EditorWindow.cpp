@@ -513,7 +513,7 @@ void EditorWindow::updatePadCounter(Id id)
     const int count = PadFieldRules::characterCount(text);
     const bool over = count > limit;
     counter->setText(QStringLiteral("%1 / %2").arg(count).arg(limit));
-    if (box->property("padOverLimit").toBool() == over && !counter->styleSheet().isEmpty() == over)
+    if (box->property("padOverLimit").toBool() == over)
         return;
     box->setProperty("padOverLimit", over);
     // Marked, never refused: the author shortens the text when it suits.

@@ -690,9 +690,10 @@ void MainWindow::openHomePage()
 
 void MainWindow::openSearchPage()
 {
-    if (!isOpenableSiteLink(navLink(QStringLiteral("search"))))
+    const QString link = navLink(QStringLiteral("search"));
+    if (!isOpenableSiteLink(link))
         return;
-    m_address->setEditText(navLink(QStringLiteral("search")));
+    m_address->setEditText(link);
     findAddress();
 }
 

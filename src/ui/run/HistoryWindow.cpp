@@ -95,7 +95,6 @@ HistoryWindow::HistoryWindow(Settings& config, SubmissionDatabase& dm, QWidget* 
             saveReport(path);
     });
 
-    installWidgetTranslation();
     m_language = createWindowLanguage(this, kTranslationPaths);
     m_language->applyLanguage(config);
     reload();

@@ -157,9 +157,7 @@ void RunController::startRun(RunKind kind)
         MessageSink::current().showMessage(error.text());
         return;
     }
-    m_panel->show();
-    openCurrentSite();
-    updateActions();
+    showBegunRun();
 }
 
 void RunController::resumeRun()
@@ -191,6 +189,11 @@ void RunController::resumeRun()
         MessageSink::current().showMessage(error.text());
         return;
     }
+    showBegunRun();
+}
+
+void RunController::showBegunRun()
+{
     m_panel->show();
     openCurrentSite();
     updateActions();

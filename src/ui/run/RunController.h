@@ -49,6 +49,8 @@ Q_SIGNALS:
 private:
     void installActions();
     void record(int outcome);
+    // Shows a run that has just been started or resumed at its first site.
+    void showBegunRun();
     void openCurrentSite();
     void mailCurrentSite();
     void showCurrentSite();

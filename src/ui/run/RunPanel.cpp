@@ -117,7 +117,6 @@ RunPanel::RunPanel(QWidget* parent)
     layout->addStretch(1);
     setWidget(body);
 
-    installWidgetTranslation();
     m_language = createWindowLanguage(this, kTranslationPaths);
 }
 

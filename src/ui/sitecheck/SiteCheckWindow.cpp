@@ -157,7 +157,6 @@ SiteCheckWindow::SiteCheckWindow(SubmissionDatabase& dm, Settings& config, bool 
     auto* saveKey = new QShortcut(QKeySequence::Save, this);
     connect(saveKey, &QShortcut::activated, this, &SiteCheckWindow::saveAs);
 
-    installWidgetTranslation();
     m_language = createWindowLanguage(this, translationPaths());
     m_language->applyLanguage(m_config);
     updateButtons();
@@ -199,7 +198,6 @@ void SiteCheckWindow::start()
     m_stop->setEnabled(!plan.targets.isEmpty());
     if (plan.targets.isEmpty()) {
         m_progressText->setText(translateMsg(QStringLiteral("No site to check.")));
-        m_stop->setEnabled(false);
         return;
     }
     m_check->start(plan.targets);
