@@ -49,6 +49,7 @@ void UnixSignalCloser::handleSignal(int)
 void UnixSignalCloser::setWindow(QWidget* window)
 {
     m_window = window;
+    m_windowSet = true;
     if (m_pending && m_window) {
         m_pending = false;
         // Closed from the event loop, as any other close, once it runs.
@@ -60,7 +61,9 @@ void UnixSignalCloser::signalArrived()
 {
     char byte = 0;
     [[maybe_unused]] const ssize_t got = ::read(g_sockets[1], &byte, 1);
-    if (m_window)
+    // Before setWindow() the close waits for the window; after it, a window
+    // that is gone already leaves the program to quit.
+    if (m_windowSet)
         closeWindow();
     else
         m_pending = true;

@@ -28,5 +28,6 @@ private:
 
     QPointer<QWidget> m_window;
     QSocketNotifier* m_notifier = nullptr;
+    bool m_windowSet = false;
     bool m_pending = false;
 };
