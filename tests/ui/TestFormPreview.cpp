@@ -20,11 +20,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 QAction* action(QWidget* window, const char* name)
 {
     return window->findChild<QAction*>(QString::fromLatin1(name));

@@ -20,11 +20,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 constexpr int kDesc250 = 42;
 
 } // namespace

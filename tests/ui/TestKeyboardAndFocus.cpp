@@ -24,11 +24,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // The program folder of the test under way, which holds the pages.
 QString g_pageFolder;
 

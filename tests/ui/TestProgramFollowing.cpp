@@ -26,11 +26,6 @@
 
 namespace {
 
-QString str(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 constexpr int kVersion = 15;
 constexpr int kDesc250 = 42;
 
